@@ -1,0 +1,44 @@
+#pragma once
+
+#include "catalog/records/tag_text_field.h"
+
+#include <cstdint>
+
+namespace tunvale::catalog {
+
+// The tags of the one file being read right now: eleven 8-bit text fields and seven numbers.
+// An absent text is empty, an absent number 0.
+struct CurrentTags {
+    TagTextField Title;
+    TagTextField Subtitle;
+    TagTextField Album;
+    TagTextField Artist;
+    TagTextField AlbumArtist;
+    TagTextField Performer;
+    TagTextField Composer;
+    TagTextField Comment;
+    TagTextField Publisher;
+    TagTextField Encoder;
+    TagTextField Genre;
+    std::int32_t Year = 0;
+    std::int32_t Track = 0;
+    std::int32_t TrackTotal = 0;
+    std::int32_t Disc = 0;
+    std::int32_t DiscTotal = 0;
+    std::int32_t Rating = 0;
+    std::int32_t FillScore = 0;
+
+    // Every text empty and every number 0, in one operation.
+    void clear() { *this = CurrentTags{}; }
+};
+
+// The process-wide record the readers fill, one file at a time on the worker thread.
+CurrentTags &currentTags();
+
+// The run-wide copy of the fill score of the file read last.
+std::int32_t &lastFillScore();
+
+// Clears every process-wide tag record (tags, pictures, fill score); for tests and run start.
+void resetTagRecords();
+
+} // namespace tunvale::catalog

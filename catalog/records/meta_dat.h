@@ -1,0 +1,36 @@
+#pragma once
+
+#include "catalog/text/word_split.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace tunvale::catalog {
+
+// One catalog entry: a file read in the current run, with its group key and the texts used
+// to name and retag its copy. Every text setter stores the file-name-safe form.
+class CMetaDat {
+public:
+    // Copies the path, stores the file-name-safe key as GroupName and splits the key (as
+    // Windows-1252 text of at most 1022 bytes) into KeyWords.
+    CMetaDat(std::filesystem::path path, std::u16string_view groupKey);
+
+    void setArtist(std::u16string_view artist);
+    void setComposer(std::u16string_view composer);
+    void setTitle(std::u16string_view title);
+    void setTrackText(std::u16string_view trackText);
+
+    std::filesystem::path Path;
+    std::u16string GroupName;
+    std::u16string Artist;
+    std::u16string Composer;
+    std::u16string Title;
+    std::u16string TrackText;
+    std::array<std::string, text::kMaxKeyWords> KeyWords;
+    std::int32_t KeyWordCount = 0;
+    std::int32_t Placed = 0;
+};
+
+} // namespace tunvale::catalog

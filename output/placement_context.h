@@ -1,0 +1,40 @@
+#pragma once
+
+#include "catalog/records/catalog.h"
+#include "output/status_reporter.h"
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+
+namespace tunvale::output {
+
+// The options placement, renaming, retagging and conversion read (a snapshot taken by the
+// engine when a run starts).
+struct PlacementOptions {
+    bool fileReplace = false;     // FILE_REPLACE
+    bool newFileNames = true;     // NEWFILENAMES
+    bool tagsFromName = true;     // TAGSFROMNAME
+    bool addArtist = true;        // ADD_ARTIST
+    bool addComposer = true;      // ADD_COMPOSER
+    bool alphaTrack = true;       // ALPHA_TRACK
+    int trackStep = 1;            // IDC_TRk_INCREMENT, 1 or 10
+    bool removePictures = false;  // REMOVE_PICTS
+    bool mp3Convert = false;      // MP3_CONVERT
+    int mp3Quality = 1;           // MP3_QUALITY: 0, 1, anything else = 2
+};
+
+// What placement of one file reads and may change: the engine fills it from its session.
+struct PlacementContext {
+    PlacementOptions options;
+    std::filesystem::path sourcePath;        // current source path
+    std::filesystem::path destinationPath;   // current destination path; placement may change it
+    std::int32_t *miscellaneousFiles = nullptr;   // run-wide counter of Miscellaneous files
+    catalog::Catalog *catalog = nullptr;
+    StatusReporter *status = nullptr;
+    // Set when the run is being given up: long operations stop at their next safe point and
+    // remove what they had partly written.
+    const std::atomic<bool> *cancel = nullptr;
+};
+
+} // namespace tunvale::output

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, whatever a fresh Debian 12 machine lacks to build and test Tunvale.
+# Idempotent: when every package is present it only checks and returns.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake make pkg-config
+  # test and benchmark frameworks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # audio libraries
+  libid3tag0-dev libflac-dev libmp3lame-dev
+  # front ends
+  qt6-base-dev libcli11-dev nlohmann-json3-dev
+  # independent tools the tests use to make and check audio files
+  sox lame flac ffmpeg python3-mutagen mp3val
+  # dialog tests and screenshots without a screen
+  xvfb xauth x11-apps imagemagick
+  # sanitizer and fuzzer runtimes
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
