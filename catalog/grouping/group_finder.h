@@ -1,0 +1,29 @@
+#pragma once
+
+#include "catalog/records/catalog.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace tunvale::catalog {
+
+// Answers, for each seed of the placement phase, which unplaced entries share its group.
+// Built once per run over the catalog; results are those of comparing the seed with every
+// entry 0..n-1 in order (seed first, since lower entries are placed by then).
+class GroupFinder {
+public:
+    GroupFinder(const Catalog &catalog, int criterionCode, bool acceptSimilitudes);
+    ~GroupFinder();
+    GroupFinder(const GroupFinder &) = delete;
+    GroupFinder &operator=(const GroupFinder &) = delete;
+
+    // Fills members with the indices of the unplaced entries among 0..n-1 in seed's group, in
+    // ascending order; empty when the seed is placed or has no key words. Returns the count.
+    std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members);
+
+private:
+    struct Impl;
+    Impl *m_impl;
+};
+
+} // namespace tunvale::catalog

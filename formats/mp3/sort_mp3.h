@@ -1,0 +1,28 @@
+#pragma once
+
+#include "catalog/records/load_options.h"
+
+#include <filesystem>
+#include <string>
+
+namespace tunvale::formats {
+
+// The MP3 reader: fills currentTags() from a file's ID3v1/ID3v2 tags through libid3tag.
+class CSortMp3 {
+public:
+    // Reads the tags, completes them and appends one catalog entry; 0 on success, 1 when the
+    // file cannot be opened or the library cannot take it.
+    int LoadMp3(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options);
+    // Clears and fills currentTags() and completes them; 0 when the file was read.
+    int ReadMp3Tags(const std::filesystem::path &path, const catalog::LoadOptions &options);
+};
+
+// The process-wide reader.
+CSortMp3 &sortMp3();
+
+// Sets title, artist (when not empty), track ("%d" or "%d/%d"; when > 0) in the copy's tag,
+// written back as ID3v2.3, and removes its pictures when asked. 1 on success, 0 on failure.
+int WriteMp3Tags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
+                 int track, int totalTracks, bool removePictures);
+
+} // namespace tunvale::formats
