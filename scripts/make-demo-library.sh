@@ -11,7 +11,7 @@ trap 'rm -rf "$tmp"' EXIT
 sox -q -n -r 44100 -c 2 "$tmp/tone.wav" synth 1.5 sine 440 sine 660 vol 0.3
 lame --quiet -b 128 "$tmp/tone.wav" "$tmp/tone.mp3"
 sox -q "$tmp/tone.wav" "$tmp/tone.aiff"
-flac --silent -f -o "$tmp/tone.flac" "$tmp/tone.wav"
+flac --silent -f -o "$tmp/tone.flac" "$tmp/tone.wav" 2>/dev/null
 
 /usr/bin/python3 - "$out" "$tmp" <<'PY'
 import os, shutil, sys
