@@ -4,7 +4,23 @@
 
 namespace tunvale::output {
 
-// Converts context.sourcePath to MP3 at context.destinationPath; 0 on success.
+// Result codes of ConvertToMp3 besides 0 (success) and the platform error of a failed write.
+namespace conversion {
+inline constexpr int kSourceFailed = 1;     // the format handler could not read the source
+inline constexpr int kNoUsableAudio = 3;    // no audio the encoder can take (format, extension)
+inline constexpr int kNoMemory = 7;         // buffers or the tag could not be allocated
+inline constexpr int kNoFileCreated = 8;    // no output file could be created
+inline constexpr int kEncoderFailed = 82;   // the encoder refused the audio or produced nothing
+inline constexpr int kCancelled = 1223;     // the run was being given up (Windows ERROR_CANCELLED)
+} // namespace conversion
+
+// Converts the WAV, AIFF or FLAC file context.sourcePath to an MP3 file at
+// context.destinationPath (whose extension placement has already made ".mp3"): an ID3v2.3
+// tag from the source's tags, the encoder's info-tag frame, then the stream. The audio is
+// streamed through the encoder chunk by chunk and written under a temporary name that is
+// renamed when complete, so nothing half-written stays behind on any failure.
+// With replace clear, the names "Song.mp3", "Song(1).mp3" ... "Song(63).mp3" are tried and
+// the first one free is used. On success destinationPath names the file written.
 int ConvertToMp3(PlacementContext &context, bool replace);
 
 } // namespace tunvale::output

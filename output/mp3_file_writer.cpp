@@ -1,0 +1,270 @@
+#include "output/mp3_file_writer.h"
+
+#include "catalog/records/current_tags.h"
+#include "catalog/records/picture_table.h"
+#include "output/conversion_file.h"
+#include "output/conversion_settings.h"
+#include "output/conversion_tag.h"
+#include "output/mp3_conversion.h"
+#include "output/mp3_encoder.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace tunvale::output {
+
+namespace {
+
+// Candidate output names when an existing file must not be replaced: "Song.mp3", then
+// "Song(1).mp3" ... "Song(63).mp3".
+constexpr int kMaxIterations = 63;
+
+std::string lowerExtension(const fs::path &path)
+{
+    const std::u8string ext = path.extension().u8string();
+    std::string text(ext.begin(), ext.end());
+    for (char &c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// Reads up to one encoder chunk, going on until the chunk is full or the source ends, so
+// every chunk but the last holds exactly kChunkValues values whatever the source's reads give.
+std::size_t fillChunk(formats::PcmSource &source, std::vector<std::int16_t> &chunk)
+{
+    std::size_t filled = 0;
+    while (filled < chunk.size()) {
+        const std::size_t n = source.read(chunk.data() + filled, chunk.size() - filled);
+        if (n == 0)
+            break;
+        filled += std::min(n, chunk.size() - filled);
+    }
+    // A source must deliver whole frames; a stray value at the end is dropped.
+    const std::size_t channels = static_cast<std::size_t>(source.channels());
+    return filled - filled % channels;
+}
+
+// LAME starts its stream with an empty frame that holds the place of the info-tag frame
+// (the same frame header, zero bytes after it): the finished frame belongs there, not in
+// front of it where the empty frame would stay as junk.
+bool startsWithPlaceholder(const std::vector<std::uint8_t> &head, const std::vector<std::uint8_t> &frame)
+{
+    if (frame.size() < 4 || head.size() < frame.size())
+        return false;
+    if (!std::equal(frame.begin(), frame.begin() + 4, head.begin()))
+        return false;
+    return std::all_of(head.begin() + 4, head.begin() + static_cast<std::ptrdiff_t>(frame.size()),
+                       [](std::uint8_t b) { return b == 0; });
+}
+
+// The files of one conversion: the reserved final name (when not replacing) and the
+// temporary file; whatever is not committed is deleted when the conversion ends.
+class OutputFiles {
+public:
+    ~OutputFiles()
+    {
+        if (m_committed)
+            return;
+        temporary.discard();
+        if (m_reserved) {
+            std::error_code ec;
+            fs::remove(finalPath, ec);
+        }
+    }
+
+    // Chooses the final name: the destination itself when replacing (any file of that name
+    // is replaced at the end), otherwise the first free iteration, created empty at once so
+    // that nothing else takes it meanwhile.
+    bool chooseName(const fs::path &destination, bool replace)
+    {
+        if (replace) {
+            std::error_code ec;
+            if (fs::is_directory(destination, ec))
+                return false;
+            finalPath = destination;
+            return true;
+        }
+        for (int i = 0; i <= kMaxIterations; ++i) {
+            ConversionFile reservation;
+            const fs::path candidate = iterationName(destination, i);
+            if (reservation.createNew(candidate) == 0 && reservation.close() == 0) {
+                finalPath = candidate;
+                m_reserved = true;
+                return true;
+            }
+            reservation.discard();
+        }
+        return false;
+    }
+
+    // A temporary name beside the final one, so the last rename stays within one folder.
+    bool openTemporary()
+    {
+        for (int i = 0; i <= kMaxIterations; ++i) {
+            fs::path name(".");
+            name += finalPath.filename().native();
+            name += ".part";
+            if (i > 0)
+                name += std::to_string(i);
+            if (temporary.createNew(finalPath.parent_path() / name) == 0)
+                return true;
+        }
+        return false;
+    }
+
+    // Moves the complete temporary file to the final name.
+    bool commit()
+    {
+        std::error_code ec;
+        fs::rename(temporary.path(), finalPath, ec);
+        if (ec)
+            return false;
+        m_committed = true;
+        return true;
+    }
+
+    fs::path finalPath;
+    ConversionFile temporary;
+
+private:
+    bool m_reserved = false;
+    bool m_committed = false;
+};
+
+// Used only when the stream has no placeholder for the info-tag frame: rebuilds the
+// temporary file as tag + frame + the stream that followed the tag.
+int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const std::vector<std::uint8_t> &frame)
+{
+    ConversionFile rebuilt;
+    bool created = false;
+    for (int i = 0; i <= kMaxIterations && !created; ++i)
+        {
+        fs::path name = files.temporary.path();
+        name += "." + std::to_string(i);
+        created = rebuilt.createNew(name) == 0;
+    }
+    if (!created)
+        return conversion::kNoFileCreated;
+    int error = rebuilt.write(tag);
+    if (error == 0)
+        error = rebuilt.write(frame);
+    if (error == 0)
+        error = files.temporary.copyTo(rebuilt, tag.size());
+    if (error != 0) {
+        rebuilt.discard();
+        return error;
+    }
+    files.temporary.discard();
+    files.temporary = std::move(rebuilt);
+    return 0;
+}
+
+int writeFile(formats::PcmSource &source, PlacementContext &context, bool replace)
+{
+    const int channels = source.channels();
+    if ((channels != 1 && channels != 2) || source.sampleRate() <= 0) {
+        catalog::pictureTable().clear();
+        return conversion::kNoUsableAudio;
+    }
+
+    // The tag comes from what the opening read put into the tag records; a file without any
+    // tag and nothing completed from its name gets none.
+    std::vector<std::uint8_t> tag;
+    catalog::CurrentTags &tags = catalog::currentTags();
+    if (tags.FillScore >= 1) {
+        const bool withPictures = !context.options.removePictures && !catalog::pictureTable().empty();
+        tag = buildConversionTag(tags, withPictures ? &catalog::pictureTable() : nullptr);
+        if (tag.empty()) {
+            catalog::pictureTable().clear();
+            return conversion::kNoMemory;
+        }
+        tags.clear();
+    }
+    catalog::pictureTable().clear();
+
+    Mp3Encoder encoder;
+    if (!encoder.open(encoderSettingsFor(context.options.mp3Quality), source.channels(), source.sampleRate()))
+        return conversion::kEncoderFailed;
+    std::vector<std::int16_t> chunk(Mp3Encoder::kChunkValues);
+
+    OutputFiles files;
+    if (!files.chooseName(context.destinationPath, replace) || !files.openTemporary())
+        return conversion::kNoFileCreated;
+    if (const int error = files.temporary.write(tag))
+        return error;
+
+    // The first bytes of the stream, where the info-tag frame's placeholder sits.
+    std::vector<std::uint8_t> head;
+    std::uint64_t total = 0;
+    auto writeOutput = [&](std::span<const std::uint8_t> bytes) {
+        if (head.size() < Mp3Encoder::kMaxTagFrame) {
+            const std::size_t take = std::min(bytes.size(), Mp3Encoder::kMaxTagFrame - head.size());
+            head.insert(head.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(take));
+        }
+        total += bytes.size();
+        return files.temporary.write(bytes);
+    };
+
+    for (;;) {
+        if (context.cancel && context.cancel->load())
+            return conversion::kCancelled;
+        const std::size_t count = fillChunk(source, chunk);
+        if (source.failed())
+            return conversion::kSourceFailed;
+        if (count == 0)
+            break;
+        if (encoder.encode(chunk.data(), count) < 0)
+            return conversion::kEncoderFailed;
+        if (const int error = writeOutput(encoder.output()))
+            return error;
+    }
+    if (encoder.flush() < 0)
+        return conversion::kEncoderFailed;
+    if (const int error = writeOutput(encoder.output()))
+        return error;
+    if (total == 0)
+        return conversion::kEncoderFailed;
+
+    const std::vector<std::uint8_t> frame = encoder.infoTagFrame();
+    if (!frame.empty()) {
+        const int error = startsWithPlaceholder(head, frame) ? files.temporary.writeAt(tag.size(), frame)
+                                                             : insertFrame(files, tag, frame);
+        if (error != 0)
+            return error;
+    }
+    if (const int error = files.temporary.close())
+        return error;
+    if (!files.commit())
+        return conversion::kNoFileCreated;
+    context.destinationPath = files.finalPath;
+    return 0;
+}
+
+} // namespace
+
+fs::path iterationName(const fs::path &destination, int iteration)
+{
+    if (iteration == 0)
+        return destination;
+    fs::path name = destination.stem();
+    name += "(" + std::to_string(iteration) + ")";
+    name += fs::path(lowerExtension(destination));
+    return destination.parent_path() / name;
+}
+
+int writeMp3File(formats::PcmSource &source, PlacementContext &context, bool replace)
+{
+    try {
+        return writeFile(source, context, replace);
+    } catch (const std::bad_alloc &) {
+        catalog::pictureTable().clear();
+        return conversion::kNoMemory;
+    }
+}
+
+} // namespace tunvale::output

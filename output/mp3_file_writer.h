@@ -1,0 +1,21 @@
+#pragma once
+
+#include "formats/audio/pcm_source.h"
+#include "output/placement_context.h"
+
+#include <filesystem>
+
+namespace tunvale::output {
+
+// The name of iteration i of an output file: i 0 is destination itself, i 1 to 63 insert
+// "(i)" before the extension, which is always lower case ("Track.MP3" -> "Track(1).mp3").
+std::filesystem::path iterationName(const std::filesystem::path &destination, int iteration);
+
+// Encodes source (1 or 2 channels) into an MP3 file at context.destinationPath, preceded by
+// the ID3v2.3 tag built from currentTags() when its FillScore is 1 or more (with the pictures
+// of pictureTable() unless context.options.removePictures). Clears the picture table, and
+// currentTags() when a tag was built. Returns 0 or a ConvertToMp3 result code; on success
+// context.destinationPath names the file written, otherwise no output file remains.
+int writeMp3File(formats::PcmSource &source, PlacementContext &context, bool replace);
+
+} // namespace tunvale::output
