@@ -4,6 +4,8 @@
 // through our own tables, never through the machine's locale, so results are the same
 // everywhere. Characters Windows-1252 cannot show become '?'.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,5 +24,9 @@ std::string utf8ToCp1252(std::string_view utf8);        // invalid sequences bec
 // UTF-8 <-> UTF-16 for paths, JSON and library strings (invalid input becomes U+FFFD).
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
+
+// Decodes the UTF-8 sequence at utf8[pos] (pos < size) and advances pos past it. An invalid,
+// overlong, truncated or surrogate sequence gives -1 and advances pos by one byte only.
+std::int32_t decodeUtf8(std::string_view utf8, std::size_t &pos);
 
 } // namespace tunvale::text

@@ -14,6 +14,11 @@ bool isFoldedAlpha(char c);   // ASCII letter after folding
 bool isFoldedAlnum(char c);   // ASCII letter or digit after folding
 bool isFoldedDigit(char c);
 
+// Case mapping of one Windows-1252 byte (ASCII, the accented letters, S/Z/OE with caron or
+// ligature, y with diaeresis); other bytes are returned unchanged.
+char cp1252ToUpper(char c);
+char cp1252ToLower(char c);
+
 // Folded, upper-cased comparison; difference of the first differing pair as signed 8-bit
 // values, 0 when equal. compareFolded looks at most 520 characters.
 int compareFolded(std::string_view a, std::string_view b);

@@ -12,6 +12,21 @@ inline constexpr std::size_t kMaxMeasuredLength = 4096;   // 8-bit lengths stop 
 inline constexpr std::size_t kTagTextCapacity = 1023;     // characters of a tag text field
 inline constexpr std::size_t kBoundedAppendLimit = 1021;
 
+// 8-bit text is C-string text: it ends at its first NUL byte, as in the fixed tag buffers.
+inline std::string_view untilNul(std::string_view text)
+{
+    const std::size_t nul = text.find('\0');
+    return nul == std::string_view::npos ? text : text.substr(0, nul);
+}
+
+// The length rule applied to a view: the text up to its first NUL, or empty when that is
+// longer than 4096 bytes (an over-long text counts as length 0).
+inline std::string_view measuredText(std::string_view text)
+{
+    text = untilNul(text);
+    return text.size() > kMaxMeasuredLength ? std::string_view() : text;
+}
+
 // Length of a NUL-terminated buffer: stops at 4096; no terminator within 4097 bytes gives 0;
 // a null pointer gives 0. Never reads past byte 4096.
 std::size_t boundedLength(const char *text);

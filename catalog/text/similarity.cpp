@@ -1,0 +1,72 @@
+#include "catalog/text/similarity.h"
+
+#include "catalog/text/trim.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tunvale::text {
+
+namespace {
+
+constexpr std::size_t kMaxDistanceInput = 1023;
+
+// Levenshtein distance with unit costs over two rows; the shorter text indexes the row.
+template <typename View>
+int levenshtein(View a, View b)
+{
+    if (a.size() < b.size())
+        std::swap(a, b);
+    if (b.empty())
+        return static_cast<int>(a.size());
+    std::vector<int> previous(b.size() + 1);
+    std::vector<int> current(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        previous[j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        current[0] = static_cast<int>(i);
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const int substitution = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
+            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
+        }
+        std::swap(previous, current);
+    }
+    return previous[b.size()];
+}
+
+// 8-bit inputs end at their first NUL and are read up to 1023 characters.
+std::string_view distanceInput(std::string_view text)
+{
+    text = untilNul(text);
+    return text.substr(0, std::min(text.size(), kMaxDistanceInput));
+}
+
+} // namespace
+
+int editDistance(std::u16string_view a, std::u16string_view b) { return levenshtein(a, b); }
+
+int editDistance(std::string_view a, std::string_view b)
+{
+    return levenshtein(distanceInput(a), distanceInput(b));
+}
+
+int wordSimilarity(std::u16string_view a, std::u16string_view b)
+{
+    if (a.empty() && b.empty())
+        return 1;
+    return static_cast<int>(std::max(a.size(), b.size())) - editDistance(a, b);
+}
+
+float stringSimilarity(std::string_view a, std::string_view b)
+{
+    a = distanceInput(a);
+    b = distanceInput(b);
+    const std::size_t longer = std::max(a.size(), b.size());
+    if (longer == 0)
+        return 0.0f;
+    const float length = static_cast<float>(longer);
+    const float score = (length - static_cast<float>(levenshtein(a, b))) / length;
+    return std::clamp(score, 0.0f, 1.0f);
+}
+
+} // namespace tunvale::text
