@@ -1,0 +1,41 @@
+#pragma once
+
+// A file read and written at explicit positions, the only access the chunk containers need.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+namespace tunvale::formats {
+
+class BinaryFile {
+public:
+    enum class Mode { Read, ReadWrite };
+
+    bool open(const std::filesystem::path &path, Mode mode);
+    void close();
+    bool isOpen() const { return m_stream.is_open(); }
+    // Size when opened (kept up to date by writes past the end).
+    std::uint64_t size() const { return m_size; }
+
+    // Reads up to count bytes at position; returns how many were read (short at the end).
+    std::size_t readAt(std::uint64_t position, void *buffer, std::size_t count);
+    // Reads count bytes at position into a vector; false (and an empty vector) when the
+    // bytes are not all there or memory runs out.
+    bool readExact(std::uint64_t position, std::size_t count, std::vector<std::uint8_t> &out);
+    bool writeAt(std::uint64_t position, const void *buffer, std::size_t count);
+    bool flush();
+
+private:
+    bool fitsWithin(std::uint64_t position, std::uint64_t count) const;
+
+    std::fstream m_stream;
+    std::uint64_t m_size = 0;
+};
+
+// Cuts or extends a closed file to size bytes.
+bool resizeFile(const std::filesystem::path &path, std::uint64_t size);
+
+} // namespace tunvale::formats
