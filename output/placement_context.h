@@ -29,6 +29,9 @@ struct PlacementContext {
     PlacementOptions options;
     std::filesystem::path sourcePath;        // current source path
     std::filesystem::path destinationPath;   // current destination path; placement may change it
+    // The destination folder of the run; when set, placement refuses any destination path
+    // that would lead outside it.
+    std::filesystem::path destinationRoot;
     std::int32_t *miscellaneousFiles = nullptr;   // run-wide counter of Miscellaneous files
     catalog::Catalog *catalog = nullptr;
     StatusReporter *status = nullptr;

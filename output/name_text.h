@@ -1,0 +1,45 @@
+#pragma once
+
+// Helpers shared by the name builders and placement: wide text of paths, the letter and digit
+// tests of name building, and the one-byte-per-unit Windows-1252 view of wide text.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tunvale::output {
+
+// The longest file name component the builders produce, in UTF-8 bytes: 255 (the usual file
+// system limit) less room for a collision suffix "(63)" and an extension such as ".flac".
+inline constexpr std::size_t kMaxComponentBytes = 255;
+inline constexpr std::size_t kMaxBuiltNameBytes = 240;
+
+// Path <-> UTF-16 without throwing: invalid UTF-8 in a POSIX path becomes U+FFFD.
+std::u16string pathToText(const std::filesystem::path &path);
+std::filesystem::path pathFromText(std::u16string_view text);
+
+// Letter and digit tests of name building. A unit Windows-1252 can show is tested on its byte
+// after accent folding; any other unit (Cyrillic, CJK, surrogates of one character) counts
+// as a letter, except the general punctuation and symbol blocks.
+bool isNameLetter(char16_t unit);
+bool isNameDigit(char16_t unit);
+bool isNameAlnum(char16_t unit);
+
+// One Windows-1252 byte per UTF-16 unit ('?' for a unit the code page cannot show), so that
+// a byte position in the result is the unit position in the input.
+std::string projectToCp1252(std::u16string_view text);
+
+// Case-insensitive (ASCII and Latin-1) equality of two wide texts.
+bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
+
+// The extension of a file name (from its last '.', with the dot) in ASCII lower case; empty
+// when the name has no extension. A leading dot alone does not start an extension.
+std::u16string lowerExtension(std::u16string_view fileName);
+
+// UTF-8 length of wide text (a surrogate pair counts 4 bytes).
+std::size_t utf8Length(std::u16string_view text);
+// The longest prefix of text whose UTF-8 form fits in maxBytes, never splitting a pair.
+std::u16string_view utf8Prefix(std::u16string_view text, std::size_t maxBytes);
+
+} // namespace tunvale::output
