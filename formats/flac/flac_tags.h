@@ -18,7 +18,13 @@ int ReadFlac(const std::filesystem::path &path, bool capturePictures, const cata
 int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures, const catalog::LoadOptions &options);
 // The decoded audio of a FLAC file piece by piece; null with status set when it cannot be
 // converted (2 unsupported format, or the reader's error).
+// Touches no process-wide record.
 std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status);
+// The same after the read a conversion needs: currentTags() and pictureTable() refilled from
+// the file (pictures of types 1 to 20, tags completed), decodedAudio() emptied and given the
+// delivered format (channels, rate, 16 bits, byte lengths) but no samples.
+std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &options,
+                                       int &status);
 // Replaces TITLE, ARTIST, TRACKNUMBER, TRACKTOTAL and deletes PICTURE blocks; 1 on success.
 int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
                   int track, int totalTracks, bool removePictures);

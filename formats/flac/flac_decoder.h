@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <FLAC/stream_decoder.h>
+
+namespace tunvale::formats {
+
+// Sample rate, channels and sample size of a FLAC stream, as its STREAMINFO block states them.
+struct FlacStreamProperties {
+    std::uint32_t sampleRate = 0;
+    std::uint32_t channels = 0;
+    std::uint32_t bitsPerSample = 0;
+    std::uint64_t totalSamples = 0;   // per channel; 0 when the encoder did not know it
+};
+
+// Whether the conversion takes the stream: 1 or 2 channels, a known length, 16 or 24 bits and
+// one of the rates 22050, 24000, 32000, 44100, 48000, 88200 and 96000 Hz.
+bool isConvertibleFlacStream(const FlacStreamProperties &properties);
+
+// Decode statuses recorded by the write callback when it refuses a frame.
+inline constexpr int kFlacNoDestination = -255;
+inline constexpr int kFlacUnknownLength = -256;
+inline constexpr int kFlacTooManyChannels = -257;
+inline constexpr int kFlacUnsupportedBits = -258;
+
+// One libFLAC stream decoder opened on a file, decoding one frame at a time into 16-bit
+// values: 16-bit samples as they are, 24-bit samples reduced to their upper 16 bits.
+class FlacDecoder {
+public:
+    // A new decoder, or null when libFLAC cannot create one.
+    static std::unique_ptr<FlacDecoder> create();
+    ~FlacDecoder();
+    FlacDecoder(const FlacDecoder &) = delete;
+    FlacDecoder &operator=(const FlacDecoder &) = delete;
+
+    // Opens the file (a libFLAC byte-string name); returns the libFLAC initialisation status,
+    // 0 on success.
+    int initFile(const std::string &fileName);
+
+    // The stream the frames must match; set before decoding. Frames that disagree with it are
+    // refused rather than written into a buffer sized for another layout.
+    void setExpected(const FlacStreamProperties &properties) { m_expected = properties; }
+    const FlacStreamProperties &expected() const { return m_expected; }
+    // What the decoder's own metadata callback saw in STREAMINFO.
+    const FlacStreamProperties &seen() const { return m_seen; }
+
+    // Decodes the next audio frame and appends its values, channels interleaved, to out.
+    // Returns false at the end of the stream or on failure (then failed() is true).
+    bool decodeFrame(std::vector<std::int16_t> &out);
+
+    bool failed() const { return m_failed; }
+    // 0, -1 when libFLAC reported a failure, otherwise the status recorded by the callbacks:
+    // the first nonzero libFLAC error status, or one of the write refusals above.
+    int result() const;
+
+private:
+    FlacDecoder() = default;
+
+    friend struct FlacDecoderCallbacks;
+
+    FLAC__StreamDecoder *m_decoder = nullptr;
+    FlacStreamProperties m_expected;
+    FlacStreamProperties m_seen;
+    std::vector<std::int16_t> *m_out = nullptr;   // destination while a frame is decoded
+    int m_status = 0;
+    bool m_frameWritten = false;
+    bool m_failed = false;
+    bool m_libraryFailed = false;
+};
+
+} // namespace tunvale::formats

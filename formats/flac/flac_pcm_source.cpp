@@ -1,0 +1,115 @@
+#include "formats/flac/flac_pcm_source.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tunvale::formats {
+
+namespace {
+
+// Frames of silence produced per refill when a stream ends before its stated length.
+constexpr std::size_t kSilenceFrames = 4096;
+
+} // namespace
+
+FlacPcmSource::FlacPcmSource(std::unique_ptr<FlacDecoder> decoder, const FlacStreamProperties &properties)
+    : m_decoder(std::move(decoder))
+    , m_channels(static_cast<int>(properties.channels))
+    , m_sampleRate(static_cast<int>(properties.sampleRate))
+    , m_framesLeft(properties.totalSamples)
+{
+    m_halve = properties.sampleRate > 48000;
+    std::uint64_t frames = properties.totalSamples;
+    if (m_halve) {
+        frames /= 2;
+        m_sampleRate /= 2;
+    }
+    m_totalValues = frames * properties.channels;
+    if (m_decoder)
+        m_decoder->setExpected(properties);
+    else
+        m_decoderDone = true;
+}
+
+void FlacPcmSource::emit(const std::int16_t *values, std::size_t frames)
+{
+    const std::size_t c = static_cast<std::size_t>(m_channels);
+    if (!m_halve) {
+        m_pending.insert(m_pending.end(), values, values + frames * c);
+        return;
+    }
+    // Arithmetic shifts of signed 16-bit samples, then the sum, which always fits 16 bits.
+    const auto average = [](std::int16_t a, std::int16_t b) {
+        return static_cast<std::int16_t>((a >> 1) + (b >> 1));
+    };
+    std::size_t f = 0;
+    if (m_holding && frames > 0) {
+        for (std::size_t k = 0; k < c; ++k)
+            m_pending.push_back(average(m_held[k], values[k]));
+        m_holding = false;
+        f = 1;
+    }
+    for (; f + 1 < frames; f += 2) {
+        const std::int16_t *a = values + f * c;
+        const std::int16_t *b = a + c;
+        for (std::size_t k = 0; k < c; ++k)
+            m_pending.push_back(average(a[k], b[k]));
+    }
+    if (f < frames) {
+        std::memcpy(m_held, values + f * c, c * sizeof(std::int16_t));
+        m_holding = true;
+    }
+}
+
+bool FlacPcmSource::refill()
+{
+    m_pending.clear();
+    m_pendingPos = 0;
+    const std::size_t c = static_cast<std::size_t>(m_channels);
+    while (m_pending.empty()) {
+        if (m_framesLeft == 0)
+            return false;
+        if (!m_decoderDone) {
+            m_frame.clear();
+            if (m_decoder->decodeFrame(m_frame)) {
+                const std::uint64_t frames = std::min<std::uint64_t>(m_frame.size() / c, m_framesLeft);
+                m_framesLeft -= frames;
+                emit(m_frame.data(), static_cast<std::size_t>(frames));
+                continue;
+            }
+            if (m_decoder->failed()) {
+                m_failed = true;
+                m_result = m_decoder->result();
+                return false;
+            }
+            // The stream ended before STREAMINFO's length: the rest is silence.
+            m_decoderDone = true;
+        }
+        const std::size_t frames = static_cast<std::size_t>(std::min<std::uint64_t>(kSilenceFrames, m_framesLeft));
+        m_frame.assign(frames * c, 0);
+        m_framesLeft -= frames;
+        emit(m_frame.data(), frames);
+    }
+    return true;
+}
+
+std::size_t FlacPcmSource::read(std::int16_t *values, std::size_t maxValues)
+{
+    if (m_failed || m_channels <= 0)
+        return 0;
+    maxValues -= maxValues % static_cast<std::size_t>(m_channels);
+    std::size_t written = 0;
+    while (written < maxValues) {
+        if (m_pendingPos == m_pending.size() && !refill())
+            break;
+        const std::size_t n = std::min(maxValues - written, m_pending.size() - m_pendingPos);
+        std::memcpy(values + written, m_pending.data() + m_pendingPos, n * sizeof(std::int16_t));
+        m_pendingPos += n;
+        written += n;
+    }
+    if (m_failed)
+        return 0;
+    return written;
+}
+
+} // namespace tunvale::formats

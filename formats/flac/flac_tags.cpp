@@ -1,0 +1,257 @@
+#include "formats/flac/flac_tags.h"
+
+#include "catalog/intake/intake.h"
+#include "catalog/intake/tag_completion.h"
+#include "catalog/records/current_tags.h"
+#include "catalog/records/picture_table.h"
+#include "catalog/text/tag_text.h"
+#include "formats/audio/decoded_audio.h"
+#include "formats/flac/flac_decoder.h"
+#include "formats/flac/flac_file_name.h"
+#include "formats/flac/flac_pcm_source.h"
+#include "formats/flac/vorbis_comment_fields.h"
+
+#include <FLAC/metadata.h>
+#include <FLAC/stream_decoder.h>
+
+#include <algorithm>
+#include <limits>
+#include <new>
+#include <string_view>
+
+namespace tunvale::formats {
+
+namespace {
+
+// The one decoder kept between a read and the following decode, and the stream it is on.
+std::unique_ptr<FlacDecoder> &heldDecoder()
+{
+    static std::unique_ptr<FlacDecoder> decoder;
+    return decoder;
+}
+
+FlacStreamProperties &streamProperties()
+{
+    static FlacStreamProperties properties;
+    return properties;
+}
+
+constexpr int kOpeningFileFailed = FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE;
+constexpr std::uint32_t kPictureTypeFirst = 1;   // type 0 ("other") is never taken
+constexpr std::uint32_t kPictureTypeLast = 20;
+constexpr std::size_t kDrainChunk = 65536;        // values per read when draining into one buffer
+
+// Creates a decoder, opens it on the file and reads STREAMINFO: 0, -1 (no decoder), the
+// libFLAC initialisation status, or -2 (no STREAMINFO). The decoder is handed out whenever
+// one was created.
+int openStream(const std::optional<std::string> &fileName, std::unique_ptr<FlacDecoder> &decoder,
+               FlacStreamProperties &properties)
+{
+    properties = {};
+    decoder = FlacDecoder::create();
+    if (!decoder)
+        return -1;
+    if (!fileName)
+        return kOpeningFileFailed;
+    if (const int init = decoder->initFile(*fileName); init != 0)
+        return init;
+    FLAC__StreamMetadata info;
+    if (!FLAC__metadata_get_streaminfo(fileName->c_str(), &info))
+        return -2;
+    const FLAC__StreamMetadata_StreamInfo &s = info.data.stream_info;
+    properties = {s.sample_rate, s.channels, s.bits_per_sample, s.total_samples};
+    return 0;
+}
+
+void readComments(const std::string &fileName, catalog::CurrentTags &tags)
+{
+    FLAC__StreamMetadata *block = nullptr;
+    if (!FLAC__metadata_get_tags(fileName.c_str(), &block) || !block)
+        return;
+    const FLAC__StreamMetadata_VorbisComment &comments = block->data.vorbis_comment;
+    for (std::uint32_t i = 0; i < comments.num_comments; ++i) {
+        const FLAC__StreamMetadata_VorbisComment_Entry &entry = comments.comments[i];
+        if (entry.entry)
+            applyVorbisComment(std::string_view(reinterpret_cast<const char *>(entry.entry), entry.length), tags);
+    }
+    FLAC__metadata_object_delete(block);
+}
+
+// For each picture type from 1 to 20, the largest picture of that type, while the table has room.
+void capturePictures(const std::string &fileName, catalog::PictureTable &table)
+{
+    constexpr std::uint32_t kAny = std::numeric_limits<std::uint32_t>::max();
+    for (std::uint32_t type = kPictureTypeFirst; type <= kPictureTypeLast; ++type) {
+        FLAC__StreamMetadata *block = nullptr;
+        if (!FLAC__metadata_get_picture(fileName.c_str(), &block, static_cast<FLAC__StreamMetadata_Picture_Type>(type),
+                                        nullptr, nullptr, kAny, kAny, kAny, kAny) ||
+            !block)
+            continue;
+        if (table.count() < static_cast<std::int32_t>(catalog::PictureTable::kMaxPictures)) {
+            const FLAC__StreamMetadata_Picture &p = block->data.picture;
+            catalog::Picture picture;
+            if (p.data && p.data_length > 0)
+                picture.data.assign(p.data, p.data + p.data_length);
+            picture.type = static_cast<std::int32_t>(type);
+            if (p.mime_type)
+                picture.mimeType = std::string(p.mime_type).substr(0, catalog::PictureTable::kMaxMimeType);
+            // The description is UTF-8 in the file; the table holds 8-bit text.
+            if (p.description)
+                picture.description = text::utf8To8bit(reinterpret_cast<const char *>(p.description),
+                                                       catalog::PictureTable::kMaxDescription);
+            table.add(std::move(picture));
+        }
+        FLAC__metadata_object_delete(block);
+    }
+}
+
+std::uint32_t clampTo32(std::uint64_t value)
+{
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
+}
+
+// Bytes of samples the stream holds at its own sample size.
+std::uint64_t rawAudioBytes(const FlacStreamProperties &p)
+{
+    return std::uint64_t(p.bitsPerSample / 8) * p.totalSamples * p.channels;
+}
+
+void forgetAudio(DecodedAudio &audio)
+{
+    std::vector<std::int16_t>().swap(audio.pcm);
+    audio.byteLength = 0;
+    audio.rawLength = 0;
+    audio.extraSize = 0;
+    audio.channels = 0;
+    audio.sampleRate = 0;
+    audio.bitsPerSample = 0;
+}
+
+// The format a PCM source delivers, recorded in the decoded-audio record.
+void describeAudio(DecodedAudio &audio, const PcmSource &source, const FlacStreamProperties &properties)
+{
+    audio.channels = source.channels();
+    audio.sampleRate = source.sampleRate();
+    audio.bitsPerSample = 16;
+    audio.rawLength = clampTo32(rawAudioBytes(properties));
+    audio.byteLength = clampTo32(source.totalValues() * 2);
+}
+
+// ReadFlac with pictures for a conversion: forgets the previous audio and pictures first and
+// checks the stream. 0, the reader's error, or 2 when the conversion does not take the stream.
+int readForConversion(const std::filesystem::path &path, const catalog::LoadOptions &options)
+{
+    forgetAudio(decodedAudio());
+    catalog::pictureTable().clear();
+    const int status = ReadFlac(path, true, options);
+    if (status != 0)
+        return status;
+    if (!isConvertibleFlacStream(streamProperties()))
+        return 2;
+    return 0;
+}
+
+} // namespace
+
+int ReadFlac(const std::filesystem::path &path, bool capturePictures_, const catalog::LoadOptions &options)
+{
+    catalog::CurrentTags &tags = catalog::currentTags();
+    const std::optional<std::string> fileName = flacFileName(path);
+    heldDecoder().reset();
+    streamProperties() = {};
+    tags.clear();
+
+    const int status = openStream(fileName, heldDecoder(), streamProperties());
+    if (status != 0)
+        return status;
+
+    readComments(*fileName, tags);
+    catalog::completeTags(tags, path, options.tagsFromName);
+    if (capturePictures_)
+        capturePictures(*fileName, catalog::pictureTable());
+    return 0;
+}
+
+int LoadFlac(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
+{
+    const int status = ReadFlac(path, false, options);
+    heldDecoder().reset();
+    if (status != 0)
+        return status;
+    catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
+    return 0;
+}
+
+int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures_, const catalog::LoadOptions &options)
+{
+    DecodedAudio &audio = decodedAudio();
+    forgetAudio(audio);
+    catalog::pictureTable().clear();
+
+    const int status = ReadFlac(path, capturePictures_, options);
+    if (status != 0 || !decode) {
+        heldDecoder().reset();
+        return status;
+    }
+    const FlacStreamProperties properties = streamProperties();
+    if (!isConvertibleFlacStream(properties)) {
+        heldDecoder().reset();
+        return 2;
+    }
+
+    FlacPcmSource source(std::move(heldDecoder()), properties);
+    const std::uint64_t values = source.totalValues();
+    // The record counts its bytes in 32 bits.
+    if (values > std::numeric_limits<std::uint32_t>::max() / 2)
+        return 7;
+    try {
+        audio.pcm.resize(static_cast<std::size_t>(values));
+    } catch (const std::bad_alloc &) {
+        forgetAudio(audio);
+        return 7;
+    }
+
+    std::size_t filled = 0;
+    while (filled < audio.pcm.size()) {
+        const std::size_t n = source.read(audio.pcm.data() + filled, std::min(kDrainChunk, audio.pcm.size() - filled));
+        if (n == 0)
+            break;
+        filled += n;
+    }
+    if (source.failed() || filled != audio.pcm.size()) {
+        forgetAudio(audio);
+        return source.result() != 0 ? source.result() : -1;
+    }
+    describeAudio(audio, source, properties);
+    return 0;
+}
+
+std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status)
+{
+    std::unique_ptr<FlacDecoder> decoder;
+    FlacStreamProperties properties;
+    status = openStream(flacFileName(path), decoder, properties);
+    if (status != 0)
+        return nullptr;
+    if (!isConvertibleFlacStream(properties)) {
+        status = 2;
+        return nullptr;
+    }
+    return std::make_unique<FlacPcmSource>(std::move(decoder), properties);
+}
+
+std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &options,
+                                       int &status)
+{
+    status = readForConversion(path, options);
+    if (status != 0) {
+        heldDecoder().reset();
+        return nullptr;
+    }
+    const FlacStreamProperties properties = streamProperties();
+    auto source = std::make_unique<FlacPcmSource>(std::move(heldDecoder()), properties);
+    describeAudio(decodedAudio(), *source, properties);
+    return source;
+}
+
+} // namespace tunvale::formats
