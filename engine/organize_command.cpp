@@ -1,0 +1,120 @@
+#include "engine/organize_command.h"
+
+#include "catalog/records/catalog.h"
+#include "catalog/records/current_tags.h"
+#include "engine/manual_reset_event.h"
+#include "engine/path_text.h"
+#include "engine/source_scan.h"
+
+#include <system_error>
+
+namespace tunvale::engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+PrepareOutcome refuse(PrepareStatus status, std::u16string message, std::u16string word, std::uint32_t colour,
+                      FolderField field, std::uint32_t fieldColour)
+{
+    PrepareOutcome outcome;
+    outcome.status = status;
+    outcome.message = std::move(message);
+    outcome.statusWord = std::move(word);
+    outcome.statusColour = colour;
+    outcome.field = field;
+    outcome.fieldColour = fieldColour;
+    return outcome;
+}
+
+bool isFolder(const fs::path &path)
+{
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+} // namespace
+
+PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options, const fs::path &source,
+                               const fs::path &destination, ProgressSink &sink, OrganizeQuestions &questions)
+{
+    using namespace output::colour;
+    session.currentSource.clear();
+    session.currentDestination.clear();
+
+    if (source.empty())
+        return refuse(PrepareStatus::NoSource, u"Please define a valid Source folder", u"Warning", kYellow,
+                      FolderField::Source, kYellow);
+    // A file is no source folder: it would only be scanned into nothing.
+    if (!isFolder(source))
+        return refuse(PrepareStatus::SourceMissing, u"Sorry, the source Folder doesn't exist!", u"Warning", kYellow,
+                      FolderField::Source, kYellow);
+    session.sourceFolder = source;
+
+    if (destination.empty())
+        return refuse(PrepareStatus::NoDestination, u"Please define a valid Destination folder", u"Error", kRed,
+                      FolderField::Destination, kRed);
+    bool created = false;
+    if (!isFolder(destination)) {
+        if (!questions.createMissingDestination(destination)) {
+            PrepareOutcome declined;
+            declined.status = PrepareStatus::DestinationDeclined;
+            return declined;
+        }
+        // One level only; an existing file of that name makes the creation fail too.
+        std::error_code ec;
+        if (!fs::create_directory(destination, ec) || ec)
+            return refuse(PrepareStatus::DestinationNotCreated,
+                          u"Sorry. Could not create directory \"" + pathToUtf16(destination) + u"\".", u"Error",
+                          kRed, FolderField::Destination, kRed);
+        created = true;
+        session.mainDirectory = destination;
+        session.mainDirectoryList.push_back(destination);
+    }
+    session.destinationFolder = destination;
+    session.statusText.clear();
+    sink.postStatus(kYellow, session.statusText);
+
+    session.criterionCode = criterionCodeFor(options.tagId);
+    catalog::resetTagRecords();
+    catalog::catalog().clear();
+
+    session.sourceExtensions = sourceExtensions(options);
+    session.sourceFiles.clear();
+    scanSource(session.sourceFolder, session.sourceExtensions, session.sourceFiles);
+    session.fileCursor = 0;
+
+    if (session.sourceFiles.empty()) {
+        PrepareOutcome none = refuse(PrepareStatus::NoFiles, u"Sorry, found no audio files that could be sorted!",
+                                     u"Warning", kYellow, FolderField::None, 0);
+        none.destinationCreated = created;
+        return none;
+    }
+
+    if (!isFolder(session.destinationFolder)) {
+        std::error_code ec;
+        if (!fs::create_directory(session.destinationFolder, ec) || ec) {
+            PrepareOutcome lost = refuse(PrepareStatus::DestinationLost,
+                                         u"Could not create head destination directory \""
+                                             + pathToUtf16(session.destinationFolder) + u"\".",
+                                         u"Error", kRed, FolderField::Destination, kRed);
+            lost.destinationCreated = created;
+            return lost;
+        }
+    }
+
+    const auto count = static_cast<std::int64_t>(session.sourceFiles.size());
+    session.progressPosition = 1;
+    session.progressRange = count > INT32_MAX / 8 ? INT32_MAX : static_cast<std::int32_t>(8 * count);
+    sink.postProgress(session.progressPosition, session.progressRange);
+
+    session.statusText = u"PLease Wait...";
+    sink.postStatus(kLightGreen, session.statusText);
+    sleepFor(std::chrono::milliseconds(10));
+
+    PrepareOutcome ready;
+    ready.destinationCreated = created;
+    return ready;
+}
+
+} // namespace tunvale::engine

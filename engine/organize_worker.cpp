@@ -1,0 +1,341 @@
+#include "engine/organize_worker.h"
+
+#include "catalog/records/catalog.h"
+#include "catalog/text/codepage.h"
+#include "catalog/text/fold.h"
+#include "engine/path_text.h"
+#include "engine/sort_string_array.h"
+#include "output/place_file.h"
+#include "output/track_file_name.h"
+
+#include <algorithm>
+#include <exception>
+#include <string>
+#include <system_error>
+
+namespace tunvale::engine {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::u16string quoted(const fs::path &path) { return u"\"" + pathToUtf16(path) + u"\""; }
+
+std::u16string decimal(long long value)
+{
+    const std::string digits = std::to_string(value);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+// The steps of one run; the members are the worker's own state for that run.
+class Worker {
+public:
+    explicit Worker(WorkerContext &context)
+        : m_context(context)
+        , m_session(context.session)
+        , m_options(context.options)
+        , m_sink(context.sink)
+        , m_hooks(context.hooks)
+        , m_control(context.control)
+        , m_catalog(catalog::catalog())
+    {
+    }
+
+    void run()
+    {
+        start();
+        if (load()) {
+            rescaleProgress();
+            place();
+        }
+        end();
+    }
+
+    // The run could not go on (an unexpected exception): report it like any other failure.
+    void fail(const std::u16string &message)
+    {
+        reportFailure(message);
+        end();
+    }
+
+private:
+    bool abortRequested()
+    {
+        if (!m_control.abort.isSet())
+            return false;
+        m_session.flags.aborted = 1;
+        return true;
+    }
+
+    void postStatus(std::uint32_t colour, std::u16string text)
+    {
+        m_session.statusText = std::move(text);
+        m_sink.postStatus(colour, m_session.statusText);
+    }
+
+    void advanceProgress()
+    {
+        m_sink.postProgress(m_session.progressPosition, 0);
+        ++m_session.progressPosition;
+    }
+
+    void reportFailure(const std::u16string &message)
+    {
+        postStatus(output::colour::kRed, u"Error");
+        m_sink.showMessage(message);
+        m_session.flags.error = 1;
+    }
+
+    void start()
+    {
+        m_session.statusText.clear();
+        m_session.flags.aborted = 0;
+        m_session.flags.error = 0;
+        m_session.filesLoaded = 0;
+        m_session.foldersUsed = 0;
+        m_session.filesCopied = 0;
+        m_session.miscellaneousFiles = 0;
+    }
+
+    // Loading phase; false when an abort request ended it.
+    bool load()
+    {
+        const catalog::LoadOptions loadOptions = m_options.loadOptions();
+        const std::size_t count = m_session.sourceFiles.size();
+        for (std::size_t n = 0; n < count; ++n) {
+            if (abortRequested())
+                return false;
+            advanceProgress();
+            if (m_session.fileCursor >= m_session.sourceFiles.size())
+                break;
+            const fs::path path = m_session.sourceFiles[m_session.fileCursor++];
+            const std::u16string extension = findExtension(path);
+            postStatus(output::colour::kLightGreen, u"Loading: " + fileNameText(path));
+            sleepFor(m_context.pauses.afterLoadingNotice);
+            for (const LoaderEntry &loader : m_hooks.loaders) {
+                if (!loader.load || !formatEnabled(m_options, loader.format))
+                    continue;
+                if (!equalsIgnoringAsciiCase(extension, loader.extension))
+                    continue;
+                if (loader.load(path, m_session.criterionCode, loadOptions) == 0)
+                    ++m_filesLoaded;
+            }
+        }
+        return true;
+    }
+
+    void rescaleProgress()
+    {
+        const double p = m_session.progressPosition;
+        const double r = m_session.progressRange;
+        const double t = p + m_filesLoaded;
+        m_session.progressRange = static_cast<std::int32_t>(t * 0.61);
+        // A run started without a range (no bar set up) keeps the bar at its start.
+        m_session.progressPosition = r > 0 ? static_cast<std::int32_t>(t / r * p) : 0;
+        m_sink.postProgress(m_session.progressPosition, m_session.progressRange);
+        m_session.filesLoaded = m_filesLoaded;
+        m_session.foldersCreatedInRun.clear();
+        postStatus(output::colour::kLightBlue, u"");
+    }
+
+    // Placement phase: one group per seed that is not yet placed.
+    void place()
+    {
+        // A loader that reported success without appending an entry must not make the seeds
+        // run past the catalog.
+        const std::size_t loaded = std::min<std::size_t>(static_cast<std::size_t>(m_filesLoaded), m_catalog.size());
+        std::unique_ptr<GroupSource> groups = m_hooks.grouping
+            ? m_hooks.grouping(m_catalog, m_session.criterionCode, m_options.acceptSimilitudes != 0)
+            : exactNameGrouping(m_catalog, m_session.criterionCode, m_options.acceptSimilitudes != 0);
+        if (!groups)
+            groups = exactNameGrouping(m_catalog, m_session.criterionCode, m_options.acceptSimilitudes != 0);
+
+        for (std::size_t seed = 0; seed < static_cast<std::size_t>(m_filesLoaded); ++seed) {
+            if (abortRequested())
+                return;
+            if (seed >= loaded)
+                continue;
+            m_session.groupMemberCount = groups->members(seed, loaded, m_session.groupMembers);
+            if (m_session.groupMemberCount == 0)
+                continue;
+            const std::u16string groupName = m_catalog.at(seed).GroupName;
+            if (m_session.destinationFolder.empty())
+                continue;
+            switch (placeGroup(groupName)) {
+            case GroupResult::Next: break;
+            case GroupResult::Aborted: return;
+            case GroupResult::FolderFailed: return;
+            }
+        }
+    }
+
+    enum class GroupResult { Next, Aborted, FolderFailed };
+
+    GroupResult placeGroup(const std::u16string &groupName)
+    {
+        const bool newNames = m_options.newFileNames != 0;
+        const output::PlacementOptions placementOptions = m_options.placementOptions();
+        CSortStringArray sources;
+        std::vector<std::u16string> names;
+        const std::size_t memberCount = std::min(m_session.groupMemberCount, m_session.groupMembers.size());
+        for (std::size_t k = 1; k <= memberCount; ++k) {
+            const std::size_t index = m_session.groupMembers[k - 1];
+            if (index >= m_catalog.size())
+                continue;
+            catalog::CMetaDat &entry = m_catalog.at(index);
+            if (entry.Placed)
+                continue;
+            entry.Placed = 1;
+            m_session.currentSource = entry.Path;
+            std::u16string name;
+            if (newNames) {
+                if (groupName == u"Undefined") {
+                    name = undefinedFileName(entry.Path);
+                } else {
+                    name = m_hooks.trackFileName ? m_hooks.trackFileName(entry, static_cast<int>(k), placementOptions)
+                                                 : output::BuildTrackFileName(entry, static_cast<int>(k), placementOptions);
+                    if (!name.empty())
+                        name += asciiLower(findExtension(entry.Path));
+                }
+            }
+            names.push_back(std::move(name));
+            sources.add(entry.Path);
+        }
+        if (sources.empty())
+            return GroupResult::Next;
+        // New names follow the grouping's order (the names are parallel to it); kept names are
+        // sorted by file name.
+        if (!newNames)
+            sources.sortByFileName();
+
+        fs::path groupFolder = m_session.destinationFolder;
+        if (m_filesLoaded > 1 && sources.size() == 1 && m_options.groupIsolated != 0
+            && m_session.criterionCode != catalog::criterion::kYear) {
+            groupFolder /= pathFromUtf16(m_session.miscellaneousFolderName);
+            m_miscellaneousUsed = true;
+        } else {
+            groupFolder /= pathFromUtf16(groupName);
+            ++m_session.foldersUsed;
+        }
+
+        std::error_code ec;
+        if (!fs::exists(groupFolder, ec)) {
+            if (!fs::create_directory(groupFolder, ec) || ec) {
+                reportFailure(folderFailureMessage(groupFolder));
+                return GroupResult::FolderFailed;
+            }
+            m_session.foldersCreatedInRun.push_back(groupFolder);
+            m_session.foldersCreatedInSession.push_back(groupFolder);
+            if (m_hooks.observer)
+                m_hooks.observer->folderCreated(groupFolder);
+        }
+
+        const int count = static_cast<int>(sources.size());
+        for (std::size_t i = 0; i < sources.size(); ++i) {
+            if (abortRequested())
+                return GroupResult::Aborted;
+            advanceProgress();
+            m_session.currentSource = sources.at(i);
+            if (newNames && names[i].empty())
+                continue;
+            m_session.currentDestination = groupFolder / (newNames ? pathFromUtf16(names[i]) : sources.at(i).filename());
+
+            output::PlacementContext placement;
+            placement.options = placementOptions;
+            placement.sourcePath = m_session.currentSource;
+            placement.destinationPath = m_session.currentDestination;
+            placement.miscellaneousFiles = &m_session.miscellaneousFiles;
+            placement.catalog = &m_catalog;
+            placement.status = &m_sink;
+            placement.cancel = &m_control.giveUp;
+            const int index = static_cast<int>(i) + 1;
+            const int result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
+                                                 : output::PlaceFile(index, count, placement);
+            m_session.currentDestination = placement.destinationPath;
+            if (result == 0) {
+                m_session.filesCreatedInSession.push_back(m_session.currentDestination);
+                ++m_session.filesCopied;
+                if (m_hooks.observer)
+                    m_hooks.observer->fileCreated(m_session.currentDestination);
+                continue;
+            }
+            reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination));
+            sleepFor(m_context.pauses.afterFailure);
+            return GroupResult::Next;
+        }
+        return GroupResult::Next;
+    }
+
+    void end()
+    {
+        if (m_ended)
+            return;
+        m_ended = true;
+        // Counted however the run ended: files placed there before an abort are in that folder.
+        if (m_miscellaneousUsed)
+            ++m_session.foldersUsed;
+        m_session.runCompleted = 1;
+        m_control.finished.set();
+        m_sink.postRunEnded();
+    }
+
+    WorkerContext &m_context;
+    SessionState &m_session;
+    const RunOptions &m_options;
+    ProgressSink &m_sink;
+    const RunHooks &m_hooks;
+    RunControl &m_control;
+    catalog::Catalog &m_catalog;
+    std::int32_t m_filesLoaded = 0;
+    bool m_miscellaneousUsed = false;
+    bool m_ended = false;
+};
+
+} // namespace
+
+std::u16string placeFailureMessage(int code, const fs::path &source, const fs::path &destination)
+{
+    switch (code) {
+    case 2: return u"The file " + quoted(source) + u" cannot be found";
+    case 3: return u"The file " + quoted(destination) + u" path cannot be used";
+    case 5: return u"Access Denied for copying file " + quoted(source) + u" to " + quoted(destination);
+    default:
+        return u"Sorry. Could not copy file " + quoted(source) + u" to " + quoted(destination) + u": Error "
+            + decimal(code);
+    }
+}
+
+std::u16string folderFailureMessage(const fs::path &folder)
+{
+    return u"Could not create directory " + quoted(folder) + u".";
+}
+
+std::u16string undefinedFileName(const fs::path &source)
+{
+    std::u16string name = fileNameText(source);
+    const auto trimmed = [](char16_t c) { return c == u' ' || c == u'-'; };
+    std::size_t first = 0;
+    while (first < name.size() && trimmed(name[first]))
+        ++first;
+    std::size_t last = name.size();
+    while (last > first && trimmed(name[last - 1]))
+        --last;
+    name = name.substr(first, last - first);
+    if (!name.empty())
+        name[0] = text::wideToUpper(name[0]);
+    return name;
+}
+
+int runOrganizeWorker(WorkerContext &context)
+{
+    Worker worker(context);
+    try {
+        worker.run();
+    } catch (const std::exception &e) {
+        // Nothing may leave the worker thread; the front end must still see the run end.
+        worker.fail(u"Sorry. The run stopped: " + text::utf8ToUtf16(e.what()));
+    }
+    return 0;
+}
+
+} // namespace tunvale::engine

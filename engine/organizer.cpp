@@ -1,0 +1,80 @@
+#include "engine/organizer.h"
+
+#include "catalog/text/codepage.h"
+
+namespace tunvale::engine {
+
+Organizer::Organizer(SessionState &session, ProgressSink &sink, RunHooks hooks)
+    : m_session(session)
+    , m_sink(sink)
+    , m_hooks(std::move(hooks))
+{
+}
+
+Organizer::~Organizer()
+{
+    // The worker works on the session: it must have ended before the session goes.
+    if (m_thread.exists()) {
+        if (m_control)
+            m_control->abort.set();
+        m_thread.join();
+    }
+}
+
+bool Organizer::start(const RunOptions &options)
+{
+    if (m_thread.exists())
+        return false;
+    m_session.summaryShown = 0;
+    // Fresh, non-signalled events for each run.
+    m_control = std::make_shared<RunControl>();
+    m_sink.postStatus(output::colour::kLightGreen, u"");
+    m_context = std::make_shared<WorkerContext>(WorkerContext{m_session, options, m_sink, m_hooks, *m_control, m_pauses});
+
+    // The routine holds its own references, so a worker given up and left alone never sees
+    // its context or signals freed.
+    std::shared_ptr<RunControl> control = m_control;
+    std::shared_ptr<WorkerContext> context = m_context;
+    std::string error;
+    if (!m_thread.start([context, control] { runOrganizeWorker(*context); }, error)) {
+        m_sink.showMessage(u"Creating the 'Organize' thread failed with the error: " + text::utf8ToUtf16(error));
+        m_control.reset();
+        m_context.reset();
+        return false;
+    }
+    m_session.userAborted = 0;
+    return true;
+}
+
+void Organizer::requestAbort()
+{
+    if (m_control && m_thread.exists())
+        m_control->abort.set();
+}
+
+bool Organizer::waitFinished(std::chrono::milliseconds timeout) const
+{
+    if (!m_control)
+        return true;
+    return m_control->finished.waitFor(timeout);
+}
+
+RunSummary Organizer::handleRunEnded(std::chrono::milliseconds summaryPause)
+{
+    RunSummary summary = writeSummary(m_session, m_sink, summaryPause);
+    releaseRun();
+    m_session.userAborted = 0;
+    return summary;
+}
+
+void Organizer::releaseRun()
+{
+    m_thread.join();
+    if (m_control) {
+        m_control->abort.reset();
+        m_control->finished.reset();
+    }
+    m_context.reset();
+}
+
+} // namespace tunvale::engine

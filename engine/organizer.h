@@ -1,0 +1,57 @@
+#pragma once
+
+#include "engine/organize_worker.h"
+#include "engine/run_summary.h"
+#include "engine/worker_thread.h"
+
+#include <chrono>
+#include <memory>
+
+namespace tunvale::engine {
+
+// One front end's handle on its runs: starts the worker thread on the session, lets the
+// front end request an abort, and releases the run when its end-of-run notice is handled.
+// The session, sink and hooks must outlive the Organizer.
+class Organizer {
+public:
+    Organizer(SessionState &session, ProgressSink &sink, RunHooks hooks);
+    ~Organizer();
+    Organizer(const Organizer &) = delete;
+    Organizer &operator=(const Organizer &) = delete;
+
+    // Starts a run on the prepared session with a snapshot of options. false when a worker
+    // exists already, or when the thread could not be created (the failure message is shown).
+    bool start(const RunOptions &options);
+    // A run is active exactly while its thread exists.
+    bool isActive() const { return m_thread.exists(); }
+    // Signals the abort event of the active run (the worker stops before its next file).
+    void requestAbort();
+    // Waits for the active run's finished event; true when it was set in time (or no run).
+    bool waitFinished(std::chrono::milliseconds timeout) const;
+    // The end-of-run handler: writes the summary, joins the thread, releases the events and
+    // clears user aborted. Also called after a run ended without a thread (tests).
+    RunSummary handleRunEnded(std::chrono::milliseconds summaryPause = std::chrono::milliseconds(100));
+
+    // The signals of the active (or last) run; shared so an abandoned worker keeps them alive.
+    std::shared_ptr<RunControl> control() const { return m_control; }
+    WorkerThread &thread() { return m_thread; }
+    SessionState &session() { return m_session; }
+    ProgressSink &sink() { return m_sink; }
+    const RunHooks &hooks() const { return m_hooks; }
+    // Pauses handed to every worker started afterwards.
+    void setPauses(WorkerPauses pauses) { m_pauses = pauses; }
+
+    // Releases the thread and events of the run without writing a summary.
+    void releaseRun();
+
+private:
+    SessionState &m_session;
+    ProgressSink &m_sink;
+    RunHooks m_hooks;
+    WorkerPauses m_pauses;
+    std::shared_ptr<RunControl> m_control;
+    std::shared_ptr<WorkerContext> m_context;   // shared with the thread's routine
+    WorkerThread m_thread;
+};
+
+} // namespace tunvale::engine

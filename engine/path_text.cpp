@@ -1,0 +1,77 @@
+#include "engine/path_text.h"
+
+#include "catalog/text/codepage.h"
+
+namespace tunvale::engine {
+
+std::u16string pathToUtf16(const std::filesystem::path &path)
+{
+#ifdef _WIN32
+    const std::wstring &native = path.native();
+    return std::u16string(native.begin(), native.end());
+#else
+    return text::utf8ToUtf16(path.native());
+#endif
+}
+
+std::string pathToUtf8(const std::filesystem::path &path)
+{
+#ifdef _WIN32
+    return text::utf16ToUtf8(pathToUtf16(path));
+#else
+    return path.native();
+#endif
+}
+
+std::filesystem::path pathFromUtf16(std::u16string_view text)
+{
+#ifdef _WIN32
+    return std::filesystem::path(std::wstring(text.begin(), text.end()));
+#else
+    return std::filesystem::path(text::utf16ToUtf8(text));
+#endif
+}
+
+std::filesystem::path pathFromUtf8(std::string_view text)
+{
+#ifdef _WIN32
+    return pathFromUtf16(text::utf8ToUtf16(text));
+#else
+    return std::filesystem::path(std::string(text));
+#endif
+}
+
+std::u16string fileNameText(const std::filesystem::path &path)
+{
+    return pathToUtf16(path.filename());
+}
+
+std::u16string findExtension(const std::filesystem::path &path)
+{
+    const std::u16string name = fileNameText(path);
+    std::size_t dot = std::u16string::npos;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == u' ')
+            dot = std::u16string::npos;
+        else if (name[i] == u'.')
+            dot = i;
+    }
+    return dot == std::u16string::npos ? std::u16string() : name.substr(dot);
+}
+
+std::u16string asciiLower(std::u16string_view text)
+{
+    std::u16string lower(text);
+    for (char16_t &c : lower) {
+        if (c >= u'A' && c <= u'Z')
+            c = static_cast<char16_t>(c + (u'a' - u'A'));
+    }
+    return lower;
+}
+
+bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
+{
+    return a.size() == b.size() && asciiLower(a) == asciiLower(b);
+}
+
+} // namespace tunvale::engine

@@ -1,0 +1,58 @@
+#include "engine/run_hooks.h"
+
+#include "engine/run_options.h"
+
+namespace tunvale::engine {
+
+bool formatEnabled(const RunOptions &options, SourceFormat format)
+{
+    switch (format) {
+    case SourceFormat::Mp3: return options.mp3Format != 0;
+    case SourceFormat::Wav: return options.wavFormat != 0;
+    case SourceFormat::Flac: return options.flacFormat != 0;
+    case SourceFormat::Aiff: return options.aiffFormat != 0;
+    }
+    return false;
+}
+
+void RunHooks::addLoader(std::u16string extension, SourceFormat format, LoaderFn load)
+{
+    loaders.push_back(LoaderEntry{std::move(extension), format, std::move(load)});
+}
+
+namespace {
+
+class ExactNameGroups final : public GroupSource {
+public:
+    explicit ExactNameGroups(const catalog::Catalog &catalog) : m_catalog(catalog) {}
+
+    std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) override
+    {
+        members.clear();
+        if (n > m_catalog.size())
+            n = m_catalog.size();
+        if (seed >= n)
+            return 0;
+        const catalog::CMetaDat &first = m_catalog.at(seed);
+        if (first.Placed || first.KeyWordCount == 0)
+            return 0;
+        for (std::size_t i = seed; i < n; ++i) {
+            const catalog::CMetaDat &entry = m_catalog.at(i);
+            if (!entry.Placed && entry.GroupName == first.GroupName)
+                members.push_back(i);
+        }
+        return members.size();
+    }
+
+private:
+    const catalog::Catalog &m_catalog;
+};
+
+} // namespace
+
+std::unique_ptr<GroupSource> exactNameGrouping(const catalog::Catalog &catalog, int, bool)
+{
+    return std::make_unique<ExactNameGroups>(catalog);
+}
+
+} // namespace tunvale::engine

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "catalog/records/catalog.h"
+#include "catalog/records/load_options.h"
+#include "output/placement_context.h"
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tunvale::engine {
+
+struct RunOptions;
+
+// The four source formats a run can take, each behind its own option flag.
+enum class SourceFormat { Mp3, Wav, Flac, Aiff };
+
+bool formatEnabled(const RunOptions &options, SourceFormat format);
+
+// A format's loader: reads the file's tags, completes them and appends one catalog entry;
+// 0 when exactly one entry was appended.
+using LoaderFn = std::function<int(const std::filesystem::path &path, int criterionCode,
+                                   const catalog::LoadOptions &options)>;
+
+struct LoaderEntry {
+    std::u16string extension;   // with its dot, compared without regard to case
+    SourceFormat format;
+    LoaderFn load;
+};
+
+// Places one file (1-based index within a group of count files); 0 on success.
+using PlaceFileFn = std::function<int(int index, int count, output::PlacementContext &context)>;
+// The new file name (without extension) of a group member at 1-based index.
+using TrackNameFn = std::function<std::u16string(const catalog::CMetaDat &entry, int index,
+                                                 const output::PlacementOptions &options)>;
+
+// Answers, for each seed of the placement phase, the unplaced entries of its group.
+class GroupSource {
+public:
+    virtual ~GroupSource() = default;
+    // Fills members (seed first) from the entries 0..n-1; 0 when the seed is placed or has no
+    // key words.
+    virtual std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) = 0;
+};
+using GroupingFn = std::function<std::unique_ptr<GroupSource>(const catalog::Catalog &catalog,
+                                                              int criterionCode, bool acceptSimilitudes)>;
+
+// Told of everything a run writes, as it happens (on the worker thread), so a journal or an
+// undo can follow the run.
+class RunObserver {
+public:
+    virtual ~RunObserver() = default;
+    virtual void folderCreated(const std::filesystem::path &folder) { (void)folder; }
+    virtual void fileCreated(const std::filesystem::path &file) { (void)file; }
+};
+
+// What the worker calls into: the loaders by extension, grouping, naming and placement. An
+// unset function falls back to the engine's own (exact group names) or output's (PlaceFile,
+// BuildTrackFileName). With no loader registered a run loads nothing.
+struct RunHooks {
+    std::vector<LoaderEntry> loaders;
+    GroupingFn grouping;
+    TrackNameFn trackFileName;
+    PlaceFileFn placeFile;
+    RunObserver *observer = nullptr;
+
+    void addLoader(std::u16string extension, SourceFormat format, LoaderFn load);
+};
+
+// Groups entries whose GroupName is identical: the simplest grouping, used when no other is set.
+std::unique_ptr<GroupSource> exactNameGrouping(const catalog::Catalog &catalog, int criterionCode,
+                                               bool acceptSimilitudes);
+
+// The four real loaders (.mp3, .wav, .flac, .aiff/.aif), the catalog's GroupFinder, and
+// output's BuildTrackFileName and PlaceFile.
+RunHooks standardHooks();
+
+} // namespace tunvale::engine

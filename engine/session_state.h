@@ -1,0 +1,70 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tunvale::engine {
+
+// The two run flags the worker clears at its start and the summary reads. Atomic because
+// the front end's give-up path may set aborted while a stuck worker is still alive.
+struct RunFlags {
+    std::atomic<std::int32_t> aborted{0};   // the run stopped on an abort request or was given up
+    std::atomic<std::int32_t> error{0};     // a file or folder failed and a message was shown
+};
+
+// What one front-end session knows about its runs. While a run is active the worker is the
+// only writer of the counters, progress figures, current paths, status text, group buffer and
+// created lists; the front end reads them only after the run has ended.
+struct SessionState {
+    // Members of the group being placed, filled by the grouping (no 16-bit cap).
+    std::vector<std::size_t> groupMembers;
+    std::size_t groupMemberCount = 0;
+
+    std::filesystem::path sourceFolder;
+    std::filesystem::path destinationFolder;
+    std::u16string miscellaneousFolderName = u"Miscellaneous";
+
+    // Set by the worker whenever a run reaches its end; never cleared afterwards.
+    std::int32_t runCompleted = 0;
+
+    // Counters of the current run.
+    std::int32_t filesLoaded = 0;          // files whose tags entered the catalog
+    std::int32_t foldersUsed = 0;          // group folders used, plus one for Miscellaneous
+    std::int32_t filesCopied = 0;          // files placed successfully
+    std::int32_t miscellaneousFiles = 0;   // files placed in Miscellaneous (placement numbers them)
+
+    std::int32_t criterionCode = 0;
+
+    // Progress bar figures: 32-bit, no 16-bit wrap.
+    std::int32_t progressRange = 0;
+    std::int32_t progressPosition = 0;
+
+    std::int32_t userAborted = 0;   // set by the abort command, cleared at worker start and run end
+    std::int32_t summaryShown = 0;
+
+    std::filesystem::path currentSource;        // the file being placed
+    std::filesystem::path currentDestination;   // its full target; placement may change it
+
+    std::vector<std::filesystem::path> foldersCreatedInRun;
+    std::vector<std::filesystem::path> foldersCreatedInSession;
+    std::vector<std::filesystem::path> mainDirectoryList;
+    std::vector<std::filesystem::path> filesCreatedInSession;
+
+    std::vector<std::string> sourceExtensions;          // with the leading dot, in scan order
+    std::vector<std::filesystem::path> sourceFiles;     // the scan's result, in loading order
+    std::size_t fileCursor = 0;                         // next path of sourceFiles to load
+
+    // The head destination folder the Organize command created in this session, or empty.
+    std::filesystem::path mainDirectory;
+
+    // The status text of the last notice; the notices also carry a copy of it.
+    std::u16string statusText;
+
+    RunFlags flags;
+};
+
+} // namespace tunvale::engine

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <vector>
+
+namespace tunvale::engine {
+
+// An array of paths with a compare-and-swap step that compares the file-name parts without
+// regard to case; sorted by repeated exchange passes so equal names keep their order.
+class CSortStringArray {
+public:
+    void clear() { m_items.clear(); }
+    void add(std::filesystem::path path) { m_items.push_back(std::move(path)); }
+    std::size_t size() const { return m_items.size(); }
+    bool empty() const { return m_items.empty(); }
+    const std::filesystem::path &at(std::size_t index) const { return m_items.at(index); }
+    const std::vector<std::filesystem::path> &items() const { return m_items; }
+
+    // Swaps items index and index + 1 when the first file name compares greater; true when swapped.
+    bool compareAndSwap(std::size_t index);
+    // Passes over every adjacent pair until a pass makes no swap.
+    void sortByFileName();
+
+private:
+    std::vector<std::filesystem::path> m_items;
+};
+
+// Compares the file-name parts of two paths without regard to case: < 0, 0 or > 0.
+int compareFileNamesIgnoringCase(const std::filesystem::path &a, const std::filesystem::path &b);
+
+} // namespace tunvale::engine

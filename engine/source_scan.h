@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tunvale::engine {
+
+// Appends to files the full path of every file below folder, at any depth, whose extension
+// (compared without regard to case) is in extensions. Entries of a folder are visited in
+// ascending order of their names compared without regard to ASCII case (ties by byte
+// order), a sub-folder's files coming where the sub-folder falls in that order. Hidden
+// entries count; folder links are followed, but a folder already visited (by its canonical
+// path) is not entered again, so link cycles end. An unreadable folder adds nothing. With no
+// extensions the file system is not touched.
+void scanSource(const std::filesystem::path &folder, const std::vector<std::string> &extensions,
+                std::vector<std::filesystem::path> &files);
+
+// The order of entries within one folder: ASCII case-insensitive, then by bytes.
+bool scanOrderLess(const std::string &a, const std::string &b);
+
+} // namespace tunvale::engine
