@@ -1,0 +1,139 @@
+#include "catalog/genre/genre_key.h"
+
+#include "catalog/genre/genre_table.h"
+#include "catalog/grouping/similitude.h"
+#include "catalog/text/codepage.h"
+#include "catalog/text/fold.h"
+#include "catalog/text/tag_text.h"
+#include "catalog/text/word_split.h"
+
+#include <array>
+
+namespace tunvale::catalog {
+
+namespace {
+
+constexpr std::u16string_view kUndefined = u"Undefined";
+
+// Accepted when the best table match, with its bonus, reaches the threshold (single precision).
+constexpr float kMatchBonus = 0.1f;
+constexpr float kMatchThreshold = 0.62f;
+
+struct Substitution {
+    std::string_view pattern;
+    std::string_view genre;
+};
+
+// Tested in this order; the first contained pattern decides.
+constexpr std::array<Substitution, 10> kSubstitutions{{
+    {"Song", "Vocal"},
+    {"Chanson", "Vocal"},
+    {" OST", "Soundtrack"},
+    {" O.S.T", "Soundtrack"},
+    {"Soundtrack", "Soundtrack"},
+    {"Sound track", "Soundtrack"},
+    {" B.O.F", "Soundtrack"},
+    {"Bande Originale", "Soundtrack"},
+    {"Lyri", "Opera"},
+    {"Liric", "Opera"},
+}};
+
+char upperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+WordList wideWords(const text::WordSplit &split)
+{
+    WordList words;
+    words.reserve(split.count);
+    for (std::size_t i = 0; i < split.count; ++i)
+        words.push_back(text::cp1252ToUtf16(split.words[i]));
+    return words;
+}
+
+// The table entry whose words are most similar to the genre's words, or -1.
+int bestTableMatch(const WordList &genreWords, Similitude &best)
+{
+    int bestIndex = -1;
+    best = Similitude{};
+    for (int index = 0; index < kGenreCount; ++index) {
+        WordList tableWords;
+        for (const std::string &word : catalog::genreWords(index)) {
+            if (!word.empty())
+                tableWords.push_back(text::cp1252ToUtf16(word));
+        }
+        if (tableWords.empty())
+            continue;
+        // The list with fewer words goes first; the file's on equal counts.
+        const Similitude result = tableWords.size() < genreWords.size()
+                                      ? similitude(tableWords, genreWords)
+                                      : similitude(genreWords, tableWords);
+        if (result.score > 0.0f && result.score > best.score && result.matchCount >= best.matchCount) {
+            best = result;
+            bestIndex = index;
+        }
+    }
+    return bestIndex;
+}
+
+} // namespace
+
+std::string_view genreSubstitution(std::string_view genre8)
+{
+    for (const Substitution &substitution : kSubstitutions) {
+        if (text::containsFolded(genre8, substitution.pattern) != std::string_view::npos)
+            return substitution.genre;
+    }
+    return {};
+}
+
+GenreKey genreKey(std::string_view genre8, std::u16string_view genreWide, bool acceptSimilitudes)
+{
+    GenreKey out;
+    out.genre = std::u16string(genreWide);
+    if (genreWide.empty()) {
+        out.key = std::u16string(kUndefined);
+        return out;
+    }
+
+    std::string normalized = text::foldToLower(genre8, 1022);
+    if (!normalized.empty())
+        normalized[0] = upperAscii(text::foldChar(normalized[0]));
+    std::u16string wide = text::ansiToWide(normalized);
+    if (wide.empty())
+        return out;   // no usable text: the key stays empty
+    out.key = wide;
+    out.genre = wide;
+    if (!acceptSimilitudes)
+        return out;
+
+    const std::string_view substitute = genreSubstitution(normalized);
+    if (!substitute.empty()) {
+        normalized = std::string(substitute);
+        wide = text::ansiToWide(normalized);
+        if (wide.empty())
+            return out;
+        out.key = wide;
+        out.genre = wide;
+    }
+
+    const WordList words = wideWords(text::splitWords(normalized));
+    if (words.empty())
+        return out;
+
+    Similitude best;
+    const int bestIndex = bestTableMatch(words, best);
+    if (bestIndex < 0)
+        return out;
+    float score = best.score;
+    if (best.matchCount >= 1)
+        score += kMatchBonus;
+    if (score >= kMatchThreshold) {
+        out.key = text::ansiToWide(genreName(genreParent(bestIndex)));
+        out.genre = out.key;
+    }
+    return out;
+}
+
+} // namespace tunvale::catalog

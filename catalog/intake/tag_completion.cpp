@@ -1,0 +1,181 @@
+#include "catalog/intake/tag_completion.h"
+
+#include "catalog/text/codepage.h"
+#include "catalog/text/fold.h"
+#include "catalog/text/names.h"
+#include "catalog/text/trim.h"
+
+#include <string>
+#include <string_view>
+
+namespace tunvale::catalog {
+
+namespace {
+
+// File names are cut to this many 8-bit characters before they are parsed.
+constexpr std::size_t kMaxNameLength = 1022;
+// A separator before this position is part of the name (AC/DC, 01 - ...), not a cut point.
+constexpr std::size_t kFirstCutPosition = 5;
+// A segment of Title or Album must have at least this many characters to be taken as artist.
+constexpr std::size_t kMinArtistSegment = 4;
+
+char upperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char lowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string trimBlanks(std::string_view text)
+{
+    return text::trimCopy(text, text.size());
+}
+
+// The first character folded to plain ASCII and converted to upper case.
+void capitalizeFirst(std::string &text)
+{
+    if (!text.empty())
+        text[0] = upperAscii(text::foldChar(text[0]));
+}
+
+// An artist name at the start of a "Artist - Song" style text: the text before the first
+// hyphen or comma when it is long enough, else the text between the first and the second.
+std::string artistFromText(std::string_view text)
+{
+    constexpr std::string_view kCuts = "-,";
+    const std::size_t first = text.find_first_of(kCuts);
+    if (first == std::string_view::npos)
+        return {};
+    if (first >= kMinArtistSegment)
+        return trimBlanks(text.substr(0, first));
+    const std::size_t second = text.find_first_of(kCuts, first + 1);
+    if (second == std::string_view::npos)
+        return {};
+    const std::string_view between = text.substr(first + 1, second - first - 1);
+    if (between.size() >= kMinArtistSegment)
+        return trimBlanks(between);
+    return {};
+}
+
+void completeArtist(CurrentTags &tags)
+{
+    const bool hasPerformer = !tags.Performer.empty();
+    const bool hasAlbumArtist = !tags.AlbumArtist.empty();
+    if (hasPerformer && hasAlbumArtist) {
+        if (tags.Performer.size() < tags.AlbumArtist.size())
+            tags.Artist.set(tags.Performer.view());
+        else
+            tags.Artist.set(tags.AlbumArtist.view());
+        return;
+    }
+    if (hasPerformer) {
+        tags.Artist.set(tags.Performer.view());
+        return;
+    }
+    if (hasAlbumArtist) {
+        tags.Artist.set(tags.AlbumArtist.view());
+        return;
+    }
+    if (!tags.Composer.empty()) {
+        tags.Artist.set(tags.Composer.view());
+        return;
+    }
+    std::string artist = artistFromText(tags.Title.view());
+    if (artist.empty())
+        artist = artistFromText(tags.Album.view());
+    tags.Artist.set(artist);
+}
+
+// The file name without folder and extension as 8-bit text.
+std::string nameOf(const std::filesystem::path &path)
+{
+    const auto stem = path.stem();
+    std::string name;
+    if constexpr (sizeof(std::filesystem::path::value_type) == 1)
+        name = text::utf8ToCp1252(stem.native());   // POSIX names are UTF-8 bytes
+    else
+        name = text::utf16ToCp1252(stem.u16string());
+    if (name.size() > kMaxNameLength)
+        name.resize(kMaxNameLength);
+    return name;
+}
+
+// Artist and Title from a name shaped "[0n - ]Artist - Title".
+void completeFromName(CurrentTags &tags, const std::filesystem::path &path)
+{
+    const std::string name = nameOf(path);
+    // A leading zero marks a track number: then only letters start or end the parts.
+    const bool trackPrefixed = !name.empty() && name[0] == '0';
+    auto trimPart = [trackPrefixed](std::string_view part) {
+        return trackPrefixed ? text::trimToLetters(part) : text::trimToAlphanumerics(part);
+    };
+
+    if (tags.Artist.empty()) {
+        const bool titleWasEmpty = tags.Title.empty();
+        for (const std::size_t position : text::separatorPositions(name)) {
+            if (position < kFirstCutPosition)
+                continue;
+            std::string artist = trimPart(std::string_view(name).substr(0, position));
+            text::titleCaseInPlace(artist);
+            tags.Artist.set(artist);
+            if (titleWasEmpty)
+                tags.Title.set(trimPart(std::string_view(name).substr(position + 1)));
+            break;
+        }
+    }
+    if (tags.Title.empty())
+        tags.Title.set(text::trimToLetters(name));
+}
+
+void normalize(CurrentTags &tags)
+{
+    tags.Title.set(text::trimToAlphanumerics(tags.Title.view()));
+    tags.Album.set(text::trimToAlphanumerics(tags.Album.view()));
+    for (TagTextField *field : {&tags.Artist, &tags.AlbumArtist, &tags.Performer, &tags.Composer}) {
+        std::string value = text::trimToAlphanumerics(field->view());
+        capitalizeFirst(value);
+        field->set(value);
+    }
+    std::string genre = text::trimToAlphanumerics(tags.Genre.view());
+    for (char &c : genre)
+        c = lowerAscii(c);
+    capitalizeFirst(genre);
+    tags.Genre.set(genre);
+}
+
+std::int32_t fillScore(const CurrentTags &tags)
+{
+    std::int32_t score = 0;
+    for (const TagTextField *field : {&tags.Title, &tags.Album, &tags.Artist, &tags.AlbumArtist,
+                                      &tags.Performer, &tags.Composer, &tags.Genre, &tags.Comment,
+                                      &tags.Publisher, &tags.Encoder}) {
+        if (!field->empty())
+            ++score;
+    }
+    for (const std::int32_t number :
+         {tags.Year, tags.Track, tags.TrackTotal, tags.Disc, tags.DiscTotal, tags.Rating}) {
+        if (number > 0)
+            ++score;
+    }
+    return score;
+}
+
+} // namespace
+
+std::int32_t completeTags(CurrentTags &tags, const std::filesystem::path &path, bool tagsFromName)
+{
+    lastFillScore() = 0;
+    if (tags.Artist.empty())
+        completeArtist(tags);
+    if ((tags.Artist.empty() || tags.Title.empty()) && tagsFromName)
+        completeFromName(tags, path);
+    normalize(tags);
+    tags.FillScore = fillScore(tags);
+    lastFillScore() = tags.FillScore;
+    return tags.FillScore;
+}
+
+} // namespace tunvale::catalog
