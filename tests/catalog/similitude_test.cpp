@@ -1,0 +1,175 @@
+#include "catalog/grouping/similitude.h"
+
+#include "catalog/text/similarity.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tunvale::catalog {
+namespace {
+
+struct WorkedExample {
+    const char *name;
+    WordList shorter;
+    WordList longer;
+    float score;
+    int matchCount;
+    bool grouped;   // with the grouping bonus and threshold
+};
+
+TEST(Similitude, WorkedExamples)
+{
+    const std::vector<WorkedExample> examples = {
+        // 7 (Beatles with Beatles) over H = (7 + 10) / 2 = 8; The is too short for a prefix.
+        {"beatles", {u"Beatles"}, {u"The", u"Beatles"}, 0.875f, 0, true},
+        // Near-equal long lists: two common long words of three.
+        {"guns_n_roses", {u"Guns", u"Roses"}, {u"Guns", u"N", u"Roses"}, 0.75f, 2, true},
+        // 4 + (5 - 1) over H = 9; Pink is a common prefix.
+        {"pink_floyd", {u"Pink", u"Floyd"}, {u"Pink", u"Floid"}, 8.0f / 9.0f, 1, true},
+        // 9 - 6 over H = 8.
+        {"madonna_metallica", {u"Madonna"}, {u"Metallica"}, 0.375f, 0, false},
+        // Two decades: 3 + 3 over H = 8, no prefix relation.
+        {"decades", {u"1980", u"1989"}, {u"1990", u"1999"}, 0.75f, 0, false},
+        // Equal lists ignoring case.
+        {"equal_ignoring_case", {u"Live", u"At", u"Leeds"}, {u"LIVE", u"at", u"leeds"}, 1.0f, 3, true},
+        // More words first: no similitude at all.
+        {"longer_first", {u"A", u"B"}, {u"A"}, 0.0f, 0, false},
+        // Near-equal needs the common words to be long: Abc is not.
+        {"short_common_words", {u"Abc", u"Def"}, {u"Abc", u"Def", u"Ghi"}, 6.0f / 7.0f, 2, true},
+    };
+    for (const WorkedExample &example : examples) {
+        SCOPED_TRACE(example.name);
+        const Similitude result = similitude(example.shorter, example.longer);
+        EXPECT_FLOAT_EQ(result.score, example.score);
+        EXPECT_EQ(result.matchCount, example.matchCount);
+        EXPECT_EQ(reachesGroupingThreshold(result), example.grouped);
+    }
+}
+
+TEST(Similitude, BonusIsAddedInSinglePrecision)
+{
+    // 0.75 + 0.05 reaches 0.8 only in single precision; in double it falls short by 1e-8.
+    const Similitude result = similitude(WordList{u"Guns", u"Roses"}, WordList{u"Guns", u"N", u"Roses"});
+    ASSERT_EQ(result.score, 0.75f);
+    EXPECT_LT(static_cast<double>(result.score) + static_cast<double>(kGroupingBonus),
+              static_cast<double>(kGroupingThreshold));
+    EXPECT_TRUE(reachesGroupingThreshold(result));
+    // Without a match count no bonus is added.
+    EXPECT_FALSE(reachesGroupingThreshold(Similitude{0.75f, 0}));
+}
+
+TEST(Similitude, PrefixCountComparesLongWordsIgnoringCaseAndShortWordsExactly)
+{
+    // BEAT/Beatles: both long, lowered, "beat" starts "beatles".
+    EXPECT_EQ(similitude(WordList{u"BEAT", u"x"}, WordList{u"Beatles", u"y"}).matchCount, 1);
+    // Short words keep their case: "AB" does not start "abc".
+    EXPECT_EQ(similitude(WordList{u"AB"}, WordList{u"abc"}).matchCount, 0);
+    EXPECT_EQ(similitude(WordList{u"ab"}, WordList{u"abc"}).matchCount, 1);
+    // Only the same positions count.
+    EXPECT_EQ(similitude(WordList{u"Pink", u"Floyd"}, WordList{u"Floyd", u"Pink"}).matchCount, 0);
+}
+
+TEST(Similitude, NearEqualCountsEachWordOfTheLongerListOnce)
+{
+    // Rock matches both Rock words of the longer list: 2 = l - 1 common words.
+    const Similitude duplicated = similitude(WordList{u"Rock", u"Jazz", u"Funk"}, WordList{u"Rock", u"Rock", u"Soul"});
+    EXPECT_EQ(duplicated.score, 0.75f);
+    EXPECT_EQ(duplicated.matchCount, 3);
+    // The other way round only one word of the longer list is common.
+    const Similitude reversed = similitude(WordList{u"Rock", u"Rock", u"Soul"}, WordList{u"Rock", u"Jazz", u"Funk"});
+    EXPECT_NE(reversed.score, 0.75f);
+}
+
+TEST(Similitude, EmptyWordsAndEmptyLists)
+{
+    // Both lists empty: equal.
+    EXPECT_EQ(similitude(WordList{}, WordList{}).score, 1.0f);
+    // Half of the total length is 0: 1.0.
+    EXPECT_EQ(similitude(WordList{u""}, WordList{u"", u"B"}).score, 1.0f);
+    EXPECT_EQ(similitude(WordList{}, WordList{u"Abc"}).score, 0.0f);
+}
+
+TEST(Similitude, WordSimilarityAgreesWithTextUtilities)
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> length(0, 12);
+    std::uniform_int_distribution<int> letter(0, 4);
+    for (int round = 0; round < 5000; ++round) {
+        std::u16string a, b;
+        for (int i = length(random); i > 0; --i)
+            a.push_back(static_cast<char16_t>(u'a' + letter(random)));
+        for (int i = length(random); i > 0; --i)
+            b.push_back(static_cast<char16_t>(u'a' + letter(random)));
+        ASSERT_EQ(unitWordSimilarity(a, b), text::wordSimilarity(a, b)) << round;
+    }
+    // Longer than the inline row buffer.
+    const std::u16string longA(100, u'a');
+    const std::u16string longB = std::u16string(50, u'a') + std::u16string(60, u'b');
+    EXPECT_EQ(unitWordSimilarity(longA, longB), text::wordSimilarity(longA, longB));
+}
+
+// Every injective assignment of rows to columns, by brute force.
+int bruteForceMaximum(const std::vector<int> &cells, std::size_t rows, std::size_t cols)
+{
+    std::vector<std::size_t> columns(cols);
+    std::iota(columns.begin(), columns.end(), 0);
+    int best = 0;
+    // Permutations of all columns cover every choice of the first `rows` of them.
+    do {
+        int total = 0;
+        for (std::size_t r = 0; r < rows; ++r)
+            total += cells[r * cols + columns[r]];
+        best = std::max(best, total);
+    } while (std::next_permutation(columns.begin(), columns.end()));
+    return best;
+}
+
+TEST(SimilitudeAssignment, FindsTheMaximumOnRandomTables)
+{
+    std::mt19937 random(11);
+    for (int round = 0; round < 4000; ++round) {
+        const std::size_t cols = 1 + random() % 7;
+        const std::size_t rows = 1 + random() % cols;
+        // Small ranges make ties and all-zero rows frequent.
+        const int top = (round % 3 == 0) ? 1 : (round % 3 == 1 ? 3 : 30);
+        std::vector<int> cells(rows * cols);
+        for (int &cell : cells)
+            cell = static_cast<int>(random() % static_cast<unsigned>(top + 1));
+        if (round % 5 == 0) {
+            const std::size_t zeroRow = random() % rows;
+            std::fill_n(cells.begin() + static_cast<std::ptrdiff_t>(zeroRow * cols), cols, 0);
+        }
+        ASSERT_EQ(maxAssignmentTotal(cells, rows, cols), bruteForceMaximum(cells, rows, cols))
+            << "round " << round << " rows " << rows << " cols " << cols;
+    }
+}
+
+TEST(SimilitudeAssignment, GreedyChoiceIsUndone)
+{
+    // Row 0 prefers column 0, but the best total gives column 0 to row 1.
+    const std::vector<int> cells = {5, 4,
+                                    5, 0};
+    EXPECT_EQ(maxAssignmentTotal(cells, 2, 2), 9);
+    // All-zero table: every row still gets a column and the total is 0.
+    EXPECT_EQ(maxAssignmentTotal(std::vector<int>(12, 0), 3, 4), 0);
+    // More rows than columns is refused.
+    EXPECT_EQ(maxAssignmentTotal(std::vector<int>(6, 1), 3, 2), 0);
+}
+
+TEST(SimilitudeAssignment, LargerThanEightWords)
+{
+    // Twelve by twelve: the identity is the best assignment.
+    const std::size_t n = 12;
+    std::vector<int> cells(n * n, 1);
+    for (std::size_t i = 0; i < n; ++i)
+        cells[i * n + i] = 9;
+    EXPECT_EQ(maxAssignmentTotal(cells, n, n), 9 * static_cast<int>(n));
+}
+
+} // namespace
+} // namespace tunvale::catalog
