@@ -1,0 +1,50 @@
+#include "formats/aiff/aiff.h"
+
+#include "catalog/intake/intake.h"
+#include "catalog/records/catalog.h"
+#include "catalog/records/current_tags.h"
+#include "formats/aiff/c_aiff.h"
+
+namespace tunvale::formats {
+
+int LoadAiff(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
+{
+    const int result = theAiff().ReadAiff(path, false, false, options);
+    if (result != CAiff::kOk)
+        return result;
+    catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
+    return 0;
+}
+
+int WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
+                  int track, int totalTracks, bool removePictures)
+{
+    return theAiff().WriteAiffTags(path, title, artist, track, totalTracks, removePictures);
+}
+
+std::unique_ptr<PcmSource> openAiffPcm(const std::filesystem::path &path, const catalog::LoadOptions &options, int &status)
+{
+    CAiff &aiff = theAiff();
+    const int result = aiff.ReadAiff(path, CAiff::PcmMode::Stream, true, options);
+    if (result == CAiff::kCannotOpen) {
+        status = -1;
+        return nullptr;
+    }
+    if (result != CAiff::kOk) {
+        status = result;
+        return nullptr;
+    }
+    if (!aiff.pcmLayout()) {
+        status = 3;   // no audio the conversion can use
+        return nullptr;
+    }
+    std::unique_ptr<FilePcmSource> source = FilePcmSource::open(path, *aiff.pcmLayout());
+    if (!source) {
+        status = -1;
+        return nullptr;
+    }
+    status = 0;
+    return source;
+}
+
+} // namespace tunvale::formats

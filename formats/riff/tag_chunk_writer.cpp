@@ -1,0 +1,200 @@
+#include "formats/riff/tag_chunk_writer.h"
+
+#include "formats/riff/binary_file.h"
+
+#include <new>
+#include <stdexcept>
+
+namespace tunvale::formats {
+
+namespace {
+
+constexpr std::uint64_t kFormHeader = 12;
+
+// Writes through to the file and remembers the bytes it overwrote, so that a failure part
+// way can put the file back as it was.
+class UndoableWriter {
+public:
+    UndoableWriter(BinaryFile &file) : m_file(file), m_originalSize(file.size()) {}
+
+    bool write(std::uint64_t pos, const std::uint8_t *bytes, std::size_t count)
+    {
+        if (pos < m_originalSize) {
+            const std::uint64_t inside = std::min<std::uint64_t>(count, m_originalSize - pos);
+            Saved saved{pos, std::vector<std::uint8_t>(static_cast<std::size_t>(inside))};
+            if (m_file.readAt(pos, saved.bytes.data(), saved.bytes.size()) != saved.bytes.size())
+                return false;
+            m_saved.push_back(std::move(saved));
+        }
+        return m_file.writeAt(pos, bytes, count);
+    }
+
+    void restore(const std::filesystem::path &path)
+    {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it)
+            m_file.writeAt(it->pos, it->bytes.data(), it->bytes.size());
+        m_file.flush();
+        m_file.close();
+        resizeFile(path, m_originalSize);
+    }
+
+private:
+    struct Saved {
+        std::uint64_t pos;
+        std::vector<std::uint8_t> bytes;
+    };
+    BinaryFile &m_file;
+    std::uint64_t m_originalSize;
+    std::vector<Saved> m_saved;
+};
+
+void storeSize(std::uint8_t *p, ByteOrder order, std::uint32_t value)
+{
+    if (order == ByteOrder::Little)
+        storeU32LE(p, value);
+    else
+        storeU32BE(p, value);
+}
+
+std::vector<std::uint8_t> chunkHeader(const FourCC &id, ByteOrder order, std::uint32_t size)
+{
+    std::vector<std::uint8_t> header(8);
+    for (std::size_t i = 0; i < 4; ++i)
+        header[i] = static_cast<std::uint8_t>(id[i]);
+    storeSize(header.data() + 4, order, size);
+    return header;
+}
+
+int rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
+{
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::ReadWrite))
+        return 0;
+    const std::uint64_t fileSize = file.size();
+    if (fileSize < kFormHeader)
+        return 0;
+
+    std::vector<Chunk> chunks;
+    ChunkWalker walker(file, style.order, kFormHeader);
+    while (const std::optional<Chunk> chunk = walker.next()) {
+        if (!chunk->completeIn(fileSize))
+            return 0;   // a chunk cut off by the end of the file: its structure cannot be kept
+        chunks.push_back(*chunk);
+    }
+    if (walker.endReason() != WalkEnd::EndOfFile && walker.endReason() != WalkEnd::HeaderCutShort)
+        return 0;
+    const std::uint64_t structureEnd = chunks.empty() ? kFormHeader : chunks.back().nextPos();
+
+    const Chunk *primary = nullptr;
+    std::vector<const Chunk *> extras;
+    for (const Chunk &chunk : chunks) {
+        if (!style.isTagChunk(chunk.id))
+            continue;
+        if (!primary)
+            primary = &chunk;
+        else
+            extras.push_back(&chunk);
+    }
+
+    std::vector<std::uint8_t> oldBytes;
+    if (primary) {
+        if (primary->size > kMaxTagChunkBytes || !file.readExact(primary->dataPos(), primary->size, oldBytes))
+            return 0;
+    }
+    std::optional<ByteSpan> oldTag;
+    if (oldBytes.size() >= 3 && oldBytes[0] == 'I' && oldBytes[1] == 'D' && oldBytes[2] == '3')
+        oldTag = ByteSpan(oldBytes);
+
+    std::optional<std::vector<std::uint8_t>> built = build(oldTag);
+    if (!built || built->size() > 0xFFFFFFF0u)
+        return 0;
+    std::vector<std::uint8_t> &tag = *built;
+
+    enum class Plan { RewriteLast, OverwritePadded, Append };
+    Plan plan = Plan::Append;
+    if (primary && &chunks.back() == primary)
+        plan = Plan::RewriteLast;
+    else if (primary && tag.size() <= primary->size)
+        plan = Plan::OverwritePadded;
+
+    std::uint64_t newEnd = fileSize;
+    std::uint64_t chunkPos = 0;
+    std::vector<const Chunk *> superseded = extras;
+    switch (plan) {
+    case Plan::RewriteLast:
+        chunkPos = primary->headerPos;
+        newEnd = chunkPos + 8 + paddedSize(static_cast<std::uint32_t>(tag.size()));
+        break;
+    case Plan::OverwritePadded:
+        // Zero padding inside the tag keeps the old chunk size; the tag's own size field
+        // grows to cover it (ID3v2.3 §3.0: padding is part of the tag).
+        tag.resize(primary->size, 0);
+        if (tag.size() >= 10 && tag.size() - 10 <= kMaxSyncsafe)
+            storeSyncsafe32(tag.data() + 6, static_cast<std::uint32_t>(tag.size() - 10));
+        chunkPos = primary->headerPos;
+        break;
+    case Plan::Append:
+        chunkPos = structureEnd;
+        newEnd = chunkPos + 8 + paddedSize(static_cast<std::uint32_t>(tag.size()));
+        if (primary)
+            superseded.insert(superseded.begin(), primary);
+        break;
+    }
+    if (newEnd - 8 > 0xFFFFFFFFu)
+        return 0;
+
+    UndoableWriter writer(file);
+    bool ok = true;
+    const std::uint8_t zero = 0;
+    // A last chunk of odd size whose pad byte is missing gets it before anything follows.
+    if (plan == Plan::Append && structureEnd > fileSize)
+        ok = writer.write(fileSize, &zero, 1);
+    if (ok && plan == Plan::OverwritePadded) {
+        ok = writer.write(primary->dataPos(), tag.data(), tag.size());
+    } else if (ok) {
+        const std::vector<std::uint8_t> header = chunkHeader(style.tagId, style.order, static_cast<std::uint32_t>(tag.size()));
+        ok = writer.write(chunkPos, header.data(), header.size()) && writer.write(chunkPos + 8, tag.data(), tag.size());
+        if (ok && tag.size() % 2 != 0)
+            ok = writer.write(chunkPos + 8 + tag.size(), &zero, 1);
+    }
+    for (const Chunk *old : superseded) {
+        if (!ok)
+            break;
+        // Renamed to filler, with its "ID3" header wiped so no scanner takes it for a tag.
+        std::vector<std::uint8_t> header = chunkHeader(style.fillerId, style.order, old->size);
+        ok = writer.write(old->headerPos, header.data(), 4);
+        const std::vector<std::uint8_t> wipe(static_cast<std::size_t>(std::min<std::uint32_t>(old->size, 10)), 0);
+        if (ok && !wipe.empty())
+            ok = writer.write(old->dataPos(), wipe.data(), wipe.size());
+    }
+    if (ok) {
+        std::uint8_t formSize[4];
+        storeSize(formSize, style.order, static_cast<std::uint32_t>(newEnd - 8));
+        ok = writer.write(4, formSize, 4) && file.flush();
+    }
+    if (!ok) {
+        writer.restore(path);
+        return 0;
+    }
+    file.close();
+    if (newEnd != fileSize && !resizeFile(path, newEnd)) {
+        // The chunk was written but the old tail could not be cut: the sizes would disagree.
+        return 0;
+    }
+    return 1;
+}
+
+} // namespace
+
+int rewriteTagChunk(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
+{
+    try {
+        return rewrite(path, style, build);
+    } catch (const std::bad_alloc &) {
+        return 0;
+    } catch (const std::length_error &) {
+        return 0;
+    }
+}
+
+} // namespace tunvale::formats

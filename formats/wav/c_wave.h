@@ -1,0 +1,63 @@
+#pragma once
+
+#include "catalog/records/load_options.h"
+#include "formats/riff/pcm_stream.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tunvale::formats {
+
+// The WAV container: walks the chunks of a RIFF WAVE file for its tags (LIST INFO and an
+// "id3 " chunk), its audio format and samples, and replaces the "id3 " chunk of a copy.
+class CWave {
+public:
+    enum class PcmMode {
+        None,    // tags only
+        Whole,   // samples loaded into decodedAudio().pcm
+        Stream,  // sample layout kept for a streaming source (pcmLayout())
+    };
+
+    // Result codes of ParseRiff.
+    static constexpr int kOk = 0;
+    static constexpr int kCannotOpen = 1;
+    static constexpr int kNotWave = 2;
+    static constexpr int kCutShort = 4;
+    static constexpr int kNoMemory = 7;
+
+    // Clears currentTags() and pictureTable(), reads the file into them and decodedAudio(),
+    // completes the tags from the file name and returns one of the codes above.
+    int ParseRiff(const std::filesystem::path &path, bool loadPcm, bool parseId3, bool capturePictures,
+                  const catalog::LoadOptions &options);
+    int ParseRiff(const std::filesystem::path &path, PcmMode pcm, bool parseId3, bool capturePictures,
+                  const catalog::LoadOptions &options);
+
+    // Replaces the "id3 " chunk of the copy at path; 1 on success, 0 on failure.
+    int WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
+                      int track, int totalTracks, bool removePictures);
+    // Writes tag (an even-length ID3v2 tag) as the file's "id3 " chunk; 1 or 0.
+    int WriteWaveId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag);
+
+    // The samples of the file last parsed in Stream mode, when they can be converted.
+    const std::optional<PcmLayout> &pcmLayout() const { return m_pcmLayout; }
+    // The position of the "id3 " chunk, or just after the "data" chunk without one.
+    std::uint64_t id3Position() const { return m_id3Position; }
+    std::uint32_t id3Size() const { return m_id3Size; }
+
+private:
+    void reset();
+
+    std::uint64_t m_fileSize = 0;
+    std::uint64_t m_id3Position = 0;
+    std::uint32_t m_id3Size = 0;
+    std::vector<std::uint8_t> m_id3Bytes;   // an "id3 " chunk not parsed, for a rewrite
+    std::optional<PcmLayout> m_pcmLayout;
+};
+
+// The one process-wide object.
+CWave &theWave();
+
+} // namespace tunvale::formats

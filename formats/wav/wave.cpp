@@ -1,0 +1,50 @@
+#include "formats/wav/wave.h"
+
+#include "catalog/intake/intake.h"
+#include "catalog/records/catalog.h"
+#include "catalog/records/current_tags.h"
+#include "formats/wav/c_wave.h"
+
+namespace tunvale::formats {
+
+int LoadWave(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
+{
+    const int result = theWave().ParseRiff(path, false, true, false, options);
+    if (result != CWave::kOk)
+        return result;
+    catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
+    return 0;
+}
+
+int WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
+                  int track, int totalTracks, bool removePictures)
+{
+    return theWave().WriteWaveTags(path, title, artist, track, totalTracks, removePictures);
+}
+
+std::unique_ptr<PcmSource> openWavePcm(const std::filesystem::path &path, const catalog::LoadOptions &options, int &status)
+{
+    CWave &wave = theWave();
+    const int result = wave.ParseRiff(path, CWave::PcmMode::Stream, true, true, options);
+    if (result == CWave::kCannotOpen) {
+        status = -1;
+        return nullptr;
+    }
+    if (result != CWave::kOk) {
+        status = result;
+        return nullptr;
+    }
+    if (!wave.pcmLayout()) {
+        status = 3;   // no audio the conversion can use
+        return nullptr;
+    }
+    std::unique_ptr<FilePcmSource> source = FilePcmSource::open(path, *wave.pcmLayout());
+    if (!source) {
+        status = -1;
+        return nullptr;
+    }
+    status = 0;
+    return source;
+}
+
+} // namespace tunvale::formats
