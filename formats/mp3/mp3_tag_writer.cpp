@@ -1,0 +1,209 @@
+// WriteMp3Tags: edits title, artist, track and pictures of a copied MP3 through libid3tag and
+// writes the tag back as ID3v2.3, in place when it fits, otherwise into a new file beside the
+// copy that then replaces it, so a failure never leaves a half-moved file.
+#include "formats/mp3/sort_mp3.h"
+
+#include "formats/mp3/id3v1_renderer.h"
+#include "formats/mp3/id3v23_renderer.h"
+#include "formats/mp3/mp3_tag_layout.h"
+#include "formats/mp3/ucs4_text.h"
+#include "formats/riff/binary_file.h"
+
+#include <id3tag.h>
+
+#include <array>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+namespace tunvale::formats {
+
+namespace {
+
+constexpr std::size_t kMoveBlock = 102400;
+
+struct TagDeleter {
+    void operator()(id3_tag *tag) const { id3_tag_delete(tag); }
+};
+using TagPtr = std::unique_ptr<id3_tag, TagDeleter>;
+
+// The tag to edit: the file's ID3v2 tag, else the frames of its ID3v1 tag, else a new tag.
+TagPtr loadTag(BinaryFile &file, const Mp3TagLayout &layout)
+{
+    std::vector<std::uint8_t> bytes;
+    if (layout.v2Length > 0) {
+        if (!file.readExact(0, static_cast<std::size_t>(layout.v2Length), bytes))
+            return nullptr;
+        return TagPtr(id3_tag_parse(bytes.data(), bytes.size()));
+    }
+    if (layout.hasV1) {
+        if (!file.readExact(layout.v1Position, 128, bytes))
+            return nullptr;
+        return TagPtr(id3_tag_parse(bytes.data(), bytes.size()));
+    }
+    return TagPtr(id3_tag_new());
+}
+
+// Finds the first frame id or makes one, and sets its encoding and its one string. A new frame
+// is attached only once its text is set.
+bool setTextFrame(id3_tag &tag, const char *id, id3_field_textencoding encoding, Ucs4String text)
+{
+    id3_frame *frame = id3_tag_findframe(&tag, id, 0);
+    const bool fresh = frame == nullptr;
+    if (fresh)
+        frame = id3_frame_new(id);
+    if (!frame)
+        return false;
+    id3_field *encodingField = id3_frame_field(frame, 0);
+    id3_field *list = id3_frame_field(frame, 1);
+    id3_ucs4_t *strings[] = {text.data()};
+    bool ok = encodingField && list && id3_field_type(encodingField) == ID3_FIELD_TYPE_TEXTENCODING &&
+              id3_field_type(list) == ID3_FIELD_TYPE_STRINGLIST &&
+              id3_field_settextencoding(encodingField, encoding) == 0 && id3_field_setstrings(list, 1, strings) == 0;
+    if (ok) {
+        // The frame has just been edited: it must not be discarded as an unknown frame of an
+        // altered tag.
+        frame->flags &= ~ID3_FRAME_FLAG_TAGALTERPRESERVATION;
+        if (fresh)
+            ok = id3_tag_attachframe(&tag, frame) == 0;
+    }
+    if (!ok && fresh)
+        id3_frame_delete(frame);
+    return ok;
+}
+
+bool removePictureFrames(id3_tag &tag)
+{
+    bool removed = false;
+    while (id3_frame *frame = id3_tag_findframe(&tag, "APIC", 0)) {
+        if (id3_tag_detachframe(&tag, frame) != 0)
+            break;
+        id3_frame_delete(frame);
+        removed = true;
+    }
+    return removed;
+}
+
+Ucs4String trackText(int track, int totalTracks)
+{
+    std::string text = std::to_string(track);
+    if (totalTracks > 0)
+        text += "/" + std::to_string(totalTracks);
+    return Ucs4String(text.begin(), text.end());
+}
+
+std::filesystem::path besidePath(const std::filesystem::path &path)
+{
+    std::filesystem::path temporary = path;
+    temporary += ".tunvale-tag.tmp";
+    return temporary;
+}
+
+// Writes new tag + audio (+ ID3v1) into a file beside the original, then replaces it.
+bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout,
+                   const std::vector<std::uint8_t> &tag, const std::optional<std::array<std::uint8_t, 128>> &v1)
+{
+    const std::filesystem::path temporary = besidePath(path);
+    std::error_code ec;
+    bool ok = true;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        ok = out.is_open();
+        if (ok)
+            out.write(reinterpret_cast<const char *>(tag.data()), static_cast<std::streamsize>(tag.size()));
+        std::vector<char> block(kMoveBlock);
+        const std::uint64_t audioEnd = layout.hasV1 ? layout.v1Position : layout.fileSize;
+        for (std::uint64_t position = layout.v2Length; ok && out && position < audioEnd;) {
+            const std::size_t want =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kMoveBlock, audioEnd - position));
+            if (file.readAt(position, block.data(), want) != want) {
+                ok = false;
+                break;
+            }
+            out.write(block.data(), static_cast<std::streamsize>(want));
+            position += want;
+        }
+        if (ok && v1)
+            out.write(reinterpret_cast<const char *>(v1->data()), static_cast<std::streamsize>(v1->size()));
+        out.flush();
+        ok = ok && static_cast<bool>(out);
+    }
+    file.close();
+    if (ok) {
+        const auto permissions = std::filesystem::status(path, ec).permissions();
+        if (!ec)
+            std::filesystem::permissions(temporary, permissions, ec);
+        std::filesystem::rename(temporary, path, ec);
+        ok = !ec;
+    }
+    if (!ok)
+        std::filesystem::remove(temporary, ec);
+    return ok;
+}
+
+bool updateFile(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout, const id3_tag &tag)
+{
+    // The library pads a re-read tag to its old length; so do we, so an edited tag never shrinks.
+    const std::vector<std::uint8_t> bytes = renderId3v23(&tag, static_cast<std::size_t>(layout.v2Length));
+    if (bytes.empty())
+        return false;
+    std::optional<std::array<std::uint8_t, 128>> v1;
+    if (layout.hasV1)
+        v1 = renderId3v1(tag);
+
+    if (bytes.size() == layout.v2Length) {
+        bool ok = file.writeAt(0, bytes.data(), bytes.size());
+        if (ok && v1)
+            ok = file.writeAt(layout.v1Position, v1->data(), v1->size());
+        return file.flush() && ok;
+    }
+    if (bytes.size() < layout.v2Length)
+        return false;
+    return rewriteBeside(file, path, layout, bytes, v1);
+}
+
+} // namespace
+
+int WriteMp3Tags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
+                 int track, int totalTracks, bool removePictures)
+{
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::ReadWrite))
+        return 0;
+    const std::optional<Mp3TagLayout> layout = probeMp3TagLayout(file);
+    if (!layout)
+        return 0;
+    if (title.empty() && artist.empty() && track <= 0 && !removePictures)
+        return 1;
+
+    TagPtr tag = loadTag(file, *layout);
+    if (!tag)
+        return 0;
+    id3_tag_options(tag.get(), ID3_TAG_OPTION_COMPRESSION | ID3_TAG_OPTION_UNSYNCHRONISATION | ID3_TAG_OPTION_CRC, 0);
+
+    bool changed = false;
+    if (!title.empty()) {
+        if (!setTextFrame(*tag, "TIT2", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(title)))
+            return 0;
+        changed = true;
+    }
+    if (!artist.empty()) {
+        if (!setTextFrame(*tag, "TPE1", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(artist)))
+            return 0;
+        changed = true;
+    }
+    if (track > 0) {
+        if (!setTextFrame(*tag, "TRCK", ID3_FIELD_TEXTENCODING_ISO_8859_1, trackText(track, totalTracks)))
+            return 0;
+        changed = true;
+    }
+    if (removePictures && removePictureFrames(*tag))
+        changed = true;
+    if (!changed)
+        return 1;
+    return updateFile(file, path, *layout, *tag) ? 1 : 0;
+}
+
+} // namespace tunvale::formats
