@@ -1,0 +1,346 @@
+#include "formats/flac/flac_tags.h"
+
+#include "catalog/records/current_tags.h"
+#include "catalog/records/picture_table.h"
+#include "formats/audio/decoded_audio.h"
+#include "formats/flac_fixtures.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <FLAC/stream_decoder.h>
+
+#include <random>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace flac = tunvale::testing::flac;
+using tunvale::catalog::LoadOptions;
+using tunvale::formats::decodedAudio;
+using tunvale::formats::DecodeFlac;
+using tunvale::formats::openFlacPcm;
+using tunvale::formats::PcmSource;
+
+// What the conversion must receive, computed from samples decoded by the flac tool: the
+// upper 16 bits of 24-bit samples, and above 48 kHz each channel's neighbouring frames
+// averaged in pairs as (a >> 1) + (b >> 1), an odd last frame dropped.
+std::vector<std::int16_t> expectedPcm(const std::vector<std::int32_t> &samples, int channels, int bits, int rate)
+{
+    std::vector<std::int16_t> reduced;
+    reduced.reserve(samples.size());
+    for (std::int32_t s : samples)
+        reduced.push_back(static_cast<std::int16_t>(bits == 24 ? (s >> 8) : s));
+    if (rate <= 48000)
+        return reduced;
+    std::vector<std::int16_t> halved;
+    const std::size_t frames = reduced.size() / channels;
+    for (std::size_t f = 0; f + 1 < frames; f += 2) {
+        for (int c = 0; c < channels; ++c) {
+            const std::int16_t a = reduced[f * channels + c];
+            const std::int16_t b = reduced[(f + 1) * channels + c];
+            halved.push_back(static_cast<std::int16_t>((a >> 1) + (b >> 1)));
+        }
+    }
+    return halved;
+}
+
+// Everything a source delivers, read in chunks of the given size.
+std::vector<std::int16_t> drain(PcmSource &source, std::size_t chunk)
+{
+    std::vector<std::int16_t> all;
+    std::vector<std::int16_t> buffer(chunk);
+    for (;;) {
+        const std::size_t n = source.read(buffer.data(), chunk);
+        if (n == 0)
+            break;
+        EXPECT_EQ(n % source.channels(), 0u);
+        all.insert(all.end(), buffer.begin(), buffer.begin() + n);
+    }
+    return all;
+}
+
+class FlacDecode : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!flac::haveFlacTools())
+            GTEST_SKIP() << "flac and metaflac are needed";
+        decodedAudio().clear();
+    }
+    void TearDown() override { decodedAudio().clear(); }
+
+    fs::path encode(const std::string &name, const flac::RawAudio &audio, const std::string &options = {})
+    {
+        const fs::path path = m_dir / name;
+        EXPECT_TRUE(flac::encodeFlac(path, audio, options)) << name;
+        return path;
+    }
+
+    tunvale::testing::TempDir m_dir;
+    LoadOptions m_options{false, false};
+};
+
+// Whole-buffer decode and streaming, against the flac tool's own decode, for the accepted
+// formats; odd frame counts check the pairing at the end and across frame boundaries.
+TEST_F(FlacDecode, MatchesTheReferenceDecoderReducedAndHalved)
+{
+    struct Case {
+        int rate, channels, bits;
+        std::size_t frames;
+        const char *options;
+    };
+    const Case cases[] = {
+        {44100, 2, 16, 10001, ""},
+        {48000, 2, 24, 5000, ""},
+        {96000, 1, 24, 9601, ""},           // mono 24-bit 96 kHz: reduced and halved
+        {96000, 2, 24, 12345, ""},
+        {88200, 2, 16, 4097, "--blocksize=1153"},  // odd block size: pairs straddle frames
+        {88200, 1, 16, 3001, "--blocksize=17"},
+        {22050, 1, 16, 3000, ""},
+        {24000, 2, 16, 100, ""},
+        {32000, 1, 24, 2500, ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.rate) + " Hz " + std::to_string(c.channels) + " ch " + std::to_string(c.bits) +
+                     " bit " + std::to_string(c.frames) + " frames");
+        const flac::RawAudio audio = flac::makeAudio(c.rate, c.channels, c.bits, c.frames, c.rate + c.channels);
+        const fs::path path = encode("case.flac", audio, c.options);
+        std::vector<std::int32_t> reference;
+        ASSERT_TRUE(flac::decodeWithFlacTool(path, c.bits, reference));
+        ASSERT_EQ(reference, audio.samples);   // the tool round-trips what we generated
+        const std::vector<std::int16_t> expected = expectedPcm(reference, c.channels, c.bits, c.rate);
+
+        ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+        const auto &decoded = decodedAudio();
+        EXPECT_EQ(decoded.channels, c.channels);
+        EXPECT_EQ(decoded.sampleRate, c.rate > 48000 ? c.rate / 2 : c.rate);
+        EXPECT_EQ(decoded.bitsPerSample, 16);
+        EXPECT_EQ(decoded.byteLength, expected.size() * 2);
+        EXPECT_EQ(decoded.rawLength, c.frames * c.channels * (c.bits / 8));
+        EXPECT_EQ(decoded.extraSize, 0u);
+        EXPECT_TRUE(decoded.pcm == expected) << "whole-buffer decode differs";
+
+        for (std::size_t chunk : {std::size_t(1), std::size_t(9216), std::size_t(4097)}) {
+            int status = -99;
+            std::unique_ptr<PcmSource> source = openFlacPcm(path, status);
+            ASSERT_EQ(status, 0);
+            ASSERT_TRUE(source);
+            EXPECT_EQ(source->channels(), c.channels);
+            EXPECT_EQ(source->sampleRate(), decoded.sampleRate);
+            EXPECT_EQ(source->totalValues(), expected.size());
+            const std::vector<std::int16_t> streamed = drain(*source, chunk * c.channels);
+            EXPECT_FALSE(source->failed());
+            EXPECT_TRUE(streamed == decoded.pcm) << "stream differs with chunks of " << chunk << " frames";
+        }
+    }
+}
+
+// Mono is halved sample by sample: the spacing in time stays even. (Taking mono as stereo
+// pairs would average samples 1 and 3, 2 and 4.)
+TEST_F(FlacDecode, MonoHalvingAveragesNeighbouringSamples)
+{
+    flac::RawAudio audio{96000, 1, 24, {100 * 256, 300 * 256, -500 * 256, 701 * 256 + 255, 7 * 256}};
+    const fs::path path = encode("mono.flac", audio);
+    ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+    // (50 + 150), (-250 + 350); the fifth sample has no partner.
+    EXPECT_EQ(decodedAudio().pcm, (std::vector<std::int16_t>{200, 100}));
+    EXPECT_EQ(decodedAudio().sampleRate, 48000);
+    EXPECT_EQ(decodedAudio().byteLength, 4u);
+}
+
+TEST_F(FlacDecode, ExtremeSamplesStayInRange)
+{
+    // Full-scale pairs: the halves sum without overflow; negative samples shift arithmetically.
+    flac::RawAudio audio{96000, 2, 24, {8388607, -8388608, 8388607, -8388608, -1, -256, -1, -255}};
+    const fs::path path = encode("extremes.flac", audio);
+    ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+    // 16383 + 16383; -16384 + -16384; the small negatives reduce to -1 and halve to -1 + -1.
+    EXPECT_EQ(decodedAudio().pcm, (std::vector<std::int16_t>{32766, -32768, -2, -2}));
+}
+
+// Formats the conversion does not take are refused with 2 before any decoding, by both entries.
+TEST_F(FlacDecode, UnsupportedFormatsAreRefusedWith2)
+{
+    struct Case {
+        const char *name;
+        flac::RawAudio audio;
+    };
+    const Case cases[] = {
+        {"8-bit", flac::makeAudio(44100, 2, 8, 1000)},
+        {"3 channels", flac::makeAudio(44100, 3, 16, 1000)},
+        {"32-bit", flac::makeAudio(44100, 2, 32, 1000)},
+        {"11025 Hz", flac::makeAudio(11025, 2, 16, 1000)},
+        {"192000 Hz", flac::makeAudio(192000, 2, 24, 1000)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path path = encode("refused.flac", c.audio);
+        decodedAudio().pcm.assign(10, 1);
+        EXPECT_EQ(DecodeFlac(path, true, false, m_options), 2);
+        EXPECT_TRUE(decodedAudio().pcm.empty());
+        EXPECT_EQ(decodedAudio().byteLength, 0u);
+        EXPECT_EQ(decodedAudio().bitsPerSample, 0);
+        int status = 0;
+        EXPECT_FALSE(openFlacPcm(path, status));
+        EXPECT_EQ(status, 2);
+    }
+    // An unknown length (total samples 0 in STREAMINFO) is refused too.
+    const fs::path unknown = encode("unknown-length.flac", flac::makeAudio(44100, 2, 16, 1000));
+    ASSERT_TRUE(flac::patchTotalSamples(unknown, 0));
+    EXPECT_EQ(DecodeFlac(unknown, true, false, m_options), 2);
+}
+
+TEST_F(FlacDecode, WithoutDecodingOnlyTagsAreRead)
+{
+    const fs::path path = encode("nodecode.flac", flac::makeAudio(44100, 2, 16, 1000));
+    ASSERT_TRUE(flac::setComments(path, {"TITLE=Only Tags"}));
+    ASSERT_EQ(DecodeFlac(path, false, false, m_options), 0);
+    EXPECT_EQ(tunvale::catalog::currentTags().Title.str(), "Only Tags");
+    EXPECT_TRUE(decodedAudio().pcm.empty());
+    EXPECT_EQ(decodedAudio().channels, 0);
+    EXPECT_EQ(decodedAudio().byteLength, 0u);
+}
+
+// STREAMINFO fixes what is delivered: a longer stream is cut, a shorter one completed with
+// silence, so the count promised up front always holds and no write goes past the buffer.
+TEST_F(FlacDecode, StreamInfoLengthBoundsTheDelivery)
+{
+    const flac::RawAudio audio = flac::makeAudio(44100, 2, 16, 5000);
+    const std::vector<std::int16_t> all = expectedPcm(audio.samples, 2, 16, 44100);
+
+    const fs::path shorter = encode("declared-shorter.flac", audio);
+    ASSERT_TRUE(flac::patchTotalSamples(shorter, 1234));
+    ASSERT_EQ(DecodeFlac(shorter, true, false, m_options), 0);
+    EXPECT_EQ(decodedAudio().pcm, std::vector<std::int16_t>(all.begin(), all.begin() + 1234 * 2));
+
+    const fs::path longer = encode("declared-longer.flac", audio);
+    ASSERT_TRUE(flac::patchTotalSamples(longer, 6000));
+    ASSERT_EQ(DecodeFlac(longer, true, false, m_options), 0);
+    std::vector<std::int16_t> padded = all;
+    padded.resize(6000 * 2, 0);
+    EXPECT_EQ(decodedAudio().pcm, padded);
+}
+
+// Frames that disagree with STREAMINFO are refused instead of being taken for another layout.
+TEST_F(FlacDecode, FramesNotMatchingStreamInfoFail)
+{
+    const fs::path path = encode("mono-declared-stereo.flac", flac::makeAudio(44100, 1, 16, 3000));
+    ASSERT_TRUE(flac::patchChannels(path, 2));
+    EXPECT_EQ(DecodeFlac(path, true, false, m_options), -1);
+    EXPECT_TRUE(decodedAudio().pcm.empty());
+    EXPECT_EQ(decodedAudio().byteLength, 0u);
+
+    int status = -99;
+    auto source = openFlacPcm(path, status);
+    ASSERT_EQ(status, 0);
+    std::vector<std::int16_t> buffer(1024);
+    EXPECT_EQ(source->read(buffer.data(), buffer.size()), 0u);
+    EXPECT_TRUE(source->failed());
+}
+
+TEST_F(FlacDecode, ReaderErrorsComeBackUnchanged)
+{
+    EXPECT_EQ(DecodeFlac(m_dir / "missing.flac", true, false, m_options),
+              FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+    tunvale::testing::writeFile(m_dir / "not.flac", std::string(4096, 'x'));
+    EXPECT_EQ(DecodeFlac(m_dir / "not.flac", true, false, m_options), -2);
+    tunvale::testing::writeFile(m_dir / "magic-only.flac", "fLaC");
+    EXPECT_EQ(DecodeFlac(m_dir / "magic-only.flac", true, false, m_options), -2);
+    int status = 0;
+    EXPECT_FALSE(openFlacPcm(m_dir / "not.flac", status));
+    EXPECT_EQ(status, -2);
+    EXPECT_FALSE(openFlacPcm(fs::path(), status));
+    EXPECT_EQ(status, FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+}
+
+// Damaged audio must not crash or overrun: a CRC error fails the decode, any other damage
+// either fails or delivers exactly the promised number of values.
+TEST_F(FlacDecode, DamagedAudioNeverCrashes)
+{
+    const flac::RawAudio audio = flac::makeAudio(96000, 2, 24, 20000);
+    const fs::path original = encode("original.flac", audio);
+    const std::string bytes = tunvale::testing::readFile(original);
+    ASSERT_GT(bytes.size(), 8192u);
+
+    // One flipped byte in the middle of the audio: a frame CRC mismatch.
+    std::string flipped = bytes;
+    flipped[bytes.size() / 2] = static_cast<char>(flipped[bytes.size() / 2] ^ 0x5A);
+    tunvale::testing::writeFile(m_dir / "flipped.flac", flipped);
+    EXPECT_NE(DecodeFlac(m_dir / "flipped.flac", true, false, m_options), 0);
+    EXPECT_TRUE(decodedAudio().pcm.empty());
+
+    std::mt19937 random(7);
+    for (int round = 0; round < 40; ++round) {
+        std::string damaged = bytes;
+        const std::size_t start = 4096 + random() % (bytes.size() - 4096);
+        const std::size_t length = 1 + random() % 64;
+        for (std::size_t i = start; i < std::min(bytes.size(), start + length); ++i)
+            damaged[i] = static_cast<char>(random());
+        if (round % 4 == 0)
+            damaged.resize(start);   // cut short as well
+        const fs::path path = m_dir / "damaged.flac";
+        tunvale::testing::writeFile(path, damaged);
+        const int result = DecodeFlac(path, true, false, m_options);
+        if (result == 0)
+            EXPECT_EQ(decodedAudio().byteLength, 20000u / 2 * 2 * 2);
+        else
+            EXPECT_TRUE(decodedAudio().pcm.empty());
+    }
+}
+
+TEST_F(FlacDecode, TruncatedStreamIsCompletedWithSilence)
+{
+    const flac::RawAudio audio = flac::makeAudio(44100, 2, 16, 40000);
+    const fs::path path = encode("truncated.flac", audio, "--blocksize=4096");
+    std::string bytes = tunvale::testing::readFile(path);
+    bytes.resize(bytes.size() - bytes.size() / 3);
+    tunvale::testing::writeFile(path, bytes);
+    // libFLAC reports the cut as a lost sync, which is also what a trailing ID3v1 tag gives,
+    // so the decode succeeds with the missing end as silence.
+    ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+    const auto &pcm = decodedAudio().pcm;
+    ASSERT_EQ(pcm.size(), audio.samples.size());
+    const std::vector<std::int16_t> expected = expectedPcm(audio.samples, 2, 16, 44100);
+    std::size_t same = 0;
+    while (same < pcm.size() && pcm[same] == expected[same])
+        ++same;
+    EXPECT_GT(same, 4096u * 2);
+    EXPECT_LT(same, pcm.size());
+    for (std::size_t i = same; i < pcm.size(); ++i)
+        ASSERT_EQ(pcm[i], 0) << "at value " << i;
+}
+
+// The conversion's opening read refills the tag records and describes the audio.
+TEST_F(FlacDecode, OpeningForConversionFillsTheRecords)
+{
+    const fs::path path = encode("convert.flac", flac::makeAudio(96000, 2, 24, 3001));
+    ASSERT_TRUE(flac::setComments(path, {"TITLE=Converted Song", "ARTIST=Some Band", "DATE=2001"}));
+    ASSERT_TRUE(flac::addPicture(path, 3, "cover", m_dir.path()));
+    tunvale::catalog::pictureTable().add({{1, 2, 3}, 5, "image/jpeg", "stale"});
+
+    int status = -99;
+    auto source = openFlacPcm(path, m_options, status);
+    ASSERT_EQ(status, 0);
+    ASSERT_TRUE(source);
+    EXPECT_EQ(tunvale::catalog::currentTags().Title.str(), "Converted Song");
+    EXPECT_EQ(tunvale::catalog::currentTags().Year, 2001);
+    ASSERT_EQ(tunvale::catalog::pictureTable().count(), 1);
+    EXPECT_EQ(tunvale::catalog::pictureTable().at(0).type, 3);
+    EXPECT_EQ(decodedAudio().channels, 2);
+    EXPECT_EQ(decodedAudio().sampleRate, 48000);
+    EXPECT_EQ(decodedAudio().bitsPerSample, 16);
+    EXPECT_EQ(decodedAudio().byteLength, 1500u * 2 * 2);
+    EXPECT_TRUE(decodedAudio().pcm.empty());
+    EXPECT_EQ(source->totalValues(), 1500u * 2);
+
+    const std::vector<std::int16_t> streamed = drain(*source, 9216);
+    ASSERT_EQ(DecodeFlac(path, true, true, m_options), 0);
+    EXPECT_TRUE(streamed == decodedAudio().pcm);
+
+    tunvale::catalog::pictureTable().clear();
+    EXPECT_FALSE(openFlacPcm(m_dir / "missing.flac", m_options, status));
+    EXPECT_EQ(status, FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+}
+
+} // namespace

@@ -1,0 +1,145 @@
+#include "formats/flac/flac_tags.h"
+
+#include "catalog/records/catalog.h"
+#include "catalog/records/current_tags.h"
+#include "catalog/records/picture_table.h"
+#include "formats/flac_fixtures.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <FLAC/stream_decoder.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace flac = tunvale::testing::flac;
+using tunvale::catalog::currentTags;
+using tunvale::catalog::LoadOptions;
+using tunvale::catalog::pictureTable;
+using tunvale::formats::DecodeFlac;
+using tunvale::formats::LoadFlac;
+using tunvale::formats::ReadFlac;
+
+class FlacRead : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!flac::haveFlacTools())
+            GTEST_SKIP() << "flac and metaflac are needed";
+        tunvale::catalog::resetTagRecords();
+        tunvale::catalog::catalog().clear();
+        m_file = m_dir / "Some File.flac";
+        ASSERT_TRUE(flac::encodeFlac(m_file, flac::makeAudio(44100, 2, 16, 2000)));
+    }
+    void TearDown() override
+    {
+        tunvale::catalog::resetTagRecords();
+        tunvale::catalog::catalog().clear();
+    }
+
+    tunvale::testing::TempDir m_dir;
+    fs::path m_file;
+    LoadOptions m_noName{false, false};
+};
+
+// Comments written by metaflac, read back through libFLAC, in entry order.
+TEST_F(FlacRead, CommentsWrittenByMetaflac)
+{
+    ASSERT_TRUE(flac::setComments(m_file, {
+        "TITLE=Night Train",
+        "ARTIST=First Name",
+        "ARTISTSORT=Sorted Name",
+        "ALBUM=Long Album",
+        "PERFORMER=The Soloist",
+        "ENSEMBLE=The Orchestra",
+        "COMPILATION=1",
+        "TRACKNUMBER=7/12",
+        "DATE=1999-01-01",
+        "DISCNUMBER=2",
+        "GENRE=Jazz",
+        "UNLISTED=ignored",
+    }));
+    ASSERT_EQ(ReadFlac(m_file, false, m_noName), 0);
+    const auto &tags = currentTags();
+    EXPECT_EQ(tags.Title.str(), "Night Train");
+    EXPECT_EQ(tags.Artist.str(), "Sorted Name");
+    EXPECT_EQ(tags.Album.str(), "Long Album");
+    EXPECT_EQ(tags.Performer.str(), "The Soloist");
+    EXPECT_EQ(tags.Comment.str(), "1");
+    EXPECT_EQ(tags.Track, 7);
+    EXPECT_EQ(tags.TrackTotal, 0);
+    EXPECT_EQ(tags.Year, 1999);
+    EXPECT_EQ(tags.Disc, 2);
+    EXPECT_EQ(tags.Genre.str(), "Jazz");
+    EXPECT_GT(tags.FillScore, 0);   // completion ran
+}
+
+TEST_F(FlacRead, EveryReadStartsFromEmptyTags)
+{
+    ASSERT_TRUE(flac::setComments(m_file, {"TITLE=Something", "TRACKNUMBER=5"}));
+    ASSERT_EQ(ReadFlac(m_file, false, m_noName), 0);
+    ASSERT_EQ(currentTags().Track, 5);
+
+    const fs::path bare = m_dir / "bare.flac";
+    ASSERT_TRUE(flac::encodeFlac(bare, flac::makeAudio(44100, 1, 16, 100)));
+    ASSERT_EQ(flac::metaflac("--remove --block-type=VORBIS_COMMENT", bare), 0);
+    ASSERT_EQ(ReadFlac(bare, false, m_noName), 0);
+    EXPECT_EQ(currentTags().Track, 0);
+    // With tags from the name on, completion runs also without a comment block.
+    ASSERT_EQ(ReadFlac(bare, false, LoadOptions{true, false}), 0);
+    EXPECT_EQ(currentTags().Title.str(), "bare");
+}
+
+// Pictures of types 1 to 20 in type order, whatever their order in the file; type 0 never.
+TEST_F(FlacRead, PicturesAreCapturedInTypeOrder)
+{
+    ASSERT_TRUE(flac::addPicture(m_file, 4, "back", m_dir.path()));
+    ASSERT_TRUE(flac::addPicture(m_file, 0, "other", m_dir.path()));
+    ASSERT_TRUE(flac::addPicture(m_file, 3, "small front", m_dir.path(), 3000, "16x16x24"));
+    // A second front cover with a larger declared area: the largest of a type is the one taken.
+    ASSERT_TRUE(flac::addPicture(m_file, 3, "Caf\xC3\xA9 front", m_dir.path(), 100, "600x600x24"));
+
+    ASSERT_EQ(ReadFlac(m_file, false, m_noName), 0);
+    EXPECT_EQ(pictureTable().count(), 0);   // capture off
+
+    ASSERT_EQ(ReadFlac(m_file, true, m_noName), 0);
+    ASSERT_EQ(pictureTable().count(), 2);
+    const auto &front = pictureTable().at(0);
+    const auto &back = pictureTable().at(1);
+    EXPECT_EQ(front.type, 3);
+    EXPECT_EQ(back.type, 4);
+    EXPECT_EQ(front.mimeType, "image/png");
+    // The description is stored as 8-bit text.
+    EXPECT_EQ(front.description, "Caf\xE9 front");
+    EXPECT_EQ(front.data.size(), 100u);
+    EXPECT_EQ(std::string(front.data.begin(), front.data.begin() + 4), "\x89PNG");
+    EXPECT_EQ(back.description, "back");
+    EXPECT_EQ(back.data.size(), 64u);
+}
+
+TEST_F(FlacRead, LoadFlacCataloguesOnlyReadableFiles)
+{
+    ASSERT_TRUE(flac::setComments(m_file, {"TITLE=Catalogued", "ARTIST=Band Name"}));
+    ASSERT_EQ(LoadFlac(m_file, tunvale::catalog::criterion::kArtist, m_noName), 0);
+    ASSERT_EQ(tunvale::catalog::catalog().size(), 1u);
+    EXPECT_EQ(tunvale::catalog::catalog().at(0).Path, m_file);
+
+    EXPECT_EQ(LoadFlac(m_dir / "missing.flac", tunvale::catalog::criterion::kArtist, m_noName),
+              FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+    tunvale::testing::writeFile(m_dir / "fake.flac", "ID3 this is not audio at all");
+    EXPECT_EQ(LoadFlac(m_dir / "fake.flac", tunvale::catalog::criterion::kArtist, m_noName), -2);
+    EXPECT_EQ(tunvale::catalog::catalog().size(), 1u);
+}
+
+// Names with spaces, quotes and non-ASCII characters reach libFLAC as the file system's bytes.
+TEST_F(FlacRead, FileNamesWithAnyCharacters)
+{
+    const fs::path odd = m_dir.path() / fs::path(u8"Ünïcødé 'quoted' & $pace.flac");
+    fs::copy_file(m_file, odd);
+    ASSERT_TRUE(flac::setComments(odd, {"TITLE=Odd Name"}));
+    ASSERT_EQ(ReadFlac(odd, false, m_noName), 0);
+    EXPECT_EQ(currentTags().Title.str(), "Odd Name");
+}
+
+} // namespace
