@@ -1,0 +1,409 @@
+#include "engine/organize_worker.h"
+#include "catalog/text/codepage.h"
+#include "engine/run_summary.h"
+#include "engine_fakes.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace tunvale::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeLibrary;
+using testing::FakePlacement;
+using testing::Notice;
+using testing::RecordingSink;
+
+std::string utf8(const std::u16string &text) { return std::string(text.begin(), text.end()); }
+
+// A run over fake files named in order; each name maps to its group key in the library.
+class WorkerRun : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testing::resetRecords();
+        destination = dir / "dest";
+        fs::create_directory(destination);
+        session.destinationFolder = destination;
+        session.criterionCode = catalog::criterion::kArtist;
+        hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+        hooks.placeFile = placement.hook();
+        // Kept names: the tests follow the sort by file name unless they turn renaming on.
+        options.newFileNames = 0;
+    }
+    void TearDown() override { testing::resetRecords(); }
+
+    // Lists files (name, group key); a key of nullptr leaves the file unloadable.
+    void files(std::vector<std::pair<std::string, const char16_t *>> list)
+    {
+        for (auto &[name, key] : list) {
+            session.sourceFiles.push_back(dir / "src" / name);
+            if (key)
+                library.groupKeys[name] = key;
+        }
+        session.progressRange = static_cast<std::int32_t>(8 * session.sourceFiles.size());
+        session.progressPosition = 1;
+    }
+
+    RunSummary run()
+    {
+        WorkerContext context{session, options, sink, hooks, control, WorkerPauses{std::chrono::milliseconds(0), std::chrono::milliseconds(0)}};
+        EXPECT_EQ(runOrganizeWorker(context), 0);
+        EXPECT_TRUE(control.finished.isSet());
+        EXPECT_EQ(sink.of(Notice::RunEnded).size(), 1u);
+        EXPECT_EQ(session.runCompleted, 1);
+        return writeSummary(session, sink, std::chrono::milliseconds(0));
+    }
+
+    std::vector<std::string> placedNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto &call : placement.calls)
+            names.push_back(call.destination.lexically_relative(destination).generic_string());
+        return names;
+    }
+
+    tunvale::testing::TempDir dir;
+    fs::path destination;
+    SessionState session;
+    RunOptions options;
+    RunHooks hooks;
+    RunControl control;
+    RecordingSink sink;
+    FakeLibrary library;
+    FakePlacement placement;
+};
+
+TEST_F(WorkerRun, WithNoLoaderNothingIsDone)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.flac", u"Beta"}});
+    hooks.loaders.clear();
+    const RunSummary summary = run();
+    EXPECT_EQ(utf8(summary.line), "Done: Nothing done!");
+    EXPECT_EQ(session.filesLoaded, 0);
+    EXPECT_TRUE(placement.calls.empty());
+    // Each file still announced in the loading phase, in list order.
+    std::vector<std::string> loading;
+    for (const Notice &n : sink.of(Notice::Status))
+        if (n.text.starts_with(u"Loading: "))
+            loading.push_back(utf8(n.text));
+    EXPECT_EQ(loading, (std::vector<std::string>{"Loading: a.mp3", "Loading: b.flac"}));
+}
+
+TEST_F(WorkerRun, LoadersCalledByExtensionWithoutRegardToCaseAndOnlyForTickedFormats)
+{
+    files({{"a.MP3", u"Alpha"}, {"b.Mp3", u"Alpha"}, {"c.wav", u"Alpha"}, {"d.mp3s", u"Alpha"}});
+    int wavCalls = 0;
+    hooks.addLoader(u".wav", SourceFormat::Wav, [&](const fs::path &, int, const catalog::LoadOptions &) {
+        ++wavCalls;
+        return 1;
+    });
+    options.wavFormat = 0;
+    run();
+    EXPECT_EQ(library.loadCalls.size(), 2u);
+    EXPECT_EQ(wavCalls, 0);
+    EXPECT_EQ(session.filesLoaded, 2);
+}
+
+TEST_F(WorkerRun, GroupsPlacedInTheirFoldersSortedByFileName)
+{
+    files({{"zeta.mp3", u"Alpha"}, {"Beta.mp3", u"Alpha"}, {"other.mp3", u"Gamma"}, {"alpha.mp3", u"Alpha"},
+           {"more.mp3", u"Gamma"}});
+    const RunSummary summary = run();
+    EXPECT_EQ(placedNames(), (std::vector<std::string>{"Alpha/alpha.mp3", "Alpha/Beta.mp3", "Alpha/zeta.mp3",
+                                                       "Gamma/more.mp3", "Gamma/other.mp3"}));
+    EXPECT_EQ(placement.calls[1].index, 2);
+    EXPECT_EQ(placement.calls[1].count, 3);
+    EXPECT_EQ(utf8(summary.line), "Done: on 5 files, 5 are copied in 2 folders");
+    EXPECT_EQ(session.foldersCreatedInSession, (std::vector<fs::path>{destination / "Alpha", destination / "Gamma"}));
+    EXPECT_EQ(session.foldersCreatedInRun.size(), 2u);
+    EXPECT_EQ(session.filesCreatedInSession.size(), 5u);
+    EXPECT_TRUE(fs::is_directory(destination / "Alpha"));
+}
+
+TEST_F(WorkerRun, ExistingFolderIsUsedButNotRecordedAsCreated)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}});
+    fs::create_directory(destination / "Alpha");
+    const RunSummary summary = run();
+    EXPECT_TRUE(session.foldersCreatedInSession.empty());
+    EXPECT_EQ(session.foldersUsed, 1);
+    EXPECT_EQ(utf8(summary.line), "Done: on 2 files, 2 are copied in 1 folder");
+}
+
+struct MiscCase {
+    const char *name;
+    int criterion;
+    int groupIsolated;
+    std::vector<std::pair<std::string, const char16_t *>> files;
+    std::vector<std::string> placed;
+    int foldersUsed;
+};
+
+class MiscellaneousRule : public WorkerRun, public ::testing::WithParamInterface<MiscCase> {};
+
+TEST_P(MiscellaneousRule, LoneFiles)
+{
+    const MiscCase &c = GetParam();
+    session.criterionCode = c.criterion;
+    options.groupIsolated = c.groupIsolated;
+    files(c.files);
+    run();
+    EXPECT_EQ(placedNames(), c.placed);
+    EXPECT_EQ(session.foldersUsed, c.foldersUsed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MiscellaneousRule,
+    ::testing::Values(
+        // One file in the whole run never goes to Miscellaneous.
+        MiscCase{"single_file", catalog::criterion::kArtist, 1, {{"a.mp3", u"Alpha"}}, {"Alpha/a.mp3"}, 1},
+        // Two groups of one file each: both in Miscellaneous, counted once.
+        MiscCase{"two_lone_groups", catalog::criterion::kArtist, 1, {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}},
+                 {"Miscellaneous/a.mp3", "Miscellaneous/b.mp3"}, 1},
+        // A lone file beside a real group.
+        MiscCase{"lone_beside_group", catalog::criterion::kAlbum, 1,
+                 {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}, {"c.mp3", u"Alpha"}},
+                 {"Alpha/a.mp3", "Alpha/c.mp3", "Miscellaneous/b.mp3"}, 2},
+        // Year: lone files keep their own year folders.
+        MiscCase{"year_code_5", catalog::criterion::kYear, 1, {{"a.mp3", u"Y1999"}, {"b.mp3", u"Y2001"}},
+                 {"Y1999/a.mp3", "Y2001/b.mp3"}, 2},
+        // Decade follows the rule like Artist.
+        MiscCase{"decade_code_1007", catalog::criterion::kDecade, 1, {{"a.mp3", u"Eighties"}, {"b.mp3", u"Nineties"}},
+                 {"Miscellaneous/a.mp3", "Miscellaneous/b.mp3"}, 1},
+        // Option off: every group in its own folder.
+        MiscCase{"isolated_off", catalog::criterion::kArtist, 0, {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}},
+                 {"Alpha/a.mp3", "Beta/b.mp3"}, 2},
+        // A second file that fails to load still counts for nothing: L = 1.
+        MiscCase{"one_loaded_of_two", catalog::criterion::kArtist, 1, {{"a.mp3", u"Alpha"}, {"bad.mp3", nullptr}},
+                 {"Alpha/a.mp3"}, 1}),
+    [](const ::testing::TestParamInfo<MiscCase> &param) { return std::string(param.param.name); });
+
+TEST_F(WorkerRun, GroupWithOnlyEmptyNewNamesPlacesNothingButCountsItsFolder)
+{
+    options.newFileNames = 1;
+    hooks.trackFileName = [](const catalog::CMetaDat &, int, const output::PlacementOptions &) { return std::u16string(); };
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}});
+    const RunSummary summary = run();
+    EXPECT_TRUE(placement.calls.empty());
+    EXPECT_TRUE(fs::is_directory(destination / "Alpha"));
+    EXPECT_EQ(session.foldersUsed, 1);
+    EXPECT_EQ(utf8(summary.line), "Done: on 2 files, 0 is copied in 1 folder");
+    EXPECT_EQ(summary.countColour, output::colour::kLightRed);
+}
+
+TEST_F(WorkerRun, NewNamesKeepGroupOrderAndTakeLowerCaseExtension)
+{
+    options.newFileNames = 1;
+    hooks.trackFileName = [](const catalog::CMetaDat &entry, int index, const output::PlacementOptions &) {
+        return u"0" + std::u16string(1, static_cast<char16_t>(u'0' + index)) + u" - " + entry.Title;
+    };
+    files({{"zz.MP3", u"Alpha"}, {"aa.mp3", u"Alpha"}, {" -lost song.Mp3", u"Undefined"}, {"x.mp3", u"Undefined"}});
+    run();
+    EXPECT_EQ(placedNames(), (std::vector<std::string>{"Alpha/01 - zz.MP3.mp3", "Alpha/02 - aa.mp3.mp3",
+                                                       "Undefined/Lost song.Mp3", "Undefined/X.mp3"}));
+}
+
+TEST(UndefinedFileName, TrimsSpacesAndHyphensAndCapitalises)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/s/ - track one.mp3", "Track one.mp3"},
+        {"/s/-x-.wav", "X-.wav"},   // trailing: the name ends with the extension, not a hyphen
+        {"/s/--", ""},
+        {"/s/\xC3\xA9t\xC3\xA9.flac", "\xC3\x89t\xC3\xA9.flac"},
+    };
+    for (const auto &[path, expected] : cases) {
+        const std::u16string name = undefinedFileName(fs::path(path));
+        EXPECT_EQ(text::utf16ToUtf8(name), expected) << path;
+    }
+}
+
+TEST_F(WorkerRun, FailureOnSecondFileLeavesTheRestOfItsGroupAndGoesOn)
+{
+    files({{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}, {"a3.mp3", u"Alpha"}, {"b1.mp3", u"Beta"},
+           {"b2.mp3", u"Beta"}});
+    placement.results["a2.mp3"] = 5;
+    const RunSummary summary = run();
+    EXPECT_EQ(placedNames(), (std::vector<std::string>{"Alpha/a1.mp3", "Alpha/a2.mp3", "Beta/b1.mp3", "Beta/b2.mp3"}));
+    const auto messages = sink.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(text::utf16ToUtf8(messages[0]), "Access Denied for copying file \"" + (dir / "src" / "a2.mp3").string()
+                                                  + "\" to \"" + (destination / "Alpha" / "a2.mp3").string() + "\"");
+    // "Error" in red is posted before the message is shown.
+    const auto all = sink.notices();
+    const auto message = std::find_if(all.begin(), all.end(), [](const Notice &n) { return n.kind == Notice::Message; });
+    ASSERT_NE(message, all.begin());
+    EXPECT_EQ(std::prev(message)->kind, Notice::Status);
+    EXPECT_EQ(std::prev(message)->colour, output::colour::kRed);
+    EXPECT_EQ(utf8(std::prev(message)->text), "Error");
+    EXPECT_EQ(session.flags.error, 1);
+    EXPECT_EQ(session.filesCopied, 3);
+    EXPECT_EQ(utf8(summary.line), "Error: on 5 files, 3 are copied in 2 folders");
+    EXPECT_EQ(summary.finalColour, output::colour::kRed);
+    EXPECT_EQ(session.filesCreatedInSession.size(), 3u);
+}
+
+TEST(PlaceFailureMessage, OneTextPerCode)
+{
+    const fs::path src = "/in/a.mp3";
+    const fs::path dst = "/out/A/a.mp3";
+    const std::vector<std::pair<int, std::string>> cases = {
+        {2, "The file \"/in/a.mp3\" cannot be found"},
+        {3, "The file \"/out/A/a.mp3\" path cannot be used"},
+        {5, "Access Denied for copying file \"/in/a.mp3\" to \"/out/A/a.mp3\""},
+        {82, "Sorry. Could not copy file \"/in/a.mp3\" to \"/out/A/a.mp3\": Error 82"},
+        {-3, "Sorry. Could not copy file \"/in/a.mp3\" to \"/out/A/a.mp3\": Error -3"},
+    };
+    for (const auto &[code, text] : cases)
+        EXPECT_EQ(text::utf16ToUtf8(placeFailureMessage(code, src, dst)), text) << code;
+    EXPECT_EQ(text::utf16ToUtf8(folderFailureMessage("/out/X")), "Could not create directory \"/out/X\".");
+}
+
+TEST_F(WorkerRun, FolderThatCannotBeCreatedEndsTheRun)
+{
+    files({{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}, {"b1.mp3", u"Beta"}, {"b2.mp3", u"Beta"}});
+    // The destination vanished after the checks: its group folders cannot be created.
+    session.destinationFolder = destination / "missing-parent";
+    const RunSummary summary = run();
+    EXPECT_TRUE(placement.calls.empty());
+    ASSERT_EQ(sink.messages().size(), 1u);
+    EXPECT_EQ(text::utf16ToUtf8(sink.messages()[0]),
+              "Could not create directory \"" + (destination / "missing-parent" / "Alpha").string() + "\".");
+    EXPECT_EQ(utf8(summary.line), "Error: on 4 files, 0 is copied in 1 folder");
+}
+
+TEST_F(WorkerRun, AbortBeforeALoadingFile)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}, {"c.mp3", u"Alpha"}});
+    library.afterLoad["a.mp3"] = [this] { control.abort.set(); };
+    const RunSummary summary = run();
+    EXPECT_EQ(library.loadCalls.size(), 1u);
+    EXPECT_TRUE(placement.calls.empty());
+    EXPECT_EQ(session.flags.aborted, 1);
+    // The loading phase was cut short before the counters were taken over.
+    EXPECT_EQ(utf8(summary.line), "Aborting: Nothing done!");
+    EXPECT_EQ(summary.finalColour, output::colour::kLightRed);
+}
+
+TEST_F(WorkerRun, AbortBeforeASeed)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}});
+    library.afterLoad["b.mp3"] = [this] { control.abort.set(); };
+    const RunSummary summary = run();
+    EXPECT_EQ(library.loadCalls.size(), 2u);
+    EXPECT_TRUE(placement.calls.empty());
+    EXPECT_FALSE(fs::exists(destination / "Alpha"));
+    EXPECT_EQ(utf8(summary.line), "Aborting: on 2 files, 0 is copied in 0 folder");
+}
+
+TEST_F(WorkerRun, AbortBeforeAFileOfAGroupTakesEffectAfterTheFileInProgress)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}, {"c.mp3", u"Beta"}, {"d.mp3", u"Gamma"}});
+    placement.afterPlace["a.mp3"] = [this] { control.abort.set(); };
+    const RunSummary summary = run();
+    EXPECT_EQ(placedNames(), (std::vector<std::string>{"Alpha/a.mp3"}));
+    EXPECT_EQ(utf8(summary.line), "Aborting: on 4 files, 1 is copied in 1 folder");
+}
+
+TEST_F(WorkerRun, AbortAfterMiscellaneousStillCountsThatFolder)
+{
+    // Beta and Gamma are lone files placed in Miscellaneous before Delta's group is aborted.
+    files({{"b.mp3", u"Beta"}, {"c.mp3", u"Gamma"}, {"d1.mp3", u"Delta"}, {"d2.mp3", u"Delta"}});
+    placement.afterPlace["d1.mp3"] = [this] { control.abort.set(); };
+    const RunSummary summary = run();
+    EXPECT_EQ(placedNames(), (std::vector<std::string>{"Miscellaneous/b.mp3", "Miscellaneous/c.mp3", "Delta/d1.mp3"}));
+    EXPECT_EQ(utf8(summary.line), "Aborting: on 4 files, 3 are copied in 2 folders");
+}
+
+TEST_F(WorkerRun, ProgressIsRescaledAfterLoading)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", nullptr}, {"c.mp3", u"Alpha"}, {"d.mp3", nullptr}});
+    run();
+    const auto progress = sink.of(Notice::Progress);
+    // Loading: positions 1..4 with no range; then the rescale: P = 5, R = 32, L = 2, T = 7:
+    // range trunc(7 x 0.61) = 4, position trunc(7 / 32 x 5) = 1; then one step per placed file;
+    // then the summary's full bar and empty bar.
+    std::vector<std::pair<int, int>> seen;
+    for (const Notice &n : progress)
+        seen.emplace_back(n.position, n.range);
+    EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {1, 4}, {1, 0}, {2, 0}, {4, 0}, {0, 0}}));
+}
+
+TEST_F(WorkerRun, StatusSequenceOfALoadingAndPlacement)
+{
+    files({{"a.mp3", u"Alpha"}});
+    run();
+    std::vector<std::pair<std::uint32_t, std::string>> statuses;
+    for (const Notice &n : sink.of(Notice::Status))
+        statuses.emplace_back(n.colour, utf8(n.text));
+    const std::vector<std::pair<std::uint32_t, std::string>> expected = {
+        {output::colour::kLightGreen, "Loading: a.mp3"},
+        {output::colour::kLightBlue, ""},             // placement phase starts
+        {output::colour::kLightBlue, ""},             // summary word colour: Done
+        {output::colour::kLightGreen, ""},            // every loaded file copied
+        {output::colour::kLightBlue, "Done: on 1 file, 1 is copied in 1 folder"},
+    };
+    EXPECT_EQ(statuses, expected);
+}
+
+// Tells a journal everything created, as it happens.
+struct RecordingObserver : RunObserver {
+    std::vector<std::string> events;
+    void folderCreated(const fs::path &folder) override { events.push_back("folder " + folder.filename().string()); }
+    void fileCreated(const fs::path &file) override { events.push_back("file " + file.filename().string()); }
+};
+
+TEST_F(WorkerRun, ObserverSeesEveryCreatedFolderAndFile)
+{
+    RecordingObserver observer;
+    hooks.observer = &observer;
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}, {"c.mp3", u"Beta"}});
+    placement.results["b.mp3"] = 2;
+    run();
+    EXPECT_EQ(observer.events, (std::vector<std::string>{"folder Alpha", "file a.mp3", "folder Miscellaneous", "file c.mp3"}));
+}
+
+TEST_F(WorkerRun, PlacementContextCarriesRunState)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}});
+    options.fileReplace = 1;
+    options.trackStep = 10;
+    bool checked = false;
+    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
+        EXPECT_TRUE(context.options.fileReplace);
+        EXPECT_EQ(context.options.trackStep, 10);
+        EXPECT_EQ(context.miscellaneousFiles, &session.miscellaneousFiles);
+        EXPECT_EQ(context.catalog, &catalog::catalog());
+        EXPECT_EQ(context.status, &sink);
+        EXPECT_EQ(context.cancel, &control.giveUp);
+        // Placement may change the destination (another iteration); the session keeps the change.
+        context.destinationPath.replace_filename(context.sourcePath.stem().string() + " (1).mp3");
+        checked = true;
+        return 0;
+    };
+    run();
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(session.filesCreatedInSession,
+              (std::vector<fs::path>{destination / "Alpha" / "a (1).mp3", destination / "Alpha" / "b (1).mp3"}));
+}
+
+TEST_F(WorkerRun, LoaderClaimingSuccessWithoutAnEntryDoesNotOverrunTheCatalog)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}, {"ghost.mp3", nullptr}});
+    hooks.addLoader(u".mp3", SourceFormat::Mp3, [](const fs::path &p, int, const catalog::LoadOptions &) {
+        return p.filename() == "ghost.mp3" ? 0 : 1;   // a faulty loader: success, no entry
+    });
+    // The library's loader and the faulty one both see every file: 3 successes, 2 entries.
+    const RunSummary summary = run();
+    EXPECT_EQ(session.filesLoaded, 3);
+    EXPECT_EQ(placement.calls.size(), 2u);
+    EXPECT_EQ(utf8(summary.line), "Done: on 3 files, 2 are copied in 1 folder");
+}
+
+} // namespace
+} // namespace tunvale::engine

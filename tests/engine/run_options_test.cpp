@@ -1,0 +1,81 @@
+#include "engine/run_options.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace tunvale::engine {
+namespace {
+
+TEST(RunOptions, ValueNamesAndFirstStartDefaults)
+{
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"MP3_FORMAT", 1}, {"FLAC_FORMAT", 1}, {"WAV_FORMAT", 1}, {"AIFF_FORMAT", 1}, {"TAG_ID", 1004},
+        {"GROUP_ISOLATED", 1}, {"ACCEPT_SIMILITUDES", 1}, {"FILE_REPLACE", 0}, {"REMOVE_PICTS", 0},
+        {"ADD_ARTIST", 1}, {"ADD_COMPOSER", 1}, {"NEWFILENAMES", 1}, {"TAGSFROMNAME", 1}, {"ALPHA_TRACK", 1},
+        {"IDC_TRk_INCREMENT", 1}, {"MP3_CONVERT", 0}, {"MP3_QUALITY", 1}};
+    const auto fields = optionFields();
+    ASSERT_EQ(fields.size(), expected.size());
+    const RunOptions defaults;
+    std::set<const std::int32_t *> distinct;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        EXPECT_EQ(fields[i].valueName, expected[i].first);
+        EXPECT_EQ(fields[i].firstStartDefault, expected[i].second) << expected[i].first;
+        EXPECT_EQ(defaults.*(fields[i].field), expected[i].second) << expected[i].first;
+        distinct.insert(&(defaults.*(fields[i].field)));
+        EXPECT_EQ(findOptionField(expected[i].first), &fields[i]);
+    }
+    EXPECT_EQ(distinct.size(), fields.size());   // every field persisted exactly once
+    EXPECT_EQ(findOptionField("SRC_DIR"), nullptr);
+}
+
+TEST(RunOptions, CriterionCodes)
+{
+    const std::vector<std::pair<int, int>> cases = {{1004, 1}, {1005, 2}, {1006, 6}, {1007, 1007}, {1008, 5},
+                                                    {1003, 0}, {1009, 0}, {0, 0}, {-1, 0}};
+    for (const auto &[tagId, code] : cases)
+        EXPECT_EQ(criterionCodeFor(tagId), code) << tagId;
+}
+
+TEST(RunOptions, StepForcedIntoRange)
+{
+    EXPECT_EQ(clampTrackStep(0), 1);
+    EXPECT_EQ(clampTrackStep(-4), 1);
+    EXPECT_EQ(clampTrackStep(1), 1);
+    EXPECT_EQ(clampTrackStep(10), 10);
+    EXPECT_EQ(clampTrackStep(25), 10);
+}
+
+TEST(RunOptions, ExtensionsOfTickedFormatsInScanOrder)
+{
+    RunOptions options;
+    EXPECT_EQ(sourceExtensions(options), (std::vector<std::string>{".mp3", ".wav", ".flac", ".aiff", ".aif"}));
+    options.mp3Format = 0;
+    options.wavFormat = 0;
+    options.flacFormat = 0;
+    EXPECT_EQ(sourceExtensions(options), (std::vector<std::string>{".aiff", ".aif"}));
+    options.aiffFormat = 0;
+    EXPECT_TRUE(sourceExtensions(options).empty());
+}
+
+TEST(RunOptions, SnapshotsForLoadersAndPlacement)
+{
+    RunOptions options;
+    options.tagsFromName = 0;
+    options.mp3Quality = 7;
+    options.trackStep = 10;
+    options.removePictures = 1;
+    const auto load = options.loadOptions();
+    EXPECT_FALSE(load.tagsFromName);
+    EXPECT_TRUE(load.acceptSimilitudes);
+    const auto place = options.placementOptions();
+    EXPECT_FALSE(place.tagsFromName);
+    EXPECT_EQ(place.mp3Quality, 7);
+    EXPECT_EQ(place.trackStep, 10);
+    EXPECT_TRUE(place.removePictures);
+    EXPECT_TRUE(place.newFileNames);
+    EXPECT_FALSE(place.mp3Convert);
+}
+
+} // namespace
+} // namespace tunvale::engine
