@@ -1,0 +1,200 @@
+#include "engine/organize_command.h"
+#include "engine/organizer.h"
+#include "catalog/text/codepage.h"
+#include "engine_fakes.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace tunvale::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeLibrary;
+using testing::FakePlacement;
+using testing::Notice;
+using testing::RecordingSink;
+using tunvale::testing::TempDir;
+using tunvale::testing::writeFile;
+
+struct Answer : OrganizeQuestions {
+    bool yes = true;
+    int asked = 0;
+    bool createMissingDestination(const fs::path &) override
+    {
+        ++asked;
+        return yes;
+    }
+};
+
+class OrganizeCommand : public ::testing::Test {
+protected:
+    void SetUp() override { testing::resetRecords(); }
+    void TearDown() override { testing::resetRecords(); }
+
+    PrepareOutcome prepare(const fs::path &source, const fs::path &destination)
+    {
+        return prepareOrganize(session, options, source, destination, sink, answer);
+    }
+
+    TempDir dir;
+    SessionState session;
+    RunOptions options;
+    RecordingSink sink;
+    Answer answer;
+};
+
+TEST_F(OrganizeCommand, RefusalsWithTheirTexts)
+{
+    writeFile(dir / "src/a.mp3", "x");
+    writeFile(dir / "empty/readme.txt", "x");
+    writeFile(dir / "file.mp3", "x");
+    struct Case {
+        fs::path source, destination;
+        PrepareStatus status;
+        std::string message;
+        std::string word;
+        FolderField field;
+    };
+    const std::vector<Case> cases = {
+        {"", dir / "dst", PrepareStatus::NoSource, "Please define a valid Source folder", "Warning", FolderField::Source},
+        {dir / "absent", dir / "dst", PrepareStatus::SourceMissing, "Sorry, the source Folder doesn't exist!", "Warning",
+         FolderField::Source},
+        {dir / "file.mp3", dir / "dst", PrepareStatus::SourceMissing, "Sorry, the source Folder doesn't exist!",
+         "Warning", FolderField::Source},
+        {dir / "src", "", PrepareStatus::NoDestination, "Please define a valid Destination folder", "Error",
+         FolderField::Destination},
+        {dir / "src", dir / "no/parent", PrepareStatus::DestinationNotCreated,
+         "Sorry. Could not create directory \"" + (dir / "no/parent").string() + "\".", "Error",
+         FolderField::Destination},
+        {dir / "src", dir / "file.mp3", PrepareStatus::DestinationNotCreated,
+         "Sorry. Could not create directory \"" + (dir / "file.mp3").string() + "\".", "Error",
+         FolderField::Destination},
+        {dir / "empty", dir / "src", PrepareStatus::NoFiles, "Sorry, found no audio files that could be sorted!",
+         "Warning", FolderField::None},
+    };
+    for (const Case &c : cases) {
+        const PrepareOutcome outcome = prepare(c.source, c.destination);
+        EXPECT_EQ(outcome.status, c.status) << c.message;
+        EXPECT_EQ(text::utf16ToUtf8(outcome.message), c.message);
+        EXPECT_EQ(text::utf16ToUtf8(outcome.statusWord), c.word) << c.message;
+        EXPECT_EQ(outcome.statusColour, c.word == "Error" ? output::colour::kRed : output::colour::kYellow);
+        EXPECT_EQ(outcome.field, c.field) << c.message;
+    }
+    EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
+TEST_F(OrganizeCommand, MissingDestinationCreatedOneLevelWhenAccepted)
+{
+    writeFile(dir / "src/a.mp3", "x");
+    writeFile(dir / "src/sub/b.WAV", "x");
+    const PrepareOutcome outcome = prepare(dir / "src", dir / "dst");
+    EXPECT_EQ(outcome.status, PrepareStatus::Ready);
+    EXPECT_TRUE(outcome.destinationCreated);
+    EXPECT_EQ(answer.asked, 1);
+    EXPECT_TRUE(fs::is_directory(dir / "dst"));
+    EXPECT_EQ(session.mainDirectory, dir / "dst");
+    EXPECT_EQ(session.mainDirectoryList, (std::vector<fs::path>{dir / "dst"}));
+    EXPECT_EQ(session.sourceFiles, (std::vector<fs::path>{dir / "src/a.mp3", dir / "src/sub/b.WAV"}));
+    EXPECT_EQ(session.fileCursor, 0u);
+    EXPECT_EQ(session.progressRange, 16);
+    EXPECT_EQ(session.progressPosition, 1);
+    EXPECT_EQ(session.criterionCode, 1);
+    const auto progress = sink.of(Notice::Progress);
+    ASSERT_EQ(progress.size(), 1u);
+    EXPECT_EQ(progress[0].position, 1);
+    EXPECT_EQ(progress[0].range, 16);
+    const auto statuses = sink.of(Notice::Status);
+    ASSERT_FALSE(statuses.empty());
+    EXPECT_EQ(statuses.back().colour, output::colour::kLightGreen);
+    EXPECT_EQ(text::utf16ToUtf8(statuses.back().text), "PLease Wait...");
+}
+
+TEST_F(OrganizeCommand, DeclinedDestinationStartsNothing)
+{
+    writeFile(dir / "src/a.mp3", "x");
+    answer.yes = false;
+    const PrepareOutcome outcome = prepare(dir / "src", dir / "dst");
+    EXPECT_EQ(outcome.status, PrepareStatus::DestinationDeclined);
+    EXPECT_TRUE(outcome.message.empty());
+    EXPECT_FALSE(fs::exists(dir / "dst"));
+    EXPECT_TRUE(session.mainDirectoryList.empty());
+}
+
+TEST_F(OrganizeCommand, ClearsTheRecordsAndTakesTheCriterionAndFormats)
+{
+    catalog::catalog().append(std::make_unique<catalog::CMetaDat>("/old.mp3", u"Old"));
+    catalog::currentTags().Title.set("old");
+    writeFile(dir / "src/a.mp3", "x");
+    writeFile(dir / "src/b.flac", "x");
+    fs::create_directory(dir / "dst");
+    options.tagId = tag_id::kDecade;
+    options.mp3Format = 0;
+    const PrepareOutcome outcome = prepare(dir / "src", dir / "dst");
+    EXPECT_EQ(outcome.status, PrepareStatus::Ready);
+    EXPECT_FALSE(outcome.destinationCreated);
+    EXPECT_EQ(answer.asked, 0);
+    EXPECT_TRUE(catalog::catalog().empty());
+    EXPECT_TRUE(catalog::currentTags().Title.empty());
+    EXPECT_EQ(session.criterionCode, 1007);
+    EXPECT_EQ(session.sourceFiles, (std::vector<fs::path>{dir / "src/b.flac"}));
+}
+
+// A whole run on the worker thread, ended through the front end's end-of-run handler.
+TEST_F(OrganizeCommand, OrganizerRunsTheWorkerOnItsThread)
+{
+    writeFile(dir / "src/a.mp3", "x");
+    writeFile(dir / "src/b.mp3", "x");
+    writeFile(dir / "src/c.mp3", "x");
+    ASSERT_EQ(prepare(dir / "src", dir / "dst").status, PrepareStatus::Ready);
+
+    FakeLibrary library;
+    library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}, {"c.mp3", u"Alpha"}};
+    FakePlacement placement;
+    RunHooks hooks;
+    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    hooks.placeFile = placement.hook();
+    Organizer organizer(session, sink, hooks);
+    EXPECT_FALSE(organizer.isActive());
+    ASSERT_TRUE(organizer.start(options));
+    EXPECT_TRUE(organizer.isActive());
+    EXPECT_FALSE(organizer.start(options));   // one run at a time
+    ASSERT_TRUE(organizer.waitFinished(std::chrono::seconds(10)));
+    const RunSummary summary = organizer.handleRunEnded(std::chrono::milliseconds(0));
+    EXPECT_FALSE(organizer.isActive());
+    EXPECT_EQ(text::utf16ToUtf8(summary.line), "Done: on 3 files, 3 are copied in 1 folder");
+    EXPECT_EQ(placement.calls.size(), 3u);
+    EXPECT_EQ(sink.of(Notice::RunEnded).size(), 1u);
+}
+
+TEST_F(OrganizeCommand, AbortRequestStopsTheWorkerBetweenFiles)
+{
+    writeFile(dir / "src/a.mp3", "x");
+    writeFile(dir / "src/b.mp3", "x");
+    ASSERT_EQ(prepare(dir / "src", dir / "dst").status, PrepareStatus::Ready);
+
+    ManualResetEvent loading;
+    ManualResetEvent proceed;
+    RunHooks hooks;
+    int loads = 0;
+    hooks.addLoader(u".mp3", SourceFormat::Mp3, [&](const fs::path &, int, const catalog::LoadOptions &) {
+        ++loads;
+        loading.set();
+        proceed.wait();   // the first file is in progress while the abort is requested
+        return 1;
+    });
+    Organizer organizer(session, sink, hooks);
+    ASSERT_TRUE(organizer.start(options));
+    ASSERT_TRUE(loading.waitFor(std::chrono::seconds(10)));
+    organizer.requestAbort();
+    EXPECT_FALSE(organizer.waitFinished(std::chrono::milliseconds(20)));   // not interrupted inside a file
+    proceed.set();
+    ASSERT_TRUE(organizer.waitFinished(std::chrono::seconds(10)));
+    const RunSummary summary = organizer.handleRunEnded(std::chrono::milliseconds(0));
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(text::utf16ToUtf8(summary.line), "Aborting: Nothing done!");
+    EXPECT_EQ(session.userAborted, 0);
+}
+
+} // namespace
+} // namespace tunvale::engine
