@@ -1,0 +1,36 @@
+#pragma once
+
+// Tag writers that record their calls instead of writing, for the dispatch and placement
+// tests.
+
+#include "output/rewrite_tags.h"
+
+#include <string>
+#include <vector>
+
+namespace tunvale::output::testing {
+
+struct WriterCall {
+    std::string writer;   // "mp3", "flac", "wave", "aiff"
+    std::filesystem::path path;
+    std::u16string title;
+    std::u16string artist;
+    int track = 0;
+    int total = 0;
+    bool removePictures = false;
+};
+
+// The calls recorded since the last reset, and the result the fakes return.
+std::vector<WriterCall> &writerCalls();
+int &fakeWriterResult();
+
+// Installs the recording writers (result 1) for the lifetime of the object.
+class RecordingWriters {
+public:
+    RecordingWriters();
+
+private:
+    ScopedTagWriters m_scope;
+};
+
+} // namespace tunvale::output::testing
