@@ -1,0 +1,232 @@
+// ConvertToMp3 on real files written by sox, flac and lame, through the format handlers,
+// checked with ffmpeg, mp3val and mutagen: rates, bit rates, durations, the audio of each
+// channel, the refusals with code 3, and MP3 sources copied by placement.
+
+#include "output/mp3_conversion.h"
+#include "output/place_file.h"
+
+#include "catalog/records/current_tags.h"
+#include "catalog/records/picture_table.h"
+#include "output/conversion_test_support.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+using namespace tunvale;
+using namespace tunvale::testing;
+
+namespace {
+
+bool haveTools()
+{
+    return haveTool("sox") && haveTool("flac") && haveTool("ffmpeg") && haveTool("lame");
+}
+
+class NoStatus : public output::StatusReporter {
+public:
+    void showStatus(const std::u16string &text, std::uint32_t) override { shown.push_back(text); }
+    std::vector<std::u16string> shown;
+};
+
+class ConversionEndToEndTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!haveTools())
+            GTEST_SKIP() << "sox, flac, ffmpeg or lame missing";
+        catalog::resetTagRecords();
+        fs::create_directories(m_dir / "src");
+        fs::create_directories(m_dir / "dst");
+    }
+    void TearDown() override { catalog::resetTagRecords(); }
+
+    // sox -n with the given format writes a tone per channel (left, right) of seconds length.
+    fs::path makeTones(const std::string &name, int rate, int bits, int channels, double seconds,
+                       const std::vector<double> &freqs)
+    {
+        const fs::path path = m_dir / "src" / name;
+        std::string command = "sox -n -r " + std::to_string(rate) + " -b " + std::to_string(bits) + " -c " +
+            std::to_string(channels) + " " + shellQuote(path) + " synth " + std::to_string(seconds);
+        for (const double f : freqs)
+            command += " sine " + std::to_string(f);
+        command += " vol 0.5 2>&1";
+        std::string output;
+        EXPECT_EQ(runCommand(command, &output), 0) << output;
+        return path;
+    }
+
+    output::PlacementContext contextFor(const fs::path &source, int quality)
+    {
+        output::PlacementContext context;
+        context.options.mp3Quality = quality;
+        context.options.tagsFromName = false;
+        context.sourcePath = source;
+        context.destinationPath = m_dir / "dst" / (source.stem().string() + ".mp3");
+        context.status = &m_status;
+        return context;
+    }
+
+    TempDir m_dir;
+    NoStatus m_status;
+};
+
+// Four sources through their handlers: the decoded MP3 has the rate, channels, bit rate and
+// length it should, and each channel carries its own tone (so swapped channels, a wrong
+// 24-bit reduction or a wrong halving of the rate fail).
+TEST_F(ConversionEndToEndTest, SourcesConvertWithTheirAudio)
+{
+    struct Case {
+        const char *name;
+        int rate, bits, channels, quality;
+        int expectedRate;
+        int cbrRate;   // 0: VBR
+        std::vector<double> freqs;
+    };
+    const Case cases[] = {
+        {"stereo.wav", 44100, 16, 2, 0, 44100, 128, {440.0, 1000.0}},
+        {"mono.aiff", 44100, 16, 1, 2, 44100, 320, {700.0}},
+        {"hires.flac", 96000, 24, 2, 1, 48000, 0, {1000.0, 3000.0}},
+        {"double.aif", 88200, 16, 2, 7, 44100, 320, {2500.0, 600.0}},
+    };
+    const double seconds = 3.0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::path source;
+        if (std::string(c.name).ends_with(".flac")) {
+            const fs::path wav = makeTones("hires-source.wav", c.rate, c.bits, c.channels, seconds, c.freqs);
+            source = m_dir / "src" / c.name;
+            ASSERT_EQ(runCommand("flac -s -f -o " + shellQuote(source) + " " + shellQuote(wav) + " 2>&1"), 0);
+        } else {
+            source = makeTones(c.name, c.rate, c.bits, c.channels, seconds, c.freqs);
+        }
+        output::PlacementContext context = contextFor(source, c.quality);
+        ASSERT_EQ(output::ConvertToMp3(context, true), 0);
+        const fs::path mp3 = context.destinationPath;
+        ASSERT_TRUE(fs::exists(mp3));
+
+        std::string errors;
+        EXPECT_TRUE(ffmpegDecodesCleanly(mp3, &errors)) << errors;
+        EXPECT_EQ(mp3valProblems(mp3), "");
+
+        const std::string bytes = readFile(mp3);
+        const std::vector<Mp3Frame> frames = walkFrames(bytes, id3v2Size(bytes));
+        ASSERT_GT(frames.size(), 10u);
+        int lowest = 1000, highest = 0;
+        for (std::size_t i = 1; i < frames.size(); ++i) {
+            EXPECT_EQ(frames[i].sampleRate, c.expectedRate);
+            EXPECT_EQ(frames[i].channelMode == 3, c.channels == 1);
+            lowest = std::min(lowest, frames[i].bitRate);
+            highest = std::max(highest, frames[i].bitRate);
+        }
+        if (c.cbrRate != 0) {
+            EXPECT_EQ(lowest, c.cbrRate);
+            EXPECT_EQ(highest, c.cbrRate);
+            EXPECT_EQ(infoMarker(bytes, frames[0]), "Info");
+        } else {
+            EXPECT_EQ(infoMarker(bytes, frames[0]), "Xing");
+        }
+
+        const std::vector<std::int16_t> decoded = decodeWithFfmpeg(mp3, c.channels);
+        const double decodedFrames = static_cast<double>(decoded.size()) / c.channels;
+        // One MP3 frame plus the encoder's delay and padding at most.
+        EXPECT_NEAR(decodedFrames, seconds * c.expectedRate, 1152.0 + 576.0 + 1152.0);
+        for (int channel = 0; channel < c.channels; ++channel) {
+            SCOPED_TRACE(::testing::Message() << "channel " << channel);
+            EXPECT_GT(tonePower(decoded, c.channels, channel, c.expectedRate, c.freqs[channel]), 0.8);
+            if (c.channels == 2) {
+                EXPECT_LT(tonePower(decoded, c.channels, channel, c.expectedRate, c.freqs[1 - channel]), 0.05);
+            }
+        }
+    }
+}
+
+// Audio the handlers refuse ends with code 3, through placement too, and leaves no file.
+TEST_F(ConversionEndToEndTest, UnusableAudioGivesCode3AndNoFile)
+{
+    const fs::path sources[] = {
+        makeTones("three.wav", 44100, 16, 3, 0.5, {440.0, 550.0, 660.0}),
+        makeTones("slow.wav", 11025, 16, 2, 0.5, {440.0, 550.0}),
+        makeTones("eight.wav", 44100, 8, 2, 0.5, {440.0, 550.0}),
+    };
+    for (const fs::path &source : sources) {
+        SCOPED_TRACE(source.filename().string());
+        output::PlacementContext context = contextFor(source, 2);
+        EXPECT_EQ(output::ConvertToMp3(context, false), output::conversion::kNoUsableAudio);
+        EXPECT_TRUE(catalog::pictureTable().empty());
+
+        output::PlacementContext placed = contextFor(source, 2);
+        std::int32_t miscellaneous = 0;
+        catalog::Catalog entries;
+        placed.options = output::PlacementOptions{};
+        placed.options.mp3Convert = true;
+        placed.options.tagsFromName = false;
+        placed.options.addArtist = false;
+        placed.options.addComposer = false;
+        placed.options.alphaTrack = false;
+        placed.destinationPath = m_dir / "dst" / source.filename();
+        placed.miscellaneousFiles = &miscellaneous;
+        placed.catalog = &entries;
+        m_status.shown.clear();
+        EXPECT_EQ(output::PlaceFile(1, 1, placed), output::conversion::kNoUsableAudio);
+        ASSERT_FALSE(m_status.shown.empty());
+        EXPECT_EQ(m_status.shown.back().rfind(u"Could not convert ", 0), 0u);
+    }
+    EXPECT_TRUE(listTree(m_dir / "dst").empty());
+}
+
+// An MP3 source is copied byte for byte even with conversion on, whatever its extension's case.
+TEST_F(ConversionEndToEndTest, Mp3SourceIsCopiedNotConverted)
+{
+    const fs::path wav = makeTones("tone.wav", 44100, 16, 2, 1.0, {440.0, 880.0});
+    for (const char *name : {"Song.MP3", "Other.mp3", "Third.Mp3"}) {
+        SCOPED_TRACE(name);
+        const fs::path source = m_dir / "src" / name;
+        ASSERT_EQ(runCommand("lame --quiet -b 96 " + shellQuote(wav) + " " + shellQuote(source)), 0);
+        output::PlacementContext context = contextFor(source, 2);
+        std::int32_t miscellaneous = 0;
+        catalog::Catalog entries;
+        context.options.mp3Convert = true;
+        context.options.addArtist = false;
+        context.options.addComposer = false;
+        context.options.alphaTrack = false;
+        context.destinationPath = m_dir / "dst" / name;
+        context.miscellaneousFiles = &miscellaneous;
+        context.catalog = &entries;
+        ASSERT_EQ(output::PlaceFile(1, 1, context), 0);
+        EXPECT_EQ(context.destinationPath, m_dir / "dst" / name);
+        EXPECT_EQ(readFile(context.destinationPath), readFile(source));
+    }
+}
+
+// Tags of a FLAC source (Vorbis comments and a picture written by metaflac) arrive in the
+// converted file as mutagen reads it.
+TEST_F(ConversionEndToEndTest, FlacTagsReachTheMp3)
+{
+    if (!haveTool("metaflac") || runCommand("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") != 0)
+        GTEST_SKIP() << "metaflac or mutagen missing";
+    const fs::path wav = makeTones("tagged-source.wav", 44100, 16, 2, 1.0, {440.0, 880.0});
+    const fs::path flac = m_dir / "src" / "tagged.flac";
+    ASSERT_EQ(runCommand("flac -s -f -o " + shellQuote(flac) + " " + shellQuote(wav) + " 2>&1"), 0);
+    const fs::path picture = m_dir / "src" / "cover.png";
+    writeFile(picture, std::string("\x89PNG\r\n\x1a\n", 8) + std::string(500, 'p'));
+    ASSERT_EQ(runCommand("metaflac --set-tag='TITLE=Caf\xC3\xA9' --set-tag=ARTIST=Someone --set-tag=ALBUM=Record "
+                         "--set-tag=DATE=1999 --set-tag=TRACKNUMBER=4 --set-tag='COMMENT=D\xC3\xA9j\xC3\xA0 vu' "
+                         "--import-picture-from='3|image/png|front||" + picture.string() + "' " + shellQuote(flac)),
+              0);
+    output::PlacementContext context = contextFor(flac, 0);
+    ASSERT_EQ(output::ConvertToMp3(context, true), 0);
+
+    const fs::path script = m_dir / "read.py";
+    writeFile(script,
+              "import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1])\n"
+              "print(t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0], t['TDRC'].text[0], t['TRCK'].text[0], sep='|')\n"
+              "c = t.getall('COMM')[0]\nprint(c.encoding, c.text[0], sep='|')\n"
+              "print(len(t.getall('APIC')), t.getall('APIC')[0].type if t.getall('APIC') else -1, sep='|')\n");
+    std::string output;
+    ASSERT_EQ(runCommand("/usr/bin/python3 " + shellQuote(script) + " " + shellQuote(context.destinationPath) + " 2>&1", &output), 0)
+        << output;
+    EXPECT_EQ(output, "Caf\xC3\xA9|Someone|Record|1999|4\n1|D\xC3\xA9j\xC3\xA0 vu\n1|3\n");
+}
+
+} // namespace
