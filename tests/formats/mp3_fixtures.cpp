@@ -1,0 +1,227 @@
+#include "formats/mp3_fixtures.h"
+
+#include "support/temp_dir.h"
+
+#include <sstream>
+
+namespace tunvale::testing::mp3 {
+
+namespace {
+
+void putBigEndian(std::string &out, std::uint32_t value, int bytes)
+{
+    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8)
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+void putSyncsafe(std::string &out, std::uint32_t value)
+{
+    for (int shift = 21; shift >= 0; shift -= 7)
+        out.push_back(static_cast<char>((value >> shift) & 0x7F));
+}
+
+std::string utf16Units(const std::u16string &text, bool bigEndian)
+{
+    std::string out;
+    for (const char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF);
+        const char high = static_cast<char>(unit >> 8);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
+}
+
+std::string shellQuote(const std::string &text)
+{
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::map<std::string, std::string> parseLines(const std::string &text)
+{
+    std::map<std::string, std::string> result;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        const std::size_t equals = line.find('=');
+        if (equals != std::string::npos)
+            result[line.substr(0, equals)] = line.substr(equals + 1);
+    }
+    return result;
+}
+
+} // namespace
+
+std::string id3v2Tag(int major, const std::vector<Frame> &frames, std::size_t padding, std::uint8_t tagFlags)
+{
+    std::string body;
+    for (const Frame &frame : frames) {
+        body += frame.id;
+        const auto size = static_cast<std::uint32_t>(frame.data.size());
+        if (major == 2) {
+            putBigEndian(body, size, 3);
+        } else {
+            if (major == 4)
+                putSyncsafe(body, size);
+            else
+                putBigEndian(body, size, 4);
+            putBigEndian(body, frame.flags, 2);
+        }
+        body += frame.data;
+    }
+    body.append(padding, '\0');
+    std::string tag = "ID3";
+    tag.push_back(static_cast<char>(major));
+    tag.push_back('\0');
+    tag.push_back(static_cast<char>(tagFlags));
+    putSyncsafe(tag, static_cast<std::uint32_t>(body.size()));
+    return tag + body;
+}
+
+std::string id3v1Tag(const std::string &title, const std::string &artist, const std::string &album,
+                     const std::string &year, const std::string &comment, int track, int genre)
+{
+    auto field = [](const std::string &text, std::size_t width) {
+        std::string out = text.substr(0, width);
+        out.resize(width, '\0');
+        return out;
+    };
+    std::string tag = "TAG" + field(title, 30) + field(artist, 30) + field(album, 30) + field(year, 4);
+    if (track > 0)
+        tag += field(comment, 28) + std::string(1, '\0') + std::string(1, static_cast<char>(track));
+    else
+        tag += field(comment, 30);
+    tag.push_back(static_cast<char>(genre));
+    return tag;
+}
+
+std::string latin1Text(const std::string &text) { return std::string(1, '\0') + text; }
+std::string utf16Text(const std::u16string &text) { return std::string("\x01\xFF\xFE", 3) + utf16Units(text, false); }
+std::string utf16BeText(const std::u16string &text) { return std::string(1, '\x02') + utf16Units(text, true); }
+std::string utf8Text(const std::string &text) { return std::string(1, '\x03') + text; }
+
+std::string userText(const std::string &description, const std::string &value)
+{
+    return std::string(1, '\0') + description + std::string(1, '\0') + value;
+}
+
+std::string comment(const std::string &description, const std::string &text)
+{
+    return std::string(1, '\0') + "eng" + description + std::string(1, '\0') + text;
+}
+
+std::string popularimeter(const std::string &email, int rating)
+{
+    return email + std::string(1, '\0') + std::string(1, static_cast<char>(rating)) + std::string(4, '\0');
+}
+
+std::string picture(int type, const std::string &description, const std::string &payload)
+{
+    return std::string(1, '\0') + "image/png" + std::string(1, '\0') + std::string(1, static_cast<char>(type)) +
+           description + std::string(1, '\0') + payload;
+}
+
+std::string mpegFrames(int count)
+{
+    std::string out;
+    for (int i = 0; i < count; ++i) {
+        std::string frame = "\xFF\xFB\x90\xC4";   // MPEG-1 Layer III, 128 kbit/s, 44.1 kHz, mono
+        for (int b = 4; b < 417; ++b)
+            frame.push_back(static_cast<char>((b * 7 + i * 13) % 251));
+        out += frame;
+    }
+    return out;
+}
+
+bool haveEncoderTools() { return haveTool("sox") && haveTool("lame"); }
+
+bool haveMutagen()
+{
+    static const bool available = runCommand("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0;
+    return available;
+}
+
+bool haveFfprobe() { return haveTool("ffprobe"); }
+
+const std::filesystem::path &plainAudioMp3()
+{
+    static TempDir folder;
+    static const std::filesystem::path result = [] {
+        if (!haveEncoderTools())
+            return std::filesystem::path();
+        const std::filesystem::path wav = folder / "sine.wav";
+        const std::filesystem::path mp3 = folder / "sine.mp3";
+        const std::string command = "sox -n -r 44100 -c 2 -b 16 " + shellQuote(wav.string()) +
+                                    " synth 1 sine 440 && lame --silent -b 128 " + shellQuote(wav.string()) + " " +
+                                    shellQuote(mp3.string());
+        if (runCommand(command) != 0)
+            return std::filesystem::path();
+        return mp3;
+    }();
+    return result;
+}
+
+int runPython(const std::string &script, const std::vector<std::string> &arguments, std::string *output)
+{
+    static TempDir folder;
+    static int counter = 0;
+    const std::filesystem::path file = folder / ("script" + std::to_string(counter++) + ".py");
+    writeFile(file, script);
+    std::string command = "/usr/bin/python3 " + shellQuote(file.string());
+    for (const std::string &argument : arguments)
+        command += " " + shellQuote(argument);
+    return runCommand(command + " 2>/dev/null", output);
+}
+
+std::map<std::string, std::string> mutagenFrames(const std::filesystem::path &file)
+{
+    static const char *script = R"(import sys
+from mutagen.id3 import ID3, ID3NoHeaderError
+path = sys.argv[1]
+try:
+    tag = ID3(path, translate=False)
+except ID3NoHeaderError:
+    print("version=none")
+    sys.exit(0)
+print("version=%d.%d.%d" % tag.version)
+print("unknown=%d" % len(tag.unknown_frames))
+with open(path, "rb") as f:
+    f.seek(-128, 2)
+    print("v1=%d" % (1 if f.read(3) == b"TAG" else 0))
+for key in tag.keys():
+    frame = tag[key]
+    if hasattr(frame, "text"):
+        value = "/".join(str(t) for t in frame.text)
+    elif hasattr(frame, "rating"):
+        value = str(frame.rating)
+    elif hasattr(frame, "data"):
+        value = "%d bytes" % len(frame.data)
+    else:
+        value = str(frame)
+    print("%s=%s" % (key, value.replace("\n", " ")))
+)";
+    std::string output;
+    if (runPython(script, {file.string()}, &output) != 0)
+        return {{"error", "mutagen failed"}};
+    return parseLines(output);
+}
+
+std::map<std::string, std::string> ffprobeTags(const std::filesystem::path &file)
+{
+    std::string output;
+    if (runCommand("ffprobe -v error -show_entries format_tags -of default=nw=1 " + shellQuote(file.string()),
+                   &output) != 0)
+        return {{"error", "ffprobe failed"}};
+    std::map<std::string, std::string> tags;
+    for (const auto &[key, value] : parseLines(output)) {
+        std::string name = key.rfind("TAG:", 0) == 0 ? key.substr(4) : key;
+        for (char &c : name)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        tags[name] = value;
+    }
+    return tags;
+}
+
+} // namespace tunvale::testing::mp3
