@@ -1,7 +1,115 @@
-#include <cstdio>
+// tunvale-cli: the organizer from the command line.
+//   tunvale-cli organize SOURCE DEST [options]
+//   tunvale-cli inspect [options] FILE...
+#include "cli/commands.h"
 
-int main()
+#include <CLI/CLI.hpp>
+
+#include <map>
+#include <sstream>
+
+using namespace tunvale;
+
+namespace {
+
+// "mp3,flac" to the four format flags; false on an unknown name.
+bool setFormats(const std::string &list, engine::RunOptions &options)
 {
-    std::fprintf(stderr, "tunvale-cli: the organizer is not built yet.\n");
-    return 1;
+    options.mp3Format = options.flacFormat = options.wavFormat = options.aiffFormat = 0;
+    std::stringstream stream(list);
+    std::string name;
+    bool any = false;
+    while (std::getline(stream, name, ',')) {
+        if (name == "mp3")
+            options.mp3Format = 1;
+        else if (name == "flac")
+            options.flacFormat = 1;
+        else if (name == "wav")
+            options.wavFormat = 1;
+        else if (name == "aiff")
+            options.aiffFormat = 1;
+        else
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+const std::map<std::string, int> kCriteria = {{"artist", engine::tag_id::kArtist}, {"album", engine::tag_id::kAlbum},
+                                              {"genre", engine::tag_id::kGenre},   {"decade", engine::tag_id::kDecade},
+                                              {"year", engine::tag_id::kYear}};
+const std::map<std::string, int> kQualities = {{"standard", 0}, {"high", 1}, {"max", 2}};
+
+// A --name/--no-name pair for one option flag, starting at its first-start default.
+void addSwitch(CLI::App &command, const std::string &name, std::int32_t &field, const std::string &help)
+{
+    command.add_flag_callback(
+        "--" + name, [&field] { field = 1; }, help);
+    command.add_flag_callback(
+        "--no-" + name, [&field] { field = 0; }, "");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    CLI::App app{"Tunvale: sorts audio files into folders by their tags"};
+    app.require_subcommand(1);
+
+    cli::OrganizeArguments organize;
+    std::string formats = "mp3,flac,wav,aiff";
+    std::string by = "artist";
+    std::string quality = "high";
+    int step = 1;
+    CLI::App *organizeCommand = app.add_subcommand("organize", "Copy the audio files of SOURCE into folders under DEST");
+    organizeCommand->add_option("SOURCE", organize.source, "Folder holding the audio files (at any depth)")->required();
+    organizeCommand->add_option("DEST", organize.destination, "Folder receiving the sub-folders (created if missing)")->required();
+    organizeCommand->add_option("--formats", formats, "Comma list of mp3, flac, wav, aiff")->capture_default_str();
+    organizeCommand->add_option("--by", by, "Folder criterion")->check(CLI::IsMember({"artist", "album", "genre", "decade", "year"}))->capture_default_str();
+    engine::RunOptions &o = organize.options;
+    addSwitch(*organizeCommand, "group-isolated", o.groupIsolated, "Gather lone files in \"Miscellaneous\" (default on)");
+    addSwitch(*organizeCommand, "similitudes", o.acceptSimilitudes, "Merge names that differ slightly (default on)");
+    addSwitch(*organizeCommand, "replace", o.fileReplace, "Replace existing files instead of numbering (default off)");
+    addSwitch(*organizeCommand, "rename", o.newFileNames, "Name the copies from their tags (default on)");
+    addSwitch(*organizeCommand, "tags-from-name", o.tagsFromName, "Fill missing Title and Artist from the file name (default on)");
+    addSwitch(*organizeCommand, "artist-in-title", o.addArtist, "Put the artist in head of the title (default on)");
+    addSwitch(*organizeCommand, "composer-in-title", o.addComposer, "Add the composer to the title (default on)");
+    addSwitch(*organizeCommand, "renumber", o.alphaTrack, "Renumber the tracks of each folder (default on)");
+    addSwitch(*organizeCommand, "remove-pictures", o.removePictures, "Remove attached pictures (default off)");
+    addSwitch(*organizeCommand, "convert", o.mp3Convert, "Convert FLAC, WAV and AIFF to MP3 (default off)");
+    organizeCommand->add_option("--step", step, "Track number step")->check(CLI::IsMember({1, 10}))->capture_default_str();
+    organizeCommand->add_option("--quality", quality, "MP3 quality of conversions")->check(CLI::IsMember({"standard", "high", "max"}))->capture_default_str();
+    organizeCommand->add_flag("--json", organize.json, "Print a JSON report instead of the summary line");
+
+    cli::InspectArguments inspect;
+    std::string inspectBy = "artist";
+    CLI::App *inspectCommand = app.add_subcommand("inspect", "Show the tags and catalog entry each file's reader makes");
+    inspectCommand->add_option("FILE", inspect.files, "Audio files")->required();
+    inspectCommand->add_option("--by", inspectBy, "Criterion of the group key")->check(CLI::IsMember({"artist", "album", "genre", "decade", "year"}))->capture_default_str();
+    addSwitch(*inspectCommand, "similitudes", inspect.options.acceptSimilitudes, "Similitude forms in the key (default on)");
+    addSwitch(*inspectCommand, "tags-from-name", inspect.options.tagsFromName, "Fill missing Title and Artist from the file name (default on)");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError &e) {
+        app.exit(e);
+        return cli::exit_code::kRefused;
+    }
+
+    if (organizeCommand->parsed()) {
+        if (!setFormats(formats, o)) {
+            std::fprintf(stderr, "--formats: give a comma list of mp3, flac, wav, aiff\n");
+            return cli::exit_code::kRefused;
+        }
+        o.tagId = kCriteria.at(by);
+        o.mp3Quality = kQualities.at(quality);
+        o.trackStep = step;
+        return cli::runOrganize(organize);
+    }
+    inspect.options.tagId = kCriteria.at(inspectBy);
+    return cli::runInspect(inspect);
 }

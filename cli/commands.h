@@ -1,0 +1,33 @@
+#pragma once
+
+#include "engine/run_options.h"
+
+#include <string>
+#include <vector>
+
+namespace tunvale::cli {
+
+// Exit statuses of tunvale-cli.
+namespace exit_code {
+inline constexpr int kDone = 0;
+inline constexpr int kError = 1;      // the run reported a failure; inspect: a file did not load
+inline constexpr int kRefused = 2;    // a folder check refused the run, or the arguments are wrong
+inline constexpr int kAborted = 3;    // SIGINT or SIGTERM stopped the run
+} // namespace exit_code
+
+struct OrganizeArguments {
+    std::string source;
+    std::string destination;
+    engine::RunOptions options;
+    bool json = false;
+};
+
+struct InspectArguments {
+    std::vector<std::string> files;
+    engine::RunOptions options;   // criterion, similitudes and tags from name
+};
+
+int runOrganize(const OrganizeArguments &arguments);
+int runInspect(const InspectArguments &arguments);
+
+} // namespace tunvale::cli

@@ -1,0 +1,126 @@
+// tunvale-cli organize: the Organize command's checks, one run of the worker, the summary.
+#include "cli/commands.h"
+#include "cli/terminal_sink.h"
+
+#include "catalog/text/codepage.h"
+#include "engine/organize_command.h"
+#include "engine/organizer.h"
+#include "engine/path_text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <unistd.h>
+
+namespace tunvale::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Set by SIGINT or SIGTERM; the main thread turns it into the abort event.
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+extern "C" void onStopSignal(int signal)
+{
+    g_stopRequested = 1;
+    // A second signal ends the program at once.
+    std::signal(signal, SIG_DFL);
+}
+
+// The command line answers Yes: a missing destination is created.
+struct CreateDestination final : engine::OrganizeQuestions {
+    bool createMissingDestination(const fs::path &) override { return true; }
+};
+
+fs::path absoluteFolder(const std::string &text)
+{
+    if (text.empty())
+        return {};
+    std::error_code ec;
+    fs::path path = fs::absolute(engine::pathFromUtf8(text), ec);
+    if (ec)
+        path = engine::pathFromUtf8(text);
+    return path.lexically_normal();
+}
+
+nlohmann::ordered_json pathList(const std::vector<fs::path> &paths)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const fs::path &p : paths)
+        list.push_back(engine::pathToUtf8(p));
+    return list;
+}
+
+} // namespace
+
+int runOrganize(const OrganizeArguments &arguments)
+{
+    engine::SessionState session;
+    TerminalSink sink(stderr, ::isatty(STDERR_FILENO) == 1);
+    CreateDestination yes;
+
+    const fs::path source = absoluteFolder(arguments.source);
+    const fs::path destination = absoluteFolder(arguments.destination);
+    const engine::PrepareOutcome prepared =
+        engine::prepareOrganize(session, arguments.options, source, destination, sink, yes);
+    if (prepared.status != engine::PrepareStatus::Ready) {
+        sink.finish();
+        std::fprintf(stderr, "%s\n", text::utf16ToUtf8(prepared.message).c_str());
+        return exit_code::kRefused;
+    }
+
+    g_stopRequested = 0;
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+
+    engine::Organizer organizer(session, sink, engine::standardHooks());
+    if (!organizer.start(arguments.options)) {
+        sink.finish();
+        return exit_code::kError;
+    }
+    bool abortSent = false;
+    while (!sink.runEnded().waitFor(std::chrono::milliseconds(50))) {
+        if (g_stopRequested && !abortSent) {
+            organizer.requestAbort();
+            abortSent = true;
+        }
+    }
+    const engine::RunSummary summary = organizer.handleRunEnded();
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    sink.finish();
+
+    if (arguments.json) {
+        std::vector<fs::path> folders;
+        if (prepared.destinationCreated)
+            folders.push_back(session.destinationFolder);
+        folders.insert(folders.end(), session.foldersCreatedInSession.begin(), session.foldersCreatedInSession.end());
+        nlohmann::ordered_json report = {
+            {"summary", text::utf16ToUtf8(summary.line)},
+            {"word", text::utf16ToUtf8(summary.word)},
+            {"files_loaded", session.filesLoaded},
+            {"files_copied", session.filesCopied},
+            {"folders_used", session.foldersUsed},
+            {"created_folders", pathList(folders)},
+            {"created_files", pathList(session.filesCreatedInSession)},
+            {"messages", sink.messages()},
+        };
+        // Paths that are not valid UTF-8 are shown with replacement characters, never refused.
+        std::printf("%s\n", report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+    } else {
+        std::printf("%s\n", text::utf16ToUtf8(summary.line).c_str());
+    }
+    std::fflush(stdout);
+
+    if (session.flags.error)
+        return exit_code::kError;
+    if (session.flags.aborted)
+        return exit_code::kAborted;
+    return exit_code::kDone;
+}
+
+} // namespace tunvale::cli

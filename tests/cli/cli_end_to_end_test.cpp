@@ -1,0 +1,294 @@
+// End-to-end runs of the built tunvale-cli on temporary folders.
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using tunvale::testing::TempDir;
+using tunvale::testing::haveTool;
+using tunvale::testing::listTree;
+using tunvale::testing::readFile;
+using tunvale::testing::runCommand;
+using tunvale::testing::writeFile;
+
+std::string quote(const std::string &text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+
+    std::string lastOutLine() const
+    {
+        std::string text = out;
+        while (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        const auto newline = text.rfind('\n');
+        return newline == std::string::npos ? text : text.substr(newline + 1);
+    }
+};
+
+class Cli : public ::testing::Test {
+protected:
+    CliResult run(const std::vector<std::string> &arguments)
+    {
+        std::string command = quote(TUNVALE_CLI_PATH);
+        for (const std::string &a : arguments)
+            command += " " + quote(a);
+        const fs::path out = dir / "stdout.txt";
+        const fs::path err = dir / "stderr.txt";
+        command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
+        CliResult result;
+        result.status = runCommand(command);
+        result.out = readFile(out);
+        result.err = readFile(err);
+        fs::remove(out);
+        fs::remove(err);
+        return result;
+    }
+
+    // A short tagged MP3 written by ffmpeg.
+    void makeMp3(const fs::path &path, const std::string &artist, const std::string &title, int track)
+    {
+        fs::create_directories(path.parent_path());
+        const std::string command = "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration=0.2 -c:a libmp3lame "
+                                    "-b:a 64k -id3v2_version 3 -metadata artist=" + quote(artist) + " -metadata title=" +
+                                    quote(title) + " -metadata track=" + std::to_string(track) + " -y " + quote(path.string());
+        ASSERT_EQ(runCommand(command), 0) << command;
+    }
+
+    TempDir dir;
+};
+
+TEST_F(Cli, RefusalsPrintTheirTextAndExit2)
+{
+    writeFile(dir / "src/notes.txt", "not audio");
+    writeFile(dir / "plain", "x");
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {{"organize", "", (dir / "dst").string()}, "Please define a valid Source folder"},
+        {{"organize", (dir / "absent").string(), (dir / "dst").string()}, "Sorry, the source Folder doesn't exist!"},
+        {{"organize", (dir / "src").string(), ""}, "Please define a valid Destination folder"},
+        {{"organize", (dir / "src").string(), (dir / "no/parent").string()},
+         "Sorry. Could not create directory \"" + (dir / "no/parent").string() + "\"."},
+        {{"organize", (dir / "src").string(), (dir / "plain").string()},
+         "Sorry. Could not create directory \"" + (dir / "plain").string() + "\"."},
+        {{"organize", (dir / "src").string(), (dir / "dst").string()}, "Sorry, found no audio files that could be sorted!"},
+        {{"organize", (dir / "src").string(), (dir / "dst").string(), "--json"},
+         "Sorry, found no audio files that could be sorted!"},
+    };
+    for (const Case &c : cases) {
+        const CliResult r = run(c.arguments);
+        EXPECT_EQ(r.status, 2) << c.text;
+        EXPECT_EQ(r.err, c.text + "\n");
+        EXPECT_EQ(r.out, "") << c.text;
+    }
+    EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
+TEST_F(Cli, WrongArgumentsExit2)
+{
+    fs::create_directory(dir / "src");
+    for (const std::vector<std::string> &arguments : std::vector<std::vector<std::string>>{
+             {},
+             {"organize", (dir / "src").string()},
+             {"organize", (dir / "src").string(), (dir / "dst").string(), "--by", "colour"},
+             {"organize", (dir / "src").string(), (dir / "dst").string(), "--formats", "mp3,ogg"},
+             {"organize", (dir / "src").string(), (dir / "dst").string(), "--step", "5"},
+             {"organize", (dir / "src").string(), (dir / "dst").string(), "--quality", "best"},
+             {"inspect"},
+         }) {
+        const CliResult r = run(arguments);
+        EXPECT_EQ(r.status, 2) << (arguments.empty() ? "" : arguments.back());
+        EXPECT_FALSE(r.err.empty());
+    }
+    EXPECT_FALSE(fs::exists(dir / "dst"));
+}
+
+TEST_F(Cli, NoLoadableFileIsNothingDone)
+{
+    writeFile(dir / "src/junk.wav", "this is not a RIFF file");
+    writeFile(dir / "src/deep/more.AIF", "nor an AIFF one");
+    CliResult r = run({"organize", (dir / "src").string(), (dir / "dst").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Done: Nothing done!\n");
+    EXPECT_EQ(listTree(dir / "dst"), std::vector<std::string>{});
+
+    r = run({"organize", (dir / "src").string(), (dir / "dst2").string(), "--json"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const auto report = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(report.is_discarded()) << r.out;
+    EXPECT_EQ(report["summary"], "Done: Nothing done!");
+    EXPECT_EQ(report["word"], "Done");
+    EXPECT_EQ(report["files_loaded"], 0);
+    EXPECT_EQ(report["files_copied"], 0);
+    EXPECT_EQ(report["folders_used"], 0);
+    // The destination was created for the run.
+    EXPECT_EQ(report["created_folders"], nlohmann::json::array({(dir / "dst2").string()}));
+    EXPECT_EQ(report["created_files"], nlohmann::json::array());
+    EXPECT_EQ(report["messages"], nlohmann::json::array());
+}
+
+TEST_F(Cli, OnlyTickedFormatsAreScanned)
+{
+    writeFile(dir / "src/junk.wav", "x");
+    const CliResult r = run({"organize", (dir / "src").string(), (dir / "dst").string(), "--formats", "mp3,flac"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "Sorry, found no audio files that could be sorted!\n");
+}
+
+TEST_F(Cli, OrganizesTaggedMp3FilesByArtist)
+{
+    if (!haveTool("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is needed to write the MP3 files";
+    makeMp3(dir / "src/a1.mp3", "Alpha Band", "First Song", 1);
+    makeMp3(dir / "src/sub/a2.mp3", "Alpha Band", "Second Song", 2);
+    makeMp3(dir / "src/z.mp3", "Zed", "Lone Song", 1);
+
+    CliResult r = run({"organize", (dir / "src").string(), (dir / "dst").string(), "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto report = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(report.is_discarded()) << r.out;
+    EXPECT_EQ(report["summary"], "Done: on 3 files, 3 are copied in 2 folders");
+    EXPECT_EQ(report["created_folders"], nlohmann::json::array({(dir / "dst").string(), (dir / "dst/Alpha Band").string(),
+                                                               (dir / "dst/Miscellaneous").string()}));
+    ASSERT_EQ(report["created_files"].size(), 3u);
+    for (const auto &file : report["created_files"])
+        EXPECT_TRUE(fs::is_regular_file(file.get<std::string>())) << file;
+    EXPECT_EQ(fs::path(report["created_files"][2].get<std::string>()).parent_path(), dir / "dst/Miscellaneous");
+    // Sources are only read.
+    EXPECT_EQ(listTree(dir / "src"), (std::vector<std::string>{"a1.mp3", "sub/", "sub/a2.mp3", "z.mp3"}));
+
+    // The lone file in its own folder when isolated files are not grouped; summary line last.
+    r = run({"organize", (dir / "src").string(), (dir / "dst-b").string(), "--no-group-isolated", "--no-rename"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.lastOutLine(), "Done: on 3 files, 3 are copied in 2 folders");
+    EXPECT_EQ(listTree(dir / "dst-b"),
+              (std::vector<std::string>{"Alpha Band/", "Alpha Band/a1.mp3", "Alpha Band/a2.mp3", "Zed/", "Zed/z.mp3"}));
+}
+
+TEST_F(Cli, PlacementFailureIsReportedAndExits1)
+{
+    if (!haveTool("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is needed to write the MP3 files";
+    makeMp3(dir / "src/a1.mp3", "Alpha Band", "First Song", 1);
+    makeMp3(dir / "src/a2.mp3", "Alpha Band", "Second Song", 2);
+    // A plain file stands where the group folder should be: the copies cannot be made.
+    writeFile(dir / "dst/Alpha Band", "in the way");
+    const CliResult r = run({"organize", (dir / "src").string(), (dir / "dst").string(), "--json"});
+    EXPECT_EQ(r.status, 1) << r.out;
+    const auto report = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_FALSE(report.is_discarded()) << r.out;
+    EXPECT_EQ(report["word"], "Error");
+    EXPECT_EQ(report["summary"], "Error: on 2 files, 0 is copied in 1 folder");
+    ASSERT_EQ(report["messages"].size(), 1u);   // the rest of the group is left
+    const std::string message = report["messages"][0];
+    EXPECT_NE(r.err.find(message + "\n"), std::string::npos) << r.err;
+}
+
+TEST_F(Cli, SigtermAbortsTheRun)
+{
+    // Enough files that fail to load to keep the loading phase busy for seconds.
+    for (int i = 0; i < 3000; ++i)
+        writeFile(dir / "src" / ("junk" + std::to_string(i) + ".wav"), "x");
+    const std::string out = (dir / "stdout.txt").string();
+    const std::string src = (dir / "src").string();
+    const std::string dst = (dir / "dst").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> arguments = {TUNVALE_CLI_PATH, "organize", src, dst};
+    std::vector<char *> argv;
+    for (std::string &a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // Wait until the run is under way (the destination exists once the checks passed).
+    for (int i = 0; i < 200 && !fs::exists(dir / "dst"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(::kill(pid, SIGTERM), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by the signal instead of stopping";
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    EXPECT_EQ(readFile(out), "Aborting: Nothing done!\n");
+}
+
+TEST_F(Cli, InspectShowsTagsAndEntry)
+{
+    if (!haveTool("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is needed to write the MP3 files";
+    makeMp3(dir / "caf.mp3", "Alpha Band", "Caf\xC3\xA9 Song", 7);
+    writeFile(dir / "notes.txt", "x");
+    writeFile(dir / "junk.wav", "x");
+
+    CliResult r = run({"inspect", (dir / "caf.mp3").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto report = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_TRUE(report.is_array()) << r.out;
+    ASSERT_EQ(report.size(), 1u);
+    const auto &item = report[0];
+    EXPECT_EQ(item["path"], (dir / "caf.mp3").string());
+    EXPECT_EQ(item["loaded"], true);
+    EXPECT_EQ(item["tags"]["Title"], "Caf\xC3\xA9 Song");   // Windows-1252 text shown as UTF-8
+    EXPECT_EQ(item["tags"]["Artist"], "Alpha Band");
+    EXPECT_EQ(item["tags"]["Track"], 7);
+    EXPECT_TRUE(item["tags"]["FillScore"].is_number());
+    for (const char *key : {"Subtitle", "Album", "AlbumArtist", "Performer", "Composer", "Comment", "Publisher",
+                            "Encoder", "Genre"})
+        EXPECT_TRUE(item["tags"][key].is_string()) << key;
+    for (const char *key : {"Year", "TrackTotal", "Disc", "DiscTotal", "Rating"})
+        EXPECT_TRUE(item["tags"][key].is_number()) << key;
+    EXPECT_EQ(item["entry"]["GroupName"], "Alpha Band");
+    EXPECT_TRUE(item["entry"]["KeyWords"].is_array());
+    for (const char *key : {"Artist", "Composer", "Title", "TrackText"})
+        EXPECT_TRUE(item["entry"][key].is_string()) << key;
+
+    // By album: no album tag, so the group is "Undefined". Arguments keep their order.
+    r = run({"inspect", "--by", "album", (dir / "notes.txt").string(), (dir / "caf.mp3").string(),
+             (dir / "junk.wav").string()});
+    EXPECT_EQ(r.status, 1);
+    report = nlohmann::json::parse(r.out, nullptr, false);
+    ASSERT_TRUE(report.is_array()) << r.out;
+    ASSERT_EQ(report.size(), 3u);
+    EXPECT_EQ(report[0]["loaded"], false);
+    EXPECT_TRUE(report[0]["status"].is_null());   // no reader for .txt
+    EXPECT_TRUE(report[0]["entry"].is_null());
+    EXPECT_EQ(report[1]["entry"]["GroupName"], "Undefined");
+    EXPECT_EQ(report[2]["loaded"], false);
+    EXPECT_TRUE(report[2]["status"].is_number());
+    EXPECT_NE(report[2]["status"], 0);
+}
+
+} // namespace
