@@ -10,6 +10,11 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 // Grouping compares a seed with every unplaced entry, but entries with the same key words
 // always decide alike. So the finder works on distinct keys: word lists are built once per
@@ -25,6 +30,33 @@ constexpr std::uint32_t kNoKey = UINT32_MAX;
 constexpr std::size_t kBuckets = 32;
 
 using Histogram = std::array<std::uint8_t, kBuckets>;
+
+// A pair is ruled out when its assignment total is below 74/100 of half the total length: the
+// score then stays below 0.74 and, with the 0.05 bonus, below 0.8 whatever the rounding.
+constexpr std::uint32_t kBoundNumerator = 74;
+constexpr std::uint32_t kBoundDenominator = 100;
+static_assert(static_cast<float>(kBoundNumerator) / kBoundDenominator + kGroupingBonus + 0.001f <
+              kGroupingThreshold);
+
+// Sum over the buckets of the smaller count: the characters two keys have in common.
+std::uint32_t commonCharacters(const Histogram &a, const Histogram &b)
+{
+#if defined(__SSE2__) || defined(_M_X64)
+    const __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a.data()));
+    const __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(a.data() + 16));
+    const __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b.data()));
+    const __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(b.data() + 16));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i sums = _mm_add_epi64(_mm_sad_epu8(_mm_min_epu8(a0, b0), zero),
+                                       _mm_sad_epu8(_mm_min_epu8(a1, b1), zero));
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+#else
+    std::uint32_t common = 0;
+    for (std::size_t k = 0; k < kBuckets; ++k)
+        common += std::min(a[k], b[k]);
+    return common;
+#endif
+}
 
 // Characters counted by bucket, case folded together; merging characters into one bucket
 // only raises the common count, so it stays an upper bound.
@@ -42,13 +74,84 @@ struct Key {
     std::vector<std::size_t> entries;   // ascending catalog indices
     std::size_t cursor = 0;             // entries before it are placed
     bool alive = false;                 // listed among the keys that may have unplaced entries
+};
 
-    // Summaries for the bounds.
-    std::uint32_t totalLength = 0;
+// What the bounds need of a key, kept apart and small so that scanning every key per seed
+// stays within the cache.
+struct KeyBound {
     Histogram histogram{};
-    bool boundable = true;              // false for empty words or very long keys
     std::uint64_t longWordSignature = 0; // one bit per word of 4 characters or more
+    std::uint32_t totalLength = 0;
     std::uint32_t foldedClass = 0;      // the keys equal to this one ignoring case
+    std::uint32_t wordCount = 0;
+    bool boundable = true;              // false for empty words or very long keys
+    bool collected = false;             // entries were returned as members before
+};
+
+// Decisions per ordered pair of keys, in one open-addressing table (linear probing): lookups
+// are frequent and a node-based map spends them on cache misses.
+class PairDecisions {
+public:
+    // 1 member, 0 not a member, -1 not decided yet.
+    int find(std::uint64_t pair) const
+    {
+        if (m_pairs.empty())
+            return -1;
+        const std::uint64_t stored = pair + 1;   // 0 marks an empty slot
+        for (std::size_t slot = hash(pair) & m_mask;; slot = (slot + 1) & m_mask) {
+            if (m_pairs[slot] == 0)
+                return -1;
+            if (m_pairs[slot] == stored)
+                return m_members[slot];
+        }
+    }
+
+    void insert(std::uint64_t pair, bool member)
+    {
+        if ((m_used + 1) * 2 > m_pairs.size())
+            grow();
+        place(pair + 1, member ? 1 : 0);
+        ++m_used;
+    }
+
+private:
+    static std::size_t hash(std::uint64_t pair)
+    {
+        pair ^= pair >> 33;
+        pair *= 0xff51afd7ed558ccdULL;
+        pair ^= pair >> 33;
+        return static_cast<std::size_t>(pair);
+    }
+
+    void place(std::uint64_t stored, std::uint8_t member)
+    {
+        std::size_t slot = hash(stored - 1) & m_mask;
+        while (m_pairs[slot] != 0)
+            slot = (slot + 1) & m_mask;
+        m_pairs[slot] = stored;
+        m_members[slot] = member;
+    }
+
+    void grow()
+    {
+        std::vector<std::uint64_t> oldPairs = std::move(m_pairs);
+        std::vector<std::uint8_t> oldMembers = std::move(m_members);
+        const std::size_t size = oldPairs.empty() ? 1024 : oldPairs.size() * 2;
+        m_pairs.assign(size, 0);
+        m_members.assign(size, 0);
+        m_mask = size - 1;
+        for (std::size_t slot = 0; slot < oldPairs.size(); ++slot) {
+            if (oldPairs[slot] != 0)
+                place(oldPairs[slot], oldMembers[slot]);
+        }
+    }
+
+    // A pair is never all ones (that would need two keys numbered 2^32 - 1), so pair + 1 is
+    // never 0.
+    std::vector<std::uint64_t> m_pairs;
+    std::vector<std::uint8_t> m_members;
+    std::size_t m_mask = 0;
+    std::size_t m_used = 0;
 };
 
 } // namespace
@@ -64,7 +167,7 @@ struct GroupFinder::Impl {
     void indexNewEntries();
     std::uint32_t keyOf(const CMetaDat &entry);
     bool decide(std::uint32_t seedKey, std::uint32_t otherKey);
-    bool mayReachThreshold(const Key &s, const Key &l) const;
+    bool mayReachThreshold(const KeyBound &s, const KeyBound &l) const;
     bool firstUnplaced(Key &key, std::size_t n, std::size_t &position);
 
     const Catalog &m_catalog;
@@ -72,13 +175,14 @@ struct GroupFinder::Impl {
 
     std::vector<std::uint32_t> m_keyOfEntry;   // kNoKey for entries without key words
     std::vector<Key> m_keys;
+    std::vector<KeyBound> m_bounds;
     std::unordered_map<std::string, std::uint32_t> m_keyIds;   // exact words -> key
     // Without similitudes: the words in lower case name a class of keys equal ignoring case.
     std::unordered_map<std::string, std::uint32_t> m_foldedClassIds;
     std::vector<std::vector<std::uint32_t>> m_foldedClasses;
     std::vector<std::uint32_t> m_aliveKeys;
     // Decisions per ordered pair (first list as passed to the similitude, second list).
-    std::unordered_map<std::uint64_t, bool> m_decisions;
+    PairDecisions m_decisions;
 };
 
 std::uint32_t GroupFinder::Impl::keyOf(const CMetaDat &entry)
@@ -103,11 +207,12 @@ std::uint32_t GroupFinder::Impl::keyOf(const CMetaDat &entry)
     const auto id = static_cast<std::uint32_t>(m_keys.size());
     m_keyIds.emplace(std::move(exact), id);
     Key key;
+    KeyBound bound;
     std::string folded;
     for (std::size_t w = 0; w < count; ++w) {
         std::u16string word = text::cp1252ToUtf16(entry.KeyWords[w]);
         if (word.empty())
-            key.boundable = false;
+            bound.boundable = false;
         folded += std::to_string(word.size());
         folded += ':';
         std::uint64_t wordHash = 1469598103934665603ULL;
@@ -116,22 +221,24 @@ std::uint32_t GroupFinder::Impl::keyOf(const CMetaDat &entry)
             wordHash = (wordHash ^ lower) * 1099511628211ULL;
             folded += static_cast<char>(lower & 0xFF);
             folded += static_cast<char>(lower >> 8);
-            ++key.histogram[bucketOf(unit)];
+            ++bound.histogram[bucketOf(unit)];
         }
         if (word.size() >= 4)
-            key.longWordSignature |= 1ULL << (wordHash % 64);
-        key.totalLength += static_cast<std::uint32_t>(word.size());
+            bound.longWordSignature |= 1ULL << (wordHash % 64);
+        bound.totalLength += static_cast<std::uint32_t>(word.size());
         key.words.push_back(std::move(word));
     }
-    if (key.totalLength > 255)
-        key.boundable = false;   // the histogram counts would not fit
+    bound.wordCount = static_cast<std::uint32_t>(count);
+    if (bound.totalLength > 255)
+        bound.boundable = false;   // the histogram counts would not fit
     const auto cls = m_foldedClassIds.try_emplace(std::move(folded),
                                                   static_cast<std::uint32_t>(m_foldedClasses.size()));
     if (cls.second)
         m_foldedClasses.emplace_back();
-    key.foldedClass = cls.first->second;
-    m_foldedClasses[key.foldedClass].push_back(id);
+    bound.foldedClass = cls.first->second;
+    m_foldedClasses[bound.foldedClass].push_back(id);
     m_keys.push_back(std::move(key));
+    m_bounds.push_back(bound);
     return id;
 }
 
@@ -163,7 +270,7 @@ bool GroupFinder::Impl::firstUnplaced(Key &key, std::size_t n, std::size_t &posi
 }
 
 // False only when the pair certainly stays below the grouping threshold.
-bool GroupFinder::Impl::mayReachThreshold(const Key &s, const Key &l) const
+bool GroupFinder::Impl::mayReachThreshold(const KeyBound &s, const KeyBound &l) const
 {
     if (!s.boundable || !l.boundable)
         return true;
@@ -171,46 +278,39 @@ bool GroupFinder::Impl::mayReachThreshold(const Key &s, const Key &l) const
     if (s.foldedClass == l.foldedClass)
         return true;
     // Long lists differing by one word score 0.75 when they share their long words.
-    const std::size_t sc = s.words.size();
-    const std::size_t lc = l.words.size();
+    const std::uint32_t sc = s.wordCount;
+    const std::uint32_t lc = l.wordCount;
     if (lc >= 3 && lc - sc <= 1 && (s.longWordSignature & l.longWordSignature) != 0)
         return true;
     // Otherwise the score is the assignment total over half the total length. A word
     // similarity never exceeds the characters two words have in common, so the total is at
     // most the characters both lists have in common, and at most the shorter total length.
+    // Below 0.74 of the half length, score and bonus stay under 0.8 in any precision.
     const std::uint32_t half = (s.totalLength + l.totalLength) / 2;
     if (half == 0)
         return true;
-    const float halfF = static_cast<float>(half);
-    const std::uint32_t shortest = std::min(s.totalLength, l.totalLength);
-    if (static_cast<float>(shortest) / halfF + kGroupingBonus < kGroupingThreshold)
+    const std::uint32_t needed = kBoundNumerator * half;
+    if (std::min(s.totalLength, l.totalLength) * kBoundDenominator < needed)
         return false;
-    std::uint32_t common = 0;
-    for (std::size_t b = 0; b < kBuckets; ++b)
-        common += std::min(s.histogram[b], l.histogram[b]);
-    return static_cast<float>(common) / halfF + kGroupingBonus >= kGroupingThreshold;
+    return commonCharacters(s.histogram, l.histogram) * kBoundDenominator >= needed;
 }
 
 bool GroupFinder::Impl::decide(std::uint32_t seedKey, std::uint32_t otherKey)
 {
     if (seedKey == otherKey)
         return true;   // the same words: equal lists
-    const Key &a = m_keys[seedKey];
-    const Key &b = m_keys[otherKey];
     // The shorter list goes first; the seed's on equal counts.
-    const bool seedFirst = a.words.size() <= b.words.size();
+    const bool seedFirst = m_bounds[seedKey].wordCount <= m_bounds[otherKey].wordCount;
     const std::uint32_t firstId = seedFirst ? seedKey : otherKey;
     const std::uint32_t secondId = seedFirst ? otherKey : seedKey;
-    const Key &first = m_keys[firstId];
-    const Key &second = m_keys[secondId];
-    if (!mayReachThreshold(first, second))
+    if (!mayReachThreshold(m_bounds[firstId], m_bounds[secondId]))
         return false;
     const std::uint64_t pair = (static_cast<std::uint64_t>(firstId) << 32) | secondId;
-    const auto cached = m_decisions.find(pair);
-    if (cached != m_decisions.end())
-        return cached->second;
-    const bool member = reachesGroupingThreshold(similitude(first.words, second.words));
-    m_decisions.emplace(pair, member);
+    const int cached = m_decisions.find(pair);
+    if (cached >= 0)
+        return cached == 1;
+    const bool member = reachesGroupingThreshold(similitude(m_keys[firstId].words, m_keys[secondId].words));
+    m_decisions.insert(pair, member);
     return member;
 }
 
@@ -250,22 +350,29 @@ std::size_t GroupFinder::members(std::size_t seed, std::size_t n, std::vector<st
 
     if (!impl.m_useSimilitudes) {
         // Same words ignoring case: the keys of the seed's class.
-        for (const std::uint32_t id : impl.m_foldedClasses[impl.m_keys[seedKey].foldedClass])
+        for (const std::uint32_t id : impl.m_foldedClasses[impl.m_bounds[seedKey].foldedClass])
             collect(impl.m_keys[id]);
     } else {
+        // Every key that may still have unplaced entries is a candidate. A key whose entries
+        // were returned before is looked at again and dropped once all of them are placed.
         std::size_t kept = 0;
         for (std::size_t k = 0; k < impl.m_aliveKeys.size(); ++k) {
             const std::uint32_t id = impl.m_aliveKeys[k];
-            Key &key = impl.m_keys[id];
-            std::size_t position = 0;
-            const bool candidate = impl.firstUnplaced(key, n, position);
-            if (key.cursor >= key.entries.size()) {
-                key.alive = false;   // every entry placed: never a member again
-                continue;
+            KeyBound &bound = impl.m_bounds[id];
+            if (bound.collected) {
+                Key &key = impl.m_keys[id];
+                std::size_t position = 0;
+                impl.firstUnplaced(key, n, position);
+                if (key.cursor >= key.entries.size()) {
+                    key.alive = false;   // every entry placed: never a member again
+                    continue;
+                }
             }
             impl.m_aliveKeys[kept++] = id;
-            if (candidate && impl.decide(seedKey, id))
-                collect(key);
+            if (impl.decide(seedKey, id)) {
+                collect(impl.m_keys[id]);
+                bound.collected = true;
+            }
         }
         impl.m_aliveKeys.resize(kept);
     }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cfloat>
+#include <cstdint>
 #include <limits>
 
 namespace tunvale::catalog {
@@ -26,20 +27,18 @@ bool equalIgnoringCase(std::u16string_view a, std::u16string_view b)
     return true;
 }
 
-std::u16string lowered(std::u16string_view word)
-{
-    std::u16string out(word);
-    for (char16_t &unit : out)
-        unit = text::wideToLower(unit);
-    return out;
-}
-
-// True when the shorter of a and b is the beginning of the longer.
-bool isPrefixRelated(std::u16string_view a, std::u16string_view b)
+// True when the shorter of a and b is the beginning of the longer (in lower case when asked).
+bool isPrefixRelated(std::u16string_view a, std::u16string_view b, bool lowerCase)
 {
     if (a.size() > b.size())
         std::swap(a, b);
-    return b.substr(0, a.size()) == a;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char16_t x = lowerCase ? text::wideToLower(a[i]) : a[i];
+        const char16_t y = lowerCase ? text::wideToLower(b[i]) : b[i];
+        if (x != y)
+            return false;
+    }
+    return true;
 }
 
 bool sameWords(std::span<const std::u16string> s, std::span<const std::u16string> l)
@@ -75,12 +74,9 @@ int prefixCount(std::span<const std::u16string> s, std::span<const std::u16strin
 {
     int count = 0;
     for (std::size_t k = 0; k < s.size(); ++k) {
-        bool related = false;
-        if (s[k].size() >= 4 && l[k].size() >= 4)
-            related = isPrefixRelated(lowered(s[k]), lowered(l[k]));
-        else
-            related = isPrefixRelated(s[k], l[k]);
-        if (related)
+        // Words of 4 characters or more are compared in lower case, shorter ones as they are.
+        const bool lowerCase = s[k].size() >= 4 && l[k].size() >= 4;
+        if (isPrefixRelated(s[k], l[k], lowerCase))
             ++count;
     }
     return count;
@@ -229,13 +225,11 @@ private:
 
 } // namespace
 
-int unitWordSimilarity(std::u16string_view a, std::u16string_view b)
+namespace {
+
+// Levenshtein distance by dynamic programming, one row over the shorter word b.
+int dynamicDistance(std::u16string_view a, std::u16string_view b)
 {
-    if (a.empty() && b.empty())
-        return 1;
-    if (a.size() < b.size())
-        std::swap(a, b);
-    // One row of the Levenshtein table over the shorter word.
     std::array<int, kInlineWordLength + 1> inlineRow{};
     std::vector<int> heapRow;
     int *row = inlineRow.data();
@@ -255,7 +249,66 @@ int unitWordSimilarity(std::u16string_view a, std::u16string_view b)
             diagonal = above;
         }
     }
-    return static_cast<int>(a.size()) - row[b.size()];
+    return row[b.size()];
+}
+
+bool isAscii(std::u16string_view word)
+{
+    for (const char16_t unit : word) {
+        if (unit >= 128)
+            return false;
+    }
+    return true;
+}
+
+// Levenshtein distance with the bit-parallel method of Myers (in Hyyrö's form for whole
+// strings): one machine word holds a column of the table. The pattern must be non-empty, at
+// most 64 units and ASCII like the text.
+int bitParallelDistance(std::u16string_view pattern, std::u16string_view text)
+{
+    // Per character, where it occurs in the pattern. The table stays zero between calls: only
+    // the pattern's entries are set, and they are cleared again before returning.
+    thread_local std::array<std::uint64_t, 128> positions{};
+    for (std::size_t i = 0; i < pattern.size(); ++i)
+        positions[pattern[i]] |= std::uint64_t{1} << i;
+    const std::uint64_t last = std::uint64_t{1} << (pattern.size() - 1);
+    std::uint64_t plusVertical = ~std::uint64_t{0};
+    std::uint64_t minusVertical = 0;
+    int distance = static_cast<int>(pattern.size());
+    for (const char16_t unit : text) {
+        const std::uint64_t equal = positions[unit];
+        const std::uint64_t xv = equal | minusVertical;
+        const std::uint64_t xh = (((equal & plusVertical) + plusVertical) ^ plusVertical) | equal;
+        std::uint64_t plusHorizontal = minusVertical | ~(xh | plusVertical);
+        std::uint64_t minusHorizontal = plusVertical & xh;
+        if (plusHorizontal & last)
+            ++distance;
+        else if (minusHorizontal & last)
+            --distance;
+        plusHorizontal = (plusHorizontal << 1) | 1;
+        minusHorizontal <<= 1;
+        plusVertical = minusHorizontal | ~(xv | plusHorizontal);
+        minusVertical = plusHorizontal & xv;
+    }
+    for (const char16_t unit : pattern)
+        positions[unit] = 0;
+    return distance;
+}
+
+} // namespace
+
+int unitWordSimilarity(std::u16string_view a, std::u16string_view b)
+{
+    if (a.empty() && b.empty())
+        return 1;
+    if (a.size() < b.size())
+        std::swap(a, b);
+    if (b.empty())
+        return 0;
+    // Key words are short plain ASCII; anything else takes the table.
+    const int distance = (b.size() <= 64 && isAscii(a) && isAscii(b)) ? bitParallelDistance(b, a)
+                                                                       : dynamicDistance(a, b);
+    return static_cast<int>(a.size()) - distance;
 }
 
 int maxAssignmentTotal(std::span<const int> cells, std::size_t rows, std::size_t cols)

@@ -96,15 +96,18 @@ TEST(Similitude, EmptyWordsAndEmptyLists)
 
 TEST(Similitude, WordSimilarityAgreesWithTextUtilities)
 {
+    // Short ASCII words take the bit-parallel distance, others (longer than 64 units, or with
+    // characters past ASCII) the table; both must agree with the plain Levenshtein distance.
     std::mt19937 random(7);
-    std::uniform_int_distribution<int> length(0, 12);
-    std::uniform_int_distribution<int> letter(0, 4);
-    for (int round = 0; round < 5000; ++round) {
+    const std::u16string alphabet = u"abcdeABé\u20ac";
+    for (int round = 0; round < 20000; ++round) {
+        const int maxLength = round % 10 == 0 ? 70 : 12;
+        const std::size_t letters = round % 3 == 0 ? alphabet.size() : 5;
         std::u16string a, b;
-        for (int i = length(random); i > 0; --i)
-            a.push_back(static_cast<char16_t>(u'a' + letter(random)));
-        for (int i = length(random); i > 0; --i)
-            b.push_back(static_cast<char16_t>(u'a' + letter(random)));
+        for (int i = static_cast<int>(random() % (maxLength + 1)); i > 0; --i)
+            a.push_back(alphabet[random() % letters]);
+        for (int i = static_cast<int>(random() % (maxLength + 1)); i > 0; --i)
+            b.push_back(alphabet[random() % letters]);
         ASSERT_EQ(unitWordSimilarity(a, b), text::wordSimilarity(a, b)) << round;
     }
     // Longer than the inline row buffer.
