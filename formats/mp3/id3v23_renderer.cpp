@@ -147,29 +147,26 @@ bool isDigits(const Ucs4 &text)
 
 Ucs4 toUcs4(std::string_view ascii) { return Ucs4(ascii.begin(), ascii.end()); }
 
-// A text frame holds one string in ID3v2.3: several values are joined with "/", and genres
-// as "(n)" references followed by a name (ID3v2.3 §4.2.1 TCON).
+// A text frame holds one string in ID3v2.3: several values are joined with "/"; genre numbers
+// become "(n)" references ahead of the names (ID3v2.3 §4.2.1 TCON).
 Ucs4 joinedText(const char *id, const id3_field &list)
 {
+    Ucs4 references;
     Ucs4 joined;
     const bool genre = std::strcmp(id, "TCON") == 0;
     for (unsigned int i = 0; i < list.stringlist.nstrings; ++i) {
         const id3_ucs4_t *s = list.stringlist.strings[i];
         const Ucs4 value = s ? Ucs4(s) : Ucs4();
-        if (genre) {
-            if (isDigits(value) || value == toUcs4("RX") || value == toUcs4("CR"))
-                joined += toUcs4("(") + value + toUcs4(")");
-            else if (!value.empty() && value[0] == '(')
-                joined += toUcs4("(") + value;   // a name starting with "(" is escaped as "(("
-            else
-                joined += value;
-        } else {
-            if (i > 0)
-                joined += toUcs4("/");
-            joined += value;
+        if (genre && (isDigits(value) || value == toUcs4("RX") || value == toUcs4("CR"))) {
+            references += toUcs4("(") + value + toUcs4(")");
+            continue;
         }
+        if (!joined.empty())
+            joined += toUcs4("/");
+        // A genre name starting with "(" is escaped as "((".
+        joined += genre && !value.empty() && value[0] == '(' ? toUcs4("(") + value : value;
     }
-    return joined;
+    return references + joined;
 }
 
 bool isPeopleList(const char *id) { return std::strcmp(id, "TIPL") == 0 || std::strcmp(id, "TMCL") == 0; }
@@ -213,9 +210,9 @@ bool renderFields(const id3_frame &frame, Bytes &out)
             break;
         case ID3_FIELD_TYPE_STRINGLIST:
             if (textFrame) {
-                if (field.stringlist.nstrings == 1)
+                if (field.stringlist.nstrings == 1 && std::strcmp(frame.id, "TCON") != 0)
                     putString(out, field.stringlist.strings[0], encoding, terminate);
-                else if (field.stringlist.nstrings > 1)
+                else if (field.stringlist.nstrings > 0)
                     putString(out, joinedText(frame.id, field).c_str(), encoding, terminate);
             } else {
                 for (unsigned int s = 0; s < field.stringlist.nstrings; ++s)
@@ -368,6 +365,9 @@ void renderObsolete(const id3_frame &frame, bool hasRecordingTime, TagBuilder &b
     Bytes data;
     if (dataField->binary.data)
         data.assign(dataField->binary.data, dataField->binary.data + dataField->binary.length);
+    // A text frame whose encoding byte no ID3v2.3 reader knows is damaged: left out.
+    if (id[0] == 'T' && (data.empty() || data[0] > ID3_FIELD_TEXTENCODING_UTF_16))
+        return;
     builder.frame(id, 0, {}, data);
 }
 
@@ -391,15 +391,17 @@ void renderEncrypted(const id3_frame &frame, TagBuilder &builder)
 
 void renderFrame(const id3_frame &frame, bool hasRecordingTime, TagBuilder &builder)
 {
-    if (frame.flags & ID3_FRAME_FLAG_TAGALTERPRESERVATION)
-        return;
     const std::string_view id(frame.id, ::strnlen(frame.id, 4));
     if (id.size() != 4)
         return;
+    // The library marks its "obsolete" holders as to be discarded; the ID3v2.3 frames they
+    // hold are restored instead.
     if (id == ID3_FRAME_OBSOLETE) {
         renderObsolete(frame, hasRecordingTime, builder);
         return;
     }
+    if (frame.flags & ID3_FRAME_FLAG_TAGALTERPRESERVATION)
+        return;
     if (id == "SEEK")
         return;
     if (frame.encoded) {
