@@ -3,6 +3,7 @@
 #include "catalog/text/trim.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 namespace tunvale::text {
@@ -11,16 +12,24 @@ namespace {
 
 constexpr std::size_t kMaxDistanceInput = 1023;
 
-// Levenshtein distance with unit costs over two rows; the shorter text indexes the row.
+// Levenshtein distance with unit costs over two rows of at least min(|a|, |b|) + 1 cells; the
+// shorter text indexes the row.
 template <typename View>
-int levenshtein(View a, View b)
+int levenshtein(View a, View b, int *previous, int *current)
 {
+    // A common prefix or suffix never changes the distance.
+    while (!a.empty() && !b.empty() && a.front() == b.front()) {
+        a.remove_prefix(1);
+        b.remove_prefix(1);
+    }
+    while (!a.empty() && !b.empty() && a.back() == b.back()) {
+        a.remove_suffix(1);
+        b.remove_suffix(1);
+    }
     if (a.size() < b.size())
         std::swap(a, b);
     if (b.empty())
         return static_cast<int>(a.size());
-    std::vector<int> previous(b.size() + 1);
-    std::vector<int> current(b.size() + 1);
     for (std::size_t j = 0; j <= b.size(); ++j)
         previous[j] = static_cast<int>(j);
     for (std::size_t i = 1; i <= a.size(); ++i) {
@@ -41,13 +50,28 @@ std::string_view distanceInput(std::string_view text)
     return text.substr(0, std::min(text.size(), kMaxDistanceInput));
 }
 
+// 8-bit inputs are at most 1023 characters: the rows fit on the stack and grouping, which
+// compares many pairs, allocates nothing.
+int narrowDistance(std::string_view a, std::string_view b)
+{
+    std::array<int, kMaxDistanceInput + 1> first;
+    std::array<int, kMaxDistanceInput + 1> second;
+    return levenshtein(a, b, first.data(), second.data());
+}
+
 } // namespace
 
-int editDistance(std::u16string_view a, std::u16string_view b) { return levenshtein(a, b); }
+int editDistance(std::u16string_view a, std::u16string_view b)
+{
+    const std::size_t row = std::min(a.size(), b.size()) + 1;
+    std::vector<int> previous(row);
+    std::vector<int> current(row);
+    return levenshtein(a, b, previous.data(), current.data());
+}
 
 int editDistance(std::string_view a, std::string_view b)
 {
-    return levenshtein(distanceInput(a), distanceInput(b));
+    return narrowDistance(distanceInput(a), distanceInput(b));
 }
 
 int wordSimilarity(std::u16string_view a, std::u16string_view b)
@@ -65,7 +89,7 @@ float stringSimilarity(std::string_view a, std::string_view b)
     if (longer == 0)
         return 0.0f;
     const float length = static_cast<float>(longer);
-    const float score = (length - static_cast<float>(levenshtein(a, b))) / length;
+    const float score = (length - static_cast<float>(narrowDistance(a, b))) / length;
     return std::clamp(score, 0.0f, 1.0f);
 }
 

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace tunvale::text {
 namespace {
@@ -34,6 +37,39 @@ TEST(EditDistance, NarrowInputsAreReadUpTo1023Characters)
     const std::string b = std::string(1023, 'a') + std::string(477, 'b');
     EXPECT_EQ(editDistance(a, b), 0);
     EXPECT_EQ(editDistance(std::string_view("ab\0cd", 5), "ab"), 0);
+}
+
+// The textbook full-matrix distance, as an oracle for the two-row version with its common
+// prefix and suffix skipped.
+int matrixDistance(const std::string &a, const std::string &b)
+{
+    std::vector<std::vector<int>> d(a.size() + 1, std::vector<int>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i)
+        d[i][0] = static_cast<int>(i);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        d[0][j] = static_cast<int>(j);
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j)
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+    return d[a.size()][b.size()];
+}
+
+TEST(EditDistance, MatchesTheFullMatrixOnRandomTexts)
+{
+    std::mt19937 random(777);
+    const auto randomText = [&random] {
+        std::string text(random() % 25, 'a');
+        for (char &c : text)
+            c = static_cast<char>('a' + random() % 3);   // few letters: many shared runs
+        return text;
+    };
+    for (int round = 0; round < 2000; ++round) {
+        const std::string a = randomText();
+        const std::string b = randomText();
+        const int expected = matrixDistance(a, b);
+        EXPECT_EQ(editDistance(a, b), expected) << a << " / " << b;
+        EXPECT_EQ(editDistance(std::u16string(a.begin(), a.end()), std::u16string(b.begin(), b.end())), expected);
+    }
 }
 
 TEST(Similarity, WordSimilarity)

@@ -1,7 +1,11 @@
 #include "catalog/text/word_split.h"
 
+#include "catalog/text/fold.h"
+
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -69,6 +73,51 @@ TEST(WordSplit, LengthRule)
         text += "word ";
     EXPECT_EQ(splitWords(text).count, 0u);                 // over 4096: length 0
     EXPECT_EQ(splitWords(text.substr(0, 4096)).count, 8u);
+}
+
+// The split as the rule states it, one full scan per pass: the oracle for the implementation,
+// which counts the runs once and scans only the pass that succeeds.
+std::vector<std::string> literalSplit(const std::string &text)
+{
+    for (std::size_t wanted = 6; wanted > 0; --wanted) {
+        for (std::size_t minimum = 4; minimum > 0; --minimum) {
+            std::vector<std::string> words;
+            std::size_t pos = 0;
+            while (pos < text.size() && words.size() < 8) {
+                std::string word;
+                while (pos < text.size() && !isFoldedAlnum(text[pos]))
+                    ++pos;
+                while (pos < text.size() && isFoldedAlnum(text[pos])) {
+                    if (word.size() < 30) {
+                        const char f = foldChar(text[pos]);
+                        word.push_back(static_cast<char>(word.empty() ? std::toupper(f) : std::tolower(f)));
+                    }
+                    ++pos;
+                }
+                if (!word.empty() && word.size() >= minimum)
+                    words.push_back(word);
+            }
+            if (words.size() >= wanted)
+                return words;
+        }
+    }
+    return {};
+}
+
+TEST(WordSplit, MatchesTheLiteralRuleOnRandomTexts)
+{
+    // Letters, digits, accented letters, separators and spaces, in runs of random length.
+    const std::string alphabet = "abcXYZ019 -&'.,\xE9\xC0\xD7\xA0\x80\x01";
+    std::mt19937 random(12345);
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        const std::size_t length = random() % 120;
+        while (text.size() < length) {
+            const char c = alphabet[random() % alphabet.size()];
+            text.append(1 + random() % (random() % 4 == 0 ? 40 : 5), c);
+        }
+        EXPECT_EQ(wordsOf(splitWords(text)), literalSplit(text)) << text;
+    }
 }
 
 } // namespace
