@@ -90,6 +90,18 @@ void expectStrictV23(const std::string &bytes)
         ASSERT_EQ(bytes[position], '\0') << "padding is zeros";
 }
 
+// mutagen, reading the file as it is, sees an ID3v2.3 tag it fully understands with these texts.
+void expectMutagenReads(const std::filesystem::path &path, const std::map<std::string, std::string> &expected)
+{
+    if (!fx::haveMutagen())
+        return;
+    auto frames = fx::mutagenFrames(path);
+    EXPECT_EQ(frames["version"], "2.3.0");
+    EXPECT_EQ(frames["unknown"], "0");
+    for (const auto &[key, value] : expected)
+        EXPECT_EQ(frames[key], value) << key;
+}
+
 class Mp3Write : public ::testing::Test {
 protected:
     std::filesystem::path write(const std::string &bytes, const std::string &name = "copy.mp3")
@@ -122,6 +134,7 @@ TEST_F(Mp3Write, PaddedTagIsRewrittenInPlace)
         EXPECT_EQ(firstText(*tag, "TPE1"), "Artist");
         EXPECT_EQ(firstText(*tag, "TALB"), "album");
         EXPECT_EQ(firstText(*tag, "TRCK"), "3");
+        expectMutagenReads(path, {{"TIT2", "A much longer new title"}, {"TALB", "album"}, {"TRCK", "3"}});
     }
 }
 
@@ -138,6 +151,7 @@ TEST_F(Mp3Write, FileWithoutTagGetsOneAtItsStart)
     EXPECT_EQ(firstText(*tag, "TIT2"), "Title");
     EXPECT_EQ(firstText(*tag, "TPE1"), "Artist");
     EXPECT_EQ(firstText(*tag, "TRCK"), "5/12");
+    expectMutagenReads(path, {{"TIT2", "Title"}, {"TPE1", "Artist"}, {"TRCK", "5/12"}});
 }
 
 TEST_F(Mp3Write, GrownTagMovesTheAudioUnchanged)
@@ -179,6 +193,19 @@ TEST_F(Mp3Write, Id3v1OnlyFileGetsBothTags)
     EXPECT_EQ(firstText(*v1Tag, "TDRC"), "1999");
     EXPECT_EQ(firstText(*v1Tag, "TRCK"), "4");
     EXPECT_EQ(firstText(*v1Tag, "TCON"), "17");
+    expectMutagenReads(path, {{"TIT2", "New title"}, {"TPE1", "New artist"}, {"TALB", "the album"},
+                              {"TYER", "1999"}, {"TCON", "(17)"}, {"v1", "1"}});
+}
+
+TEST_F(Mp3Write, Id3v22TagIsRewrittenAsId3v23)
+{
+    const auto path = write(fx::id3v2Tag(2, {text("TT2", "old"), text("TP1", "band"), text("TAL", "album"),
+                                             {"COM", fx::comment("", "note")}, text("TYE", "1995")}) + m_audio);
+    ASSERT_EQ(WriteMp3Tags(path, u"New", u"", 0, 0, false), 1);
+    const std::string bytes = readFile(path);
+    expectStrictV23(bytes);
+    EXPECT_EQ(bytes.substr(tagLength(bytes)), m_audio);
+    expectMutagenReads(path, {{"TIT2", "New"}, {"TPE1", "band"}, {"TALB", "album"}, {"COMM::eng", "note"}});
 }
 
 TEST_F(Mp3Write, TrackText)
@@ -224,6 +251,10 @@ TEST_F(Mp3Write, PicturesRemovedOtherFramesKept)
     EXPECT_EQ(firstText(*tag, "TIT2"), "title");
     EXPECT_EQ(firstText(*tag, "TALB"), "album");
     EXPECT_EQ(frameCount(*tag, "TXXX"), 1);
+    expectMutagenReads(path, {{"TIT2", "title"}, {"TXXX:MOOD", "calm"}, {"TALB", "album"}});
+    if (fx::haveMutagen())
+        for (const auto &[key, value] : fx::mutagenFrames(path))
+            EXPECT_NE(key.rfind("APIC", 0), 0u) << key;
 }
 
 TEST_F(Mp3Write, NothingToWriteLeavesTheFileAlone)
@@ -302,6 +333,8 @@ TEST_F(Mp3Write, Id3v24FramesBecomeId3v23Frames)
     EXPECT_NE(bytes.find("(17)"), std::string::npos);
     EXPECT_NE(bytes.find(std::string("TIT3\0\0\0\x09\0\x20\x05\0grouped", 19)), std::string::npos)
         << "ID3v2.3 grouping flag and group byte";
+    expectMutagenReads(path, {{"TIT2", "caf\xC3\xA9"}, {"TPE1", "\xD0\x96uk"}, {"TYER", "2004"}, {"TDAT", "0605"},
+                              {"TIME", "0708"}, {"TORY", "1990"}, {"TSOA", "sort"}, {"TRCK", "2"}});
 }
 
 TEST_F(Mp3Write, Id3v23ObsoleteFramesSurviveARewrite)
