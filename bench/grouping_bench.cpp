@@ -11,7 +11,9 @@
 #include "catalog/records/load_options.h"
 #include "catalog/text/codepage.h"
 
+#if !defined(_WIN32)
 #include <sys/resource.h>
+#endif
 
 #include <chrono>
 #include <cstdio>
@@ -101,6 +103,10 @@ Catalog makeCatalog(std::size_t entries, const std::vector<std::string> &names, 
     return catalog;
 }
 
+#if defined(_WIN32)
+double cpuSeconds() { return 0.0; }   // CPU time and peak memory are reported on POSIX only
+long peakResidentKiB() { return 0; }
+#else
 double cpuSeconds()
 {
     rusage usage{};
@@ -115,6 +121,7 @@ long peakResidentKiB()
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }
+#endif
 
 void run(std::size_t entries)
 {

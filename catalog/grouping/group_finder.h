@@ -9,7 +9,9 @@ namespace tunvale::catalog {
 
 // Answers, for each seed of the placement phase, which unplaced entries share its group.
 // Built once per run over the catalog; results are those of comparing the seed with every
-// entry 0..n-1 in order (seed first, since lower entries are placed by then).
+// entry 0..n-1 in order (seed first, since lower entries are placed by then), whatever order
+// the seeds are asked in. Entries appended later are picked up. Placed flags may be set at any
+// time but are expected never to be cleared during the finder's life.
 class GroupFinder {
 public:
     GroupFinder(const Catalog &catalog, int criterionCode, bool acceptSimilitudes);

@@ -5,6 +5,7 @@
 #include "catalog/text/names.h"
 #include "catalog/text/trim.h"
 
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -92,12 +93,15 @@ void completeArtist(CurrentTags &tags)
 // The file name without folder and extension as 8-bit text.
 std::string nameOf(const std::filesystem::path &path)
 {
-    const auto stem = path.stem();
     std::string name;
-    if constexpr (sizeof(std::filesystem::path::value_type) == 1)
-        name = text::utf8ToCp1252(stem.native());   // POSIX names are UTF-8 bytes
-    else
-        name = text::utf16ToCp1252(stem.u16string());
+    try {
+        // On POSIX the name's bytes as they are (taken as UTF-8, invalid bytes become '?');
+        // on Windows its UTF-16 text converted to UTF-8.
+        const std::u8string utf8 = path.stem().u8string();
+        name = text::utf8ToCp1252(std::string_view(reinterpret_cast<const char *>(utf8.data()), utf8.size()));
+    } catch (const std::exception &) {
+        return {};   // a name the platform cannot convert gives nothing to complete from
+    }
     if (name.size() > kMaxNameLength)
         name.resize(kMaxNameLength);
     return name;
