@@ -228,16 +228,7 @@ int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictu
 
 std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status)
 {
-    std::unique_ptr<FlacDecoder> decoder;
-    FlacStreamProperties properties;
-    status = openStream(flacFileName(path), decoder, properties);
-    if (status != 0)
-        return nullptr;
-    if (!isConvertibleFlacStream(properties)) {
-        status = 2;
-        return nullptr;
-    }
-    return std::make_unique<FlacPcmSource>(std::move(decoder), properties);
+    return openFlacPcm(path, catalog::LoadOptions{}, status);
 }
 
 std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &options,

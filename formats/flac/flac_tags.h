@@ -16,15 +16,15 @@ int LoadFlac(const std::filesystem::path &path, int criterionCode, const catalog
 int ReadFlac(const std::filesystem::path &path, bool capturePictures, const catalog::LoadOptions &options);
 // ReadFlac, then (decode on) the whole stream into decodedAudio() as 16-bit PCM.
 int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures, const catalog::LoadOptions &options);
-// The decoded audio of a FLAC file piece by piece; null with status set when it cannot be
-// converted (2 unsupported format, or the reader's error).
-// Touches no process-wide record.
-std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status);
-// The same after the read a conversion needs: currentTags() and pictureTable() refilled from
-// the file (pictures of types 1 to 20, tags completed), decodedAudio() emptied and given the
-// delivered format (channels, rate, 16 bits, byte lengths) but no samples.
+// The decoded audio of a FLAC file piece by piece, after the read a conversion needs:
+// currentTags() and pictureTable() refilled from the file (pictures of types 1 to 20, tags
+// completed with the given options), decodedAudio() emptied and given the delivered format
+// (channels, rate, 16 bits, byte lengths) but no samples. Null with status set when it cannot
+// be converted: 2 for an unsupported stream, otherwise the reader's error.
 std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &options,
                                        int &status);
+// The same with the default load options (tags completed from the file name).
+std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status);
 // Replaces TITLE, ARTIST, TRACKNUMBER, TRACKTOTAL and deletes PICTURE blocks; 1 on success.
 int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
                   int track, int totalTracks, bool removePictures);
