@@ -1,8 +1,11 @@
 #include "catalog/text/tag_text.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <sstream>
 #include <string>
 
 namespace tunvale::text {
@@ -104,6 +107,48 @@ TEST(TagText, TagTextLimit)
     EXPECT_EQ(tagTextTo8bit(raw).size(), 1023u);
     EXPECT_EQ(tagTextTo8bit(raw, 10), std::string(10, 'x'));
     EXPECT_EQ(tagTextTo8bit(std::string(3000, 'y')).size(), 1023u);
+}
+
+std::string fromHex(const std::string &hex)
+{
+    std::string out;
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    return out;
+}
+
+// Python encodes the texts as an ID3v2 writer would (UTF-16 with its mark, UTF-16 big-endian
+// with a mark, UTF-8, and UTF-16 little-endian without a mark for Latin-1 texts) and gives
+// the Windows-1252 form with '?' for what the code page lacks, independently of our tables.
+TEST(TagText, AgreesWithPythonEncoders)
+{
+    if (!testing::haveTool("/usr/bin/python3"))
+        GTEST_SKIP() << "/usr/bin/python3 not available";
+    const char *script = R"PY(
+texts = ["Caf\u00e9", "Beyonc\u00e9 \u2013 Halo", "I\u2019m \u201chere\u201d", "\u0152uvre \u2116 5",
+         "M\u00f6tley Cr\u00fce", "\u20ac100", "\u0395\u03bb\u03bb\u03ac\u03b4\u03b1",
+         "\U0001F3B5 Song", "Sigur R\u00f3s", "\u00c6on \u00df \u00ff"]
+for t in texts:
+    want = t.encode("cp1252", errors="replace").hex()
+    forms = [t.encode("utf-16"), b"\xfe\xff" + t.encode("utf-16-be"), t.encode("utf-8")]
+    if all(ord(c) < 256 for c in t):
+        forms.append(t.encode("utf-16-le"))
+    for raw in forms:
+        print(raw.hex(), want)
+)PY";
+    testing::TempDir dir;
+    testing::writeFile(dir / "encode.py", script);
+    std::string output;
+    ASSERT_EQ(testing::runCommand("/usr/bin/python3 " + (dir / "encode.py").string(), &output), 0);
+    std::istringstream lines(output);
+    std::string rawHex;
+    std::string wantHex;
+    int compared = 0;
+    while (lines >> rawHex >> wantHex) {
+        EXPECT_EQ(tagTextTo8bit(fromHex(rawHex)), fromHex(wantHex)) << rawHex;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 34);
 }
 
 } // namespace
