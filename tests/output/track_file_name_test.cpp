@@ -130,8 +130,9 @@ TEST(BuildTrackFileName, HostileTagsGiveOneSafeComponent)
             EXPECT_LE(utf8Length(name), kMaxBuiltNameBytes) << shown;
             EXPECT_NE(name, u".");
             EXPECT_NE(name, u"..");
-            if (!name.empty())
+            if (!name.empty()) {
                 EXPECT_NE(name.front(), u'.') << shown;
+            }
             for (char16_t unit : name) {
                 EXPECT_NE(unit, u'/') << shown;
                 EXPECT_NE(unit, u'\\') << shown;
