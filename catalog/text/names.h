@@ -13,7 +13,8 @@ bool isNameSeparator(char c);
 // Positions of name separators in text, at most 16.
 std::vector<std::size_t> separatorPositions(std::string_view text);
 
-// " < > become '; * ? become a space; / \ | become ,; : becomes ;.
+// " < > become '; * ? and control characters become a space; / \ | become ,; : becomes ;.
+// A name of dots only ("." or "..") becomes underscores, so it never names a folder's parent.
 std::u16string fileNameSafe(std::u16string_view text);
 
 // Shortens an artist or composer of more than 40 characters at a space, comma or period and
