@@ -152,10 +152,12 @@ void run(std::size_t entries)
     const double buildSeconds = std::chrono::duration<double>(built - start).count();
     const double totalSeconds = std::chrono::duration<double>(done - start).count();
     std::printf("entries %zu, distinct keys %zu: build %.3f s, total %.3f s (CPU %.3f s), "
-                "%.0f entries/s, %zu groups, %zu placed, peak RSS %ld KiB (catalog alone %ld KiB)\n",
+                "%.0f entries/s (%.0f per CPU second), %zu groups, %zu placed, peak RSS %ld KiB "
+                "(catalog alone %ld KiB)\n",
                 entries, names.size(), buildSeconds, totalSeconds, cpuTotal,
-                static_cast<double>(entries) / totalSeconds, groups, placed, peakResidentKiB(),
-                beforeKiB);
+                static_cast<double>(entries) / totalSeconds,
+                cpuTotal > 0 ? static_cast<double>(entries) / cpuTotal : 0.0, groups, placed,
+                peakResidentKiB(), beforeKiB);
 }
 
 } // namespace
