@@ -125,38 +125,53 @@ TEST_F(WavInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         int tagVersion;    // 0: no tag before the rewrite
         bool picture;
         bool removePictures;
-        const char *title;
+        std::string title;
+        bool listAfterTag;   // the LIST chunk follows the tag chunk, which is then not the last
+        bool becomesJunk;    // the old tag chunk is superseded by one at the end
     };
     const Case cases[] = {
-        {"untagged 16-bit", 0, 0, false, false, "Neue Stücke"},
-        {"v2.3 tag with picture, pictures removed", 0, 3, true, true, "T"},
-        {"v2.4 tag, longer title", 2, 4, false, false, "A much longer title than the one before it, well past 128 bytes once in UTF-16 ......"},
-        {"v2.3 tag, shorter title", 7, 3, false, false, "S"},
-        {"float file", 5, 4, true, false, "Float"},
+        {"untagged 16-bit", 0, 0, false, false, "Neue Stücke", false, false},
+        {"v2.3 tag with picture, pictures removed", 0, 3, true, true, "T", false, false},
+        {"v2.4 tag, longer title", 2, 4, false, false, "A much longer title than the one before it, well past 128 bytes once in UTF-16 ......", false, false},
+        {"v2.3 tag, shorter title", 7, 3, false, false, "S", false, false},
+        {"float file", 5, 4, true, false, "Float", false, false},
+        {"tag before LIST, new tag fits: padded in place", 0, 3, true, false, "Fits", true, false},
+        {"tag before LIST, new tag larger: old one becomes JUNK", 6, 4, false, false, std::string(700, 'L'), true, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = m_dir / "copy.wav";
         ASSERT_TRUE(shell(withPath(kSources[c.source].command, path)));
-        // A LIST INFO chunk behind the samples, as many editors write one.
-        ASSERT_TRUE(shell("/usr/bin/python3 -c " + quote("import sys\n"
-            "d = open(sys.argv[1], 'rb').read()\n"
-            "l = b'INFO' + b'IGNR' + (5).to_bytes(4, 'little') + b'Jazz\\0\\0'\n"
-            "d = d + b'LIST' + len(l).to_bytes(4, 'little') + l\n"
-            "d = d[:4] + (len(d) - 8).to_bytes(4, 'little') + d[8:]\n"
-            "open(sys.argv[1], 'wb').write(d)\n") + " " + quote(path.string())));
+        const auto addList = [&] {
+            // A LIST INFO chunk behind the others, as many editors write one.
+            ASSERT_TRUE(shell("/usr/bin/python3 -c " + quote("import sys\n"
+                "d = open(sys.argv[1], 'rb').read()\n"
+                "l = b'INFO' + b'IGNR' + (5).to_bytes(4, 'little') + b'Jazz\\0\\0'\n"
+                "d = d + b'LIST' + len(l).to_bytes(4, 'little') + l\n"
+                "d = d[:4] + (len(d) - 8).to_bytes(4, 'little') + d[8:]\n"
+                "open(sys.argv[1], 'wb').write(d)\n") + " " + quote(path.string())));
+        };
+        if (!c.listAfterTag)
+            addList();
         if (c.tagVersion)
             ASSERT_TRUE(mutagenTag(path, c.tagVersion, c.picture));
+        if (c.listAfterTag)
+            addList();
         const std::vector<std::int16_t> before = ffmpegSamples(path);
         const std::string probeBefore = ffprobeSummary(path);
         ASSERT_EQ(probeBefore.find("error"), std::string::npos) << probeBefore;
 
         const std::u16string title = text::utf8ToUtf16(c.title);
+        const std::size_t sizeBefore = readBytes(path).size();
         ASSERT_EQ(WriteWaveTags(path, title, u"Nouvel Artiste", 6, 12, c.removePictures), 1);
+        if (c.listAfterTag) {
+            EXPECT_EQ(readBytes(path).find("JUNK") != std::string::npos, c.becomesJunk);
+            EXPECT_EQ(readBytes(path).size() == sizeBefore, !c.becomesJunk);
+        }
 
         EXPECT_EQ(ffprobeSummary(path), probeBefore);
         EXPECT_TRUE(ffmpegSamples(path) == before);
-        EXPECT_EQ(mutagenSummary(path), std::string(c.title) + "|Nouvel Artiste|6/12");
+        EXPECT_EQ(mutagenSummary(path), c.title + "|Nouvel Artiste|6/12");
         ASSERT_EQ(theWave().ParseRiff(path, false, true, true, kNoNameTags), 0);
         EXPECT_EQ(currentTags().Track, 6);
         EXPECT_EQ(currentTags().Genre.view(), "Jazz");
