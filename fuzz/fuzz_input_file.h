@@ -11,9 +11,13 @@
 
 namespace tunvale::fuzz {
 
+// In memory (/dev/shm) where there is one, since every input is written, read and rewritten.
 inline std::filesystem::path scratchPath(const char *name)
 {
-    return std::filesystem::temp_directory_path() / (std::string("tunvale-fuzz-") + std::to_string(::getpid()) + "-" + name);
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                                                      : std::filesystem::temp_directory_path();
+    return folder / (std::string("tunvale-fuzz-") + std::to_string(::getpid()) + "-" + name);
 }
 
 inline void writeInput(const std::filesystem::path &path, const std::uint8_t *data, std::size_t size)
