@@ -63,19 +63,22 @@ int runOrganize(const OrganizeArguments &arguments)
     TerminalSink sink(stderr, ::isatty(STDERR_FILENO) == 1);
     CreateDestination yes;
 
+    // Caught from the start, so a signal during the scan still ends the run cleanly.
+    g_stopRequested = 0;
+    std::signal(SIGINT, onStopSignal);
+    std::signal(SIGTERM, onStopSignal);
+
     const fs::path source = absoluteFolder(arguments.source);
     const fs::path destination = absoluteFolder(arguments.destination);
     const engine::PrepareOutcome prepared =
         engine::prepareOrganize(session, arguments.options, source, destination, sink, yes);
     if (prepared.status != engine::PrepareStatus::Ready) {
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGTERM, SIG_DFL);
         sink.finish();
         std::fprintf(stderr, "%s\n", text::utf16ToUtf8(prepared.message).c_str());
         return exit_code::kRefused;
     }
-
-    g_stopRequested = 0;
-    std::signal(SIGINT, onStopSignal);
-    std::signal(SIGTERM, onStopSignal);
 
     engine::Organizer organizer(session, sink, engine::standardHooks());
     if (!organizer.start(arguments.options)) {

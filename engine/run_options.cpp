@@ -30,6 +30,12 @@ constexpr std::array<OptionField, 17> kFields{{
     {"MP3_QUALITY", &RunOptions::mp3Quality, kDefaults.mp3Quality},
 }};
 
+constexpr std::array<OptionField, 3> kRunStartRereads{{
+    {"TAG_ID", &RunOptions::tagId, 1004},
+    {"GROUP_ISOLATED", &RunOptions::groupIsolated, 0},
+    {"ACCEPT_SIMILITUDES", &RunOptions::acceptSimilitudes, 1},
+}};
+
 } // namespace
 
 catalog::LoadOptions RunOptions::loadOptions() const
@@ -57,6 +63,8 @@ output::PlacementOptions RunOptions::placementOptions() const
 }
 
 std::span<const OptionField> optionFields() { return kFields; }
+
+std::span<const OptionField> runStartRereads() { return kRunStartRereads; }
 
 const OptionField *findOptionField(std::string_view valueName)
 {

@@ -55,10 +55,18 @@ struct OptionField {
     std::int32_t firstStartDefault;
 };
 
+// The folder value names; the folders live in SessionState, not in RunOptions.
+inline constexpr std::string_view kSourceFolderValue = "SRC_DIR";
+inline constexpr std::string_view kDestinationFolderValue = "DST_DIR";
+
 // The seventeen numeric options in the order the dialog loads them.
 std::span<const OptionField> optionFields();
 // The field persisted under valueName, or nullptr.
 const OptionField *findOptionField(std::string_view valueName);
+
+// The three options read again from the store when a run starts, with the defaults of that
+// read (GROUP_ISOLATED defaults to 0 here, unlike at first start).
+std::span<const OptionField> runStartRereads();
 
 // The criterion code of a TAG_ID: 1004 -> 1, 1005 -> 2, 1006 -> 6, 1007 -> 1007, 1008 -> 5,
 // anything else 0.

@@ -79,3 +79,23 @@ TEST(RunOptions, SnapshotsForLoadersAndPlacement)
 
 } // namespace
 } // namespace tunvale::engine
+
+namespace tunvale::engine {
+namespace {
+
+TEST(RunOptions, RunStartReadsThreeValuesAgainWithTheirOwnDefaults)
+{
+    const auto rereads = runStartRereads();
+    ASSERT_EQ(rereads.size(), 3u);
+    EXPECT_EQ(rereads[0].valueName, "TAG_ID");
+    EXPECT_EQ(rereads[0].firstStartDefault, 1004);
+    EXPECT_EQ(rereads[1].valueName, "GROUP_ISOLATED");
+    EXPECT_EQ(rereads[1].firstStartDefault, 0);
+    EXPECT_EQ(rereads[2].valueName, "ACCEPT_SIMILITUDES");
+    EXPECT_EQ(rereads[2].firstStartDefault, 1);
+    for (const OptionField &f : rereads)
+        EXPECT_EQ(findOptionField(f.valueName)->field, f.field);
+}
+
+} // namespace
+} // namespace tunvale::engine
