@@ -1,5 +1,6 @@
 // tunvale-cli organize: the Organize command's checks, one run of the worker, the summary.
 #include "cli/commands.h"
+#include "cli/terminal.h"
 #include "cli/terminal_sink.h"
 
 #include "catalog/text/codepage.h"
@@ -13,7 +14,6 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 namespace tunvale::cli {
 
@@ -60,7 +60,7 @@ nlohmann::ordered_json pathList(const std::vector<fs::path> &paths)
 int runOrganize(const OrganizeArguments &arguments)
 {
     engine::SessionState session;
-    TerminalSink sink(stderr, ::isatty(STDERR_FILENO) == 1);
+    TerminalSink sink(stderr, stderrIsTerminal());
     CreateDestination yes;
 
     // Caught from the start, so a signal during the scan still ends the run cleanly.
