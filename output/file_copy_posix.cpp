@@ -94,8 +94,11 @@ private:
 };
 
 // Copies from the current offset of in to the current offset of out until end of file.
-int copyData(int in, int out, const std::atomic<bool> *cancel)
+// expectedSize is the size the source had when opened: some file systems answer 0 from the
+// in-kernel copies before the end, so a short result hands over to the next method.
+int copyData(int in, int out, off_t expectedSize, const std::atomic<bool> *cancel)
 {
+    off_t copied = 0;
     bool tryCopyRange = true;
     bool trySendfile = true;
     std::unique_ptr<char[]> buffer;
@@ -104,10 +107,16 @@ int copyData(int in, int out, const std::atomic<bool> *cancel)
             return copy_error::kRequestAborted;
         if (tryCopyRange) {
             const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kBlockBytes, 0);
-            if (n > 0)
+            if (n > 0) {
+                copied += n;
                 continue;
-            if (n == 0)
-                return 0;
+            }
+            if (n == 0) {
+                if (copied >= expectedSize)
+                    return 0;
+                tryCopyRange = false;
+                continue;
+            }
             if (errno == EINTR)
                 continue;
             if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF
@@ -119,10 +128,16 @@ int copyData(int in, int out, const std::atomic<bool> *cancel)
         }
         if (trySendfile) {
             const ssize_t n = ::sendfile(out, in, nullptr, kBlockBytes);
-            if (n > 0)
+            if (n > 0) {
+                copied += n;
                 continue;
-            if (n == 0)
-                return 0;
+            }
+            if (n == 0) {
+                if (copied >= expectedSize)
+                    return 0;
+                trySendfile = false;
+                continue;
+            }
             if (errno == EINTR)
                 continue;
             if (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP) {
@@ -168,7 +183,7 @@ int writeNewFile(int in, const struct stat &sourceInfo, const std::filesystem::p
     Fd out(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, S_IRUSR | S_IWUSR));
     if (out.get() < 0)
         return mapErrno(errno, Side::destination);
-    int result = copyData(in, out.get(), cancel);
+    int result = copyData(in, out.get(), sourceInfo.st_size, cancel);
     if (result == 0) {
         ::fchmod(out.get(), sourceInfo.st_mode & 0777);
         const struct timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
