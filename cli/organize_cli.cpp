@@ -4,14 +4,17 @@
 #include "cli/terminal_sink.h"
 
 #include "catalog/text/codepage.h"
+#include "engine/abort_command.h"
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
 #include "engine/path_text.h"
+#include "engine/run_journal.h"
 
 #include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <filesystem>
 
@@ -44,7 +47,11 @@ fs::path absoluteFolder(const std::string &text)
     fs::path path = fs::absolute(engine::pathFromUtf8(text), ec);
     if (ec)
         path = engine::pathFromUtf8(text);
-    return path.lexically_normal();
+    path = path.lexically_normal();
+    // "dst/" names the folder dst: reports show it without the trailing separator.
+    if (!path.has_filename() && path.has_relative_path())
+        path = path.parent_path();
+    return path;
 }
 
 nlohmann::ordered_json pathList(const std::vector<fs::path> &paths)
@@ -80,19 +87,34 @@ int runOrganize(const OrganizeArguments &arguments)
         return exit_code::kRefused;
     }
 
-    engine::Organizer organizer(session, sink, engine::standardHooks());
+    // The journal records, as the run goes, what it creates, for `tunvale-cli undo`.
+    engine::RunJournal journal;
+    std::string journalError;
+    if (journal.create(engine::journalFolder(), journalError))
+        journal.writeStart(source, destination, arguments.options, prepared.destinationCreated);
+    else
+        std::fprintf(stderr, "No run journal, this run cannot be undone: %s\n", journalError.c_str());
+    engine::RunHooks hooks = engine::standardHooks();
+    if (journal.isOpen())
+        hooks.observer = &journal;
+
+    engine::Organizer organizer(session, sink, std::move(hooks));
     if (!organizer.start(arguments.options)) {
         sink.finish();
         return exit_code::kError;
     }
-    bool abortSent = false;
+    // A signal goes through the abort command without its question: it waits for the current
+    // file, and gives the run up when that takes longer than the abort wait.
+    std::optional<engine::RunSummary> abortSummary;
     while (!sink.runEnded().waitFor(std::chrono::milliseconds(50))) {
-        if (g_stopRequested && !abortSent) {
-            organizer.requestAbort();
-            abortSent = true;
+        if (g_stopRequested) {
+            engine::AbortWithoutAsking yesToAbort;
+            abortSummary = engine::abortRun(organizer, yesToAbort).summary;
+            break;
         }
     }
-    const engine::RunSummary summary = organizer.handleRunEnded();
+    const engine::RunSummary summary = abortSummary ? *abortSummary : organizer.handleRunEnded();
+    journal.writeEnd(summary.word, session.filesLoaded, session.filesCopied, session.foldersUsed);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     sink.finish();

@@ -140,7 +140,7 @@ TEST_F(Cli, NoLoadableFileIsNothingDone)
     EXPECT_EQ(r.out, "Done: Nothing done!\n");
     EXPECT_EQ(listTree(dir / "dst"), std::vector<std::string>{});
 
-    r = run({"organize", (dir / "src").string(), (dir / "dst2").string(), "--json"});
+    r = run({"organize", (dir / "src").string(), (dir / "dst2").string() + "/", "--json"});
     EXPECT_EQ(r.status, 0) << r.err;
     const auto report = nlohmann::json::parse(r.out, nullptr, false);
     ASSERT_FALSE(report.is_discarded()) << r.out;
@@ -149,7 +149,7 @@ TEST_F(Cli, NoLoadableFileIsNothingDone)
     EXPECT_EQ(report["files_loaded"], 0);
     EXPECT_EQ(report["files_copied"], 0);
     EXPECT_EQ(report["folders_used"], 0);
-    // The destination was created for the run.
+    // The destination was created for the run (named without the trailing separator).
     EXPECT_EQ(report["created_folders"], nlohmann::json::array({(dir / "dst2").string()}));
     EXPECT_EQ(report["created_files"], nlohmann::json::array());
     EXPECT_EQ(report["messages"], nlohmann::json::array());
