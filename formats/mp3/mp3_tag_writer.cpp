@@ -11,6 +11,7 @@
 
 #include <id3tag.h>
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 #include <memory>
