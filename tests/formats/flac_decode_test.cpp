@@ -10,6 +10,7 @@
 
 #include <FLAC/stream_decoder.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -136,6 +137,36 @@ TEST_F(FlacDecode, MatchesTheReferenceDecoderReducedAndHalved)
             EXPECT_FALSE(source->failed());
             EXPECT_TRUE(streamed == whole) << "stream differs with chunks of " << chunk << " frames";
         }
+    }
+}
+
+// Sources made by sox and encoded by flac from WAV, as users' files usually are.
+TEST_F(FlacDecode, SoxMadeSources)
+{
+    if (!tunvale::testing::haveTool("sox"))
+        GTEST_SKIP() << "sox is needed";
+    struct Case {
+        int rate, channels, bits;
+    };
+    for (const Case c : {Case{44100, 1, 16}, Case{96000, 2, 24}, Case{88200, 1, 24}, Case{48000, 2, 16}}) {
+        SCOPED_TRACE(std::to_string(c.rate) + " Hz " + std::to_string(c.channels) + " ch " + std::to_string(c.bits));
+        const fs::path wav = m_dir / "sox.wav";
+        const fs::path path = m_dir / "sox.flac";
+        ASSERT_EQ(tunvale::testing::runCommand("sox -n -r " + std::to_string(c.rate) + " -b " + std::to_string(c.bits) +
+                                               " -c " + std::to_string(c.channels) + " " + flac::quote(wav.string()) +
+                                               " synth 0.37 sine 440 sine 1234 gain -1 2>&1"),
+                  0);
+        ASSERT_EQ(tunvale::testing::runCommand("flac -s -f -o " + flac::quote(path.string()) + " " +
+                                               flac::quote(wav.string()) + " 2>&1"),
+                  0);
+        std::vector<std::int32_t> reference;
+        ASSERT_TRUE(flac::decodeWithFlacTool(path, c.bits, reference));
+        const std::vector<std::int16_t> expected = expectedPcm(reference, c.channels, c.bits, c.rate);
+        ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+        EXPECT_EQ(decodedAudio().sampleRate, c.rate > 48000 ? c.rate / 2 : c.rate);
+        EXPECT_TRUE(decodedAudio().pcm == expected);
+        // Not silence: the reduction kept the signal.
+        EXPECT_GT(*std::max_element(expected.begin(), expected.end()), 10000);
     }
 }
 

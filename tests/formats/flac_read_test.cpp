@@ -1,8 +1,11 @@
 #include "formats/flac/flac_tags.h"
 
+#include "formats/flac/flac_file_name.h"
+
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
 #include "catalog/records/picture_table.h"
+#include "formats/audio/decoded_audio.h"
 #include "formats/flac_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -140,6 +143,34 @@ TEST_F(FlacRead, FileNamesWithAnyCharacters)
     ASSERT_TRUE(flac::setComments(odd, {"TITLE=Odd Name"}));
     ASSERT_EQ(ReadFlac(odd, false, m_noName), 0);
     EXPECT_EQ(currentTags().Title.str(), "Odd Name");
+}
+
+// Some taggers put an ID3v2 tag in front of the FLAC stream; libFLAC skips it.
+TEST_F(FlacRead, LeadingId3v2TagIsSkipped)
+{
+    ASSERT_TRUE(flac::setComments(m_file, {"TITLE=Behind Id3"}));
+    // "ID3", version 3.0, no flags, syncsafe size 20, then 20 bytes of padding.
+    std::string prefixed("ID3\x03\x00\x00\x00\x00\x00\x14", 10);
+    prefixed += std::string(20, '\0');
+    prefixed += tunvale::testing::readFile(m_file);
+    const fs::path path = m_dir / "prefixed.flac";
+    tunvale::testing::writeFile(path, prefixed);
+    ASSERT_EQ(ReadFlac(path, false, m_noName), 0);
+    EXPECT_EQ(currentTags().Title.str(), "Behind Id3");
+    ASSERT_EQ(DecodeFlac(path, true, false, m_noName), 0);
+    EXPECT_EQ(tunvale::formats::decodedAudio().byteLength, 2000u * 2 * 2);
+    tunvale::formats::decodedAudio().clear();
+}
+
+TEST(FlacFileName, BytesHandedToLibFlac)
+{
+    using tunvale::formats::flacFileName;
+    using tunvale::formats::kMaxFlacFileName;
+    EXPECT_EQ(flacFileName(fs::path(u8"/music/Caf\u00e9.flac")), std::optional<std::string>("/music/Caf\xC3\xA9.flac"));
+    EXPECT_FALSE(flacFileName(fs::path()));
+    EXPECT_TRUE(flacFileName(fs::path(std::string(kMaxFlacFileName, 'a'))));
+    EXPECT_FALSE(flacFileName(fs::path(std::string(kMaxFlacFileName + 1, 'a'))));
+    EXPECT_FALSE(flacFileName(fs::path(std::string("a\0b", 3))));
 }
 
 } // namespace

@@ -101,6 +101,7 @@ TEST_F(FlacWrite, NothingToDoSucceedsWithoutOpening)
     EXPECT_EQ(WriteFlacTags(m_dir / "does-not-exist.flac", u"Title", u"", 0, 0, false), 0);
     tunvale::testing::writeFile(m_dir / "not-flac.flac", std::string(1000, 'z'));
     EXPECT_EQ(WriteFlacTags(m_dir / "not-flac.flac", u"Title", u"", 0, 0, true), 0);
+    EXPECT_EQ(WriteFlacTags(m_dir.path(), u"Title", u"", 0, 0, true), 0);   // a folder
 }
 
 // Every comment of a key is replaced by one entry: the first keeps its place, the others go.
