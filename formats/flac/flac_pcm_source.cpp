@@ -5,13 +5,6 @@
 
 namespace tunvale::formats {
 
-namespace {
-
-// Frames of silence produced per refill when a stream ends before its stated length.
-constexpr std::size_t kSilenceFrames = 4096;
-
-} // namespace
-
 FlacPcmSource::FlacPcmSource(std::unique_ptr<FlacDecoder> decoder, const FlacStreamProperties &properties)
     : m_decoder(std::move(decoder))
     , m_channels(static_cast<int>(properties.channels))
@@ -67,28 +60,21 @@ bool FlacPcmSource::refill()
     m_pendingPos = 0;
     const std::size_t c = static_cast<std::size_t>(m_channels);
     while (m_pending.empty()) {
-        if (m_framesLeft == 0)
+        if (m_framesLeft == 0 || m_decoderDone)
             return false;
-        if (!m_decoderDone) {
-            m_frame.clear();
-            if (m_decoder->decodeFrame(m_frame)) {
-                const std::uint64_t frames = std::min<std::uint64_t>(m_frame.size() / c, m_framesLeft);
-                m_framesLeft -= frames;
-                emit(m_frame.data(), static_cast<std::size_t>(frames));
-                continue;
-            }
+        m_frame.clear();
+        if (!m_decoder->decodeFrame(m_frame)) {
             if (m_decoder->failed()) {
                 m_failed = true;
                 m_result = m_decoder->result();
-                return false;
             }
-            // The stream ended before STREAMINFO's length: the rest is silence.
+            // A stream shorter than STREAMINFO says ends where its audio ends.
             m_decoderDone = true;
+            return false;
         }
-        const std::size_t frames = static_cast<std::size_t>(std::min<std::uint64_t>(kSilenceFrames, m_framesLeft));
-        m_frame.assign(frames * c, 0);
+        const std::uint64_t frames = std::min<std::uint64_t>(m_frame.size() / c, m_framesLeft);
         m_framesLeft -= frames;
-        emit(m_frame.data(), frames);
+        emit(m_frame.data(), static_cast<std::size_t>(frames));
     }
     return true;
 }

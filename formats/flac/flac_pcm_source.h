@@ -11,8 +11,9 @@ namespace tunvale::formats {
 
 // A FLAC stream as 16-bit PCM for the conversion, decoded one frame at a time.
 //
-// What it delivers is fixed by STREAMINFO: totalSamples frames (extra frames in the file are
-// dropped, a stream that ends early is completed with silence), 24-bit samples reduced to
+// At most STREAMINFO's totalSamples frames are delivered: extra frames in the file are
+// dropped, and a stream that ends early (a cut file) ends there, so totalValues() is then an
+// upper bound; a damaged header never makes it invent audio. 24-bit samples are reduced to
 // their upper 16 bits, and above 48000 Hz every two neighbouring frames averaged into one,
 // each channel on its own: (a >> 1) + (b >> 1). An odd last frame has no partner and is
 // dropped. Mono is halved the same way, sample by sample, so the result stays evenly spaced

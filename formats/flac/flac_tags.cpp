@@ -127,14 +127,16 @@ void forgetAudio(DecodedAudio &audio)
     audio.bitsPerSample = 0;
 }
 
-// The format a PCM source delivers, recorded in the decoded-audio record.
-void describeAudio(DecodedAudio &audio, const PcmSource &source, const FlacStreamProperties &properties)
+// The format a PCM source delivers, recorded in the decoded-audio record with the number of
+// values it holds or will deliver.
+void describeAudio(DecodedAudio &audio, const PcmSource &source, const FlacStreamProperties &properties,
+                   std::uint64_t values)
 {
     audio.channels = source.channels();
     audio.sampleRate = source.sampleRate();
     audio.bitsPerSample = 16;
     audio.rawLength = clampTo32(rawAudioBytes(properties));
-    audio.byteLength = clampTo32(source.totalValues() * 2);
+    audio.byteLength = clampTo32(values * 2);
 }
 
 // ReadFlac with pictures for a conversion: forgets the previous audio and pictures first and
@@ -204,25 +206,29 @@ int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictu
     // The record counts its bytes in 32 bits.
     if (values > std::numeric_limits<std::uint32_t>::max() / 2)
         return 7;
+    // Room for the stated length is reserved, but only what is decoded is written, so a
+    // STREAMINFO that overstates the length costs address space, not memory.
+    std::size_t filled = 0;
     try {
-        audio.pcm.resize(static_cast<std::size_t>(values));
+        audio.pcm.reserve(static_cast<std::size_t>(values));
+        while (filled < values) {
+            const std::size_t chunk = static_cast<std::size_t>(std::min<std::uint64_t>(kDrainChunk, values - filled));
+            audio.pcm.resize(filled + chunk);
+            const std::size_t n = source.read(audio.pcm.data() + filled, chunk);
+            filled += n;
+            if (n == 0)
+                break;
+        }
     } catch (const std::bad_alloc &) {
         forgetAudio(audio);
         return 7;
     }
-
-    std::size_t filled = 0;
-    while (filled < audio.pcm.size()) {
-        const std::size_t n = source.read(audio.pcm.data() + filled, std::min(kDrainChunk, audio.pcm.size() - filled));
-        if (n == 0)
-            break;
-        filled += n;
-    }
-    if (source.failed() || filled != audio.pcm.size()) {
+    if (source.failed()) {
         forgetAudio(audio);
         return source.result() != 0 ? source.result() : -1;
     }
-    describeAudio(audio, source, properties);
+    audio.pcm.resize(filled);
+    describeAudio(audio, source, properties, filled);
     return 0;
 }
 
@@ -241,7 +247,7 @@ std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const 
     }
     const FlacStreamProperties properties = streamProperties();
     auto source = std::make_unique<FlacPcmSource>(std::move(heldDecoder()), properties);
-    describeAudio(decodedAudio(), *source, properties);
+    describeAudio(decodedAudio(), *source, properties, source->totalValues());
     return source;
 }
 
