@@ -142,8 +142,9 @@ TEST_F(AiffInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         const Source &s = kSources[c.source];
         const auto path = m_dir / s.file;
         ASSERT_TRUE(shell(withPath(s.command, path)));
-        if (c.tagVersion)
+        if (c.tagVersion) {
             ASSERT_TRUE(mutagenTag(path, c.tagVersion, c.picture));
+        }
         if (c.chunkAfterTag) {
             ASSERT_TRUE(shell("/usr/bin/python3 -c " + quote("import sys\n"
                 "d = open(sys.argv[1], 'rb').read() + b'ANNO' + (5).to_bytes(4, 'big') + b'note\\0\\0'\n"

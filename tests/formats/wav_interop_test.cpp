@@ -151,12 +151,15 @@ TEST_F(WavInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
                 "d = d[:4] + (len(d) - 8).to_bytes(4, 'little') + d[8:]\n"
                 "open(sys.argv[1], 'wb').write(d)\n") + " " + quote(path.string())));
         };
-        if (!c.listAfterTag)
+        if (!c.listAfterTag) {
             addList();
-        if (c.tagVersion)
+        }
+        if (c.tagVersion) {
             ASSERT_TRUE(mutagenTag(path, c.tagVersion, c.picture));
-        if (c.listAfterTag)
+        }
+        if (c.listAfterTag) {
             addList();
+        }
         const std::vector<std::int16_t> before = ffmpegSamples(path);
         const std::string probeBefore = ffprobeSummary(path);
         ASSERT_EQ(probeBefore.find("error"), std::string::npos) << probeBefore;
