@@ -123,6 +123,39 @@ std::string picture(int type, const std::string &description, const std::string 
            description + std::string(1, '\0') + payload;
 }
 
+std::string zlibStored(const std::string &data)
+{
+    std::uint32_t a = 1, b = 0;
+    for (const char c : data) {
+        a = (a + static_cast<unsigned char>(c)) % 65521;
+        b = (b + a) % 65521;
+    }
+    const auto length = static_cast<std::uint16_t>(data.size());
+    std::string out = "\x78\x01\x01";   // zlib header, final stored block
+    out.push_back(static_cast<char>(length & 0xFF));
+    out.push_back(static_cast<char>(length >> 8));
+    out.push_back(static_cast<char>(~length & 0xFF));
+    out.push_back(static_cast<char>((~length >> 8) & 0xFF));
+    out += data;
+    putBigEndian(out, (b << 16) | a, 4);   // Adler-32
+    return out;
+}
+
+std::string unsynchronised(const std::string &tag)
+{
+    std::string out = tag.substr(0, 10);
+    for (std::size_t i = 10; i < tag.size(); ++i) {
+        out.push_back(tag[i]);
+        if (static_cast<unsigned char>(tag[i]) == 0xFF)
+            out.push_back('\0');
+    }
+    out[5] = static_cast<char>(out[5] | 0x80);
+    std::string size;
+    putSyncsafe(size, static_cast<std::uint32_t>(out.size() - 10));
+    out.replace(6, 4, size);
+    return out;
+}
+
 std::string mpegFrames(int count)
 {
     std::string out;
@@ -206,6 +239,15 @@ for key in tag.keys():
     if (runPython(script, {file.string()}, &output) != 0)
         return {{"error", "mutagen failed"}};
     return parseLines(output);
+}
+
+bool haveMp3val() { return haveTool("mp3val"); }
+
+std::string mp3valReport(const std::filesystem::path &file)
+{
+    std::string output;
+    runCommand("mp3val " + shellQuote(file.string()), &output);
+    return output;
 }
 
 std::map<std::string, std::string> ffprobeTags(const std::filesystem::path &file)

@@ -34,6 +34,12 @@ std::string comment(const std::string &description, const std::string &text);   
 std::string popularimeter(const std::string &email, int rating);                               // POPM
 std::string picture(int type, const std::string &description, const std::string &payload);   // APIC, image/png
 
+// Data as one stored (uncompressed) deflate block in a zlib stream, as a compressed frame holds.
+std::string zlibStored(const std::string &data);
+// The tag with ID3v2.3 tag-wide unsynchronisation applied (a 0x00 after every 0xFF of the
+// frames) and its flag and size set.
+std::string unsynchronised(const std::string &tag);
+
 // count MPEG-1 Layer III frames (128 kbit/s, 44.1 kHz, 417 bytes each) with varied content.
 std::string mpegFrames(int count);
 
@@ -52,6 +58,10 @@ int runPython(const std::string &script, const std::vector<std::string> &argumen
 // "unknown" (count of frames it could not parse), "v1" ("1" when an ID3v1 tag is present) and
 // one entry per frame key holding its text (text frames joined by "/").
 std::map<std::string, std::string> mutagenFrames(const std::filesystem::path &file);
+
+bool haveMp3val();
+// mp3val's report on a file (its INFO, WARNING and ERROR lines).
+std::string mp3valReport(const std::filesystem::path &file);
 
 // ffprobe's format tags, keys lower case ("title", "artist", "track", ...).
 std::map<std::string, std::string> ffprobeTags(const std::filesystem::path &file);

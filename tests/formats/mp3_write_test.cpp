@@ -82,8 +82,9 @@ void expectStrictV23(const std::string &bytes)
             size = (size << 8) | static_cast<unsigned char>(bytes[position + i]);
         ASSERT_LE(position + 10 + size, end) << id;
         const bool grouped = (static_cast<unsigned char>(bytes[position + 9]) & 0x20) != 0;
-        if (id[0] == 'T' || id == "COMM" || id == "APIC" || id == "IPLS")
+        if (id[0] == 'T' || id == "COMM" || id == "APIC" || id == "IPLS") {
             EXPECT_LE(static_cast<unsigned char>(bytes[position + (grouped ? 11 : 10)]), 1) << "encoding of " << id;
+        }
         position += 10 + size;
     }
     for (; position < end; ++position)
@@ -208,6 +209,26 @@ TEST_F(Mp3Write, Id3v22TagIsRewrittenAsId3v23)
     expectMutagenReads(path, {{"TIT2", "New"}, {"TPE1", "band"}, {"TALB", "album"}, {"COMM::eng", "note"}});
 }
 
+TEST_F(Mp3Write, CompressedAndUnsynchronisedSourceFrames)
+{
+    const std::string body = fx::latin1Text("packed");
+    const auto size = static_cast<std::uint32_t>(body.size());
+    std::string data = {static_cast<char>(size >> 24), static_cast<char>(size >> 16), static_cast<char>(size >> 8),
+                        static_cast<char>(size)};
+    data += fx::zlibStored(body);
+    const std::string comment = fx::comment("", std::string("\xFF\xE0 sync", 7));
+    const auto path = write(fx::unsynchronised(fx::id3v2Tag(3, {{"TALB", data, 0x0080}, {"COMM", comment}})) + m_audio);
+    ASSERT_EQ(WriteMp3Tags(path, u"title", u"", 0, 0, false), 1);
+    const std::string bytes = readFile(path);
+    expectStrictV23(bytes);
+    EXPECT_EQ(bytes.substr(tagLength(bytes)), m_audio);
+    const TagPtr tag = parseLeadingTag(bytes);
+    ASSERT_TRUE(tag);
+    EXPECT_EQ(firstText(*tag, "TALB"), "packed") << "written uncompressed";
+    EXPECT_NE(bytes.find(std::string("\xFF\xE0 sync", 7)), std::string::npos) << "written without unsynchronisation";
+    expectMutagenReads(path, {{"TIT2", "title"}, {"TALB", "packed"}});
+}
+
 TEST_F(Mp3Write, TrackText)
 {
     struct Case {
@@ -252,9 +273,10 @@ TEST_F(Mp3Write, PicturesRemovedOtherFramesKept)
     EXPECT_EQ(firstText(*tag, "TALB"), "album");
     EXPECT_EQ(frameCount(*tag, "TXXX"), 1);
     expectMutagenReads(path, {{"TIT2", "title"}, {"TXXX:MOOD", "calm"}, {"TALB", "album"}});
-    if (fx::haveMutagen())
+    if (fx::haveMutagen()) {
         for (const auto &[key, value] : fx::mutagenFrames(path))
             EXPECT_NE(key.rfind("APIC", 0), 0u) << key;
+    }
 }
 
 TEST_F(Mp3Write, NothingToWriteLeavesTheFileAlone)
@@ -449,6 +471,12 @@ TEST_F(Mp3WriteInterop, Id3v24FromMutagenBecomesReadableId3v23)
     for (const auto &[key, value] : frames)
         EXPECT_NE(key.rfind("APIC", 0), 0u) << key;
 
+    if (fx::haveMp3val()) {
+        const std::string report = fx::mp3valReport(path);
+        EXPECT_NE(report.find("+ID3v2"), std::string::npos) << report;
+        EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
+        EXPECT_EQ(report.find("ERROR"), std::string::npos) << report;
+    }
     if (fx::haveFfprobe()) {
         auto tags = fx::ffprobeTags(path);
         EXPECT_EQ(tags["title"], "\xC3\x89t\xC3\xA9 \xE2\x82\xAC");
@@ -478,6 +506,11 @@ TEST_F(Mp3WriteInterop, Id3v23InPlaceAndId3v1FromMutagen)
     const std::string v1 = bytes.substr(bytes.size() - 128);
     EXPECT_EQ(v1.substr(0, 8), std::string("TAGShort", 8));
     EXPECT_EQ(v1.substr(33, 10), "old artist");
+    if (fx::haveMp3val()) {
+        const std::string report = fx::mp3valReport(path);
+        EXPECT_NE(report.find("+ID3v1+ID3v2"), std::string::npos) << report;
+        EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
+    }
 }
 
 } // namespace
