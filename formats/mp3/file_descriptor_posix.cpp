@@ -8,12 +8,16 @@ namespace tunvale::formats {
 
 int openReadDescriptor(const std::filesystem::path &path)
 {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking only while opening: a FIFO named like an MP3 would otherwise wait for a
+    // writer forever.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0)
         return -1;
-    // A folder opens read-only on POSIX; it is not a file the library can take.
+    // Folders, FIFOs and devices are not files the library can take.
     struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || flags < 0 ||
+        ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
         ::close(descriptor);
         return -1;
     }

@@ -223,6 +223,12 @@ TEST_F(Mp3ReadFile, UnopenableFileNeverReachesTheCatalog)
     EXPECT_TRUE(catalog::catalog().empty());
     EXPECT_TRUE(catalog::currentTags().Title.empty());
     EXPECT_EQ(sortMp3().LoadMp3(m_dir.path(), catalog::criterion::kArtist, m_options), 1) << "a folder";
+#ifndef _WIN32
+    const std::filesystem::path fifo = m_dir / "fifo.mp3";
+    ASSERT_EQ(testing::runCommand("mkfifo '" + fifo.string() + "'"), 0);
+    EXPECT_EQ(sortMp3().LoadMp3(fifo, catalog::criterion::kArtist, m_options), 1) << "a FIFO, without waiting";
+    EXPECT_EQ(WriteMp3Tags(fifo, u"t", u"", 0, 0, false), 0);
+#endif
     EXPECT_TRUE(catalog::catalog().empty());
 }
 
