@@ -11,5 +11,7 @@ namespace tunvale::formats {
 int openReadDescriptor(const std::filesystem::path &path);
 // Closes a descriptor the library did not take over.
 void closeDescriptor(int descriptor);
+// Commits a written file's data to the disk; false when it cannot.
+bool commitToDisk(const std::filesystem::path &path);
 
 } // namespace tunvale::formats

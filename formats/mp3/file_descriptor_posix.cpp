@@ -30,4 +30,14 @@ void closeDescriptor(int descriptor)
         ::close(descriptor);
 }
 
+bool commitToDisk(const std::filesystem::path &path)
+{
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    const bool ok = ::fsync(descriptor) == 0;
+    ::close(descriptor);
+    return ok;
+}
+
 } // namespace tunvale::formats

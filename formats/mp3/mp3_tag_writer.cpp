@@ -3,6 +3,7 @@
 // copy that then replaces it, so a failure never leaves a half-moved file.
 #include "formats/mp3/sort_mp3.h"
 
+#include "formats/mp3/file_descriptor.h"
 #include "formats/mp3/id3v1_renderer.h"
 #include "formats/mp3/id3v23_renderer.h"
 #include "formats/mp3/mp3_tag_layout.h"
@@ -132,6 +133,7 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
         ok = ok && static_cast<bool>(out);
     }
     file.close();
+    ok = ok && commitToDisk(temporary);
     if (ok) {
         const auto permissions = std::filesystem::status(path, ec).permissions();
         if (!ec)
