@@ -125,7 +125,8 @@ public:
         if (!frame)
             return;
         check(id3_field_setlatin1(id3_frame_field(frame, 0), reinterpret_cast<const id3_latin1_t *>(kPopmEmail)));
-        check(id3_field_setint(id3_frame_field(frame, 1), popmRatingByte(rating)));
+        // libid3tag holds 8-bit fields as signed values (-128..127) and renders their low byte.
+        check(id3_field_setint(id3_frame_field(frame, 1), static_cast<std::int8_t>(popmRatingByte(rating))));
         attach(frame);
     }
 

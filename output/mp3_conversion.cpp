@@ -1,6 +1,5 @@
 #include "output/mp3_conversion.h"
 
-#include "catalog/records/current_tags.h"
 #include "catalog/records/picture_table.h"
 #include "formats/aiff/aiff.h"
 #include "formats/audio/decoded_audio.h"
@@ -8,10 +7,8 @@
 #include "formats/wav/wave.h"
 #include "output/mp3_file_writer.h"
 
-#include <algorithm>
 #include <new>
 #include <string>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -43,7 +40,7 @@ std::unique_ptr<formats::PcmSource> openSource(const PlacementContext &context, 
     int status = 0;
     std::unique_ptr<formats::PcmSource> source;
     if (ext == ".flac") {
-        source = formats::openFlacPcm(context.sourcePath, status);
+        source = formats::openFlacPcm(context.sourcePath, load, status);
         // Every FLAC refusal, an unsupported stream included, counts as a decoder failure.
         code = conversion::kSourceFailed;
     } else if (ext == ".wav" || ext == ".aiff" || ext == ".aif") {

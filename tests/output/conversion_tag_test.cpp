@@ -124,8 +124,8 @@ protected:
             picture.type = i == 0 ? 3 : 4;
             picture.mimeType = "image/png";
             picture.description = i == 0 ? "front" : "back";
-            for (int j = 0; j < 3000 + i * 100; ++j)
-                picture.data.push_back(static_cast<std::uint8_t>(j * 7 + i));
+            const std::string png = tinyPng(i == 1);
+            picture.data.assign(png.begin(), png.end());
             m_pictures.push_back(picture);
             catalog::pictureTable().add(picture);
         }
