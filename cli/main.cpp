@@ -1,7 +1,9 @@
 // tunvale-cli: the organizer from the command line.
 //   tunvale-cli organize SOURCE DEST [options]
 //   tunvale-cli inspect [options] FILE...
+//   tunvale-cli undo [--everything] [JOURNAL] | undo --list
 #include "cli/commands.h"
+#include "cli/undo_cli.h"
 
 #include <CLI/CLI.hpp>
 
@@ -89,6 +91,12 @@ int main(int argc, char **argv)
     addSwitch(*inspectCommand, "similitudes", inspect.options.acceptSimilitudes, "Similitude forms in the key (default on)");
     addSwitch(*inspectCommand, "tags-from-name", inspect.options.tagsFromName, "Fill missing Title and Artist from the file name (default on)");
 
+    cli::UndoArguments undo;
+    CLI::App *undoCommand = app.add_subcommand("undo", "Take back what the last organize run (or JOURNAL) created");
+    undoCommand->add_option("JOURNAL", undo.journal, "A run journal (path or name, see --list)");
+    undoCommand->add_flag("--everything", undo.everything, "Delete every entry of the folders the run created, not only its files");
+    undoCommand->add_flag("--list", undo.list, "Show the recent runs");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp &e) {
@@ -110,6 +118,8 @@ int main(int argc, char **argv)
         o.trackStep = step;
         return cli::runOrganize(organize);
     }
+    if (undoCommand->parsed())
+        return cli::runUndo(undo);
     inspect.options.tagId = kCriteria.at(inspectBy);
     return cli::runInspect(inspect);
 }

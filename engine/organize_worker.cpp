@@ -12,6 +12,7 @@
 #include <exception>
 #include <string>
 #include <system_error>
+#include <type_traits>
 
 namespace tunvale::engine {
 
@@ -26,6 +27,9 @@ std::u16string decimal(long long value)
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
 }
+
+// Thrown inside the worker when it finds the run given up: it unwinds without writing.
+struct GivenUp {};
 
 // The steps of one run; the members are the worker's own state for that run.
 class Worker {
@@ -43,6 +47,9 @@ public:
 
     void run()
     {
+        m_lease = std::unique_lock(m_control.lease);
+        if (m_control.giveUp.load())
+            throw GivenUp{};
         start();
         if (load()) {
             rescaleProgress();
@@ -51,14 +58,57 @@ public:
         end();
     }
 
-    // The run could not go on (an unexpected exception): report it like any other failure.
+    // The run could not go on (an unexpected exception): report it like any other failure,
+    // unless the run was given up meanwhile.
     void fail(const std::u16string &message)
     {
-        reportFailure(message);
-        end();
+        try {
+            if (!m_lease.owns_lock())
+                m_lease = std::unique_lock(m_control.lease);
+            if (m_control.giveUp.load())
+                return;
+            reportFailure(message);
+            end();
+        } catch (const GivenUp &) {
+        }
     }
 
 private:
+    // Runs f without the lease (a call that may take long), then takes the lease back; throws
+    // GivenUp when the run was given up meanwhile, so nothing more is written.
+    template <class F>
+    auto unleased(F &&f) -> decltype(f())
+    {
+        m_lease.unlock();
+        if constexpr (std::is_void_v<decltype(f())>) {
+            try {
+                f();
+            } catch (...) {
+                m_lease.lock();
+                throw;
+            }
+            relock();
+        } else {
+            auto result = [&] {
+                try {
+                    return f();
+                } catch (...) {
+                    m_lease.lock();
+                    throw;
+                }
+            }();
+            relock();
+            return result;
+        }
+    }
+
+    void relock()
+    {
+        m_lease.lock();
+        if (m_control.giveUp.load())
+            throw GivenUp{};
+    }
+
     bool abortRequested()
     {
         if (!m_control.abort.isSet())
@@ -82,7 +132,7 @@ private:
     void reportFailure(const std::u16string &message)
     {
         postStatus(output::colour::kRed, u"Error");
-        m_sink.showMessage(message);
+        unleased([&] { m_sink.showMessage(message); });
         m_session.flags.error = 1;
     }
 
@@ -111,13 +161,14 @@ private:
             const fs::path path = m_session.sourceFiles[m_session.fileCursor++];
             const std::u16string extension = findExtension(path);
             postStatus(output::colour::kLightGreen, u"Loading: " + fileNameText(path));
-            sleepFor(m_context.pauses.afterLoadingNotice);
+            unleased([&] { sleepFor(m_context.pauses.afterLoadingNotice); });
             for (const LoaderEntry &loader : m_hooks.loaders) {
                 if (!loader.load || !formatEnabled(m_options, loader.format))
                     continue;
                 if (!equalsIgnoringAsciiCase(extension, loader.extension))
                     continue;
-                if (loader.load(path, m_session.criterionCode, loadOptions) == 0)
+                const int criterionCode = m_session.criterionCode;
+                if (unleased([&] { return loader.load(path, criterionCode, loadOptions); }) == 0)
                     ++m_filesLoaded;
             }
         }
@@ -144,9 +195,11 @@ private:
         // A loader that reported success without appending an entry must not make the seeds
         // run past the catalog.
         const std::size_t loaded = std::min<std::size_t>(static_cast<std::size_t>(m_filesLoaded), m_catalog.size());
-        std::unique_ptr<GroupSource> groups = m_hooks.grouping
-            ? m_hooks.grouping(m_catalog, m_session.criterionCode, m_options.acceptSimilitudes != 0)
-            : exactNameGrouping(m_catalog, m_session.criterionCode, m_options.acceptSimilitudes != 0);
+        const int criterionCode = m_session.criterionCode;
+        std::unique_ptr<GroupSource> groups = unleased([&] {
+            return m_hooks.grouping ? m_hooks.grouping(m_catalog, criterionCode, m_options.acceptSimilitudes != 0)
+                                    : exactNameGrouping(m_catalog, criterionCode, m_options.acceptSimilitudes != 0);
+        });
         if (!groups)
             groups = exactNameGrouping(m_catalog, m_session.criterionCode, m_options.acceptSimilitudes != 0);
 
@@ -155,7 +208,10 @@ private:
                 return;
             if (seed >= loaded)
                 continue;
-            m_session.groupMemberCount = groups->members(seed, loaded, m_session.groupMembers);
+            // Filled without the lease into the worker's own buffer, then handed to the session.
+            const std::size_t memberCount = unleased([&] { return groups->members(seed, loaded, m_members); });
+            m_session.groupMembers = m_members;
+            m_session.groupMemberCount = memberCount;
             if (m_session.groupMemberCount == 0)
                 continue;
             const std::u16string groupName = m_catalog.at(seed).GroupName;
@@ -244,13 +300,42 @@ private:
             placement.options = placementOptions;
             placement.sourcePath = m_session.currentSource;
             placement.destinationPath = m_session.currentDestination;
-            placement.miscellaneousFiles = &m_session.miscellaneousFiles;
+            // Placement runs without the lease: it counts into a copy of the counter and
+            // reports through a gate that drops its status lines once the run is given up.
+            std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;
+            placement.miscellaneousFiles = &miscellaneousFiles;
             placement.catalog = &m_catalog;
-            placement.status = &m_sink;
+            GatedStatus status(m_control, m_sink);
+            placement.status = &status;
             placement.cancel = &m_control.giveUp;
             const int index = static_cast<int>(i) + 1;
-            const int result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
-                                                 : output::PlaceFile(index, count, placement);
+            const fs::path intended = placement.destinationPath;
+            std::error_code existsError;
+            const bool intendedExisted = fs::exists(intended, existsError);
+            if (m_hooks.observer)
+                m_hooks.observer->fileStarting(intended, placementOptions);
+            m_lease.unlock();
+            int result = 0;
+            try {
+                result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
+                                           : output::PlaceFile(index, count, placement);
+            } catch (...) {
+                m_lease.lock();
+                throw;
+            }
+            m_lease.lock();
+            if (m_control.giveUp.load()) {
+                // The run was given up while this file was written: nothing will record it,
+                // so a copy finished meanwhile is taken back (never a file it replaced).
+                const bool replacedExisting = placementOptions.fileReplace && intendedExisted
+                    && placement.destinationPath == intended;
+                if (result == 0 && !replacedExisting) {
+                    std::error_code removeError;
+                    fs::remove(placement.destinationPath, removeError);
+                }
+                throw GivenUp{};
+            }
+            m_session.miscellaneousFiles = miscellaneousFiles;
             m_session.currentDestination = placement.destinationPath;
             if (result == 0) {
                 m_session.filesCreatedInSession.push_back(m_session.currentDestination);
@@ -260,7 +345,7 @@ private:
                 continue;
             }
             reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination));
-            sleepFor(m_context.pauses.afterFailure);
+            unleased([&] { sleepFor(m_context.pauses.afterFailure); });
             return GroupResult::Next;
         }
         return GroupResult::Next;
@@ -289,6 +374,8 @@ private:
     std::int32_t m_filesLoaded = 0;
     bool m_miscellaneousUsed = false;
     bool m_ended = false;
+    std::vector<std::size_t> m_members;
+    std::unique_lock<std::mutex> m_lease;
 };
 
 } // namespace
@@ -326,11 +413,23 @@ std::u16string undefinedFileName(const fs::path &source)
     return name;
 }
 
+void GatedStatus::showStatus(const std::u16string &text, std::uint32_t colour)
+{
+    if (m_control.giveUp.load())
+        return;
+    std::lock_guard lock(m_control.statusGate);
+    if (m_control.giveUp.load())
+        return;
+    m_target.showStatus(text, colour);
+}
+
 int runOrganizeWorker(WorkerContext &context)
 {
     Worker worker(context);
     try {
         worker.run();
+    } catch (const GivenUp &) {
+        // Given up by the front end: it has written the summary; nothing more is said.
     } catch (const std::exception &e) {
         // Nothing may leave the worker thread; the front end must still see the run end.
         worker.fail(u"Sorry. The run stopped: " + text::utf8ToUtf16(e.what()));

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 
 namespace tunvale::engine {
 
@@ -18,6 +19,27 @@ struct RunControl {
     // Set when the front end gives the run up: placement and conversion stop at their next
     // safe point (the abort event never interrupts a file).
     std::atomic<bool> giveUp{false};
+    // Held by the worker whenever it writes the session or calls the sink, released around
+    // the calls that may take long (loaders, grouping, placement, messages, pauses). The
+    // give-up path takes it once after setting giveUp: from then on the worker writes nothing.
+    std::mutex lease;
+    // Held while a status line from placement is handed to the front end, so the give-up
+    // path can wait for one in flight.
+    std::timed_mutex statusGate;
+    // Set when the worker's routine has returned (also after it was given up).
+    ManualResetEvent exited;
+};
+
+// The status reporter handed to placement: forwards to the run's sink until the run is
+// given up, then drops every call.
+class GatedStatus final : public output::StatusReporter {
+public:
+    GatedStatus(RunControl &control, output::StatusReporter &target) : m_control(control), m_target(target) {}
+    void showStatus(const std::u16string &text, std::uint32_t colour) override;
+
+private:
+    RunControl &m_control;
+    output::StatusReporter &m_target;
 };
 
 // Pauses the worker makes so a front end can keep up; tests may shorten them.

@@ -19,12 +19,17 @@ Organizer::~Organizer()
             m_control->abort.set();
         m_thread.join();
     }
+    // A worker given up still runs the hooks and sink this object holds: it stops at its
+    // next safe point, which it must reach before they go.
+    if (m_abandoned)
+        m_abandoned->exited.wait();
 }
 
 bool Organizer::start(const RunOptions &options)
 {
-    if (m_thread.exists())
+    if (m_thread.exists() || abandonedWorkerRunning())
         return false;
+    m_abandoned.reset();
     m_session.summaryShown = 0;
     // Fresh, non-signalled events for each run.
     m_control = std::make_shared<RunControl>();
@@ -36,7 +41,12 @@ bool Organizer::start(const RunOptions &options)
     std::shared_ptr<RunControl> control = m_control;
     std::shared_ptr<WorkerContext> context = m_context;
     std::string error;
-    if (!m_thread.start([context, control] { runOrganizeWorker(*context); }, error)) {
+    if (!m_thread.start(
+            [context, control] {
+                runOrganizeWorker(*context);
+                control->exited.set();
+            },
+            error)) {
         m_sink.showMessage(u"Creating the 'Organize' thread failed with the error: " + text::utf8ToUtf16(error));
         m_control.reset();
         m_context.reset();
@@ -65,6 +75,30 @@ RunSummary Organizer::handleRunEnded(std::chrono::milliseconds summaryPause)
     releaseRun();
     m_session.userAborted = 0;
     return summary;
+}
+
+void Organizer::giveUp(std::chrono::milliseconds statusWait)
+{
+    if (!m_thread.exists() || !m_control)
+        return;
+    m_control->giveUp.store(true);
+    m_session.flags.aborted = 1;
+    // A status line already being handed to the front end is let through first.
+    if (m_control->statusGate.try_lock_for(statusWait))
+        m_control->statusGate.unlock();
+    // Once the lease has been held here, the worker finds the give-up flag whenever it takes
+    // the lease again and unwinds without writing.
+    { std::lock_guard lease(m_control->lease); }
+    m_abandoned = m_control;
+    m_thread.abandon();
+    m_control->abort.reset();
+    m_control->finished.reset();
+    m_context.reset();
+}
+
+bool Organizer::abandonedWorkerRunning() const
+{
+    return m_abandoned && !m_abandoned->exited.isSet();
 }
 
 void Organizer::releaseRun()

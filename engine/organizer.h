@@ -43,6 +43,15 @@ public:
 
     // Releases the thread and events of the run without writing a summary.
     void releaseRun();
+    // Gives the active run up when it did not end in time: its worker is left to stop alone at
+    // its next safe point (placement and conversion look at the give-up flag and remove what
+    // they had partly written). When this returns the worker writes nothing more to the
+    // session, calls no sink and records nothing; statusWait bounds the wait for a status line
+    // being handed over at that moment. The thread handle is released.
+    void giveUp(std::chrono::milliseconds statusWait = std::chrono::milliseconds(2000));
+    // A worker given up has not yet returned: a new run must not start (it would share the
+    // process-wide catalog and tag records with it).
+    bool abandonedWorkerRunning() const;
 
 private:
     SessionState &m_session;
@@ -51,6 +60,7 @@ private:
     WorkerPauses m_pauses;
     std::shared_ptr<RunControl> m_control;
     std::shared_ptr<WorkerContext> m_context;   // shared with the thread's routine
+    std::shared_ptr<RunControl> m_abandoned;    // the signals of a worker given up, until it returns
     WorkerThread m_thread;
 };
 

@@ -54,6 +54,12 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
     virtual void folderCreated(const std::filesystem::path &folder) { (void)folder; }
+    // Placement of a file to destination (before placement may change its name) is starting.
+    virtual void fileStarting(const std::filesystem::path &destination, const output::PlacementOptions &options)
+    {
+        (void)destination;
+        (void)options;
+    }
     virtual void fileCreated(const std::filesystem::path &file) { (void)file; }
 };
 

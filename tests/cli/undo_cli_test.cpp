@@ -1,0 +1,254 @@
+// tunvale-cli undo against real organize runs, including one killed in the middle.
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using tunvale::testing::TempDir;
+using tunvale::testing::haveTool;
+using tunvale::testing::listTree;
+using tunvale::testing::readFile;
+using tunvale::testing::runCommand;
+using tunvale::testing::writeFile;
+
+// Every organize run of this test program journals into a temporary state folder, never into
+// the user's own.
+class TemporaryStateHome : public ::testing::Environment {
+public:
+    void SetUp() override { ::setenv("XDG_STATE_HOME", m_dir.path().c_str(), 1); }
+
+private:
+    TempDir m_dir;
+};
+[[maybe_unused]] const auto *const g_stateHome = ::testing::AddGlobalTestEnvironment(new TemporaryStateHome);
+
+std::string quote(const std::string &text)
+{
+    std::string quoted = "'";
+    for (char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliUndo : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!haveTool("ffmpeg"))
+            GTEST_SKIP() << "ffmpeg is needed to write the MP3 files";
+        m_savedState = std::getenv("XDG_STATE_HOME");
+        ::setenv("XDG_STATE_HOME", (dir / "state").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (!m_savedState.empty())
+            ::setenv("XDG_STATE_HOME", m_savedState.c_str(), 1);
+    }
+
+    CliResult run(const std::vector<std::string> &arguments)
+    {
+        std::string command = quote(TUNVALE_CLI_PATH);
+        for (const std::string &a : arguments)
+            command += " " + quote(a);
+        const fs::path out = dir / "stdout.txt";
+        const fs::path err = dir / "stderr.txt";
+        command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
+        CliResult result;
+        result.status = runCommand(command);
+        result.out = readFile(out);
+        result.err = readFile(err);
+        fs::remove(out);
+        fs::remove(err);
+        return result;
+    }
+
+    // A short tagged MP3 written by ffmpeg.
+    void makeMp3(const fs::path &path, const std::string &artist, const std::string &title, int track)
+    {
+        fs::create_directories(path.parent_path());
+        const std::string command = "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration=0.2 -c:a libmp3lame "
+                                    "-b:a 64k -id3v2_version 3 -metadata artist=" + quote(artist) + " -metadata title=" +
+                                    quote(title) + " -metadata track=" + std::to_string(track) + " -y " + quote(path.string());
+        ASSERT_EQ(runCommand(command), 0) << command;
+    }
+
+    // Two artists, five files: folders "Alpha Band" (3) and "Beta Group" (2).
+    void makeLibrary()
+    {
+        makeMp3(dir / "src/a1.mp3", "Alpha Band", "One", 1);
+        makeMp3(dir / "src/a2.mp3", "Alpha Band", "Two", 2);
+        makeMp3(dir / "src/a3.mp3", "Alpha Band", "Three", 3);
+        makeMp3(dir / "src/b1.mp3", "Beta Group", "Four", 1);
+        makeMp3(dir / "src/b2.mp3", "Beta Group", "Five", 2);
+    }
+
+    CliResult organize() { return run({"organize", (dir / "src").string(), (dir / "dst").string()}); }
+
+    TempDir dir;
+
+private:
+    std::string m_savedState;
+};
+
+TEST_F(CliUndo, TakesBackTheLastRunOnce)
+{
+    makeLibrary();
+    writeFile(dir / "dst/Mine/keep.txt", "the user's");
+    writeFile(dir / "dst/Beta Group/own.txt", "the user's, in a folder the run will use");
+    const std::vector<std::string> before = listTree(dir / "dst");
+    const std::vector<std::string> sources = listTree(dir / "src");
+    CliResult r = organize();
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(listTree(dir / "dst/Alpha Band").size(), 3u);
+
+    r = run({"undo"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    // "Beta Group" existed: its two new files go, the folder stays.
+    EXPECT_EQ(r.out, "5 files deleted in 1 directories removed...\n");
+    EXPECT_EQ(listTree(dir / "dst"), before);
+    EXPECT_EQ(listTree(dir / "src"), sources);
+
+    r = run({"undo"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Nothing to cancel!\n");
+}
+
+TEST_F(CliUndo, UsersFileInACreatedFolderKeptUnlessEverything)
+{
+    makeLibrary();
+    ASSERT_EQ(organize().status, 0);
+    writeFile(dir / "dst/Alpha Band/cover.jpg", "added by the user");
+    CliResult r = run({"undo"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "5 files deleted in 1 directories removed...\n");   // "Beta Group" only
+    EXPECT_EQ(listTree(dir / "dst"), (std::vector<std::string>{"Alpha Band/", "Alpha Band/cover.jpg"}));
+
+    // Same run again, this time taken back with --everything, destination created by the run.
+    fs::remove_all(dir / "dst");
+    ASSERT_EQ(organize().status, 0);
+    writeFile(dir / "dst/Alpha Band/cover.jpg", "added by the user");
+    r = run({"undo", "--everything"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "6 files deleted in 3 directories removed...\n");
+    EXPECT_FALSE(fs::exists(dir / "dst"));
+}
+
+TEST_F(CliUndo, ListShowsTheRunsAndANamedRunCanBeUndone)
+{
+    makeLibrary();
+    ASSERT_EQ(organize().status, 0);
+    ASSERT_EQ(run({"organize", (dir / "src").string(), (dir / "other").string(), "--by", "album"}).status, 0);
+    CliResult r = run({"undo", "--list"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Newest first: the album run (one "Undefined" folder), then the artist run.
+    const auto other = r.out.find((dir / "other").string());
+    const auto first = r.out.find(" -> " + (dir / "dst").string());
+    ASSERT_NE(other, std::string::npos) << r.out;
+    ASSERT_NE(first, std::string::npos) << r.out;
+    EXPECT_LT(other, first);
+    EXPECT_NE(r.out.find("5 files and 2 folders created (Done)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("5 files and 3 folders created (Done)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" UTC  " + (dir / "src").string()), std::string::npos) << r.out;
+
+    // The older run, by its journal's name.
+    std::vector<fs::path> journals;
+    for (const auto &entry : fs::directory_iterator(dir / "state/tunvale"))
+        journals.push_back(entry.path());
+    std::sort(journals.begin(), journals.end());
+    ASSERT_EQ(journals.size(), 2u);
+    r = run({"undo", journals.front().filename().string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "5 files deleted in 3 directories removed...\n");
+    EXPECT_FALSE(fs::exists(dir / "dst"));
+    EXPECT_TRUE(fs::exists(dir / "other/Undefined"));
+    r = run({"undo", "--list"});
+    EXPECT_NE(r.out.find("(Done, undone)"), std::string::npos) << r.out;
+
+    r = run({"undo", (dir / "state/absent.journal").string()});
+    EXPECT_EQ(r.status, 2);
+}
+
+TEST_F(CliUndo, NothingRecordedIsNothingToCancel)
+{
+    const CliResult r = run({"undo"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Nothing to cancel!\n");
+}
+
+// A run killed outright (no chance to clean up) is taken back exactly from its journal.
+TEST_F(CliUndo, RunKilledMidwayIsUndoneExactly)
+{
+    makeMp3(dir / "seed.mp3", "Alpha Band", "Same Song", 1);
+    const std::string seed = readFile(dir / "seed.mp3");
+    for (int i = 0; i < 1500; ++i)
+        writeFile(dir / "src" / ("song" + std::to_string(i) + ".mp3"), seed);
+    writeFile(dir / "dst/Mine/keep.txt", "the user's");
+    const std::vector<std::string> before = listTree(dir / "dst");
+
+    const std::string src = (dir / "src").string();
+    const std::string dst = (dir / "dst").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> arguments = {TUNVALE_CLI_PATH, "organize", src, dst, "--no-rename"};
+    std::vector<char *> argv;
+    for (std::string &a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+
+    // Kill it once some files are placed.
+    const fs::path group = dir / "dst/Alpha Band";
+    auto placed = [&] {
+        std::error_code ec;
+        std::size_t n = 0;
+        for (fs::directory_iterator it(group, ec), end; !ec && it != end; it.increment(ec))
+            ++n;
+        return n;
+    };
+    for (int i = 0; i < 60000 && placed() < 20; ++i)
+        std::this_thread::sleep_for(1ms);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "the run ended before it could be killed";
+    ASSERT_EQ(::kill(pid, SIGKILL), 0);
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    const std::size_t left = placed();
+    ASSERT_GE(left, 20u);
+    ASSERT_LT(left, 1500u);
+
+    const CliResult r = run({"undo"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(listTree(dir / "dst"), before);
+    EXPECT_EQ(listTree(dir / "src").size(), 1500u);
+    EXPECT_NE(r.out.find(" directories removed...\n"), std::string::npos) << r.out;
+}
+
+} // namespace

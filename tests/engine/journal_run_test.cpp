@@ -1,0 +1,235 @@
+#include "engine/organize_command.h"
+#include "engine/organizer.h"
+#include "engine/run_journal.h"
+#include "engine_fakes.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+namespace tunvale::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::FakeLibrary;
+using testing::RecordingSink;
+using tunvale::testing::TempDir;
+using tunvale::testing::readFile;
+using tunvale::testing::writeFile;
+
+struct CreateIt : OrganizeQuestions {
+    bool createMissingDestination(const fs::path &) override { return true; }
+};
+
+void append(const fs::path &path, std::string_view bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::app);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+TEST(JournalValue, EscapingRoundTripsEveryByte)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"/music/Artist/01 - Song.mp3", "/music/Artist/01 - Song.mp3"},
+        {"a\nb", "a%0Ab"},
+        {"100% pure", "100%25 pure"},
+        {"tab\there\r\x7f", "tab%09here%0D%7F"},
+        {"caf\xc3\xa9 \xe9", "caf\xc3\xa9 \xe9"},   // UTF-8 and a stray Latin-1 byte pass as they are
+        {std::string("nul\0byte", 8), "nul%00byte"},
+    };
+    for (const auto &[bytes, escaped] : cases) {
+        EXPECT_EQ(escapeJournalValue(bytes), escaped);
+        EXPECT_EQ(unescapeJournalValue(escaped), bytes);
+    }
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    const std::string escapedAll = escapeJournalValue(all);
+    EXPECT_EQ(escapedAll.find('\n'), std::string::npos);
+    EXPECT_EQ(unescapeJournalValue(escapedAll), all);
+    // A malformed escape is kept as it is.
+    EXPECT_EQ(unescapeJournalValue("50%"), "50%");
+    EXPECT_EQ(unescapeJournalValue("%zz%4"), "%zz%4");
+}
+
+TEST(JournalFolder, FollowsXdgStateHomeThenHome)
+{
+    const char *savedState = std::getenv("XDG_STATE_HOME");
+    const std::string saved = savedState ? savedState : "";
+    ::setenv("XDG_STATE_HOME", "/tmp/state-here", 1);
+    EXPECT_EQ(journalFolder(), fs::path("/tmp/state-here/tunvale"));
+    ::setenv("XDG_STATE_HOME", "relative/ignored", 1);   // the base directory spec wants absolute paths
+    ASSERT_NE(std::getenv("HOME"), nullptr);
+    EXPECT_EQ(journalFolder(), fs::path(std::getenv("HOME")) / ".local/state/tunvale");
+    if (savedState)
+        ::setenv("XDG_STATE_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_STATE_HOME");
+}
+
+class RunJournalTest : public ::testing::Test {
+protected:
+    void SetUp() override { testing::resetRecords(); }
+    void TearDown() override { testing::resetRecords(); }
+    TempDir dir;
+};
+
+// A whole run with the journal as its observer: every folder and file is on disk in the
+// journal before the run ends, in the order made.
+TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
+{
+    writeFile(dir / "src/a.mp3", "a");
+    writeFile(dir / "src/b.mp3", "b");
+    writeFile(dir / "src/c.mp3", "c");
+    SessionState session;
+    RunOptions options;
+    options.groupIsolated = 0;
+    options.newFileNames = 0;
+    RecordingSink sink;
+    CreateIt yes;
+    ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
+
+    RunJournal journal;
+    std::string error;
+    ASSERT_TRUE(journal.create(dir / "state/tunvale", error)) << error;
+    journal.writeStart(dir / "src", dir / "dst", options, true);
+
+    FakeLibrary library;
+    library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}, {"c.mp3", u"Alpha"}};
+    RunHooks hooks;
+    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    std::vector<std::size_t> fileLinesSeenByPlacement;
+    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
+        // What a crash now would leave: the journal already names the folder and this file's
+        // destination as pending.
+        JournalRecord now;
+        std::string readError;
+        EXPECT_TRUE(readJournal(journal.path(), now, readError));
+        EXPECT_FALSE(now.folders.empty());
+        EXPECT_NE(std::find(now.pending.begin(), now.pending.end(), context.destinationPath), now.pending.end());
+        fileLinesSeenByPlacement.push_back(now.files.size());
+        writeFile(context.destinationPath, "copy");
+        return 0;
+    };
+    hooks.observer = &journal;
+    Organizer organizer(session, sink, hooks);
+    ASSERT_TRUE(organizer.start(options));
+    ASSERT_TRUE(organizer.waitFinished(10s));
+    const RunSummary summary = organizer.handleRunEnded(0ms);
+    journal.writeEnd(summary.word, session.filesLoaded, session.filesCopied, session.foldersUsed);
+
+    JournalRecord record;
+    ASSERT_TRUE(readJournal(journal.path(), record, error)) << error;
+    EXPECT_EQ(record.source, dir / "src");
+    EXPECT_EQ(record.destination, dir / "dst");
+    EXPECT_EQ(record.mainDirectory, dir / "dst");
+    EXPECT_EQ(record.folders, (std::vector<fs::path>{dir / "dst/Alpha", dir / "dst/Beta"}));
+    EXPECT_EQ(record.files, (std::vector<fs::path>{dir / "dst/Alpha/a.mp3", dir / "dst/Alpha/c.mp3", dir / "dst/Beta/b.mp3"}));
+    EXPECT_EQ(record.createdFiles(), record.files);
+    EXPECT_EQ(fileLinesSeenByPlacement, (std::vector<std::size_t>{0, 1, 2}));
+    EXPECT_TRUE(record.ended);
+    EXPECT_EQ(record.endWord, "Done");
+    EXPECT_EQ(record.filesLoaded, 3);
+    EXPECT_EQ(record.filesCopied, 3);
+    EXPECT_EQ(record.foldersUsed, 2);
+    EXPECT_FALSE(record.undone);
+    EXPECT_NE(readFile(journal.path()).find("option MP3_CONVERT 0\n"), std::string::npos);
+    EXPECT_FALSE(record.started.empty());
+}
+
+// A crash tears the last line: it is ignored, and the undone mark never completes it.
+TEST_F(RunJournalTest, TornLastLineIgnoredAndDroppedByTheUndoneMark)
+{
+    RunJournal journal;
+    std::string error;
+    ASSERT_TRUE(journal.create(dir / "state", error)) << error;
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false);
+    journal.folderCreated(dir / "dst/Alpha");
+    journal.fileCreated(dir / "dst/Alpha/a.mp3");
+    const fs::path path = journal.path();
+    append(path, "file " + (dir / "dst/Alpha/torn").string());   // no line feed
+    writeFile(dir / "dst/Alpha/torn", "must survive");
+
+    JournalRecord record;
+    ASSERT_TRUE(readJournal(path, record, error));
+    EXPECT_EQ(record.files, (std::vector<fs::path>{dir / "dst/Alpha/a.mp3"}));
+    EXPECT_FALSE(record.ended);
+    EXPECT_TRUE(record.mainDirectory.empty());
+
+    ASSERT_TRUE(markJournalUndone(path));
+    ASSERT_TRUE(readJournal(path, record, error));
+    EXPECT_TRUE(record.undone);
+    EXPECT_EQ(record.files, (std::vector<fs::path>{dir / "dst/Alpha/a.mp3"}));
+    EXPECT_EQ(readFile(path).find("torn"), std::string::npos);
+}
+
+// Pending paths: the destination and, when converting, its ".mp3" form, each only when it does
+// not exist yet; those still on disk after a crash count as created.
+TEST_F(RunJournalTest, PendingPathsOfAPlacement)
+{
+    RunJournal journal;
+    std::string error;
+    ASSERT_TRUE(journal.create(dir / "state", error)) << error;
+    output::PlacementOptions converting;
+    converting.mp3Convert = true;
+    output::PlacementOptions copying;
+    writeFile(dir / "dst/A/existing.flac", "the user's");
+    journal.fileStarting(dir / "dst/A/x.flac", converting);
+    journal.fileStarting(dir / "dst/A/y.mp3", converting);
+    journal.fileStarting(dir / "dst/A/z.flac", copying);
+    journal.fileStarting(dir / "dst/A/existing.flac", copying);
+    journal.fileStarting(dir / "dst/A/existing.flac", converting);
+    writeFile(dir / "dst/A/.x.mp3.part", "torn conversion");
+    writeFile(dir / "dst/A/y.mp3", "torn copy");
+    writeFile(dir / "dst/A/y.mp3.tunvale-tag.tmp", "torn tag rewrite");
+    JournalRecord record;
+    ASSERT_TRUE(readJournal(journal.path(), record, error));
+    std::vector<fs::path> files;
+    for (const fs::path &p : record.pending)
+        if (p.filename().string().find(".tunvale-tag.tmp") == std::string::npos && p.filename().string()[0] != '.')
+            files.push_back(p);
+    EXPECT_EQ(files, (std::vector<fs::path>{dir / "dst/A/x.flac", dir / "dst/A/x.mp3", dir / "dst/A/y.mp3",
+                                            dir / "dst/A/z.flac", dir / "dst/A/existing.mp3"}));
+    EXPECT_EQ(record.pending.size(), 4u * files.size() + 6u);   // and the existing file's work files, twice
+    EXPECT_EQ(record.createdFiles(), (std::vector<fs::path>{dir / "dst/A/.x.mp3.part", dir / "dst/A/y.mp3",
+                                                            dir / "dst/A/y.mp3.tunvale-tag.tmp"}));
+}
+
+TEST_F(RunJournalTest, ListNewestFirstAndRefuseOtherFiles)
+{
+    writeFile(dir / "state/run-20260101-000000-000-1-0.journal", "tunvale-journal 1\nstarted 2026-01-01 00:00:00\n");
+    writeFile(dir / "state/run-20261231-235959-999-1-0.journal", "tunvale-journal 1\n");
+    writeFile(dir / "state/run-20260601-120000-000-1-0.journal", "tunvale-journal 1\n");
+    writeFile(dir / "state/notes.txt", "x");
+    EXPECT_EQ(listJournals(dir / "state"),
+              (std::vector<fs::path>{dir / "state/run-20261231-235959-999-1-0.journal",
+                                     dir / "state/run-20260601-120000-000-1-0.journal",
+                                     dir / "state/run-20260101-000000-000-1-0.journal"}));
+    EXPECT_TRUE(listJournals(dir / "absent").empty());
+
+    JournalRecord record;
+    std::string error;
+    EXPECT_FALSE(readJournal(dir / "state/notes.txt", record, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(readJournal(dir / "state/absent.journal", record, error));
+    writeFile(dir / "state/torn-head.journal", "tunvale-jour");
+    EXPECT_FALSE(readJournal(dir / "state/torn-head.journal", record, error));
+}
+
+TEST_F(RunJournalTest, TwoJournalsInOneSecondGetTheirOwnFiles)
+{
+    RunJournal first, second;
+    std::string error;
+    ASSERT_TRUE(first.create(dir / "state", error));
+    ASSERT_TRUE(second.create(dir / "state", error));
+    EXPECT_NE(first.path(), second.path());
+    EXPECT_EQ(listJournals(dir / "state").size(), 2u);
+}
+
+} // namespace
+} // namespace tunvale::engine

@@ -1,0 +1,326 @@
+#include "engine/organize_command.h"
+#include "engine/organizer.h"
+#include "engine/session_undo.h"
+#include "catalog/text/codepage.h"
+#include "engine_fakes.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace tunvale::engine {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::FakeLibrary;
+using testing::RecordingSink;
+using tunvale::testing::TempDir;
+using tunvale::testing::listTree;
+using tunvale::testing::readFile;
+using tunvale::testing::writeFile;
+
+// Answers the questions from a script and keeps what was asked and shown.
+struct ScriptedUndo : UndoQuestions {
+    bool everything = false;
+    bool sessionFiles = false;
+    std::vector<std::u16string> asked;
+    std::vector<std::string> shown;
+    bool deleteEverything() override
+    {
+        asked.push_back(kAskDeleteEverything);
+        return everything;
+    }
+    bool deleteSessionFiles() override
+    {
+        asked.push_back(kAskDeleteSessionFiles);
+        return sessionFiles;
+    }
+    void showMessage(const std::u16string &text) override { shown.push_back(text::utf16ToUtf8(text)); }
+};
+
+struct ScriptedAbort : AbortQuestions {
+    bool yes = true;
+    int asked = 0;
+    bool confirmAbort() override
+    {
+        ++asked;
+        return yes;
+    }
+};
+
+struct CreateIt : OrganizeQuestions {
+    bool createMissingDestination(const fs::path &) override { return true; }
+};
+
+class SessionUndo : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testing::resetRecords();
+        hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+        hooks.placeFile = [](int, int, output::PlacementContext &context) {
+            writeFile(context.destinationPath, "copy of " + context.sourcePath.filename().string());
+            return 0;
+        };
+        options.groupIsolated = 0;
+        options.newFileNames = 0;
+    }
+    void TearDown() override { testing::resetRecords(); }
+
+    // One whole run of the files (name -> group) into dst; dst is created by the Organize
+    // command when it does not exist.
+    void run(const std::map<std::string, std::u16string> &files)
+    {
+        for (const auto &[name, group] : files) {
+            writeFile(dir / "src" / name, "source " + name);
+            library.groupKeys[name] = group;
+        }
+        CreateIt yes;
+        ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
+        ASSERT_TRUE(organizer().start(options));
+        ASSERT_TRUE(organizer().waitFinished(10s));
+        organizer().handleRunEnded(0ms);
+    }
+
+    // Made on first use, once the hooks are set.
+    Organizer &organizer()
+    {
+        if (!m_organizer)
+            m_organizer = std::make_unique<Organizer>(session, sink, hooks);
+        return *m_organizer;
+    }
+
+    // No, Yes: the five files, then the two folders, and the destination when the Organize
+    // command created it.
+    void checkNoThenYes(bool destinationExisted)
+    {
+        if (destinationExisted)
+            fs::create_directories(dir / "dst");
+        runTwoFoldersFiveFiles();
+        ASSERT_EQ(session.filesCreatedInSession.size(), 5u);
+        undo.sessionFiles = true;
+        cancel();
+        EXPECT_EQ(undo.asked, (std::vector<std::u16string>{kAskDeleteEverything, kAskDeleteSessionFiles}));
+        EXPECT_EQ(undo.shown, (std::vector<std::string>{destinationExisted ? "5 files deleted in 2 directories removed..."
+                                                                            : "5 files deleted in 3 directories removed..."}));
+        EXPECT_EQ(fs::exists(dir / "dst"), destinationExisted);
+        if (destinationExisted) {
+            EXPECT_TRUE(listTree(dir / "dst").empty());
+        }
+        EXPECT_TRUE(session.filesCreatedInSession.empty());
+        EXPECT_EQ(session.foldersCreatedInSession.size(), 2u);
+        for (const fs::path &folder : session.foldersCreatedInSession)
+            EXPECT_TRUE(folder.empty());   // blanked
+        // The sources are never touched.
+        EXPECT_EQ(readFile(dir / "src/a1.mp3"), "source a1.mp3");
+    }
+
+    // Two created folders, five files.
+    void runTwoFoldersFiveFiles()
+    {
+        run({{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}, {"a3.mp3", u"Alpha"}, {"b1.mp3", u"Beta"}, {"b2.mp3", u"Beta"}});
+    }
+
+    CancelResult cancel() { return cancelSession(organizer(), abortQuestion, undo); }
+
+    TempDir dir;
+    SessionState session;
+    RunOptions options;
+    RecordingSink sink;
+    FakeLibrary library;
+    RunHooks hooks;
+    ScriptedAbort abortQuestion;
+    ScriptedUndo undo;
+    std::unique_ptr<Organizer> m_organizer;
+};
+
+TEST_F(SessionUndo, NothingToCancelWithoutARun)
+{
+    const CancelResult result = cancel();
+    EXPECT_EQ(result.outcome, CancelOutcome::Undone);
+    EXPECT_EQ(abortQuestion.asked, 0);
+    EXPECT_TRUE(undo.asked.empty());
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"Nothing to cancel!"}));
+}
+
+TEST_F(SessionUndo, NoThenYesIntoAnExistingDestination) { checkNoThenYes(true); }
+TEST_F(SessionUndo, NoThenYesWithACreatedDestination) { checkNoThenYes(false); }
+
+// Yes: everything inside the created folders goes, the user's later files too; files copied
+// into a folder that existed before stay, and so does that folder.
+TEST_F(SessionUndo, YesDeletesEverythingInTheCreatedFoldersOnly)
+{
+    writeFile(dir / "dst/Gamma/mine.txt", "user's own");
+    run({{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}, {"b1.mp3", u"Beta"}, {"g1.mp3", u"Gamma"}, {"g2.mp3", u"Gamma"}});
+    writeFile(dir / "dst/Alpha/added later.txt", "user's");
+    undo.everything = true;
+    cancel();
+    EXPECT_EQ(undo.asked, (std::vector<std::u16string>{kAskDeleteEverything}));
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"4 files deleted in 2 directories removed..."}));
+    EXPECT_EQ(listTree(dir / "dst"), (std::vector<std::string>{"Gamma/", "Gamma/g1.mp3", "Gamma/g2.mp3", "Gamma/mine.txt"}));
+
+    // A second Cancel finds nothing; a folder of the same name made afterwards is not the
+    // session's and is never entered.
+    writeFile(dir / "dst/Alpha/new.txt", "made after the undo");
+    undo = ScriptedUndo{};
+    undo.everything = true;
+    cancel();
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"Nothing to cancel!"}));
+    EXPECT_EQ(readFile(dir / "dst/Alpha/new.txt"), "made after the undo");
+}
+
+TEST_F(SessionUndo, YesWithACreatedDestinationRemovesItToo)
+{
+    runTwoFoldersFiveFiles();
+    undo.everything = true;
+    cancel();
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"5 files deleted in 3 directories removed..."}));
+    EXPECT_FALSE(fs::exists(dir / "dst"));
+    EXPECT_TRUE(session.mainDirectoryList.back().empty());
+}
+
+// Only the session's files: a folder holding a file of the user's stays and is not counted.
+TEST_F(SessionUndo, UsersFileKeepsItsCreatedFolder)
+{
+    fs::create_directories(dir / "dst");
+    runTwoFoldersFiveFiles();
+    writeFile(dir / "dst/Beta/mine.txt", "user's own");
+    undo.sessionFiles = true;
+    cancel();
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"5 files deleted in 1 directories removed..."}));
+    EXPECT_EQ(listTree(dir / "dst"), (std::vector<std::string>{"Beta/", "Beta/mine.txt"}));
+    EXPECT_TRUE(session.foldersCreatedInSession[0].empty());
+    EXPECT_EQ(session.foldersCreatedInSession[1], dir / "dst/Beta");
+}
+
+// Cancel during a run: Yes to abort, then No to both questions shows no final message.
+TEST_F(SessionUndo, AbortThenNoToBothShowsNothing)
+{
+    writeFile(dir / "src/a.mp3", "a");
+    writeFile(dir / "src/b.mp3", "b");
+    library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}};
+    ManualResetEvent placing, proceed;
+    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
+        placing.set();
+        proceed.wait();
+        writeFile(context.destinationPath, "copy");
+        return 0;
+    };
+    Organizer running(session, sink, hooks);
+    CreateIt yes;
+    ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
+    ASSERT_TRUE(running.start(options));
+    ASSERT_TRUE(placing.waitFor(10s));
+    std::thread release([&] {
+        std::this_thread::sleep_for(50ms);
+        proceed.set();
+    });
+    const CancelResult result = cancelSession(running, abortQuestion, undo);
+    release.join();
+    EXPECT_EQ(result.abort.outcome, AbortOutcome::Finished);
+    EXPECT_EQ(undo.asked, (std::vector<std::u16string>{kAskDeleteEverything, kAskDeleteSessionFiles}));
+    EXPECT_TRUE(undo.shown.empty());
+    EXPECT_EQ(listTree(dir / "dst"), (std::vector<std::string>{"Alpha/", "Alpha/a.mp3"}));
+    running.handleRunEnded(0ms);
+}
+
+// No to the abort question: the run goes on and Cancel is refused without touching anything.
+TEST_F(SessionUndo, RefusedWhileTheRunGoesOn)
+{
+    writeFile(dir / "src/a.mp3", "a");
+    library.groupKeys = {{"a.mp3", u"Alpha"}};
+    ManualResetEvent placing, proceed;
+    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
+        placing.set();
+        proceed.wait();
+        writeFile(context.destinationPath, "copy");
+        return 0;
+    };
+    Organizer running(session, sink, hooks);
+    CreateIt yes;
+    ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
+    ASSERT_TRUE(running.start(options));
+    ASSERT_TRUE(placing.waitFor(10s));
+    abortQuestion.yes = false;
+    undo.everything = true;
+    const CancelResult result = cancelSession(running, abortQuestion, undo);
+    EXPECT_EQ(result.outcome, CancelOutcome::RunActive);
+    EXPECT_TRUE(undo.asked.empty());
+    EXPECT_TRUE(undo.shown.empty());
+    proceed.set();
+    ASSERT_TRUE(running.waitFinished(10s));
+    running.handleRunEnded(0ms);
+    EXPECT_EQ(listTree(dir / "dst"), (std::vector<std::string>{"Alpha/", "Alpha/a.mp3"}));
+}
+
+// A run that created only the destination (nothing loaded): Cancel removes it with its own
+// message and no count.
+TEST_F(SessionUndo, OnlyTheMainDirectory)
+{
+    writeFile(dir / "src/a.mp3", "a");   // its loader fails: nothing is placed
+    CreateIt yes;
+    ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
+    ASSERT_TRUE(organizer().start(options));
+    ASSERT_TRUE(organizer().waitFinished(10s));
+    organizer().handleRunEnded(0ms);
+    cancel();
+    EXPECT_TRUE(undo.asked.empty());
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"Main Directory removed..."}));
+    EXPECT_FALSE(fs::exists(dir / "dst"));
+    EXPECT_EQ(session.mainDirectory, dir / "dst");   // the string keeps its value
+    EXPECT_TRUE(session.mainDirectoryList.back().empty());
+    undo = ScriptedUndo{};
+    cancel();
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"Nothing to cancel!"}));
+}
+
+// Links are never followed: a created folder replaced by a link to another folder is not
+// entered, and a link inside a created folder is removed itself, never its target.
+TEST_F(SessionUndo, LinksAreNotFollowed)
+{
+    fs::create_directories(dir / "dst");
+    runTwoFoldersFiveFiles();
+    writeFile(dir / "outside/precious.txt", "keep");
+    writeFile(dir / "outside/folder/inner.txt", "keep");
+    fs::create_symlink(dir / "outside/precious.txt", dir / "dst/Alpha/link to file");
+    fs::create_directory_symlink(dir / "outside/folder", dir / "dst/Alpha/link to folder");
+    fs::remove_all(dir / "dst/Beta");
+    fs::create_directory_symlink(dir / "outside", dir / "dst/Beta");
+    undo.everything = true;
+    cancel();
+    EXPECT_EQ(undo.shown, (std::vector<std::string>{"5 files deleted in 1 directories removed..."}));
+    EXPECT_EQ(readFile(dir / "outside/precious.txt"), "keep");
+    EXPECT_EQ(readFile(dir / "outside/folder/inner.txt"), "keep");
+    EXPECT_FALSE(fs::exists(dir / "dst/Alpha"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dst/Beta"));
+}
+
+// The undo walk on lists alone: blank entries are skipped, a folder entry that is now a file is
+// never deleted, and fewer session folders than run folders asks nothing.
+TEST_F(SessionUndo, ListEdgeCases)
+{
+    writeFile(dir / "dst/NowAFile", "a file where a created folder was");
+    std::vector<fs::path> folders{fs::path(), dir / "dst/NowAFile"};
+    std::vector<fs::path> heads;
+    std::vector<fs::path> files{fs::path()};
+    fs::path main;
+    undo.everything = true;
+    EXPECT_EQ(undoCreated({folders, 2, heads, files, main}, undo, false).message, u"Nothing to cancel!");
+    EXPECT_EQ(readFile(dir / "dst/NowAFile"), "a file where a created folder was");
+    undo.everything = false;
+    undo.sessionFiles = true;
+    undo.asked.clear();
+    EXPECT_EQ(undoCreated({folders, 2, heads, files, main}, undo, false).message, u"Nothing to cancel!");
+    EXPECT_EQ(readFile(dir / "dst/NowAFile"), "a file where a created folder was");
+
+    undo.asked.clear();
+    const UndoReport fewer = undoCreated({folders, 3, heads, files, main}, undo, true);
+    EXPECT_TRUE(undo.asked.empty());
+    EXPECT_TRUE(fewer.message.empty());   // user aborted: no "Nothing to cancel!"
+}
+
+} // namespace
+} // namespace tunvale::engine
