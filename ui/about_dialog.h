@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLabel;
+
+namespace tunvale::ui {
+
+// The program's own version record, filled from the build.
+struct VersionRecord {
+    QString productName;
+    QString productVersion;
+    QString companyName;
+    QString legalCopyright;
+    QString contact;   // e-mail address
+};
+
+// The version record of this build (the CMake project version and the configured contact).
+VersionRecord buildVersionRecord();
+
+// "About Tunvale": the program icon, the product line ("Tunvale Version 0.1.0"), the company
+// line and the contact address ("E.mail: ..."), and an OK button.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget *parent = nullptr, const VersionRecord &record = buildVersionRecord());
+
+    QString productLine() const;
+    QString companyLine() const;
+    QString contactLine() const;
+
+private:
+    QLabel *m_product = nullptr;
+    QLabel *m_company = nullptr;
+    QLabel *m_contact = nullptr;
+};
+
+// The program icon, drawn here (the dialog, the About box and the picture of the MP3 group).
+QPixmap programPixmap(int size);
+
+} // namespace tunvale::ui

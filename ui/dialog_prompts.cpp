@@ -1,0 +1,30 @@
+#include "ui/dialog_prompts.h"
+
+#include "ui/folder_picker.h"
+
+#include <QMessageBox>
+
+namespace tunvale::ui {
+
+bool MessageBoxPrompts::askYesNo(QWidget *owner, const QString &text)
+{
+    return QMessageBox::question(owner, kAppTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+        == QMessageBox::Yes;
+}
+
+void MessageBoxPrompts::showMessage(QWidget *owner, const QString &text, const QString &caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? kAppTitle : caption, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+std::optional<QString> MessageBoxPrompts::pickFolder(QWidget *owner, const QString &title, const QString &startFolder,
+                                                     bool pathReadOnly)
+{
+    FolderPicker picker(owner, title, startFolder, pathReadOnly);
+    if (picker.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return picker.chosenPath();
+}
+
+} // namespace tunvale::ui

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "engine/progress_sink.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace tunvale::ui {
+
+class CTunvaleDlg;
+
+// The worker's reports turned into calls on the dialog's thread. The three notices are queued
+// in the order they are posted and return at once. showStatus and showMessage wait until the
+// dialog has shown the text (or the message box has been closed), unless the dialog is waiting
+// for the worker itself (an abort, the window closing): then nothing waits, so the two threads
+// can never wait for each other. Calls made on the dialog's own thread act at once.
+class DialogSink final : public engine::ProgressSink {
+public:
+    explicit DialogSink(CTunvaleDlg &dialog);
+
+    void postProgress(std::int32_t position, std::int32_t range) override;
+    void postStatus(std::uint32_t colour, const std::u16string &text) override;
+    void postRunEnded() override;
+    void showMessage(const std::u16string &text) override;
+    void showStatus(const std::u16string &text, std::uint32_t colour) override;
+
+    // While set, showStatus and showMessage from the worker hand their text over without
+    // waiting, and any that are waiting return.
+    void setReleaseWaits(bool release);
+    bool releaseWaits() const;
+    // Notices posted so far and not yet handled are dropped (a run that was given up, or a
+    // run replaced by a new one). Failure messages are still shown.
+    void dropPending();
+
+private:
+    bool onDialogThread() const;
+    // Queues call on the dialog's thread; a gated call is dropped by a later dropPending.
+    void queue(std::function<void()> call, bool gated);
+    // Runs call on the dialog's thread and waits for it, unless waits are released.
+    void callAndWait(std::function<void()> call, bool gated);
+
+    CTunvaleDlg &m_dialog;
+    std::atomic<std::uint64_t> m_generation{0};
+    mutable std::mutex m_mutex;
+    std::condition_variable m_done;
+    bool m_releaseWaits = false;
+};
+
+} // namespace tunvale::ui

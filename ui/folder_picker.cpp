@@ -1,0 +1,91 @@
+#include "ui/folder_picker.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+
+namespace tunvale::ui {
+
+FolderPicker::FolderPicker(QWidget *owner, const QString &title, const QString &startFolder, bool pathReadOnly)
+    : QFileDialog(owner, title)
+    , m_pathReadOnly(pathReadOnly)
+{
+    // Qt's own dialog on every platform: its path field can be made read-only, and a typed
+    // folder that does not exist can be accepted.
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setOption(QFileDialog::ShowDirsOnly, true);
+    setFileMode(QFileDialog::Directory);
+    setAcceptMode(QFileDialog::AcceptOpen);
+    const QString start = startFolder.isEmpty() ? QDir::currentPath() : startFolder;
+    const QFileInfo startInfo(start);
+    if (startInfo.isDir()) {
+        // Open the parent with the start folder selected, so confirming at once keeps it.
+        const QDir parent = startInfo.absoluteDir();
+        if (startInfo.absoluteFilePath() != parent.absolutePath()) {
+            setDirectory(parent);
+            selectFile(startInfo.fileName());
+        } else {
+            setDirectory(start);
+        }
+    } else {
+        // A start folder that does not exist: open what exists of it, and offer the rest typed.
+        QString existing = startInfo.absolutePath();
+        while (!existing.isEmpty() && !QFileInfo(existing).isDir()) {
+            const QString up = QFileInfo(existing).absolutePath();
+            if (up == existing)
+                break;
+            existing = up;
+        }
+        setDirectory(existing);
+        if (!pathReadOnly)
+            selectFile(startInfo.absoluteFilePath());
+    }
+    if (QLineEdit *field = pathField())
+        field->setReadOnly(pathReadOnly);
+}
+
+QLineEdit *FolderPicker::pathField() const
+{
+    return findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+}
+
+QString FolderPicker::typedPath() const
+{
+    const QLineEdit *field = pathField();
+    const QString text = field ? field->text().trimmed() : QString();
+    if (text.isEmpty()) {
+        const QStringList files = selectedFiles();
+        return files.isEmpty() ? directory().absolutePath() : files.first();
+    }
+    if (QDir::isAbsolutePath(text))
+        return QDir::cleanPath(text);
+    return QDir::cleanPath(directory().absoluteFilePath(text));
+}
+
+void FolderPicker::accept()
+{
+    if (m_pathReadOnly) {
+        // Only an existing folder can be the source; the standard dialog checks that.
+        QFileDialog::accept();
+        if (result() == QDialog::Accepted) {
+            const QStringList files = selectedFiles();
+            m_chosen = (files.isEmpty() ? directory().absolutePath() : files.first()).left(kMaxResultLength);
+        }
+        return;
+    }
+    const QString path = typedPath();
+    if (QFileInfo(path).isDir()) {
+        QFileDialog::accept();
+        if (result() == QDialog::Accepted) {
+            const QStringList files = selectedFiles();
+            m_chosen = (files.isEmpty() ? path : files.first()).left(kMaxResultLength);
+        }
+        return;
+    }
+    // A destination that does not exist yet: the typed text is the answer; the Organize
+    // command offers to create it.
+    m_chosen = path.left(kMaxResultLength);
+    QDialog::accept();
+}
+
+} // namespace tunvale::ui

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "engine/abort_command.h"
+#include "engine/organizer.h"
+#include "engine/run_hooks.h"
+#include "engine/run_options.h"
+#include "engine/run_summary.h"
+#include "engine/session_state.h"
+#include "ui/dialog_sink.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+
+class QAbstractButton;
+class QAction;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace tunvale::ui {
+
+class CEditColor;
+class CPreferences;
+class CStatusBox;
+class DialogPrompts;
+
+// What the dialog is built with besides the options, the store and the prompts.
+struct DialogSetup {
+    engine::RunHooks hooks = engine::standardHooks();
+    engine::AbortTiming abortTiming{};
+    std::chrono::milliseconds summaryPause{100};
+    // Folders shown instead of the stored ones (given on the command line); empty for none.
+    QString source;
+    QString destination;
+};
+
+// Control ids, as the options and tests name them.
+namespace control_id {
+inline constexpr int kSelectSource = 1000;
+inline constexpr int kSelectDestination = 1001;
+inline constexpr int kOrganize = 1009;
+inline constexpr int kStep = 1019;
+inline constexpr int kQualityStandard = 1023;
+inline constexpr int kQualityHigh = 1024;
+inline constexpr int kQualityMax = 1025;
+inline constexpr int kCancel = 2;
+inline constexpr int kExit = 1;
+} // namespace control_id
+
+// The folder the folder edits show before anything was stored: the user's Music folder when it
+// exists, otherwise "C:" on Windows and the home folder elsewhere.
+QString defaultFolder();
+
+// The main dialog: the two folders, the formats, the criterion and the options (each written
+// to the store the moment it changes), Organize, Cancel with its undo, Exit, the status box,
+// the progress bar, and the About box under Help.
+class CTunvaleDlg : public QDialog {
+    Q_OBJECT
+public:
+    CTunvaleDlg(engine::RunOptions &options, CPreferences &preferences, DialogPrompts &prompts,
+                DialogSetup setup = {}, QWidget *parent = nullptr);
+    ~CTunvaleDlg() override;
+
+    // The commands.
+    void organize();
+    void cancelSession();
+    void exitDialog();
+    void selectSource();
+    void selectDestination();
+    void showAbout();
+
+    // The worker's notices, on the dialog's thread.
+    void applyProgress(std::int32_t position, std::int32_t range);
+    void applyStatus(std::uint32_t colour, const QString &text);
+    void handleRunEnded();
+    void applyShowStatus(const QString &text, std::uint32_t colour);
+    void showWorkerMessage(const QString &text);
+
+    bool runActive() const { return m_organizer.isActive(); }
+    engine::SessionState &session() { return m_session; }
+    engine::Organizer &organizer() { return m_organizer; }
+    const std::optional<engine::RunSummary> &lastSummary() const { return m_lastSummary; }
+
+    CEditColor *sourceEdit() const { return m_sourceEdit; }
+    CEditColor *destinationEdit() const { return m_destinationEdit; }
+    CStatusBox *statusBox() const { return m_statusBox; }
+    QProgressBar *progressBar() const { return m_progress; }
+    QAction *aboutAction() const { return m_aboutAction; }
+    // The button, check box or radio button of that id, or nullptr.
+    QAbstractButton *control(int id) const;
+
+public slots:
+    // Escape and the Cancel button: the abort command, then the undo of the session.
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    class Questions;
+
+    void buildControls();
+    void loadOptions();
+    void loadFolders();
+    void connectOptions();
+    void storeCheckBox(int id, bool checked);
+    // The abort command with the dialog's question; releases the worker's waits meanwhile.
+    engine::AbortResult runAbortCommand();
+    void afterAbort(const engine::AbortResult &result);
+    void showStatusWord(const QString &word, std::uint32_t colour);
+
+    engine::RunOptions &m_options;
+    CPreferences &m_preferences;
+    DialogPrompts &m_prompts;
+    DialogSetup m_setup;
+
+    engine::SessionState m_session;
+    DialogSink m_sink;
+    engine::Organizer m_organizer;
+    std::optional<engine::RunSummary> m_lastSummary;
+
+    CEditColor *m_sourceEdit = nullptr;
+    CEditColor *m_destinationEdit = nullptr;
+    CStatusBox *m_statusBox = nullptr;
+    QProgressBar *m_progress = nullptr;
+    QAction *m_aboutAction = nullptr;
+    QLabel *m_picture = nullptr;
+    bool m_exiting = false;
+    std::map<int, QAbstractButton *> m_controls;
+};
+
+} // namespace tunvale::ui
