@@ -199,42 +199,54 @@ TEST_F(CliUndo, NothingRecordedIsNothingToCancel)
     EXPECT_EQ(r.out, "Nothing to cancel!\n");
 }
 
-// A run killed outright (no chance to clean up) is taken back exactly from its journal.
-TEST_F(CliUndo, RunKilledMidwayIsUndoneExactly)
-{
-    makeMp3(dir / "seed.mp3", "Alpha Band", "Same Song", 1);
-    const std::string seed = readFile(dir / "seed.mp3");
-    for (int i = 0; i < 1500; ++i)
-        writeFile(dir / "src" / ("song" + std::to_string(i) + ".mp3"), seed);
-    writeFile(dir / "dst/Mine/keep.txt", "the user's");
-    const std::vector<std::string> before = listTree(dir / "dst");
+class CliUndoInterrupted : public CliUndo {
+protected:
+    // Starts organize on 1500 copies of one MP3 (kept names, so each copy has its own) and
+    // returns once at least 20 are placed; stdout goes to out.
+    pid_t startSlowRun(const fs::path &out)
+    {
+        makeMp3(dir / "seed.mp3", "Alpha Band", "Same Song", 1);
+        const std::string seed = readFile(dir / "seed.mp3");
+        for (int i = 0; i < 1500; ++i)
+            writeFile(dir / "src" / ("song" + std::to_string(i) + ".mp3"), seed);
+        writeFile(dir / "dst/Mine/keep.txt", "the user's");
+        before = listTree(dir / "dst");
 
-    const std::string src = (dir / "src").string();
-    const std::string dst = (dir / "dst").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> arguments = {TUNVALE_CLI_PATH, "organize", src, dst, "--no-rename"};
-    std::vector<char *> argv;
-    for (std::string &a : arguments)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+        const std::string src = (dir / "src").string();
+        const std::string dst = (dir / "dst").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        std::vector<std::string> arguments = {TUNVALE_CLI_PATH, "organize", src, dst, "--no-rename"};
+        std::vector<char *> argv;
+        for (std::string &a : arguments)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        EXPECT_EQ(posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        for (int i = 0; i < 60000 && placed() < 20; ++i)
+            std::this_thread::sleep_for(1ms);
+        return pid;
+    }
 
-    // Kill it once some files are placed.
-    const fs::path group = dir / "dst/Alpha Band";
-    auto placed = [&] {
+    std::size_t placed() const
+    {
         std::error_code ec;
         std::size_t n = 0;
-        for (fs::directory_iterator it(group, ec), end; !ec && it != end; it.increment(ec))
+        for (fs::directory_iterator it(dir / "dst/Alpha Band", ec), end; !ec && it != end; it.increment(ec))
             ++n;
         return n;
-    };
-    for (int i = 0; i < 60000 && placed() < 20; ++i)
-        std::this_thread::sleep_for(1ms);
+    }
+
+    std::vector<std::string> before;
+};
+
+// A run killed outright (no chance to clean up) is taken back exactly from its journal.
+TEST_F(CliUndoInterrupted, RunKilledMidwayIsUndoneExactly)
+{
+    const pid_t pid = startSlowRun("/dev/null");
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "the run ended before it could be killed";
     ASSERT_EQ(::kill(pid, SIGKILL), 0);
@@ -249,6 +261,29 @@ TEST_F(CliUndo, RunKilledMidwayIsUndoneExactly)
     EXPECT_EQ(listTree(dir / "dst"), before);
     EXPECT_EQ(listTree(dir / "src").size(), 1500u);
     EXPECT_NE(r.out.find(" directories removed...\n"), std::string::npos) << r.out;
+}
+
+// SIGINT goes through the abort command: the file in progress is finished, the summary starts
+// with "Aborting", the exit status is 3, and the journal says how the run ended.
+TEST_F(CliUndoInterrupted, SigintAbortsWithStatus3AndTheRunCanBeUndone)
+{
+    const fs::path out = dir / "organize.out";
+    const pid_t pid = startSlowRun(out);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, WNOHANG), 0) << "the run ended before it could be interrupted";
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal instead of stopping";
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+    const std::string summary = readFile(out);
+    EXPECT_EQ(summary.rfind("Aborting: on 1500 files, ", 0), 0u) << summary;
+    fs::remove(out);
+
+    CliResult r = run({"undo", "--list"});
+    EXPECT_NE(r.out.find("folders created (Aborting)"), std::string::npos) << r.out;
+    r = run({"undo"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(listTree(dir / "dst"), before);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <fstream>
 #include <thread>
 
 namespace tunvale::engine {
@@ -38,6 +40,41 @@ struct CreateIt : OrganizeQuestions {
 };
 
 using Clock = std::chrono::steady_clock;
+
+// A plain 16-bit stereo 44.1 kHz WAV of noise, long enough to keep the encoder busy.
+void writeNoiseWav(const fs::path &path, int seconds)
+{
+    const std::uint32_t dataBytes = static_cast<std::uint32_t>(seconds) * 44100u * 4u;
+    std::string bytes;
+    auto u32 = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto u16 = [&](std::uint16_t v) {
+        bytes += static_cast<char>(v & 0xFF);
+        bytes += static_cast<char>(v >> 8);
+    };
+    bytes += "RIFF";
+    u32(36 + dataBytes);
+    bytes += "WAVEfmt ";
+    u32(16);
+    u16(1);            // PCM
+    u16(2);            // channels
+    u32(44100);        // sample rate
+    u32(44100 * 4);    // byte rate
+    u16(4);            // block align
+    u16(16);           // bits per sample
+    bytes += "data";
+    u32(dataBytes);
+    bytes.resize(bytes.size() + dataBytes);
+    std::uint32_t state = 12345;
+    for (std::size_t i = 44; i < bytes.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        bytes[i] = static_cast<char>(state >> 24);
+    }
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 class AbortCommand : public ::testing::Test {
 protected:
@@ -262,6 +299,44 @@ TEST_F(AbortCommand, NewRunRefusedUntilTheGivenUpWorkerHasReturned)
     // The placement returned 0 after the give-up: the file it claims is neither recorded nor counted.
     EXPECT_TRUE(session.filesCreatedInSession.empty());
     EXPECT_EQ(session.filesCopied, 0);
+}
+
+// The real conversion, given up in the middle (the wait shortened; the real 10 s wait is checked
+// above with a fake placement): it sees the cancel flag between encoder chunks and removes its
+// partial MP3, all within the pause after the give-up.
+TEST_F(AbortCommand, ConversionGivenUpLeavesNoPartialMp3)
+{
+    writeNoiseWav(dir / "src/long.wav", 240);
+    options.mp3Format = options.flacFormat = options.aiffFormat = 0;
+    options.mp3Convert = 1;
+    options.newFileNames = 0;
+    CreateIt yes;
+    ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
+    Organizer organizer(session, sink, standardHooks());
+    ASSERT_TRUE(organizer.start(options));
+    const auto converting = [&] {
+        for (const std::u16string &text : shownStatus())
+            if (text.rfind(u"BE PATIENT! Converting to mp3: ", 0) == 0)
+                return true;
+        return false;
+    };
+    for (int i = 0; i < 2000 && !converting(); ++i)
+        std::this_thread::sleep_for(5ms);
+    ASSERT_TRUE(converting());
+    std::this_thread::sleep_for(200ms);
+
+    AbortTiming timing;
+    timing.finishedWait = 300ms;
+    const Clock::time_point start = Clock::now();
+    const AbortResult result = abortRun(organizer, question, timing);
+    const auto elapsed = Clock::now() - start;
+    ASSERT_EQ(result.outcome, AbortOutcome::GivenUp) << "the conversion ended within the wait";
+    EXPECT_LT(elapsed, 300ms + 1000ms + 100ms + 100ms + 700ms);
+    EXPECT_FALSE(organizer.abandonedWorkerRunning());
+    for (const std::string &entry : listTree(dir / "dst"))
+        EXPECT_EQ(entry.back(), '/') << entry;   // folders only: no MP3, no partial file
+    EXPECT_TRUE(session.filesCreatedInSession.empty());
+    EXPECT_EQ(text::utf16ToUtf8(result.summary->line).rfind("Aborting", 0), 0u);
 }
 
 } // namespace
