@@ -78,7 +78,7 @@ void readComments(const std::string &fileName, catalog::CurrentTags &tags)
 }
 
 // For each picture type from 1 to 20, the largest picture of that type, while the table has room.
-void capturePictures(const std::string &fileName, catalog::PictureTable &table)
+void capturePictureBlocks(const std::string &fileName, catalog::PictureTable &table)
 {
     constexpr std::uint32_t kAny = std::numeric_limits<std::uint32_t>::max();
     for (std::uint32_t type = kPictureTypeFirst; type <= kPictureTypeLast; ++type) {
@@ -155,7 +155,7 @@ int readForConversion(const std::filesystem::path &path, const catalog::LoadOpti
 
 } // namespace
 
-int ReadFlac(const std::filesystem::path &path, bool capturePictures_, const catalog::LoadOptions &options)
+int ReadFlac(const std::filesystem::path &path, bool capturePictures, const catalog::LoadOptions &options)
 {
     catalog::CurrentTags &tags = catalog::currentTags();
     const std::optional<std::string> fileName = flacFileName(path);
@@ -169,8 +169,8 @@ int ReadFlac(const std::filesystem::path &path, bool capturePictures_, const cat
 
     readComments(*fileName, tags);
     catalog::completeTags(tags, path, options.tagsFromName);
-    if (capturePictures_)
-        capturePictures(*fileName, catalog::pictureTable());
+    if (capturePictures)
+        capturePictureBlocks(*fileName, catalog::pictureTable());
     return 0;
 }
 
@@ -184,13 +184,13 @@ int LoadFlac(const std::filesystem::path &path, int criterionCode, const catalog
     return 0;
 }
 
-int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures_, const catalog::LoadOptions &options)
+int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures, const catalog::LoadOptions &options)
 {
     DecodedAudio &audio = decodedAudio();
     forgetAudio(audio);
     catalog::pictureTable().clear();
 
-    const int status = ReadFlac(path, capturePictures_, options);
+    const int status = ReadFlac(path, capturePictures, options);
     if (status != 0 || !decode) {
         heldDecoder().reset();
         return status;
