@@ -198,6 +198,22 @@ TEST_F(Mp3Write, Id3v1OnlyFileGetsBothTags)
                               {"TYER", "1999"}, {"TCON", "(17)"}, {"v1", "1"}});
 }
 
+// libid3tag's own ID3v1 rendering crashes on a text frame without any string; ours does not.
+TEST_F(Mp3Write, Id3v1RewrittenFromFramesWithoutText)
+{
+    const std::string v1 = fx::id3v1Tag("old", "artist", "", "", "", 0, 255);
+    const auto path = write(fx::id3v2Tag(4, {{"TRCK", std::string(1, '\0')}, {"TCON", std::string(1, '\0')},
+                                             {"TDRC", std::string(1, '\0')}},
+                                         40) + m_audio + v1);
+    ASSERT_EQ(WriteMp3Tags(path, u"New", u"", 0, 0, false), 1);
+    const std::string bytes = readFile(path);
+    const std::string newV1 = bytes.substr(bytes.size() - 128);
+    EXPECT_EQ(newV1.substr(0, 6), "TAGNew");
+    EXPECT_EQ(newV1[126], '\0') << "no track";
+    EXPECT_EQ(static_cast<unsigned char>(newV1[127]), 255) << "no genre";
+    EXPECT_EQ(bytes.substr(tagLength(bytes), m_audio.size()), m_audio);
+}
+
 TEST_F(Mp3Write, Id3v22TagIsRewrittenAsId3v23)
 {
     const auto path = write(fx::id3v2Tag(2, {text("TT2", "old"), text("TP1", "band"), text("TAL", "album"),
