@@ -63,9 +63,11 @@ bool isSafeDestination(const PlacementContext &context, const std::filesystem::p
 }
 
 // Name(n).ext for a destination whose name is taken: the extension in lower case, the name
-// shortened when the suffix would take the component past the file system's limit.
+// shortened when the suffix would take the component past the file system's limit. On POSIX
+// the name's own bytes are kept (a name need not be valid UTF-8 there).
 std::filesystem::path iterationPath(const std::filesystem::path &destination, int n)
 {
+#ifdef _WIN32
     const std::u16string fileName = pathToText(destination.filename());
     const std::u16string extension = lowerExtension(fileName);
     std::u16string stem = fileName.substr(0, fileName.size() - extension.size());
@@ -74,6 +76,24 @@ std::filesystem::path iterationPath(const std::filesystem::path &destination, in
     if (utf8Length(stem) + suffixBytes > kMaxComponentBytes)
         stem = std::u16string(utf8Prefix(stem, kMaxComponentBytes - suffixBytes));
     return destination.parent_path() / pathFromText(stem + suffix);
+#else
+    const std::string fileName = destination.filename().native();
+    const std::size_t dot = fileName.rfind('.');
+    const std::size_t extensionSize = dot == std::string::npos || dot == 0 ? 0 : fileName.size() - dot;
+    std::string stem = fileName.substr(0, fileName.size() - extensionSize);
+    std::string suffix = "(" + std::to_string(n) + ")" + fileName.substr(stem.size());
+    for (std::size_t i = suffix.size() - extensionSize; i < suffix.size(); ++i) {
+        if (suffix[i] >= 'A' && suffix[i] <= 'Z')
+            suffix[i] = static_cast<char>(suffix[i] + ('a' - 'A'));
+    }
+    if (stem.size() + suffix.size() > kMaxComponentBytes) {
+        std::size_t cut = kMaxComponentBytes - suffix.size();
+        while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+            --cut;   // never inside a UTF-8 sequence
+        stem.resize(cut);
+    }
+    return destination.parent_path() / (stem + suffix);
+#endif
 }
 
 // Copies, resolving a taken name by iterations Name(1).ext to Name(63).ext; on success the

@@ -167,6 +167,27 @@ TEST_F(PlaceFileTest, IterationOfALongNameStaysWithinTheFileSystemLimit)
     EXPECT_EQ(readFile(c.destinationPath), "audio of " + longName);
 }
 
+TEST_F(PlaceFileTest, IterationKeepsTheBytesOfANameThatIsNotUtf8)
+{
+    const std::string name = "caf\xe9 \xc3\xa9t\xc3\xa9.MP3";   // Latin-1 byte, then UTF-8
+    const fs::path song = source(name);
+    writeFile(dir / "dst" / "G" / name, "x");
+    PlacementContext c = context(song, dir / "dst" / "G" / name, noRewrite());
+    ASSERT_EQ(PlaceFile(1, 1, c), 0);
+    EXPECT_EQ(c.destinationPath.filename().native(), "caf\xe9 \xc3\xa9t\xc3\xa9(1).mp3");
+
+    // Cut for length at a character: 249 bytes of three-byte characters; 248 bytes would end
+    // inside one.
+    std::string accented;
+    for (int i = 0; i < 83; ++i)
+        accented += "\xe2\x82\xac";
+    const fs::path wide = source(accented + ".mp3");
+    writeFile(dir / "dst" / "G" / (accented + ".mp3"), "x");
+    PlacementContext w = context(wide, dir / "dst" / "G" / (accented + ".mp3"), noRewrite());
+    ASSERT_EQ(PlaceFile(1, 1, w), 0);
+    EXPECT_EQ(w.destinationPath.filename().native(), accented.substr(0, 246) + "(1).mp3");
+}
+
 TEST_F(PlaceFileTest, MiscellaneousFilesAreNumberedAcrossTheRun)
 {
     PlacementOptions options = noRewrite();
