@@ -132,7 +132,15 @@ private:
     void reportFailure(const std::u16string &message)
     {
         postStatus(output::colour::kRed, u"Error");
-        unleased([&] { m_sink.showMessage(message); });
+        // Shown without the lease (the user may take a while), through the gate the give-up
+        // path waits on, so no message appears once the run has been given up.
+        unleased([&] {
+            if (m_control.giveUp.load())
+                return;
+            std::lock_guard gate(m_control.statusGate);
+            if (!m_control.giveUp.load())
+                m_sink.showMessage(message);
+        });
         m_session.flags.error = 1;
     }
 

@@ -23,8 +23,8 @@ struct RunControl {
     // the calls that may take long (loaders, grouping, placement, messages, pauses). The
     // give-up path takes it once after setting giveUp: from then on the worker writes nothing.
     std::mutex lease;
-    // Held while a status line from placement is handed to the front end, so the give-up
-    // path can wait for one in flight.
+    // Held while a status line from placement or a failure message is handed to the front
+    // end, so the give-up path can wait for one in flight.
     std::timed_mutex statusGate;
     // Set when the worker's routine has returned (also after it was given up).
     ManualResetEvent exited;

@@ -57,6 +57,7 @@ TEST(JournalValue, EscapingRoundTripsEveryByte)
     EXPECT_EQ(unescapeJournalValue("%zz%4"), "%zz%4");
 }
 
+#ifndef _WIN32
 TEST(JournalFolder, FollowsXdgStateHomeThenHome)
 {
     const char *savedState = std::getenv("XDG_STATE_HOME");
@@ -71,6 +72,7 @@ TEST(JournalFolder, FollowsXdgStateHomeThenHome)
     else
         ::unsetenv("XDG_STATE_HOME");
 }
+#endif
 
 class RunJournalTest : public ::testing::Test {
 protected:

@@ -281,6 +281,9 @@ TEST_F(SessionUndo, OnlyTheMainDirectory)
 // entered, and a link inside a created folder is removed itself, never its target.
 TEST_F(SessionUndo, LinksAreNotFollowed)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "links need privileges on Windows";
+#endif
     fs::create_directories(dir / "dst");
     runTwoFoldersFiveFiles();
     writeFile(dir / "outside/precious.txt", "keep");
