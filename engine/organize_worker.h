@@ -25,7 +25,7 @@ struct RunControl {
     std::mutex lease;
     // Held while a status line from placement or a failure message is handed to the front
     // end, so the give-up path can wait for one in flight.
-    std::timed_mutex statusGate;
+    std::mutex statusGate;
     // Set when the worker's routine has returned (also after it was given up).
     ManualResetEvent exited;
 };

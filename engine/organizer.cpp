@@ -83,8 +83,15 @@ void Organizer::giveUp(std::chrono::milliseconds statusWait)
         return;
     m_control->giveUp.store(true);
     m_session.flags.aborted = 1;
-    // A status line already being handed to the front end is let through first.
-    if (m_control->statusGate.try_lock_for(statusWait))
+    // A status line or message already being handed to the front end is let through first
+    // (polled: a front end that blocks it for long is not waited for beyond statusWait).
+    const auto deadline = std::chrono::steady_clock::now() + statusWait;
+    bool held = m_control->statusGate.try_lock();
+    while (!held && std::chrono::steady_clock::now() < deadline) {
+        sleepFor(std::chrono::milliseconds(1));
+        held = m_control->statusGate.try_lock();
+    }
+    if (held)
         m_control->statusGate.unlock();
     // Once the lease has been held here, the worker finds the give-up flag whenever it takes
     // the lease again and unwinds without writing.

@@ -301,6 +301,48 @@ TEST_F(AbortCommand, NewRunRefusedUntilTheGivenUpWorkerHasReturned)
     EXPECT_EQ(session.filesCopied, 0);
 }
 
+// A failure message box still open when the wait runs out: the give-up waits a bounded time for
+// it, goes on, and the worker says nothing more once the box is closed.
+TEST_F(AbortCommand, MessageBoxOpenAtGiveUpIsNotWaitedForLong)
+{
+    struct BlockingMessages : RecordingSink {
+        ManualResetEvent showing, closed;
+        void showMessage(const std::u16string &text) override
+        {
+            RecordingSink::showMessage(text);
+            showing.set();
+            closed.wait();
+        }
+    } blocking;
+    writeFile(dir / "src/a.mp3", "aaaa");
+    writeFile(dir / "src/b.mp3", "bbbb");
+    options.newFileNames = 0;
+    CreateIt yes;
+    ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", blocking, yes).status, PrepareStatus::Ready);
+    library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}};
+    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    hooks.placeFile = [](int, int, output::PlacementContext &) { return 5; };
+    auto organizer = std::make_unique<Organizer>(session, blocking, hooks);
+    ASSERT_TRUE(organizer->start(options));
+    ASSERT_TRUE(blocking.showing.waitFor(10s));
+    AbortTiming timing;
+    timing.finishedWait = 100ms;
+    timing.afterGiveUp = 0ms;
+    timing.summaryPause = 0ms;
+    const Clock::time_point start = Clock::now();
+    const AbortResult result = abortRun(*organizer, question, timing);
+    const auto elapsed = Clock::now() - start;
+    EXPECT_EQ(result.outcome, AbortOutcome::GivenUp);
+    EXPECT_GE(elapsed, 2000ms);   // the bounded wait for the message in flight
+    EXPECT_LT(elapsed, 4000ms);
+    const std::size_t noticesAtReturn = blocking.notices().size();
+    blocking.closed.set();
+    organizer.reset();   // waits for the worker to return
+    EXPECT_EQ(blocking.notices().size(), noticesAtReturn);
+    EXPECT_EQ(blocking.messages().size(), 1u);   // the second group's failure never shown
+    EXPECT_TRUE(blocking.of(Notice::RunEnded).empty());
+}
+
 // The real conversion, given up in the middle (the wait shortened; the real 10 s wait is checked
 // above with a fake placement): it sees the cancel flag between encoder chunks and removes its
 // partial MP3, all within the pause after the give-up.
