@@ -1,0 +1,96 @@
+#include "ui_test_support.h"
+
+#include "engine/run_options.h"
+#include "ui/tunvale_app.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace tunvale::ui {
+namespace {
+
+using testing::ScriptedPrompts;
+using testing::StoreFixture;
+
+TEST(Preferences, ReadsStoredValuesAndReplacesUnreadableOnesWithTheDefault)
+{
+    StoreFixture fixture;
+    fixture.store("STORED", 42);
+    fixture.store("NEGATIVE", -3);
+    fixture.store("WORDS", QStringLiteral("two words"));       // a number stored as text
+    fixture.store("HUGE", QStringLiteral("4294967296"));       // past 32 bits
+    fixture.store("SRC_DIR", QStringLiteral("/music/in"));
+    fixture.store("LONG_DIR", QString(519, QLatin1Char('a')));  // longer than a folder edit takes
+    fixture.store("EDGE_DIR", QString(518, QLatin1Char('b')));
+
+    CPreferences preferences;
+    ASSERT_TRUE(preferences.open());
+    struct NumberCase {
+        const char *name;
+        std::int32_t defaultValue;
+        std::int32_t expected;
+    };
+    const NumberCase numbers[] = {
+        {"STORED", 7, 42}, {"NEGATIVE", 7, -3}, {"WORDS", 7, 7}, {"HUGE", 9, 9}, {"MISSING", 11, 11},
+    };
+    for (const NumberCase &c : numbers) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(preferences.readNumber(c.name, c.defaultValue), c.expected);
+        // Whatever was read is now in the store: a default replaced what could not be read.
+        EXPECT_EQ(fixture.stored(c.name).toInt(), c.expected);
+    }
+
+    EXPECT_EQ(preferences.readText("SRC_DIR", "/default"), "/music/in");
+    EXPECT_EQ(preferences.readText("LONG_DIR", "/default"), "/default");
+    EXPECT_EQ(fixture.stored("LONG_DIR").toString(), "/default");
+    EXPECT_EQ(preferences.readText("EDGE_DIR", "/default"), QString(518, QLatin1Char('b')));
+    EXPECT_EQ(preferences.readText("NEW_DIR", "/default"), "/default");
+    EXPECT_EQ(fixture.stored("NEW_DIR").toString(), "/default");
+}
+
+TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartWithRegisterError)
+{
+    tunvale::testing::TempDir dir;
+    // The configuration folder is a plain file: nothing can be created below it.
+    const auto blocker = dir / "not-a-folder";
+    std::ofstream(blocker) << "x";
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString((blocker / "config").string()));
+    CPreferences preferences;
+    ScriptedPrompts prompts;
+    EXPECT_FALSE(openPreferencesOrReport(preferences, prompts));
+    ASSERT_EQ(prompts.messages.size(), 1);
+    EXPECT_EQ(prompts.messages[0], "Could not Write to Windows Register Data Base");
+    EXPECT_EQ(prompts.captions[0], "REGISTER ERROR");
+    // A store that is not open reads nothing and writes nothing.
+    EXPECT_EQ(preferences.readNumber("MP3_FORMAT", 1), 0);
+    EXPECT_FALSE(preferences.contains("MP3_FORMAT"));
+}
+
+TEST(Preferences, StoreLivesUnderQxTunvalePreferences)
+{
+    StoreFixture fixture;
+    CPreferences preferences;
+    ScriptedPrompts prompts;
+    ASSERT_TRUE(openPreferencesOrReport(preferences, prompts));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+    preferences.writeNumber("TAG_ID", 1006);
+    EXPECT_TRUE(preferences.location().endsWith("QX/Tunvale.conf")) << preferences.location().toStdString();
+    EXPECT_EQ(fixture.stored("TAG_ID").toInt(), 1006);
+}
+
+TEST(Preferences, StartOptionsAreZeroExceptCriterionAndStep)
+{
+    const engine::RunOptions options = startOptions();
+    for (const engine::OptionField &field : engine::optionFields()) {
+        SCOPED_TRACE(std::string(field.valueName));
+        const std::int32_t expected = field.field == &engine::RunOptions::tagId       ? 1004
+                                      : field.field == &engine::RunOptions::trackStep ? 1
+                                                                                      : 0;
+        EXPECT_EQ(options.*field.field, expected);
+    }
+}
+
+} // namespace
+} // namespace tunvale::ui

@@ -1,0 +1,626 @@
+#include "ui_test_support.h"
+
+#include "engine/run_options.h"
+#include "output/place_file.h"
+#include "output/status_reporter.h"
+#include "ui/edit_color.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace tunvale::ui {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace output::colour;
+using testing::ScriptedPrompts;
+using testing::StoreFixture;
+
+// A click on the box or circle itself, as the user makes it.
+void clickIndicator(QAbstractButton *button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
+}
+
+QString text(const fs::path &path)
+{
+    return QString::fromStdString(path.string());
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(m_preferences.open()); }
+
+    std::unique_ptr<CTunvaleDlg> makeDialog(DialogSetup setup = {})
+    {
+        setup.summaryPause = std::chrono::milliseconds(0);
+        auto dialog = std::make_unique<CTunvaleDlg>(m_options, m_preferences, m_prompts, std::move(setup));
+        dialog->show();
+        return dialog;
+    }
+
+    // The folders of a run: an existing destination and the given source.
+    void setFolders(CTunvaleDlg &dialog, const QString &source, const QString &destination)
+    {
+        dialog.sourceEdit()->setText(source);
+        dialog.destinationEdit()->setText(destination);
+    }
+
+    bool waitForSummary(CTunvaleDlg &dialog)
+    {
+        return testing::waitFor([&] { return !dialog.runActive() && dialog.lastSummary().has_value(); });
+    }
+
+    StoreFixture m_store;   // first: the store must point at its folder before it is opened
+    CPreferences m_preferences;
+    engine::RunOptions m_options = engine::RunOptions{};
+    ScriptedPrompts m_prompts;
+    tunvale::testing::TempDir m_dir;
+};
+
+TEST_F(DialogTest, FirstStartWritesEveryDefaultAndShowsIt)
+{
+    auto dialog = makeDialog();
+    for (const engine::OptionField &field : engine::optionFields()) {
+        const QString name = QString::fromLatin1(field.valueName.data(), field.valueName.size());
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_TRUE(m_store.stored(name).isValid());
+        EXPECT_EQ(m_store.stored(name).toInt(), field.firstStartDefault);
+        EXPECT_EQ(m_options.*field.field, field.firstStartDefault);
+    }
+    EXPECT_EQ(m_store.stored("SRC_DIR").toString(), defaultFolder());
+    EXPECT_EQ(m_store.stored("DST_DIR").toString(), defaultFolder());
+    EXPECT_EQ(dialog->sourceEdit()->text(), defaultFolder());
+
+    struct Shown {
+        int id;
+        bool checked;
+    };
+    const Shown shown[] = {
+        {1012, true}, {1013, true},  {1014, true},  {1015, true},  {1004, true},  {1005, false},
+        {1016, true}, {1017, true},  {1018, false}, {1020, true},  {1021, true},  {1027, true},
+        {1028, true}, {1029, true},  {1019, false}, {1030, false}, {1022, false}, {1023, false},
+        {1024, true}, {1025, false},
+    };
+    for (const Shown &s : shown) {
+        SCOPED_TRACE(s.id);
+        ASSERT_NE(dialog->control(s.id), nullptr);
+        EXPECT_EQ(dialog->control(s.id)->isChecked(), s.checked);
+    }
+    // The status box waits, hidden, for its first text; the bar is empty.
+    EXPECT_FALSE(dialog->statusBox()->isVisible());
+    EXPECT_EQ(dialog->statusBox()->colour(), kGreen);
+    EXPECT_EQ(dialog->progressBar()->value(), 0);
+    EXPECT_EQ(dialog->progressBar()->maximum(), 100);
+    EXPECT_TRUE(m_prompts.messages.isEmpty());
+}
+
+TEST_F(DialogTest, EveryControlCarriesItsCaption)
+{
+    auto dialog = makeDialog();
+    struct Caption {
+        int id;
+        const char *caption;
+    };
+    const Caption captions[] = {
+        {1000, "Select"},
+        {1001, "Select"},
+        {1012, "Mp3"},
+        {1013, "Flac"},
+        {1014, "Wav"},
+        {1015, "Aiff"},
+        {1004, "Artist"},
+        {1005, "Album"},
+        {1006, "Genre"},
+        {1007, "Decade"},
+        {1008, "Year"},
+        {1016, "Group isolated files in a \"Miscellaneous\" folder"},
+        {1017, "Accept similitudes"},
+        {1018, "Replace existing files (otherwise create another iteration)"},
+        {1021, "Use the File Name to fill the -MISSING- Title and Artist tags"},
+        {1020, "Use the Meta Data Tags to create new File Names"},
+        {1027, "Add the Artist in head of the Track Title ( when not already present )"},
+        {1028, "Add the Composer to the Track Title ( when not already present )"},
+        {1029, "Update the Track Numbers inside each folder"},
+        {1019, "Increment step = 10 for spacing"},
+        {1030, "Remove the Album Art Pictures"},
+        {1022, "Create files in 'mp3' format (using LAME 3.99)"},
+        {1023, "Standard quality 128K CBR"},
+        {1024, "High quality 250K VBR"},
+        {1025, "Max quality 320K CBR"},
+        {1009, "Organize"},
+        {2, "Cancel"},
+        {1, "Exit"},
+    };
+    for (const Caption &c : captions) {
+        SCOPED_TRACE(c.id);
+        ASSERT_NE(dialog->control(c.id), nullptr);
+        EXPECT_EQ(dialog->control(c.id)->text(), QString::fromUtf8(c.caption));
+    }
+    EXPECT_EQ(dialog->control(2000), nullptr);   // no Debug button
+    EXPECT_EQ(dialog->windowTitle(), "Tunvale");
+    ASSERT_NE(dialog->aboutAction(), nullptr);
+    EXPECT_EQ(dialog->aboutAction()->text(), "&About Tunvale...");
+    EXPECT_TRUE(static_cast<QPushButton *>(dialog->control(1))->isDefault());
+}
+
+TEST_F(DialogTest, StoredValuesAreReadWithTheirRules)
+{
+    struct Case {
+        const char *name;
+        int stored;
+        int inOptions;          // what RunOptions holds after loading
+        int checkedId;          // the control shown checked, 0 for none
+        std::vector<int> unchecked;
+    };
+    const Case cases[] = {
+        {"IDC_TRk_INCREMENT", 0, 1, 0, {1019}},
+        {"IDC_TRk_INCREMENT", 25, 10, 1019, {}},
+        {"IDC_TRk_INCREMENT", 10, 10, 1019, {}},
+        {"MP3_QUALITY", 0, 0, 1023, {1024, 1025}},
+        {"MP3_QUALITY", 7, 7, 1025, {1023, 1024}},
+        {"TAG_ID", 1007, 1007, 1007, {1004, 1005, 1006, 1008}},
+        {"TAG_ID", 999, 999, 0, {1004, 1005, 1006, 1007, 1008}},
+        {"FILE_REPLACE", 1, 1, 1018, {}},
+        {"MP3_FORMAT", 0, 0, 0, {1012}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.stored));
+        m_store.store(c.name, c.stored);
+        auto dialog = makeDialog();
+        const engine::OptionField *field = engine::findOptionField(c.name);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(m_options.*field->field, c.inOptions);
+        // The store keeps what was there: only the reading is clamped.
+        EXPECT_EQ(m_store.stored(c.name).toInt(), c.stored);
+        if (c.checkedId)
+            EXPECT_TRUE(dialog->control(c.checkedId)->isChecked());
+        for (int id : c.unchecked)
+            EXPECT_FALSE(dialog->control(id)->isChecked()) << id;
+    }
+}
+
+TEST_F(DialogTest, OutOfRangeCriterionGivesCodeZeroAtOrganize)
+{
+    m_store.store("TAG_ID", 999);
+    auto dialog = makeDialog();
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    fs::create_directories(m_dir / "out");
+    setFolders(*dialog, text(library), text(m_dir / "out"));
+    dialog->control(control_id::kOrganize)->click();
+    EXPECT_EQ(dialog->session().criterionCode, 0);
+    ASSERT_TRUE(waitForSummary(*dialog));
+}
+
+TEST_F(DialogTest, ChangesAreStoredAtOnce)
+{
+    auto dialog = makeDialog();
+    struct Click {
+        int id;
+        const char *name;
+        int stored;
+    };
+    const Click clicks[] = {
+        {1018, "FILE_REPLACE", 1}, {1012, "MP3_FORMAT", 0}, {1019, "IDC_TRk_INCREMENT", 10},
+        {1019, "IDC_TRk_INCREMENT", 1}, {1008, "TAG_ID", 1008}, {1006, "TAG_ID", 1006},
+        {1023, "MP3_QUALITY", 0}, {1025, "MP3_QUALITY", 2}, {1022, "MP3_CONVERT", 1},
+        {1030, "REMOVE_PICTS", 1}, {1016, "GROUP_ISOLATED", 0},
+    };
+    for (const Click &c : clicks) {
+        SCOPED_TRACE(c.id);
+        clickIndicator(dialog->control(c.id));
+        EXPECT_EQ(m_store.stored(c.name).toInt(), c.stored);
+        EXPECT_EQ(m_options.*engine::findOptionField(c.name)->field, c.stored);
+    }
+}
+
+TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
+{
+    fs::create_directories(m_dir / "empty-source" / "notes");
+    tunvale::testing::writeFile(m_dir / "empty-source" / "notes" / "readme.txt", "not audio");
+    fs::create_directories(m_dir / "out");
+    struct Case {
+        const char *what;
+        QString source;
+        QString destination;
+        std::deque<bool> answers;
+        QString message;            // empty: no message
+        QString statusWord;         // empty: the box stays hidden
+        std::uint32_t statusColour;
+        std::uint32_t sourceColour;
+        std::uint32_t destinationColour;   // 0: not checked
+    };
+    const Case cases[] = {
+        {"empty source", "", text(m_dir / "out"), {}, "Please define a valid Source folder", "Warning", kYellow, kYellow,
+         0},
+        {"missing source", text(m_dir / "nowhere"), text(m_dir / "out"), {}, "Sorry, the source Folder doesn't exist!",
+         "Warning", kYellow, kYellow, 0},
+        {"empty destination", text(m_dir / "empty-source"), "", {}, "Please define a valid Destination folder", "Error",
+         kRed, kGreen, kRed},
+        {"declined destination", text(m_dir / "empty-source"), text(m_dir / "new-out"), {false}, "", "", 0, kGreen, 0},
+        {"destination two levels deep", text(m_dir / "empty-source"), text(m_dir / "a" / "b"), {true},
+         "Sorry. Could not create directory \"" + text(m_dir / "a" / "b") + "\".", "Error", kRed, kGreen, kRed},
+        {"no audio", text(m_dir / "empty-source"), text(m_dir / "out"), {},
+         "Sorry, found no audio files that could be sorted!", "Warning", kYellow, kGreen, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_prompts = ScriptedPrompts{};
+        m_prompts.answers = c.answers;
+        auto dialog = makeDialog();
+        setFolders(*dialog, c.source, c.destination);
+        dialog->control(control_id::kOrganize)->click();
+
+        EXPECT_FALSE(dialog->runActive());
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(m_prompts.messages.isEmpty());
+        } else {
+            ASSERT_EQ(m_prompts.messages.size(), 1);
+            EXPECT_EQ(m_prompts.messages[0], c.message);
+        }
+        EXPECT_TRUE(m_prompts.answers.empty()) << "a question was not asked";
+        if (!c.answers.empty())
+            EXPECT_EQ(m_prompts.questions.value(0), "This destination Folder doesn't exist.\r\nDo you want to create it ?");
+        if (c.statusWord.isEmpty()) {
+            EXPECT_FALSE(dialog->statusBox()->isVisible());
+        } else {
+            EXPECT_TRUE(dialog->statusBox()->isVisible());
+            EXPECT_EQ(dialog->statusBox()->text(), c.statusWord);
+            EXPECT_EQ(dialog->statusBox()->colour(), c.statusColour);
+        }
+        EXPECT_EQ(dialog->sourceEdit()->colour(), c.sourceColour);
+        if (c.destinationColour)
+            EXPECT_EQ(dialog->destinationEdit()->colour(), c.destinationColour);
+    }
+    EXPECT_FALSE(fs::exists(m_dir / "new-out"));
+    EXPECT_FALSE(fs::exists(m_dir / "a"));
+}
+
+TEST_F(DialogTest, CompleteRunEndsWithTheSummaryInItsColour)
+{
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    auto dialog = makeDialog();
+    // A missing destination, answered Yes: created, then used.
+    const fs::path out = m_dir / "sorted";
+    m_prompts.answers = {true};
+    setFolders(*dialog, text(library), text(out));
+    dialog->control(control_id::kOrganize)->click();
+    EXPECT_TRUE(fs::is_directory(out));
+    ASSERT_TRUE(waitForSummary(*dialog));
+
+    EXPECT_TRUE(m_prompts.messages.isEmpty()) << m_prompts.messages.join("\n").toStdString();
+    EXPECT_EQ(dialog->lastSummary()->line, u"Done: on 3 files, 3 are copied in 2 folders");
+    EXPECT_EQ(dialog->statusBox()->text(), "Done: on 3 files, 3 are copied in 2 folders");
+    EXPECT_EQ(dialog->statusBox()->colour(), kLightBlue);
+    EXPECT_TRUE(dialog->statusBox()->isVisible());
+    EXPECT_EQ(dialog->progressBar()->value(), 0);
+    EXPECT_EQ(dialog->sourceEdit()->colour(), kGreen);
+    EXPECT_EQ(dialog->destinationEdit()->colour(), kGreen);
+    EXPECT_EQ(m_store.stored("SRC_DIR").toString(), text(library));
+    EXPECT_EQ(m_store.stored("DST_DIR").toString(), text(out));
+    EXPECT_EQ(dialog->session().mainDirectory, out);
+
+    const auto tree = tunvale::testing::listTree(out);
+    const auto count = [&](const std::string &prefix) {
+        return std::count_if(tree.begin(), tree.end(), [&](const std::string &p) {
+            return p.rfind(prefix, 0) == 0 && p.back() != '/';
+        });
+    };
+    EXPECT_EQ(count("Alpha Band/"), 2);
+    EXPECT_EQ(count("Miscellaneous/"), 1);
+    // The sources are only read.
+    EXPECT_TRUE(fs::exists(library / "loose" / "solo.mp3"));
+}
+
+TEST_F(DialogTest, CancelAfterARunDeletesEverythingOrOnlyTheSessionFiles)
+{
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    struct Case {
+        const char *what;
+        std::deque<bool> answers;
+        QString message;
+    };
+    const Case cases[] = {
+        {"everything", {true}, "3 files deleted in 2 directories removed..."},
+        {"session files", {false, true}, "3 files deleted in 2 directories removed..."},
+    };
+    int round = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_prompts = ScriptedPrompts{};
+        auto dialog = makeDialog();
+        const fs::path out = m_dir / ("out" + std::to_string(round++));
+        fs::create_directories(out);
+        setFolders(*dialog, text(library), text(out));
+        dialog->control(control_id::kOrganize)->click();
+        ASSERT_TRUE(waitForSummary(*dialog));
+        ASSERT_TRUE(fs::exists(out / "Alpha Band"));
+
+        // Escape is Cancel.
+        m_prompts.answers = c.answers;
+        QTest::keyClick(dialog.get(), Qt::Key_Escape);
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_TRUE(m_prompts.answers.empty());
+        EXPECT_EQ(m_prompts.questions.value(0), "Do you want to delete everything?");
+        if (c.answers.size() == 2)
+            EXPECT_EQ(m_prompts.questions.value(1), "Do you want to delete the files created during this session?");
+        ASSERT_EQ(m_prompts.messages.size(), 1);
+        EXPECT_EQ(m_prompts.messages[0], c.message);
+        EXPECT_EQ(dialog->statusBox()->colour(), kLightRed);
+        EXPECT_FALSE(fs::exists(out / "Alpha Band"));
+        EXPECT_FALSE(fs::exists(out / "Miscellaneous"));
+        EXPECT_TRUE(fs::is_directory(out));   // it was not created by the session
+        EXPECT_TRUE(fs::exists(library / "albums" / "alpha" / "one.mp3"));
+
+        // A second Cancel, answered the same way, finds nothing left to take back.
+        m_prompts.answers = c.answers;
+        dialog->control(control_id::kCancel)->click();
+        EXPECT_EQ(m_prompts.messages.value(1), "Nothing to cancel!");
+    }
+}
+
+// Placement held at a gate, so a run stays active while the test acts.
+struct Gate {
+    std::atomic<bool> open{false};
+    std::atomic<int> entered{0};
+};
+
+// Opens the gate from another thread after a while: the dialog's thread is busy waiting then.
+void openLater(const std::shared_ptr<Gate> &gate, int ms)
+{
+    std::thread([gate, ms] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        gate->open = true;
+    }).detach();
+}
+
+DialogSetup gatedSetup(const std::shared_ptr<Gate> &gate)
+{
+    DialogSetup setup;
+    setup.hooks.placeFile = [gate](int index, int count, output::PlacementContext &context) {
+        ++gate->entered;
+        // Bounded, so a failed test cannot leave a worker waiting for ever.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!gate->open.load() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return output::PlaceFile(index, count, context);
+    };
+    return setup;
+}
+
+TEST_F(DialogTest, ASecondOrganizeDuringARunDoesNothing)
+{
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    auto gate = std::make_shared<Gate>();
+    auto dialog = makeDialog(gatedSetup(gate));
+    fs::create_directories(m_dir / "out");
+    setFolders(*dialog, text(library), text(m_dir / "out"));
+    dialog->control(control_id::kOrganize)->click();
+    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    ASSERT_TRUE(dialog->runActive());
+
+    // Were the click taken, the empty source would be refused with a message.
+    dialog->sourceEdit()->setText("");
+    dialog->control(control_id::kOrganize)->click();
+    EXPECT_TRUE(m_prompts.messages.isEmpty());
+    EXPECT_EQ(dialog->session().sourceFiles.size(), 3u);
+    // Options stay live during the run and are stored at once.
+    clickIndicator(dialog->control(1018));
+    EXPECT_EQ(m_store.stored("FILE_REPLACE").toInt(), 1);
+
+    gate->open = true;
+    ASSERT_TRUE(waitForSummary(*dialog));
+    EXPECT_EQ(dialog->lastSummary()->line, u"Done: on 3 files, 3 are copied in 2 folders");
+}
+
+TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
+{
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    auto gate = std::make_shared<Gate>();
+    DialogSetup setup = gatedSetup(gate);
+    // Placement keeps reporting through the synchronous status line while the dialog waits
+    // for it: neither side may wait for the other.
+    auto inner = setup.hooks.placeFile;
+    setup.hooks.placeFile = [inner](int index, int count, output::PlacementContext &context) {
+        for (int i = 0; i < 20; ++i) {
+            context.status->showStatus(u"Copying: slowly", kLightGreen);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return inner(index, count, context);
+    };
+    setup.abortTiming.finishedWait = std::chrono::milliseconds(8000);
+    auto dialog = makeDialog(std::move(setup));
+    fs::create_directories(m_dir / "out");
+    setFolders(*dialog, text(library), text(m_dir / "out"));
+    dialog->control(control_id::kOrganize)->click();
+    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+
+    // No to the abort: nothing is touched and the run goes on.
+    m_prompts.answers = {false};
+    dialog->control(control_id::kCancel)->click();
+    EXPECT_EQ(m_prompts.questions.value(0), "Do you want to abort the Process?");
+    EXPECT_TRUE(dialog->runActive());
+    EXPECT_TRUE(m_prompts.messages.isEmpty());
+
+    // Yes: the current file is finished and the run stops before the next one; then No to both
+    // undo questions leaves the copied file and shows no count.
+    m_prompts.answers = {true, false, false};
+    openLater(gate, 100);
+    dialog->control(control_id::kCancel)->click();
+    EXPECT_FALSE(dialog->runActive());
+    EXPECT_TRUE(m_prompts.answers.empty());
+    EXPECT_TRUE(m_prompts.messages.isEmpty()) << m_prompts.messages.join("\n").toStdString();
+    EXPECT_EQ(dialog->session().userAborted, 1);
+    // The run's own end notice then writes the summary, starting with "Aborting".
+    ASSERT_TRUE(testing::waitFor([&] { return dialog->lastSummary().has_value(); }));
+    EXPECT_EQ(dialog->lastSummary()->word, u"Aborting");
+    EXPECT_TRUE(dialog->statusBox()->text().startsWith("Aborting"));
+    EXPECT_EQ(dialog->statusBox()->colour(), kLightRed);
+    EXPECT_LT(dialog->session().filesCopied, 3);
+}
+
+TEST_F(DialogTest, AWorkerStuckPastTheWaitIsGivenUp)
+{
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    auto gate = std::make_shared<Gate>();
+    DialogSetup setup = gatedSetup(gate);
+    setup.abortTiming.finishedWait = std::chrono::milliseconds(200);
+    setup.abortTiming.afterGiveUp = std::chrono::milliseconds(10);
+    auto dialog = makeDialog(std::move(setup));
+    fs::create_directories(m_dir / "out");
+    setFolders(*dialog, text(library), text(m_dir / "out"));
+    dialog->control(control_id::kOrganize)->click();
+    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+
+    m_prompts.answers = {true, false, false};
+    dialog->control(control_id::kCancel)->click();
+    EXPECT_FALSE(dialog->runActive());
+    ASSERT_TRUE(dialog->lastSummary().has_value());
+    EXPECT_EQ(dialog->lastSummary()->word, u"Aborting");
+    // Notices the worker had posted before it was given up do not overwrite the summary.
+    testing::waitFor([] { return false; }, 200);
+    EXPECT_EQ(dialog->statusBox()->text(), QString::fromStdU16String(dialog->lastSummary()->line));
+    // No new run while the given-up worker has not returned.
+    dialog->control(control_id::kOrganize)->click();
+    EXPECT_FALSE(dialog->runActive());
+
+    gate->open = true;
+    ASSERT_TRUE(testing::waitFor([&] { return !dialog->organizer().abandonedWorkerRunning(); }));
+}
+
+TEST_F(DialogTest, AFailureMessageIsShownWhileTheWorkerWaits)
+{
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    DialogSetup setup;
+    std::atomic<int> placed{0};
+    setup.hooks.placeFile = [&placed](int, int, output::PlacementContext &) {
+        ++placed;
+        return 5;   // a failure of that file
+    };
+    auto dialog = makeDialog(std::move(setup));
+    // While a message box is open the worker does not go on to the next file.
+    std::vector<int> placedWhenShown;
+    m_prompts.onMessage = [&](const QString &) {
+        const int before = placed.load();
+        QThread::msleep(100);
+        placedWhenShown.push_back(placed.load() - before);
+    };
+    fs::create_directories(m_dir / "out");
+    setFolders(*dialog, text(library), text(m_dir / "out"));
+    dialog->control(control_id::kOrganize)->click();
+    ASSERT_TRUE(waitForSummary(*dialog));
+    EXPECT_FALSE(m_prompts.messages.isEmpty());
+    for (int moved : placedWhenShown)
+        EXPECT_EQ(moved, 0);
+    EXPECT_EQ(dialog->lastSummary()->word, u"Error");
+    EXPECT_EQ(dialog->statusBox()->colour(), kRed);
+}
+
+TEST_F(DialogTest, EnterIsExitAndClosingDuringARunAsksFirst)
+{
+    {
+        auto dialog = makeDialog();
+        dialog->control(1018)->setFocus();
+        QTest::keyClick(dialog->control(1018), Qt::Key_Return);
+        EXPECT_FALSE(dialog->isVisible());
+        EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    }
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    auto gate = std::make_shared<Gate>();
+    auto dialog = makeDialog(gatedSetup(gate));
+    fs::create_directories(m_dir / "out");
+    setFolders(*dialog, text(library), text(m_dir / "out"));
+    dialog->control(control_id::kOrganize)->click();
+    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+
+    // No: the window stays and the run goes on.
+    m_prompts.answers = {false};
+    dialog->close();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(dialog->runActive());
+    m_prompts.answers = {false};
+    dialog->control(control_id::kExit)->click();
+    EXPECT_TRUE(dialog->isVisible());
+
+    // Yes: the run is stopped before the window goes.
+    m_prompts.answers = {true};
+    openLater(gate, 100);
+    dialog->close();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->runActive());
+    EXPECT_TRUE(dialog->session().filesCreatedInSession.empty());
+}
+
+TEST_F(DialogTest, SelectButtonsUseThePickerAndStoreTheFolder)
+{
+    fs::create_directories(m_dir / "music");
+    auto dialog = makeDialog();
+    m_prompts.pickedFolders = {text(m_dir / "music"), std::nullopt, text(m_dir / "new-dest")};
+    dialog->control(control_id::kSelectSource)->click();
+    ASSERT_EQ(m_prompts.pickers.size(), 1u);
+    EXPECT_EQ(m_prompts.pickers[0].title, "Folder where the Audio Files are located");
+    EXPECT_TRUE(m_prompts.pickers[0].readOnly);
+    EXPECT_EQ(m_prompts.pickers[0].start, defaultFolder());
+    EXPECT_EQ(dialog->sourceEdit()->text(), text(m_dir / "music"));
+    EXPECT_EQ(dialog->sourceEdit()->colour(), kGreen);
+    EXPECT_EQ(m_store.stored("SRC_DIR").toString(), text(m_dir / "music"));
+
+    // A cancelled picker changes nothing.
+    const QString before = dialog->destinationEdit()->text();
+    dialog->control(control_id::kSelectDestination)->click();
+    EXPECT_EQ(dialog->destinationEdit()->text(), before);
+
+    // A typed destination that does not exist yet is kept, shown light red until Organize.
+    dialog->control(control_id::kSelectDestination)->click();
+    ASSERT_EQ(m_prompts.pickers.size(), 3u);
+    EXPECT_EQ(m_prompts.pickers[2].title, "Main Folder where the Sub-folders will be created");
+    EXPECT_FALSE(m_prompts.pickers[2].readOnly);
+    EXPECT_EQ(m_prompts.pickers[2].start, before);
+    EXPECT_EQ(dialog->destinationEdit()->text(), text(m_dir / "new-dest"));
+    EXPECT_EQ(dialog->destinationEdit()->colour(), kLightRed);
+    EXPECT_EQ(m_store.stored("DST_DIR").toString(), text(m_dir / "new-dest"));
+}
+
+TEST_F(DialogTest, FoldersGivenAtStartAreShownInsteadOfTheStoredOnes)
+{
+    m_store.store("SRC_DIR", text(m_dir.path()));
+    DialogSetup setup;
+    setup.source = text(m_dir / "given");
+    setup.destination = text(m_dir.path());
+    auto dialog = makeDialog(std::move(setup));
+    EXPECT_EQ(dialog->sourceEdit()->text(), text(m_dir / "given"));
+    EXPECT_EQ(dialog->sourceEdit()->colour(), kLightRed);   // it does not exist
+    EXPECT_EQ(dialog->destinationEdit()->text(), text(m_dir.path()));
+    EXPECT_EQ(dialog->destinationEdit()->colour(), kGreen);
+    EXPECT_EQ(m_store.stored("SRC_DIR").toString(), text(m_dir.path()));
+}
+
+} // namespace
+} // namespace tunvale::ui

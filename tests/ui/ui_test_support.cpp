@@ -1,0 +1,109 @@
+#include "ui_test_support.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace tunvale::ui::testing {
+
+bool ScriptedPrompts::askYesNo(QWidget *, const QString &text)
+{
+    questions << text;
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+void ScriptedPrompts::showMessage(QWidget *, const QString &text, const QString &caption)
+{
+    messages << text;
+    captions << caption;
+    if (onMessage)
+        onMessage(text);
+}
+
+std::optional<QString> ScriptedPrompts::pickFolder(QWidget *, const QString &title, const QString &startFolder,
+                                                   bool pathReadOnly)
+{
+    pickers.push_back({title, startFolder, pathReadOnly});
+    if (pickedFolders.empty()) {
+        ADD_FAILURE() << "unexpected folder picker: " << title.toStdString();
+        return std::nullopt;
+    }
+    std::optional<QString> picked = pickedFolders.front();
+    pickedFolders.pop_front();
+    return picked;
+}
+
+StoreFixture::StoreFixture()
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(m_dir.path().string()));
+}
+
+QVariant StoreFixture::stored(const QString &name) const
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);
+    return settings.value(kPreferencesGroup + QLatin1Char('/') + name);
+}
+
+void StoreFixture::store(const QString &name, const QVariant &value)
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);
+    settings.setValue(kPreferencesGroup + QLatin1Char('/') + name, value);
+    settings.sync();
+}
+
+std::filesystem::path smallMp3Library(const std::filesystem::path &folder)
+{
+    using tunvale::testing::haveTool;
+    using tunvale::testing::runCommand;
+    if (!haveTool("sox") || !haveTool("lame"))
+        return {};
+    std::filesystem::create_directories(folder / "albums" / "alpha");
+    std::filesystem::create_directories(folder / "loose");
+    const std::string wav = (folder / "tone.wav").string();
+    if (runCommand("sox -q -n -r 44100 -c 1 '" + wav + "' synth 0.3 sine 440 vol 0.3") != 0)
+        return {};
+    struct Track {
+        const char *file;
+        const char *title;
+        const char *artist;
+        const char *number;
+    };
+    const Track tracks[] = {
+        {"albums/alpha/one.mp3", "First Light", "Alpha Band", "1"},
+        {"albums/alpha/two.mp3", "Second Wind", "Alpha Band", "2"},
+        {"loose/solo.mp3", "Only Song", "Beta Singer", "5"},
+    };
+    for (const Track &track : tracks) {
+        const std::string out = (folder / track.file).string();
+        const std::string command = "lame --quiet -b 64 --tt '" + std::string(track.title) + "' --ta '" + track.artist
+                                    + "' --tl 'Test Album' --tn " + track.number + " --add-id3v2 '" + wav + "' '"
+                                    + out + "'";
+        if (runCommand(command) != 0)
+            return {};
+    }
+    std::filesystem::remove(wav);
+    return folder;
+}
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+} // namespace tunvale::ui::testing

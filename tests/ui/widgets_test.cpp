@@ -1,0 +1,154 @@
+#include "ui_test_support.h"
+
+#include "ui/about_dialog.h"
+#include "ui/edit_color.h"
+#include "ui/folder_picker.h"
+
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tunvale::ui {
+namespace {
+
+QColor centrePixel(QWidget &widget)
+{
+    const QImage image = widget.grab().toImage();
+    return image.pixelColor(image.width() / 2, image.height() / 2);
+}
+
+TEST(ColourControls, ColoursAre0x00BBGGRRAndPaintedAtOnce)
+{
+    struct Case {
+        std::uint32_t colour;
+        QColor painted;
+    };
+    const Case cases[] = {
+        {0x1414FF, QColor(255, 20, 20)},    // red
+        {0xFFC8C8, QColor(200, 200, 255)},  // light blue
+        {0x14FFFF, QColor(255, 255, 20)},   // yellow
+        {0xA0FFA0, QColor(160, 255, 160)},  // green
+    };
+    CEditColor edit;
+    edit.resize(200, 30);
+    edit.show();
+    CStatusBox status;
+    status.resize(200, 30);
+    status.show();
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.colour);
+        EXPECT_EQ(colourFromRef(c.colour), c.painted);
+        edit.setColour(c.colour);
+        EXPECT_EQ(edit.colour(), c.colour);
+        EXPECT_EQ(centrePixel(edit), c.painted);
+        status.setColour(c.colour);
+        EXPECT_EQ(centrePixel(status), c.painted);
+    }
+    // The same colour twice keeps it painted.
+    edit.setColour(0x1414FF);
+    edit.setColour(0x1414FF);
+    EXPECT_EQ(centrePixel(edit), QColor(255, 20, 20));
+}
+
+TEST(ColourControls, StatusBoxElidesALongLine)
+{
+    CStatusBox status;
+    status.resize(120, 30);
+    status.setText(QString(300, QLatin1Char('x')));
+    status.show();
+    EXPECT_EQ(status.text().size(), 300);
+    // The line is drawn shortened inside the box rather than clipped; the box keeps its text.
+    const QImage image = status.grab().toImage();
+    EXPECT_EQ(image.width(), 120);
+}
+
+TEST(FolderPicker, SourcePathIsReadOnlyAndStartsAtTheGivenFolder)
+{
+    tunvale::testing::TempDir dir;
+    std::filesystem::create_directories(dir / "music" / "inner");
+    const QString start = QString::fromStdString((dir / "music").string());
+    FolderPicker picker(nullptr, "Folder where the Audio Files are located", start, true);
+    EXPECT_EQ(picker.windowTitle(), "Folder where the Audio Files are located");
+    ASSERT_NE(picker.pathField(), nullptr);
+    EXPECT_TRUE(picker.pathField()->isReadOnly());
+    picker.open();
+    QTest::qWait(50);
+    picker.accept();
+    EXPECT_EQ(picker.result(), QDialog::Accepted);
+    EXPECT_EQ(QDir(picker.chosenPath()), QDir(start));
+}
+
+TEST(FolderPicker, DestinationTakesATypedFolderThatDoesNotExist)
+{
+    tunvale::testing::TempDir dir;
+    std::filesystem::create_directories(dir / "out");
+    const QString start = QString::fromStdString((dir / "out").string());
+    FolderPicker picker(nullptr, "Main Folder where the Sub-folders will be created", start, false);
+    ASSERT_NE(picker.pathField(), nullptr);
+    EXPECT_FALSE(picker.pathField()->isReadOnly());
+    picker.open();
+    QTest::qWait(50);
+    picker.pathField()->setText(QString::fromStdString((dir / "brand new").string()));
+    picker.accept();
+    EXPECT_EQ(picker.result(), QDialog::Accepted);
+    EXPECT_EQ(picker.chosenPath(), QString::fromStdString((dir / "brand new").string()));
+    EXPECT_FALSE(std::filesystem::exists(dir / "brand new"));   // the picker creates nothing
+
+    // A name relative to the folder shown is taken inside it.
+    FolderPicker relative(nullptr, "t", start, false);
+    relative.open();
+    QTest::qWait(50);
+    relative.setDirectory(start);
+    relative.pathField()->setText("sub");
+    relative.accept();
+    EXPECT_EQ(relative.chosenPath(), QDir::cleanPath(start + "/sub"));
+}
+
+TEST(FolderPicker, SourceRefusesAFolderThatDoesNotExist)
+{
+    tunvale::testing::TempDir dir;
+    const QString start = QString::fromStdString((dir / "missing").string());
+    FolderPicker picker(nullptr, "t", start, true);
+    picker.open();
+    QTest::qWait(50);
+    picker.selectFile(start);
+    // Qt's own check answers with a warning box of its own; close it as the user would.
+    QTimer::singleShot(200, [] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *box = qobject_cast<QMessageBox *>(w); box && box->isVisible())
+                box->accept();
+    });
+    picker.accept();
+    EXPECT_TRUE(picker.chosenPath().isEmpty() || QDir(picker.chosenPath()).exists());
+}
+
+TEST(AboutBox, ShowsTheBuildVersionRecord)
+{
+    VersionRecord record;
+    record.productName = "Tunvale";
+    record.productVersion = "9.8.7";
+    record.legalCopyright = "Copyright (C) QX";
+    record.contact = "someone@example.org";
+    CAboutDlg about(nullptr, record);
+    EXPECT_EQ(about.windowTitle(), "About Tunvale");
+    EXPECT_EQ(about.productLine(), "Tunvale Version 9.8.7");
+    EXPECT_EQ(about.companyLine(), "Copyright (C) QX");
+    EXPECT_EQ(about.contactLine(), "E.mail: someone@example.org");
+
+    const VersionRecord build = buildVersionRecord();
+    EXPECT_EQ(build.productName, "Tunvale");
+    EXPECT_FALSE(build.productVersion.isEmpty());
+    EXPECT_TRUE(build.contact.contains('@'));
+    CAboutDlg buildAbout;
+    EXPECT_EQ(buildAbout.productLine(), "Tunvale Version " + build.productVersion);
+}
+
+} // namespace
+} // namespace tunvale::ui
