@@ -472,6 +472,10 @@ TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
     EXPECT_TRUE(m_prompts.answers.empty());
     EXPECT_TRUE(m_prompts.messages.isEmpty()) << m_prompts.messages.join("\n").toStdString();
     EXPECT_EQ(dialog->session().userAborted, 1);
+    // The worker reached its end within the wait (it was not given up, which would have
+    // written the summary at once).
+    EXPECT_FALSE(dialog->lastSummary().has_value());
+    EXPECT_NE(dialog->statusBox()->text(), "Being obliged to kill the process...!");
     // The run's own end notice then writes the summary, starting with "Aborting".
     ASSERT_TRUE(testing::waitFor([&] { return dialog->lastSummary().has_value(); }));
     EXPECT_EQ(dialog->lastSummary()->word, u"Aborting");
