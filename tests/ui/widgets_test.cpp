@@ -5,6 +5,7 @@
 #include "ui/folder_picker.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QPixmap>
@@ -126,7 +127,13 @@ TEST(FolderPicker, SourceRefusesAFolderThatDoesNotExist)
                 box->accept();
     });
     picker.accept();
-    EXPECT_TRUE(picker.chosenPath().isEmpty() || QDir(picker.chosenPath()).exists());
+    // Whatever the picker settles on, the missing folder itself is never the answer: only an
+    // existing folder can be the source.
+    EXPECT_NE(QDir::cleanPath(picker.chosenPath()), QDir::cleanPath(start));
+    if (picker.result() == QDialog::Accepted)
+        EXPECT_TRUE(QFileInfo(picker.chosenPath()).isDir()) << picker.chosenPath().toStdString();
+    else
+        EXPECT_TRUE(picker.chosenPath().isEmpty());
 }
 
 TEST(AboutBox, ShowsTheBuildVersionRecord)
