@@ -628,3 +628,83 @@ TEST_F(DialogTest, FoldersGivenAtStartAreShownInsteadOfTheStoredOnes)
 
 } // namespace
 } // namespace tunvale::ui
+
+namespace tunvale::ui {
+namespace {
+
+TEST_F(DialogTest, NoticesMoveTheBarAndRecolourTheBox)
+{
+    auto dialog = makeDialog();
+    struct Progress {
+        std::int32_t position, range;
+        int value, maximum;
+    };
+    const Progress steps[] = {
+        {1, 72000, 1, 72000},   // 9000 files: no 16-bit wrap of the range
+        {500, 0, 500, 72000},   // a position alone keeps the range
+        {90000, 0, 72000, 72000},   // past the end: a full bar
+        {0, 0, 0, 72000},
+        {3, 10, 3, 10},
+    };
+    for (const Progress &p : steps) {
+        dialog->applyProgress(p.position, p.range);
+        EXPECT_EQ(dialog->progressBar()->value(), p.value);
+        EXPECT_EQ(dialog->progressBar()->maximum(), p.maximum);
+    }
+
+    // Colour 0 leaves the colour; an empty text leaves the text and keeps the box hidden.
+    dialog->applyStatus(kYellow, "");
+    EXPECT_EQ(dialog->statusBox()->colour(), kYellow);
+    EXPECT_FALSE(dialog->statusBox()->isVisible());
+    dialog->applyStatus(0, "Loading: a.mp3");
+    EXPECT_EQ(dialog->statusBox()->colour(), kYellow);
+    EXPECT_EQ(dialog->statusBox()->text(), "Loading: a.mp3");
+    EXPECT_TRUE(dialog->statusBox()->isVisible());
+    dialog->applyStatus(kLightBlue, "");
+    EXPECT_EQ(dialog->statusBox()->text(), "Loading: a.mp3");
+    EXPECT_EQ(dialog->statusBox()->colour(), kLightBlue);
+}
+
+TEST_F(DialogTest, ShowStatusFromAnotherThreadReturnsOnceShown)
+{
+    auto dialog = makeDialog();
+    DialogSink sink(*dialog);
+    std::atomic<bool> returned{false};
+    std::thread worker([&] {
+        sink.showStatus(u"Copying: x.mp3", kLightGreen);
+        returned = true;
+    });
+    // Not shown, and not returned, until the dialog's thread handles it.
+    QThread::msleep(100);
+    EXPECT_FALSE(returned.load());
+    EXPECT_FALSE(dialog->statusBox()->isVisible());
+    ASSERT_TRUE(testing::waitFor([&] { return returned.load(); }, 5000));
+    worker.join();
+    EXPECT_EQ(dialog->statusBox()->text(), "Copying: x.mp3");
+    EXPECT_EQ(dialog->statusBox()->colour(), kLightGreen);
+    EXPECT_TRUE(dialog->statusBox()->isVisible());
+
+    // While the dialog waits for the worker, nothing the worker says waits for the dialog; the
+    // text still arrives afterwards, and a given-up run's status lines are dropped.
+    sink.setReleaseWaits(true);
+    std::thread released([&] {
+        sink.showStatus(u"Copying: y.mp3", kLightGreen);
+        sink.showMessage(u"Sorry, could not copy y.mp3");
+    });
+    released.join();   // returns without the dialog's thread doing anything
+    sink.setReleaseWaits(false);
+    testing::waitFor([] { return false; }, 100);
+    EXPECT_EQ(dialog->statusBox()->text(), "Copying: y.mp3");
+    EXPECT_EQ(m_prompts.messages, QStringList{"Sorry, could not copy y.mp3"});
+
+    sink.setReleaseWaits(true);
+    std::thread dropped([&] { sink.showStatus(u"Copying: z.mp3", kLightGreen); });
+    dropped.join();
+    sink.dropPending();
+    sink.setReleaseWaits(false);
+    testing::waitFor([] { return false; }, 100);
+    EXPECT_EQ(dialog->statusBox()->text(), "Copying: y.mp3");
+}
+
+} // namespace
+} // namespace tunvale::ui
