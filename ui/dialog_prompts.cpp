@@ -6,15 +6,30 @@
 
 namespace tunvale::ui {
 
+namespace {
+
+// The texts break lines the Windows way; a bare carriage return would show as a glyph in a
+// message box elsewhere.
+QString displayed(const QString &text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+} // namespace
+
 bool MessageBoxPrompts::askYesNo(QWidget *owner, const QString &text)
 {
-    return QMessageBox::question(owner, kAppTitle, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+    return QMessageBox::question(owner, kAppTitle, displayed(text), QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes)
         == QMessageBox::Yes;
 }
 
 void MessageBoxPrompts::showMessage(QWidget *owner, const QString &text, const QString &caption)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? kAppTitle : caption, text, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? kAppTitle : caption, displayed(text), QMessageBox::Ok,
+                    owner);
     box.exec();
 }
 
