@@ -48,8 +48,8 @@ measure() {
 # unless told, which does less work. Both are shown: "-q 2" is the same setting as ours.
 echo
 echo "wall = elapsed seconds, cpu = user+system seconds, MiB = peak resident memory"
-printf '%-28s %-22s %7s %7s %7s %7s %6s %6s %7s %7s\n' "source" "lame setting" "ours" "lame" "ours" "lame" "ours" "lame" "wall" "cpu"
-printf '%-28s %-22s %7s %7s %7s %7s %6s %6s %7s %7s\n' "" "" "wall" "wall" "cpu" "cpu" "MiB" "MiB" "ratio" "ratio"
+printf '%-28s %-31s %7s %7s %7s %7s %6s %6s %7s %7s\n' "source" "lame setting" "ours" "lame" "ours" "lame" "ours" "lame" "wall" "cpu"
+printf '%-28s %-31s %7s %7s %7s %7s %6s %6s %7s %7s\n' "" "" "wall" "wall" "cpu" "cpu" "MiB" "MiB" "ratio" "ratio"
 row() { # label source quality lame-args pipeline(0/1)
   local label=$1 src=$2 q=$3 args=$4 pipe=$5
   local lamecmd
@@ -62,7 +62,7 @@ row() { # label source quality lame-args pipeline(0/1)
   read -r lw lc lm < <(measure sh -c "$lamecmd")
   awk -v l="$label" -v a="$([ "$pipe" = 1 ] && echo "flac -dcs | lame $args" || echo "lame $args")" \
       -v ow="$ow" -v lw="$lw" -v oc="$oc" -v lc="$lc" -v om="$om" -v lm="$lm" \
-    'BEGIN { printf "%-28s %-22s %7.2f %7.2f %7.2f %7.2f %6.1f %6.1f %6.2fx %6.2fx\n", l, a, ow, lw, oc, lc, om/1024, lm/1024, lw/ow, lc/oc }'
+    'BEGIN { printf "%-28s %-31s %7.2f %7.2f %7.2f %7.2f %6.1f %6.1f %6.2fx %6.2fx\n", l, a, ow, lw, oc, lc, om/1024, lm/1024, lw/ow, lc/oc }'
 }
 
 for src in w5.wav f5.flac; do
