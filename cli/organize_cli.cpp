@@ -7,6 +7,9 @@
 #include "engine/abort_command.h"
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
+
+#include <chrono>
+#include <cstdlib>
 #include "engine/path_text.h"
 #include "engine/run_journal.h"
 
@@ -99,6 +102,17 @@ int runOrganize(const OrganizeArguments &arguments)
         hooks.observer = &journal;
 
     engine::Organizer organizer(session, sink, std::move(hooks));
+    // The pause after each "Loading" notice lets a dialog repaint; a terminal needs none,
+    // and on a large library it would dominate the run time. TUNVALE_LOADING_PAUSE_MS brings
+    // it back (to watch a run, or to keep one busy long enough to interrupt it in a test).
+    engine::WorkerPauses pauses;
+    pauses.afterLoadingNotice = std::chrono::milliseconds(0);
+    if (const char *pause = std::getenv("TUNVALE_LOADING_PAUSE_MS")) {
+        const long ms = std::strtol(pause, nullptr, 10);
+        if (ms > 0 && ms <= 1000)
+            pauses.afterLoadingNotice = std::chrono::milliseconds(ms);
+    }
+    organizer.setPauses(pauses);
     if (!organizer.start(arguments.options)) {
         sink.finish();
         return exit_code::kError;

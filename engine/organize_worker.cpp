@@ -308,6 +308,8 @@ private:
             placement.options = placementOptions;
             placement.sourcePath = m_session.currentSource;
             placement.destinationPath = m_session.currentDestination;
+            // Nothing may be written outside the destination folder, whatever the tags say.
+            placement.destinationRoot = m_session.destinationFolder;
             // Placement runs without the lease: it counts into a copy of the counter and
             // reports through a gate that drops its status lines once the run is given up.
             std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;

@@ -83,21 +83,21 @@ constexpr RadioSpec kQualityRadios[] = {
 
 const CheckBoxSpec *findCheckBox(int id)
 {
-    for (const auto &spec : kFormatBoxes)
-        if (spec.id == id)
-            return &spec;
-    for (const auto &spec : kOptionBoxes)
-        if (spec.id == id)
-            return &spec;
+    for (const auto &box : kFormatBoxes)
+        if (box.id == id)
+            return &box;
+    for (const auto &box : kOptionBoxes)
+        if (box.id == id)
+            return &box;
     return kConvertBox.id == id ? &kConvertBox : nullptr;
 }
 
 // The check box or radio id that shows a stored option.
 int controlIdFor(std::string_view valueName)
 {
-    for (const auto &spec : kFormatBoxes)
-        if (valueName == spec.valueName)
-            return spec.id;
+    for (const auto &box : kFormatBoxes)
+        if (valueName == box.valueName)
+            return box.id;
     for (const auto &spec : kOptionBoxes)
         if (valueName == spec.valueName)
             return spec.id;

@@ -229,8 +229,12 @@ TEST_F(Cli, SigtermAbortsTheRun)
     for (std::string &a : arguments)
         argv.push_back(a.data());
     argv.push_back(nullptr);
+    // A pause after each "Loading" notice keeps the loading phase busy for seconds.
+    ::setenv("TUNVALE_LOADING_PAUSE_MS", "2", 1);
     pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+    const int spawned = posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ);
+    ::unsetenv("TUNVALE_LOADING_PAUSE_MS");
+    ASSERT_EQ(spawned, 0);
     posix_spawn_file_actions_destroy(&actions);
 
     // Wait until the run is under way (the destination exists once the checks passed).

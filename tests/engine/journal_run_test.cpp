@@ -64,7 +64,7 @@ TEST(JournalFolder, FollowsXdgStateHomeThenHome)
     const std::string saved = savedState ? savedState : "";
     ::setenv("XDG_STATE_HOME", "/tmp/state-here", 1);
     EXPECT_EQ(journalFolder(), fs::path("/tmp/state-here/tunvale"));
-    ::setenv("XDG_STATE_HOME", "relative/ignored", 1);   // the base directory spec wants absolute paths
+    ::setenv("XDG_STATE_HOME", "relative/ignored", 1);   // XDG base directories must be absolute
     ASSERT_NE(std::getenv("HOME"), nullptr);
     EXPECT_EQ(journalFolder(), fs::path(std::getenv("HOME")) / ".local/state/tunvale");
     if (savedState)

@@ -166,8 +166,8 @@ bool addPicture(const fs::path &file, int type, const std::string &description, 
         payload.push_back(static_cast<char>('A' + (i + type) % 26));
     const fs::path image = workFolder / ("picture" + std::to_string(type) + "_" + std::to_string(payloadSize) + ".png");
     writeFile(image, payload);
-    const std::string spec = std::to_string(type) + "|image/png|" + description + "|" + dimensions + "|" + image.string();
-    return metaflac("--import-picture-from=" + quote(spec), file) == 0;
+    const std::string pictureArgument = std::to_string(type) + "|image/png|" + description + "|" + dimensions + "|" + image.string();
+    return metaflac("--import-picture-from=" + quote(pictureArgument), file) == 0;
 }
 
 bool patchTotalSamples(const fs::path &file, std::uint64_t totalSamples)

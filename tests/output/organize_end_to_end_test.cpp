@@ -35,8 +35,8 @@ std::string quote(const std::string &text)
 const char *const kMakeFiles = R"PY(
 import json, os, shutil, sys
 from mutagen.id3 import ID3, TIT2, TPE1, TRCK, TCOM, APIC
-base, root, spec = sys.argv[1], sys.argv[2], json.load(open(sys.argv[3]))
-for item in spec:
+base, root, layout = sys.argv[1], sys.argv[2], json.load(open(sys.argv[3]))
+for item in layout:
     path = os.path.join(root, item["path"])
     os.makedirs(os.path.dirname(path), exist_ok=True)
     shutil.copyfile(base, path)
@@ -100,9 +100,9 @@ protected:
 
     void makeFiles(const std::string &json)
     {
-        writeFile(dir / "spec.json", json);
+        writeFile(dir / "layout.json", json);
         const std::string command = std::string(kPython) + " " + quote((dir / "make.py").string()) + " "
-            + quote((dir / "base.mp3").string()) + " " + quote((dir / "src").string()) + " " + quote((dir / "spec.json").string());
+            + quote((dir / "base.mp3").string()) + " " + quote((dir / "src").string()) + " " + quote((dir / "layout.json").string());
         ASSERT_EQ(runCommand(command), 0) << command;
     }
 
@@ -124,7 +124,8 @@ protected:
 
     int organize(const std::vector<std::string> &options, std::string *out)
     {
-        std::string command = quote(kCli.string()) + " organize " + quote((dir / "src").string()) + " " + quote((dir / "dst").string());
+        // Run journals go to a folder of the test, not to the user's state folder.
+        std::string command = "XDG_STATE_HOME=" + quote((dir / "state").string()) + " " + quote(kCli.string()) + " organize " + quote((dir / "src").string()) + " " + quote((dir / "dst").string());
         for (const std::string &option : options)
             command += " " + option;
         return runCommand(command + " 2>/dev/null", out);

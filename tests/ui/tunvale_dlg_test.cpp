@@ -184,8 +184,9 @@ TEST_F(DialogTest, StoredValuesAreReadWithTheirRules)
         EXPECT_EQ(m_options.*field->field, c.inOptions);
         // The store keeps what was there: only the reading is clamped.
         EXPECT_EQ(m_store.stored(c.name).toInt(), c.stored);
-        if (c.checkedId)
+        if (c.checkedId) {
             EXPECT_TRUE(dialog->control(c.checkedId)->isChecked());
+        }
         for (int id : c.unchecked)
             EXPECT_FALSE(dialog->control(id)->isChecked()) << id;
     }
@@ -272,8 +273,9 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
             EXPECT_EQ(m_prompts.messages[0], c.message);
         }
         EXPECT_TRUE(m_prompts.answers.empty()) << "a question was not asked";
-        if (!c.answers.empty())
+        if (!c.answers.empty()) {
             EXPECT_EQ(m_prompts.questions.value(0), "This destination Folder doesn't exist.\r\nDo you want to create it ?");
+        }
         if (c.statusWord.isEmpty()) {
             EXPECT_FALSE(dialog->statusBox()->isVisible());
         } else {
@@ -282,8 +284,9 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
             EXPECT_EQ(dialog->statusBox()->colour(), c.statusColour);
         }
         EXPECT_EQ(dialog->sourceEdit()->colour(), c.sourceColour);
-        if (c.destinationColour)
+        if (c.destinationColour) {
             EXPECT_EQ(dialog->destinationEdit()->colour(), c.destinationColour);
+        }
     }
     EXPECT_FALSE(fs::exists(m_dir / "new-out"));
     EXPECT_FALSE(fs::exists(m_dir / "a"));
@@ -359,8 +362,9 @@ TEST_F(DialogTest, CancelAfterARunDeletesEverythingOrOnlyTheSessionFiles)
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(m_prompts.answers.empty());
         EXPECT_EQ(m_prompts.questions.value(0), "Do you want to delete everything?");
-        if (c.answers.size() == 2)
+        if (c.answers.size() == 2) {
             EXPECT_EQ(m_prompts.questions.value(1), "Do you want to delete the files created during this session?");
+        }
         ASSERT_EQ(m_prompts.messages.size(), 1);
         EXPECT_EQ(m_prompts.messages[0], c.message);
         EXPECT_EQ(dialog->statusBox()->colour(), kLightRed);
