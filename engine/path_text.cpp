@@ -1,17 +1,13 @@
 #include "engine/path_text.h"
 
 #include "catalog/text/codepage.h"
+#include "output/name_text.h"
 
 namespace tunvale::engine {
 
 std::u16string pathToUtf16(const std::filesystem::path &path)
 {
-#ifdef _WIN32
-    const std::wstring &native = path.native();
-    return std::u16string(native.begin(), native.end());
-#else
-    return text::utf8ToUtf16(path.native());
-#endif
+    return output::pathToText(path);
 }
 
 std::string pathToUtf8(const std::filesystem::path &path)
@@ -25,11 +21,7 @@ std::string pathToUtf8(const std::filesystem::path &path)
 
 std::filesystem::path pathFromUtf16(std::u16string_view text)
 {
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(text.begin(), text.end()));
-#else
-    return std::filesystem::path(text::utf16ToUtf8(text));
-#endif
+    return output::pathFromText(text);
 }
 
 std::filesystem::path pathFromUtf8(std::string_view text)
