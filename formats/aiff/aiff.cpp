@@ -26,25 +26,7 @@ std::unique_ptr<PcmSource> openAiffPcm(const std::filesystem::path &path, const 
 {
     CAiff &aiff = theAiff();
     const int result = aiff.ReadAiff(path, CAiff::PcmMode::Stream, true, options);
-    if (result == CAiff::kCannotOpen) {
-        status = -1;
-        return nullptr;
-    }
-    if (result != CAiff::kOk) {
-        status = result;
-        return nullptr;
-    }
-    if (!aiff.pcmLayout()) {
-        status = 3;   // no audio the conversion can use
-        return nullptr;
-    }
-    std::unique_ptr<FilePcmSource> source = FilePcmSource::open(path, *aiff.pcmLayout());
-    if (!source) {
-        status = -1;
-        return nullptr;
-    }
-    status = 0;
-    return source;
+    return openContainerPcm(path, result, CAiff::kOk, CAiff::kCannotOpen, aiff.pcmLayout(), status);
 }
 
 } // namespace tunvale::formats

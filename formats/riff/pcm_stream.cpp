@@ -131,4 +131,28 @@ bool readAllPcm(PcmSource &source, std::vector<std::int16_t> &out)
     return true;
 }
 
+std::unique_ptr<PcmSource> openContainerPcm(const std::filesystem::path &path, int readResult, int okCode,
+                                            int cannotOpenCode, const std::optional<PcmLayout> &layout, int &status)
+{
+    if (readResult == cannotOpenCode) {
+        status = -1;
+        return nullptr;
+    }
+    if (readResult != okCode) {
+        status = readResult;
+        return nullptr;
+    }
+    if (!layout) {
+        status = 3;   // no audio the conversion can use
+        return nullptr;
+    }
+    std::unique_ptr<FilePcmSource> source = FilePcmSource::open(path, *layout);
+    if (!source) {
+        status = -1;
+        return nullptr;
+    }
+    status = 0;
+    return source;
+}
+
 } // namespace tunvale::formats

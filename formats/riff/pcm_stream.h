@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tunvale::formats {
@@ -61,5 +62,11 @@ private:
 // Reads a whole source into out (sized to totalValues()); false when reading failed or
 // memory ran out (out is then empty).
 bool readAllPcm(PcmSource &source, std::vector<std::int16_t> &out);
+
+// The conversion's source after a container read: status -1 when the file could not be
+// opened, the reader's own code when it failed (readResult, with okCode and cannotOpenCode
+// its success and open-failure codes), 3 when there is no audio the conversion can use.
+std::unique_ptr<PcmSource> openContainerPcm(const std::filesystem::path &path, int readResult, int okCode,
+                                            int cannotOpenCode, const std::optional<PcmLayout> &layout, int &status);
 
 } // namespace tunvale::formats

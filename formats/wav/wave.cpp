@@ -26,25 +26,7 @@ std::unique_ptr<PcmSource> openWavePcm(const std::filesystem::path &path, const 
 {
     CWave &wave = theWave();
     const int result = wave.ParseRiff(path, CWave::PcmMode::Stream, true, true, options);
-    if (result == CWave::kCannotOpen) {
-        status = -1;
-        return nullptr;
-    }
-    if (result != CWave::kOk) {
-        status = result;
-        return nullptr;
-    }
-    if (!wave.pcmLayout()) {
-        status = 3;   // no audio the conversion can use
-        return nullptr;
-    }
-    std::unique_ptr<FilePcmSource> source = FilePcmSource::open(path, *wave.pcmLayout());
-    if (!source) {
-        status = -1;
-        return nullptr;
-    }
-    status = 0;
-    return source;
+    return openContainerPcm(path, result, CWave::kOk, CWave::kCannotOpen, wave.pcmLayout(), status);
 }
 
 } // namespace tunvale::formats
