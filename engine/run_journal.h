@@ -47,7 +47,9 @@ public:
     void fileCreated(const std::filesystem::path &file) override;
 
 private:
-    void writeLine(std::string_view key, std::string_view value);
+    // Every line reaches the file system at once, so a crashed or killed process loses
+    // nothing; lines that name a run's start, end or folders also go on to the disk.
+    void writeLine(std::string_view key, std::string_view value, bool syncToDisk = false);
 
     std::filesystem::path m_path;
     std::FILE *m_file = nullptr;
