@@ -38,6 +38,8 @@ else
   work=$(mktemp -d "${TMPDIR:-/tmp}/tunvale-organize-bench.XXXXXX")
   trap 'rm -rf "$work"' EXIT
 fi
+# The runs' undo journals stay with the benchmark, not in the user's state folder.
+export XDG_STATE_HOME=$work/state
 lib=$work/library-$count
 if [ ! -d "$lib" ]; then
   echo "generating $count files in $lib ..."
