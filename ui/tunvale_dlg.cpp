@@ -98,9 +98,9 @@ int controlIdFor(std::string_view valueName)
     for (const auto &box : kFormatBoxes)
         if (valueName == box.valueName)
             return box.id;
-    for (const auto &spec : kOptionBoxes)
-        if (valueName == spec.valueName)
-            return spec.id;
+    for (const auto &item : kOptionBoxes)
+        if (valueName == item.valueName)
+            return item.id;
     return valueName == kConvertBox.valueName ? kConvertBox.id : 0;
 }
 
@@ -266,28 +266,28 @@ void CTunvaleDlg::buildControls()
     connect(static_cast<QPushButton *>(m_controls[control_id::kSelectDestination]), &QPushButton::clicked, this,
             &CTunvaleDlg::selectDestination);
 
-    auto addCheckBox = [&](const CheckBoxSpec &spec, QLayout *into) {
-        auto *box = new QCheckBox(QString::fromUtf8(spec.caption), this);
-        box->setObjectName(QString::fromLatin1(spec.valueName));
-        m_controls[spec.id] = box;
+    auto addCheckBox = [&](const CheckBoxSpec &item, QLayout *into) {
+        auto *box = new QCheckBox(QString::fromUtf8(item.caption), this);
+        box->setObjectName(QString::fromLatin1(item.valueName));
+        m_controls[item.id] = box;
         into->addWidget(box);
     };
-    auto addRadio = [&](const RadioSpec &spec, QLayout *into) {
-        auto *radio = new QRadioButton(QString::fromUtf8(spec.caption), this);
-        radio->setObjectName(QStringLiteral("radio%1").arg(spec.id));
-        m_controls[spec.id] = radio;
+    auto addRadio = [&](const RadioSpec &item, QLayout *into) {
+        auto *radio = new QRadioButton(QString::fromUtf8(item.caption), this);
+        radio->setObjectName(QStringLiteral("radio%1").arg(item.id));
+        m_controls[item.id] = radio;
         into->addWidget(radio);
     };
 
     // Formats and criterion side by side.
     auto *formatGroup = new QGroupBox(QStringLiteral("Source File Audio Format"), this);
     auto *formatLayout = new QVBoxLayout(formatGroup);
-    for (const auto &spec : kFormatBoxes)
-        addCheckBox(spec, formatLayout);
+    for (const auto &item : kFormatBoxes)
+        addCheckBox(item, formatLayout);
     auto *criterionGroup = new QGroupBox(QStringLiteral("Organize by"), this);
     auto *criterionLayout = new QVBoxLayout(criterionGroup);
-    for (const auto &spec : kCriterionRadios)
-        addRadio(spec, criterionLayout);
+    for (const auto &item : kCriterionRadios)
+        addRadio(item, criterionLayout);
     auto *choices = new QHBoxLayout;
     choices->addWidget(formatGroup);
     choices->addWidget(criterionGroup);
@@ -295,8 +295,8 @@ void CTunvaleDlg::buildControls()
 
     auto *optionGroup = new QGroupBox(QStringLiteral("Options"), this);
     auto *optionLayout = new QVBoxLayout(optionGroup);
-    for (const auto &spec : kOptionBoxes)
-        addCheckBox(spec, optionLayout);
+    for (const auto &item : kOptionBoxes)
+        addCheckBox(item, optionLayout);
     layout->addWidget(optionGroup);
 
     auto *mp3Group = new QGroupBox(QStringLiteral("MP3 format"), this);
@@ -309,8 +309,8 @@ void CTunvaleDlg::buildControls()
     m_picture->setPixmap(programPixmap(40));
     mp3Layout->addWidget(m_picture, 1, 0, Qt::AlignTop);
     auto *qualityLayout = new QVBoxLayout;
-    for (const auto &spec : kQualityRadios)
-        addRadio(spec, qualityLayout);
+    for (const auto &item : kQualityRadios)
+        addRadio(item, qualityLayout);
     mp3Layout->addLayout(qualityLayout, 1, 1);
     mp3Layout->addWidget(new QLabel(QStringLiteral("( The files already in 'mp3' format will not be modified )"), this),
                          2, 0, 1, 2);
@@ -383,8 +383,8 @@ void CTunvaleDlg::loadOptions()
         m_options.*field.field = value;
         if (field.field == &engine::RunOptions::tagId) {
             // A value outside the five criteria leaves every radio unchecked.
-            for (const auto &spec : kCriterionRadios)
-                m_controls[spec.id]->setChecked(spec.id == value);
+            for (const auto &item : kCriterionRadios)
+                m_controls[item.id]->setChecked(item.id == value);
         } else if (field.field == &engine::RunOptions::trackStep) {
             m_options.trackStep = engine::clampTrackStep(value);
             m_controls[control_id::kStep]->setChecked(m_options.trackStep > 1);
@@ -408,14 +408,14 @@ void CTunvaleDlg::connectOptions()
             connect(button, &QAbstractButton::clicked, this, [this, id = id](bool checked) { storeCheckBox(id, checked); });
         }
     }
-    for (const auto &spec : kCriterionRadios) {
-        connect(m_controls[spec.id], &QAbstractButton::clicked, this, [this, id = spec.id] {
+    for (const auto &item : kCriterionRadios) {
+        connect(m_controls[item.id], &QAbstractButton::clicked, this, [this, id = item.id] {
             m_options.tagId = id;
             m_preferences.writeNumber(QStringLiteral("TAG_ID"), id);
         });
     }
-    for (const auto &spec : kQualityRadios) {
-        connect(m_controls[spec.id], &QAbstractButton::clicked, this, [this, id = spec.id] {
+    for (const auto &item : kQualityRadios) {
+        connect(m_controls[item.id], &QAbstractButton::clicked, this, [this, id = item.id] {
             m_options.mp3Quality = id - control_id::kQualityStandard;
             m_preferences.writeNumber(QStringLiteral("MP3_QUALITY"), m_options.mp3Quality);
         });
@@ -424,15 +424,15 @@ void CTunvaleDlg::connectOptions()
 
 void CTunvaleDlg::storeCheckBox(int id, bool checked)
 {
-    const CheckBoxSpec *spec = findCheckBox(id);
-    const engine::OptionField *field = spec ? engine::findOptionField(spec->valueName) : nullptr;
+    const CheckBoxSpec *item = findCheckBox(id);
+    const engine::OptionField *field = item ? engine::findOptionField(item->valueName) : nullptr;
     if (!field)
         return;
     std::int32_t value = checked ? 1 : 0;
     if (id == control_id::kStep)
         value = checked ? 10 : 1;
     m_options.*field->field = value;
-    m_preferences.writeNumber(QString::fromLatin1(spec->valueName), value);
+    m_preferences.writeNumber(QString::fromLatin1(item->valueName), value);
 }
 
 QAbstractButton *CTunvaleDlg::control(int id) const
