@@ -17,10 +17,7 @@ using tunvale::testing::runCommand;
 
 std::string quote(const std::string &text)
 {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return tunvale::testing::shellQuote(text);
 }
 
 // Prints "relative path|format|title|artist|track" for every file below the folder given.

@@ -26,14 +26,7 @@ using tunvale::testing::writeFile;
 
 std::string quote(const std::string &text)
 {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
+    return tunvale::testing::shellQuote(text);
 }
 
 struct CliResult {

@@ -38,14 +38,7 @@ private:
 
 std::string quote(const std::string &text)
 {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
+    return tunvale::testing::shellQuote(text);
 }
 
 struct CliResult {

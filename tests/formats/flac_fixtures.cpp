@@ -59,14 +59,7 @@ bool patchPacked(const fs::path &path, Change change)
 
 std::string quote(const std::string &text)
 {
-    std::string quoted = "'";
-    for (char c : text) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
+    return tunvale::testing::shellQuote(text);
 }
 
 bool haveFlacTools()

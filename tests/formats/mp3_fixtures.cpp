@@ -31,13 +31,6 @@ std::string utf16Units(const std::u16string &text, bool bigEndian)
     return out;
 }
 
-std::string shellQuote(const std::string &text)
-{
-    std::string quoted = "'";
-    for (const char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
 
 std::map<std::string, std::string> parseLines(const std::string &text)
 {

@@ -149,14 +149,7 @@ std::string readBytes(const std::filesystem::path &path)
 
 std::string quote(const std::string &text)
 {
-    std::string out = "'";
-    for (const char c : text) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
-    return out + "'";
+    return tunvale::testing::shellQuote(text);
 }
 
 bool haveMutagen()

@@ -179,14 +179,8 @@ inline std::string tinyPng(bool blue)
 
 inline std::string shellQuote(const std::filesystem::path &path)
 {
-    std::string quoted = "'";
-    for (const char c : path.string()) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
+    const std::string text = path.string();
+    return tunvale::testing::shellQuote(std::string_view(text));
 }
 
 // ffmpeg decodes the whole file; returns its error output (empty when clean) in errors.

@@ -24,10 +24,7 @@ const char *const kPython = "/usr/bin/python3";   // Debian's mutagen is visible
 
 std::string quote(const std::string &text)
 {
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
+    return tunvale::testing::shellQuote(text);
 }
 
 // Writes the files of a JSON list on copies of one encoded MP3: "tag" is v23, v24, v1 or

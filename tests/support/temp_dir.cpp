@@ -83,6 +83,18 @@ int runCommand(const std::string &command, std::string *output)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string shellQuote(std::string_view text)
+{
+    std::string quoted = "'";
+    for (const char c : text) {
+        if (c == '\'')
+            quoted += "'\\''";
+        else
+            quoted += c;
+    }
+    return quoted + "'";
+}
+
 bool haveTool(const std::string &name)
 {
     return runCommand("command -v " + name + " >/dev/null 2>&1") == 0;

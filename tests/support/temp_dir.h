@@ -30,6 +30,8 @@ std::string readFile(const std::filesystem::path &path);
 std::vector<std::string> listTree(const std::filesystem::path &root);
 // Runs a shell command, returns its exit status and fills output with its stdout.
 int runCommand(const std::string &command, std::string *output = nullptr);
+// Quotes text for a POSIX shell command line: 'text', with each ' written as '\''.
+std::string shellQuote(std::string_view text);
 // True when a program is on PATH (or at an absolute path).
 bool haveTool(const std::string &name);
 
