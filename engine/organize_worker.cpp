@@ -348,10 +348,12 @@ private:
             m_lease.lock();
             if (m_control.giveUp.load()) {
                 // The run was given up while this file was written: nothing will record it,
-                // so a copy finished meanwhile is taken back (never a file it replaced).
+                // so a copy finished meanwhile is taken back (never a file it replaced), as is
+                // one that stands without its tags.
                 const bool replacedExisting = placementOptions.fileReplace && intendedExisted
                     && placement.destinationPath == intended;
-                if (result == 0 && !replacedExisting) {
+                const bool written = result == 0 || placement.failure.writtenWithoutTags;
+                if (written && !replacedExisting) {
                     std::error_code removeError;
                     fs::remove(placement.destinationPath, removeError);
                 }
