@@ -2,6 +2,7 @@
 
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "engine/make_folder.h"
 #include "engine/manual_reset_event.h"
 #include "engine/path_text.h"
 #include "engine/source_scan.h"
@@ -61,15 +62,18 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
             declined.status = PrepareStatus::DestinationDeclined;
             return declined;
         }
-        // One level only; an existing file of that name makes the creation fail too.
-        std::error_code ec;
-        if (!fs::create_directory(destination, ec) || ec)
+        // One level only; an existing file of that name makes the creation fail too. A folder
+        // made meanwhile (another run into the same destination) is used, and is not this run's.
+        const FolderMade made = makeFolder(destination);
+        if (made == FolderMade::Failed)
             return refuse(PrepareStatus::DestinationNotCreated,
                           u"Sorry. Could not create directory \"" + pathToUtf16(destination) + u"\".", u"Error",
                           kRed, FolderField::Destination, kRed);
-        created = true;
-        session.mainDirectory = destination;
-        session.mainDirectoryList.push_back(destination);
+        if (made == FolderMade::Created) {
+            created = true;
+            session.mainDirectory = destination;
+            session.mainDirectoryList.push_back(destination);
+        }
     }
     session.destinationFolder = destination;
     session.statusText.clear();
@@ -81,7 +85,9 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
 
     session.sourceExtensions = sourceExtensions(options);
     session.sourceFiles.clear();
-    scanSource(session.sourceFolder, session.sourceExtensions, session.sourceFiles);
+    // A destination inside the source is not scanned: a second run would take in the first
+    // run's copies, and a run its own.
+    scanSource(session.sourceFolder, session.sourceExtensions, session.sourceFiles, session.destinationFolder);
     session.fileCursor = 0;
 
     if (session.sourceFiles.empty()) {
@@ -92,8 +98,7 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     }
 
     if (!isFolder(session.destinationFolder)) {
-        std::error_code ec;
-        if (!fs::create_directory(session.destinationFolder, ec) || ec) {
+        if (makeFolder(session.destinationFolder) == FolderMade::Failed) {
             PrepareOutcome lost = refuse(PrepareStatus::DestinationLost,
                                          u"Could not create head destination directory \""
                                              + pathToUtf16(session.destinationFolder) + u"\".",

@@ -3,9 +3,12 @@
 #include "catalog/records/catalog.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
+#include "engine/make_folder.h"
 #include "engine/path_text.h"
 #include "engine/sort_string_array.h"
+#include "output/folder_name.h"
 #include "output/place_file.h"
+#include "output/system_error.h"
 #include "output/track_file_name.h"
 
 #include <algorithm>
@@ -210,6 +213,10 @@ private:
         });
         if (!groups)
             groups = exactNameGrouping(m_catalog, m_session.criterionCode, m_options.acceptSimilitudes != 0);
+        // Known by identity once, before the first file is written: placement never writes
+        // over a file the run reads.
+        const std::vector<fs::path> sourceFiles = m_session.sourceFiles;
+        m_runSources = unleased([&] { return output::RunSources(sourceFiles); });
 
         for (std::size_t seed = 0; seed < static_cast<std::size_t>(m_filesLoaded); ++seed) {
             if (abortRequested())
@@ -272,22 +279,26 @@ private:
         if (!newNames)
             sources.sortByFileName();
 
+        // Folder names follow the file-name rules: a tag longer than a name, or holding
+        // control characters, still gives a folder that can be made.
         fs::path groupFolder = m_session.destinationFolder;
         if (m_filesLoaded > 1 && sources.size() == 1 && m_options.groupIsolated != 0
             && m_session.criterionCode != catalog::criterion::kYear) {
-            groupFolder /= pathFromUtf16(m_session.miscellaneousFolderName);
+            groupFolder /= pathFromUtf16(output::groupFolderName(m_session.miscellaneousFolderName));
             m_miscellaneousUsed = true;
         } else {
-            groupFolder /= pathFromUtf16(groupName);
+            groupFolder /= pathFromUtf16(output::groupFolderName(groupName));
             ++m_session.foldersUsed;
         }
 
-        std::error_code ec;
-        if (!fs::exists(groupFolder, ec)) {
-            if (!fs::create_directory(groupFolder, ec) || ec) {
-                reportFailure(folderFailureMessage(groupFolder));
-                return GroupResult::FolderFailed;
-            }
+        // A folder that exists, or that another run makes meanwhile, is used and is not this
+        // run's to record.
+        const FolderMade made = unleased([&] { return makeFolder(groupFolder); });
+        if (made == FolderMade::Failed) {
+            reportFailure(folderFailureMessage(groupFolder));
+            return GroupResult::FolderFailed;
+        }
+        if (made == FolderMade::Created) {
             m_session.foldersCreatedInRun.push_back(groupFolder);
             m_session.foldersCreatedInSession.push_back(groupFolder);
             if (m_hooks.observer)
@@ -318,6 +329,7 @@ private:
             GatedStatus status(m_control, m_sink);
             placement.status = &status;
             placement.cancel = &m_control.giveUp;
+            placement.runSources = &m_runSources;
             const int index = static_cast<int>(i) + 1;
             const fs::path intended = placement.destinationPath;
             std::error_code existsError;
@@ -336,10 +348,12 @@ private:
             m_lease.lock();
             if (m_control.giveUp.load()) {
                 // The run was given up while this file was written: nothing will record it,
-                // so a copy finished meanwhile is taken back (never a file it replaced).
+                // so a copy finished meanwhile is taken back (never a file it replaced), as is
+                // one that stands without its tags.
                 const bool replacedExisting = placementOptions.fileReplace && intendedExisted
                     && placement.destinationPath == intended;
-                if (result == 0 && !replacedExisting) {
+                const bool written = result == 0 || placement.failure.writtenWithoutTags;
+                if (written && !replacedExisting) {
                     std::error_code removeError;
                     fs::remove(placement.destinationPath, removeError);
                 }
@@ -354,7 +368,15 @@ private:
                     m_hooks.observer->fileCreated(m_session.currentDestination);
                 continue;
             }
-            reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination));
+            if (placement.failure.writtenWithoutTags) {
+                // The file is there, only its tags failed: it is the run's, and undo takes it
+                // back like the others. It is not counted as copied.
+                m_session.filesCreatedInSession.push_back(m_session.currentDestination);
+                if (m_hooks.observer)
+                    m_hooks.observer->fileCreated(m_session.currentDestination);
+            }
+            reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination,
+                                              &placement.failure));
             unleased([&] { sleepFor(m_context.pauses.afterFailure); });
             return GroupResult::Next;
         }
@@ -385,21 +407,36 @@ private:
     bool m_miscellaneousUsed = false;
     bool m_ended = false;
     std::vector<std::size_t> m_members;
+    output::RunSources m_runSources;
     std::unique_lock<std::mutex> m_lease;
 };
 
 } // namespace
 
-std::u16string placeFailureMessage(int code, const fs::path &source, const fs::path &destination)
+std::u16string placeFailureMessage(int code, const fs::path &source, const fs::path &destination,
+                                   const output::PlacementFailure *failure)
 {
+    if (failure != nullptr && failure->writtenWithoutTags) {
+        const std::u16string reason = output::systemErrorReason(failure->systemError);
+        return u"Sorry. The file " + quoted(source) + (failure->conversion ? u" was converted to " : u" was copied to ")
+            + quoted(destination) + u", but its tags could not be written" + (reason.empty() ? u"" : u": " + reason)
+            + u".";
+    }
     switch (code) {
     case 2: return u"The file " + quoted(source) + u" cannot be found";
     case 3: return u"The file " + quoted(destination) + u" path cannot be used";
     case 5: return u"Access Denied for copying file " + quoted(source) + u" to " + quoted(destination);
-    default:
-        return u"Sorry. Could not copy file " + quoted(source) + u" to " + quoted(destination) + u": Error "
-            + decimal(code);
+    default: break;
     }
+    std::u16string message =
+        u"Sorry. Could not copy file " + quoted(source) + u" to " + quoted(destination) + u": Error " + decimal(code);
+    if (failure == nullptr)
+        return message;
+    // Placement leaves nothing behind when a copy or a conversion fails.
+    const std::u16string reason = output::systemErrorReason(code);
+    if (!reason.empty())
+        message += u" (" + reason + u")";
+    return message + (failure->conversion ? u". The file was not converted." : u". The file was not copied.");
 }
 
 std::u16string folderFailureMessage(const fs::path &folder)

@@ -63,9 +63,12 @@ struct WorkerContext {
 // calling thread; returns 0. The catalog and tag records are the process-wide ones.
 int runOrganizeWorker(WorkerContext &context);
 
-// The failure texts the worker shows.
+// The failure texts the worker shows. Given what placement told of the failure, the text also
+// names the system's reason and says what became of the file: not copied (or converted), or
+// copied but without its new tags.
 std::u16string placeFailureMessage(int code, const std::filesystem::path &source,
-                                   const std::filesystem::path &destination);
+                                   const std::filesystem::path &destination,
+                                   const output::PlacementFailure *failure = nullptr);
 std::u16string folderFailureMessage(const std::filesystem::path &folder);
 
 // The new name of a file of the "Undefined" group: its file name with spaces and hyphens

@@ -88,7 +88,8 @@ bool scanOrderLess(const std::string &a, const std::string &b)
     return a < b;
 }
 
-void scanSource(const fs::path &folder, const std::vector<std::string> &extensions, std::vector<fs::path> &files)
+void scanSource(const fs::path &folder, const std::vector<std::string> &extensions, std::vector<fs::path> &files,
+                const fs::path &leaveOut)
 {
     if (extensions.empty())
         return;
@@ -99,6 +100,9 @@ void scanSource(const fs::path &folder, const std::vector<std::string> &extensio
     std::set<fs::path> visited;
     fs::path identity;
     if (canonicalOf(folder, identity))
+        visited.insert(identity);
+    // Counted as visited, so it is never entered; the scanned folder itself is never left out.
+    if (!leaveOut.empty() && canonicalOf(leaveOut, identity))
         visited.insert(identity);
 
     // Depth first with an explicit stack, so a deep tree cannot exhaust the thread's stack.

@@ -12,9 +12,11 @@ namespace tunvale::engine {
 // order), a sub-folder's files coming where the sub-folder falls in that order. Hidden
 // entries count; folder links are followed, but a folder already visited (by its canonical
 // path) is not entered again, so link cycles end. An unreadable folder adds nothing. With no
-// extensions the file system is not touched.
+// extensions the file system is not touched. A folder below folder that is leaveOut (by its
+// canonical path, so any spelling or link of it) is not entered: the run's destination when
+// it lies inside its source.
 void scanSource(const std::filesystem::path &folder, const std::vector<std::string> &extensions,
-                std::vector<std::filesystem::path> &files);
+                std::vector<std::filesystem::path> &files, const std::filesystem::path &leaveOut = {});
 
 // The order of entries within one folder: ASCII case-insensitive, then by bytes.
 bool scanOrderLess(const std::string &a, const std::string &b);

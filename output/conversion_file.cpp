@@ -1,5 +1,8 @@
 #include "output/conversion_file.h"
 
+#include "output/file_copy.h"
+#include "output/system_error.h"
+
 #include <cerrno>
 #include <utility>
 #include <vector>
@@ -8,10 +11,11 @@ namespace tunvale::output {
 
 namespace {
 
-// Some failures leave errno at 0; the caller still needs a non-zero platform error.
+// The failure as a copy error code, so a conversion and a copy report one reason alike; some
+// failures leave errno at 0, and the caller still needs a non-zero code.
 int lastError()
 {
-    return errno != 0 ? errno : EIO;
+    return systemErrorCode(errno != 0 ? errno : EIO);
 }
 
 std::FILE *openExclusive(const std::filesystem::path &path)
@@ -58,7 +62,7 @@ ConversionFile &ConversionFile::operator=(ConversionFile &&other) noexcept
 int ConversionFile::createNew(const std::filesystem::path &path)
 {
     if (m_file)
-        return EBUSY;
+        return copy_error::kGeneralFailure;
     errno = 0;
     m_file = openExclusive(path);
     if (!m_file)
@@ -70,7 +74,7 @@ int ConversionFile::createNew(const std::filesystem::path &path)
 int ConversionFile::write(std::span<const std::uint8_t> bytes)
 {
     if (!m_file)
-        return EBADF;
+        return copy_error::kGeneralFailure;
     errno = 0;
     if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
         return lastError();
@@ -80,7 +84,7 @@ int ConversionFile::write(std::span<const std::uint8_t> bytes)
 int ConversionFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
 {
     if (!m_file)
-        return EBADF;
+        return copy_error::kGeneralFailure;
     errno = 0;
     if (!seekTo(m_file, offset))
         return lastError();
@@ -95,7 +99,7 @@ int ConversionFile::writeAt(std::uint64_t offset, std::span<const std::uint8_t> 
 int ConversionFile::copyTo(ConversionFile &target, std::uint64_t offset)
 {
     if (!m_file)
-        return EBADF;
+        return copy_error::kGeneralFailure;
     errno = 0;
     if (std::fflush(m_file) != 0 || !seekTo(m_file, offset))
         return lastError();

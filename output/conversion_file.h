@@ -7,8 +7,8 @@
 
 namespace tunvale::output {
 
-// A file being written by a conversion. Errors are the platform's error numbers (errno);
-// 0 means success.
+// A file being written by a conversion. Errors are copy error codes (file_copy.h), as a
+// copy's; 0 means success.
 class ConversionFile {
 public:
     ConversionFile() = default;

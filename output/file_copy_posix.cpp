@@ -4,6 +4,8 @@
 // beside it and renamed over it, so a failure never leaves a partial file.
 #include "output/file_copy.h"
 
+#include "output/system_error.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -27,42 +29,7 @@ enum class Side { source, destination };
 
 int mapErrno(int error, Side side)
 {
-    using namespace copy_error;
-    switch (error) {
-    case ENOENT:
-        return side == Side::source ? kFileNotFound : kPathNotFound;
-    case ENOTDIR:
-        return kPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY:
-        return kAccessDenied;
-    case EEXIST:
-        return kFileExists;
-    case ENAMETOOLONG:
-        return kFileNameTooLong;
-    case ENOSPC:
-    case EDQUOT:
-        return kDiskFull;
-    case EINVAL:
-    case EILSEQ:
-        return kInvalidName;
-    case ELOOP:
-        return kCannotResolveName;
-    case EMFILE:
-    case ENFILE:
-        return kTooManyOpenFiles;
-    case ENOMEM:
-        return kNotEnoughMemory;
-    case EFBIG:
-        return kFileTooLarge;
-    case EIO:
-        return kIoDevice;
-    default:
-        return kGeneralFailure;
-    }
+    return systemErrorCode(error, side == Side::source ? ErrorSide::Source : ErrorSide::Destination);
 }
 
 bool cancelled(const std::atomic<bool> *cancel) { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }

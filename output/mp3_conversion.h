@@ -4,7 +4,8 @@
 
 namespace tunvale::output {
 
-// Result codes of ConvertToMp3 besides 0 (success) and the platform error of a failed write.
+// Result codes of ConvertToMp3 besides 0 (success) and the copy error code (file_copy.h) of a
+// failed write, the same code a copy gives for the same reason.
 namespace conversion {
 inline constexpr int kSourceFailed = 1;     // the format handler could not read the source
 inline constexpr int kNoUsableAudio = 3;    // no audio the encoder can take (format, extension)

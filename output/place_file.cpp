@@ -1,10 +1,12 @@
 #include "output/place_file.h"
 
 #include "catalog/records/catalog.h"
+#include "formats/audio/write_error.h"
 #include "output/file_copy.h"
 #include "output/mp3_conversion.h"
 #include "output/name_text.h"
 #include "output/rewrite_tags.h"
+#include "output/system_error.h"
 #include "output/title_builders.h"
 #include "output/track_numbering.h"
 
@@ -96,16 +98,24 @@ std::filesystem::path iterationPath(const std::filesystem::path &destination, in
 #endif
 }
 
+// A name that holds one of the run's sources is never replaced: that file is only read, and
+// may still be waiting to be read. It counts as taken, as without replace.
+bool mayReplace(const PlacementContext &context, const std::filesystem::path &target, bool replace)
+{
+    return replace && !(context.runSources != nullptr && context.runSources->holds(target));
+}
+
 // Copies, resolving a taken name by iterations Name(1).ext to Name(63).ext; on success the
 // destination path names the file written.
 int copyWithIterations(PlacementContext &context, bool replace)
 {
-    int result = copyFile(context.sourcePath, context.destinationPath, !replace, context.cancel);
+    int result = copyFile(context.sourcePath, context.destinationPath,
+                          !mayReplace(context, context.destinationPath, replace), context.cancel);
     if (result == 0 || !isCollision(result))
         return result;
     for (int n = 1; n <= kMaxIterations; ++n) {
         const std::filesystem::path candidate = iterationPath(context.destinationPath, n);
-        result = copyFile(context.sourcePath, candidate, !replace, context.cancel);
+        result = copyFile(context.sourcePath, candidate, !mayReplace(context, candidate, replace), context.cancel);
         if (result == 0) {
             context.destinationPath = candidate;
             return 0;
@@ -121,6 +131,7 @@ int copyWithIterations(PlacementContext &context, bool replace)
 
 int PlaceFile(int index, int count, PlacementContext &context)
 {
+    context.failure = {};
     const PlacementOptions options = context.options;
     const bool replace = options.fileReplace;
     const bool convert = options.mp3Convert;
@@ -166,8 +177,9 @@ int PlaceFile(int index, int count, PlacementContext &context)
 
     if (convert && lowerExtension(sourceName) != u".mp3") {
         context.destinationPath.replace_extension(".mp3");
+        context.failure.conversion = true;
         report(context, u"BE PATIENT! Converting to mp3: ", sourceName, u"", kWorkingGreen);
-        const int result = ConvertToMp3(context, replace);
+        const int result = ConvertToMp3(context, mayReplace(context, context.destinationPath, replace));
         if (result != 0) {
             report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
             return result;
@@ -206,12 +218,16 @@ int PlaceFile(int index, int count, PlacementContext &context)
         if (!(removePictures || addComposer || fromName || addArtist || renumber))
             return 0;
         const TagNumbers numbers = tagNumbers(renumber, step, index, count);
+        formats::takeWriteError();
         if (RewriteTags(context.destinationPath, entry->Title, entry->Artist, numbers.track, numbers.total,
                         removePictures)
             != 0)
             return 0;
+        if (const int error = formats::takeWriteError())
+            context.failure.systemError = systemErrorCode(error);
     }
     report(context, u"Could not Modify Tags for File ", pathToText(context.destinationPath), u"", kTagFailurePink);
+    context.failure.writtenWithoutTags = true;
     return kTagsNotRewritten;
 }
 

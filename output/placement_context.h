@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/records/catalog.h"
+#include "output/run_sources.h"
 #include "output/status_reporter.h"
 
 #include <atomic>
@@ -24,6 +25,14 @@ struct PlacementOptions {
     int mp3Quality = 1;           // MP3_QUALITY: 0, 1, anything else = 2
 };
 
+// What placement tells beside a failure code, so the message can say what became of the file
+// and why.
+struct PlacementFailure {
+    bool conversion = false;           // the file was to be converted, not copied
+    bool writtenWithoutTags = false;   // the file stands at destinationPath; only its tags failed
+    int systemError = 0;               // the system's reason for the tag failure (a copy error code), 0 unknown
+};
+
 // What placement of one file reads and may change: the engine fills it from its session.
 struct PlacementContext {
     PlacementOptions options;
@@ -38,6 +47,9 @@ struct PlacementContext {
     // Set when the run is being given up: long operations stop at their next safe point and
     // remove what they had partly written.
     const std::atomic<bool> *cancel = nullptr;
+    // The files the run reads; with replace, a name that holds one of them counts as taken.
+    const RunSources *runSources = nullptr;
+    PlacementFailure failure;   // filled by placement when it fails
 };
 
 } // namespace tunvale::output

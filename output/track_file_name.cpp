@@ -18,17 +18,12 @@ constexpr std::size_t kTrackTextLimit = 13;
 constexpr std::size_t kNameLimit = 1021;        // the name being built
 constexpr float kResemblance = 0.7f;
 
-// An entry text as the builder works on it: file-name safe (the catalog stores it so, but a
-// name must be a single component whatever the caller handed in), control characters as
-// spaces, at most limit units.
+// An entry text as the builder works on it: file-name safe, control characters as spaces (the
+// catalog stores it so, but a name must be a single component whatever the caller handed in),
+// at most limit units.
 std::u16string workingText(std::u16string_view value, std::size_t limit)
 {
-    std::u16string text = text::fileNameSafe(value.substr(0, std::min(value.size(), limit)));
-    for (char16_t &unit : text) {
-        if (unit < 0x20 || unit == 0x7F)
-            unit = u' ';
-    }
-    return text;
+    return text::fileNameSafe(value.substr(0, std::min(value.size(), limit)));
 }
 
 void boundedAppend(std::u16string &name, std::u16string_view part)

@@ -57,9 +57,10 @@ std::u16string fileNameSafe(std::u16string_view text)
         case u'|': unit = u','; break;
         case u':': unit = u';'; break;
         default:
-            // Control characters (NUL among them) are not allowed in Windows names and would
-            // cut a path short; they become spaces like the other forbidden characters.
-            if (unit < 0x20)
+            // Control characters (NUL, DEL and the C1 range among them) are not allowed in
+            // Windows names, would cut a path short or show as nothing; they become spaces
+            // like the other forbidden characters.
+            if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F))
                 unit = u' ';
             break;
         }

@@ -13,7 +13,8 @@ bool isNameSeparator(char c);
 // Positions of name separators in text, at most 16.
 std::vector<std::size_t> separatorPositions(std::string_view text);
 
-// " < > become '; * ? and control characters become a space; / \ | become ,; : becomes ;.
+// " < > become '; * ? and control characters (C0, DEL, C1) become a space; / \ | become ,;
+// : becomes ;.
 // A name of dots only ("." or "..") becomes underscores, so it never names a folder's parent.
 std::u16string fileNameSafe(std::u16string_view text);
 

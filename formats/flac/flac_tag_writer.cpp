@@ -4,10 +4,12 @@
 #include "formats/flac/flac_tags.h"
 
 #include "catalog/text/codepage.h"
+#include "formats/audio/write_error.h"
 #include "formats/flac/flac_file_name.h"
 
 #include <FLAC/metadata.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -49,6 +51,31 @@ bool setComments(FLAC__StreamMetadata *block, const std::vector<CommentValue> &v
             return false;
     }
     return true;
+}
+
+// One libFLAC step that writes the file. libFLAC tells a failed write only by its status; the
+// system's reason is still in errno, and is noted for the caller.
+template <class Step>
+bool writeStep(FLAC__Metadata_SimpleIterator *it, Step step)
+{
+    errno = 0;
+    if (step())
+        return true;
+    const int error = errno;
+    switch (FLAC__metadata_simple_iterator_status(it)) {
+    case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_ERROR_OPENING_FILE:
+    case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_NOT_WRITABLE:
+    case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_READ_ERROR:
+    case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_SEEK_ERROR:
+    case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_WRITE_ERROR:
+    case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_RENAME_ERROR:
+    case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_UNLINK_ERROR:
+        noteWriteError(error);
+        break;
+    default:
+        break;
+    }
+    return false;
 }
 
 IteratorPtr openForWriting(const std::string &fileName)
@@ -96,12 +123,12 @@ int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title
         if (type == FLAC__METADATA_TYPE_VORBIS_COMMENT && !values.empty()) {
             sawComments = true;
             BlockPtr block(FLAC__metadata_simple_iterator_get_block(it.get()));
-            if (!block || !setComments(block.get(), values) ||
-                !FLAC__metadata_simple_iterator_set_block(it.get(), block.get(), true))
+            const auto setBlock = [&] { return FLAC__metadata_simple_iterator_set_block(it.get(), block.get(), true); };
+            if (!block || !setComments(block.get(), values) || !writeStep(it.get(), setBlock))
                 return 0;
         } else if (type == FLAC__METADATA_TYPE_PICTURE && removePictures) {
             // The iterator moves back to the previous block; next() then reaches the following one.
-            if (!FLAC__metadata_simple_iterator_delete_block(it.get(), false))
+            if (!writeStep(it.get(), [&] { return FLAC__metadata_simple_iterator_delete_block(it.get(), false); }))
                 return 0;
         }
         if (FLAC__metadata_simple_iterator_is_last(it.get()))
@@ -119,8 +146,10 @@ int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title
         if (!it)
             return 0;
         BlockPtr block(FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT));
-        if (!block || !setComments(block.get(), values) ||
-            !FLAC__metadata_simple_iterator_insert_block_after(it.get(), block.get(), true))
+        const auto insertBlock = [&] {
+            return FLAC__metadata_simple_iterator_insert_block_after(it.get(), block.get(), true);
+        };
+        if (!block || !setComments(block.get(), values) || !writeStep(it.get(), insertBlock))
             return 0;
     }
     return 1;

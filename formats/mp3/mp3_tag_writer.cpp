@@ -3,6 +3,7 @@
 // copy that then replaces it, so a failure never leaves a half-moved file.
 #include "formats/mp3/sort_mp3.h"
 
+#include "formats/audio/write_error.h"
 #include "formats/mp3/file_descriptor.h"
 #include "formats/mp3/id3v1_renderer.h"
 #include "formats/mp3/id3v23_renderer.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <fstream>
 #include <memory>
 #include <optional>
@@ -96,10 +98,29 @@ Ucs4String trackText(int track, int totalTracks)
     return Ucs4String(text.begin(), text.end());
 }
 
+// The work file beside the copy: the copy's name and a suffix, the name cut short when both
+// would pass the usual 255-byte (or 255-unit) name limit, as a name built from a long tag can.
 std::filesystem::path besidePath(const std::filesystem::path &path)
 {
-    std::filesystem::path temporary = path;
-    temporary += ".tunvale-tag.tmp";
+    constexpr std::size_t kNameLimit = 255;
+    const std::filesystem::path suffix(".tunvale-tag.tmp");
+    auto name = path.filename().native();
+    const std::size_t suffixSize = suffix.native().size();
+    if (name.size() + suffixSize > kNameLimit) {
+        std::size_t cut = kNameLimit - suffixSize;
+        // Never inside a UTF-8 sequence or a UTF-16 pair.
+        const auto continues = [](auto unit) {
+            if constexpr (sizeof(unit) == 1)
+                return (static_cast<unsigned char>(unit) & 0xC0) == 0x80;
+            else
+                return unit >= 0xDC00 && unit <= 0xDFFF;
+        };
+        while (cut > 0 && continues(name[cut]))
+            --cut;
+        name.resize(cut);
+    }
+    std::filesystem::path temporary = path.parent_path() / name;
+    temporary += suffix;
     return temporary;
 }
 
@@ -110,6 +131,7 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
     const std::filesystem::path temporary = besidePath(path);
     std::error_code ec;
     bool ok = true;
+    errno = 0;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         ok = out.is_open();
@@ -130,16 +152,26 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
         if (ok && v1)
             out.write(reinterpret_cast<const char *>(v1->data()), static_cast<std::streamsize>(v1->size()));
         out.flush();
+        // The stream keeps no reason; errno still holds the one of its failed write.
+        if (!out)
+            noteWriteError(errno);
         ok = ok && static_cast<bool>(out);
     }
     file.close();
-    ok = ok && commitToDisk(temporary);
+    if (ok) {
+        errno = 0;
+        ok = commitToDisk(temporary);
+        if (!ok)
+            noteWriteError(errno);
+    }
     if (ok) {
         const auto permissions = std::filesystem::status(path, ec).permissions();
         if (!ec)
             std::filesystem::permissions(temporary, permissions, ec);
         std::filesystem::rename(temporary, path, ec);
         ok = !ec;
+        if (ec && ec.category() == std::generic_category())
+            noteWriteError(ec.value());
     }
     if (!ok)
         std::filesystem::remove(temporary, ec);

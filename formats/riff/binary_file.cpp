@@ -1,5 +1,9 @@
 #include "formats/riff/binary_file.h"
 
+#include "formats/audio/write_error.h"
+
+#include <cerrno>
+
 #include <new>
 #include <system_error>
 
@@ -76,12 +80,15 @@ bool BinaryFile::writeAt(std::uint64_t position, const void *buffer, std::size_t
     if (!m_stream.is_open())
         return false;
     m_stream.clear();
+    // A seek may write out what the stream holds: both steps can meet a full disk.
+    errno = 0;
     m_stream.seekp(static_cast<std::streamoff>(position));
-    if (!m_stream)
+    if (m_stream)
+        m_stream.write(static_cast<const char *>(buffer), static_cast<std::streamsize>(count));
+    if (!m_stream) {
+        noteWriteError(errno);
         return false;
-    m_stream.write(static_cast<const char *>(buffer), static_cast<std::streamsize>(count));
-    if (!m_stream)
-        return false;
+    }
     if (position + count > m_size)
         m_size = position + count;
     return true;
@@ -89,8 +96,13 @@ bool BinaryFile::writeAt(std::uint64_t position, const void *buffer, std::size_t
 
 bool BinaryFile::flush()
 {
+    errno = 0;
     m_stream.flush();
-    return static_cast<bool>(m_stream);
+    if (!m_stream) {
+        noteWriteError(errno);
+        return false;
+    }
+    return true;
 }
 
 bool resizeFile(const std::filesystem::path &path, std::uint64_t size)

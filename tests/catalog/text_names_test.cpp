@@ -25,6 +25,8 @@ TEST(TextNames, FileNameSafe)
         {u".", u"_"},
         {u"a\tb\nc", u"a b c"},                             // control characters
         {std::u16string(u"a\0b", 3), u"a b"},               // an embedded NUL would cut a path
+        {u"RTX\u007Fctl", u"RTX ctl"},                      // DEL
+        {u"a\u0081b\u009Fc\u00A0d", u"a b c\u00A0d"},        // C1 controls; no-break space stays
     };
     for (const Case &c : cases)
         EXPECT_EQ(fileNameSafe(c.text), c.expected);

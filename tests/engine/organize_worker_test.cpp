@@ -264,6 +264,73 @@ TEST(PlaceFailureMessage, OneTextPerCode)
     EXPECT_EQ(text::utf16ToUtf8(folderFailureMessage("/out/X")), "Could not create directory \"/out/X\".");
 }
 
+// Told what became of the file, the message names the system's reason and says whether the
+// file is there.
+TEST(PlaceFailureMessage, SaysWhatBecameOfTheFileAndWhy)
+{
+    const fs::path src = "/in/a.wav";
+    const fs::path dst = "/out/A/a.mp3";
+    struct Case {
+        int code;
+        output::PlacementFailure failure;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {112, {false, false, 0},
+         "Sorry. Could not copy file \"/in/a.wav\" to \"/out/A/a.mp3\": Error 112 (No space left on device). "
+         "The file was not copied."},
+        {112, {true, false, 0},
+         "Sorry. Could not copy file \"/in/a.wav\" to \"/out/A/a.mp3\": Error 112 (No space left on device). "
+         "The file was not converted."},
+        {82, {true, false, 0},
+         "Sorry. Could not copy file \"/in/a.wav\" to \"/out/A/a.mp3\": Error 82. The file was not converted."},
+        {31, {false, false, 0},
+         "Sorry. Could not copy file \"/in/a.wav\" to \"/out/A/a.mp3\": Error 31. The file was not copied."},
+        {82, {false, true, 112},
+         "Sorry. The file \"/in/a.wav\" was copied to \"/out/A/a.mp3\", but its tags could not be written: No "
+         "space left on device."},
+        {82, {true, true, 1117},
+         "Sorry. The file \"/in/a.wav\" was converted to \"/out/A/a.mp3\", but its tags could not be written: "
+         "Input/output error."},
+        {82, {false, true, 0},
+         "Sorry. The file \"/in/a.wav\" was copied to \"/out/A/a.mp3\", but its tags could not be written."},
+        // The codes with texts of their own keep them.
+        {2, {false, false, 0}, "The file \"/in/a.wav\" cannot be found"},
+        {5, {false, false, 0}, "Access Denied for copying file \"/in/a.wav\" to \"/out/A/a.mp3\""},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(text::utf16ToUtf8(placeFailureMessage(c.code, src, dst, &c.failure)), c.text) << c.code;
+}
+
+// A copy whose tags could not be written is the run's own file: it is recorded for undo, yet
+// not counted as copied, and the message says it is there and why its tags failed.
+TEST_F(WorkerRun, CopyWithoutItsTagsIsRecordedAndExplained)
+{
+    files({{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}, {"b1.mp3", u"Beta"}, {"b2.mp3", u"Beta"}});
+    const PlaceFileFn recording = placement.hook();
+    hooks.placeFile = [&](int index, int count, output::PlacementContext &context) {
+        const int result = recording(index, count, context);
+        if (context.sourcePath.filename() != "a1.mp3")
+            return result;
+        context.failure.writtenWithoutTags = true;
+        context.failure.systemError = 112;
+        return 82;
+    };
+    const RunSummary summary = run();
+    const auto messages = sink.messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(text::utf16ToUtf8(messages[0]),
+              "Sorry. The file \"" + (dir / "src" / "a1.mp3").string() + "\" was copied to \""
+                  + (destination / "Alpha" / "a1.mp3").string()
+                  + "\", but its tags could not be written: No space left on device.");
+    // The rest of its group is left, as after any failure.
+    EXPECT_EQ(session.filesCreatedInSession,
+              (std::vector<fs::path>{destination / "Alpha" / "a1.mp3", destination / "Beta" / "b1.mp3",
+                                     destination / "Beta" / "b2.mp3"}));
+    EXPECT_EQ(session.filesCopied, 2);
+    EXPECT_EQ(utf8(summary.line), "Error: on 4 files, 2 are copied in 2 folders");
+}
+
 TEST_F(WorkerRun, FolderThatCannotBeCreatedEndsTheRun)
 {
     files({{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}, {"b1.mp3", u"Beta"}, {"b2.mp3", u"Beta"}});

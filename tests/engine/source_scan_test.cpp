@@ -71,6 +71,35 @@ TEST(SourceScan, LinkCyclesEndAndLinkedFoldersAreFollowedOnce)
     EXPECT_EQ(relative(files, dir / "music"), (std::vector<std::string>{"a/one.mp3", "z-link/two.mp3"}));
 }
 
+// The run's destination inside its source is not scanned, however it is named; the source
+// itself, or a folder outside it, is no reason to leave anything out.
+TEST(SourceScan, LeavesOutTheDestinationInsideTheSource)
+{
+    TempDir dir;
+    writeFile(dir / "lib/a.mp3", "x");
+    writeFile(dir / "lib/sorted/A/a.mp3", "x");
+    writeFile(dir / "lib/sorted2/b.mp3", "x");
+    fs::create_directory_symlink(dir / "lib/sorted", dir / "out");
+    struct Case {
+        const char *label;
+        fs::path leaveOut;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {"nothing", {}, {"a.mp3", "sorted/A/a.mp3", "sorted2/b.mp3"}},
+        {"a sub-folder", dir / "lib/sorted", {"a.mp3", "sorted2/b.mp3"}},
+        {"another spelling", dir / "lib/./sorted2/../sorted", {"a.mp3", "sorted2/b.mp3"}},
+        {"a link to it", dir / "out", {"a.mp3", "sorted2/b.mp3"}},
+        {"the source itself", dir / "lib", {"a.mp3", "sorted/A/a.mp3", "sorted2/b.mp3"}},
+        {"a folder outside", dir.path(), {"a.mp3", "sorted/A/a.mp3", "sorted2/b.mp3"}},
+    };
+    for (const Case &c : cases) {
+        std::vector<fs::path> files;
+        scanSource(dir / "lib", kAll, files, c.leaveOut);
+        EXPECT_EQ(relative(files, dir / "lib"), c.expected) << c.label;
+    }
+}
+
 TEST(SourceScan, MissingOrUnreadableFoldersContributeNothing)
 {
     TempDir dir;

@@ -1,11 +1,14 @@
 #include "fake_tag_writers.h"
 #include "output/name_text.h"
 #include "output/place_file.h"
+#include "output/run_sources.h"
+#include "formats/audio/write_error.h"
 
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -314,6 +317,90 @@ TEST_F(PlaceFileTest, TagRewriteFailures)
     const fs::path odd = source("x.ogg");
     PlacementContext noWriter = context(odd, dir / "dst" / "G" / "x.ogg", options);
     EXPECT_EQ(PlaceFile(1, 1, noWriter), 82);
+}
+
+// What placement tells the worker about a tag failure: the file stands, and the system's reason
+// when the writer noted one (a full disk here).
+TEST_F(PlaceFileTest, TagFailureTellsThatTheFileStandsAndWhy)
+{
+    struct Case {
+        const char *label;
+        int notedError;     // what the writer notes before failing, 0 for nothing
+        int systemError;    // what placement reports
+    };
+    const Case cases[] = {
+        {"full disk", ENOSPC, 112},
+        {"quota", EDQUOT, 112},
+        {"failing device", EIO, 1117},
+        {"no reason", 0, 0},
+    };
+    PlacementOptions options = noRewrite();
+    options.removePictures = true;
+    static int noted = 0;
+    TagWriters failing;
+    failing.mp3 = [](const fs::path &, const std::u16string &, const std::u16string &, int, int, bool) {
+        formats::noteWriteError(noted);
+        return 0;
+    };
+    ScopedTagWriters scope(failing);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        noted = c.notedError;
+        const fs::path song = source(std::string(c.label) + ".mp3");
+        PlacementContext placed = context(song, dir / "dst" / "G" / song.filename(), options);
+        EXPECT_EQ(PlaceFile(1, 1, placed), 82);
+        EXPECT_TRUE(placed.failure.writtenWithoutTags);
+        EXPECT_FALSE(placed.failure.conversion);
+        EXPECT_EQ(placed.failure.systemError, c.systemError);
+        EXPECT_EQ(readFile(placed.destinationPath), "audio of " + song.filename().string());
+    }
+    // A failed copy leaves nothing, and says so.
+    PlacementContext missing = context(dir / "src" / "gone.mp3", dir / "dst" / "G" / "gone.mp3", options);
+    EXPECT_EQ(PlaceFile(1, 1, missing), 2);
+    EXPECT_FALSE(missing.failure.writtenWithoutTags);
+}
+
+// With replace, a name that holds one of the run's sources (by any path) is taken: the file
+// goes to the first iteration, and the source stays as it was. Other files are replaced.
+TEST_F(PlaceFileTest, ReplaceLeavesTheRunsSourcesAlone)
+{
+    struct Case {
+        const char *label;
+        const char *link;   // how the destination name holds the source: "", "hard", "symbolic"
+        bool isSource;
+    };
+    const Case cases[] = {
+        {"the source's own name", "", true},
+        {"a hard link to a source", "hard", true},
+        {"a symbolic link to a source", "symbolic", true},
+        {"a file of no source", "", false},
+    };
+    PlacementOptions replace = noRewrite();
+    replace.fileReplace = true;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.label);
+        const fs::path folder = dir / "dst" / c.label;
+        const fs::path song = source(std::string(c.label) + ".mp3");
+        fs::create_directories(folder);
+        // A second source of the run, still to be read, that sits where the copy would go.
+        const fs::path target = folder / "Song.mp3";
+        fs::path other = folder / "Song.mp3";
+        if (std::string(c.link) == "hard" || std::string(c.link) == "symbolic")
+            other = dir / "src" / (std::string(c.label) + " other.mp3");
+        writeFile(other, "still to be read");
+        if (std::string(c.link) == "hard")
+            fs::create_hard_link(other, target);
+        else if (std::string(c.link) == "symbolic")
+            fs::create_symlink(other, target);
+        const RunSources sources(c.isSource ? std::vector<fs::path>{song, other} : std::vector<fs::path>{song});
+
+        PlacementContext placed = context(song, target, replace);
+        placed.runSources = &sources;
+        ASSERT_EQ(PlaceFile(1, 1, placed), 0);
+        EXPECT_EQ(placed.destinationPath, c.isSource ? folder / "Song(1).mp3" : target);
+        EXPECT_EQ(readFile(other), c.isSource ? "still to be read" : "audio of " + song.filename().string());
+        EXPECT_EQ(readFile(placed.destinationPath), "audio of " + song.filename().string());
+    }
 }
 
 TEST_F(PlaceFileTest, CopiesAreWritable)

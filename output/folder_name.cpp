@@ -1,0 +1,25 @@
+#include "output/folder_name.h"
+
+#include "catalog/text/names.h"
+#include "output/name_text.h"
+
+#include <algorithm>
+
+namespace tunvale::output {
+
+std::u16string groupFolderName(std::u16string_view groupName)
+{
+    std::u16string name = text::fileNameSafe(groupName);
+    if (utf8Length(name) > kMaxComponentBytes) {
+        name = std::u16string(utf8Prefix(name, kMaxComponentBytes));
+        while (!name.empty() && name.back() == u' ')
+            name.pop_back();
+    }
+    // A cut can leave only dots; no name at all would put the group's files into the
+    // destination itself.
+    if (std::all_of(name.begin(), name.end(), [](char16_t unit) { return unit == u'.'; }))
+        name.assign(std::max<std::size_t>(name.size(), 1), u'_');
+    return name;
+}
+
+} // namespace tunvale::output
