@@ -100,11 +100,13 @@ void CEditColor::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
-void CEditColor::changeEvent(QEvent *event)
+bool CEditColor::event(QEvent *event)
 {
-    QLineEdit::changeEvent(event);
-    if (event->type() == QEvent::ApplicationPaletteChange || event->type() == QEvent::PaletteChange)
+    // A new application palette (light to dark) changes how the state colour is shown.
+    const bool result = QLineEdit::event(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
         applyColour();
+    return result;
 }
 
 CStatusBox::CStatusBox(QWidget *parent)
@@ -136,6 +138,14 @@ QString CStatusBox::shownText() const
 {
     const QRect area = contentsRect().adjusted(4, 0, -4, 0);
     return fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width());
+}
+
+bool CStatusBox::event(QEvent *event)
+{
+    const bool result = QLabel::event(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        update();
+    return result;
 }
 
 QSize CStatusBox::sizeHint() const

@@ -87,7 +87,7 @@ public:
     bool createMissingDestination(const fs::path &) override
     {
         return m_dialog.m_prompts.askYesNo(&m_dialog,
-                                           tr("This destination Folder doesn't exist.\r\nDo you want to create it ?"));
+                                           CTunvaleDlg::tr("This destination Folder doesn't exist.\r\nDo you want to create it ?"));
     }
     bool confirmAbort() override
     {

@@ -77,6 +77,12 @@ QVariant StoreFixture::stored(const QString &name) const
     return settings.value(kPreferencesGroup + QLatin1Char('/') + name);
 }
 
+QVariant StoreFixture::storedIn(const QString &group, const QString &name) const
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);
+    return settings.value(group + QLatin1Char('/') + name);
+}
+
 void StoreFixture::store(const QString &name, const QVariant &value)
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);

@@ -60,6 +60,8 @@ public:
     // The raw value under Preferences/name, as the store file holds it.
     QVariant stored(const QString &name) const;
     void store(const QString &name, const QVariant &value);
+    // The raw value under group/name (beside Preferences).
+    QVariant storedIn(const QString &group, const QString &name) const;
     const std::filesystem::path &folder() const { return m_dir.path(); }
 
 private:
