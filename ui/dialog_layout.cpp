@@ -8,6 +8,7 @@
 #include "ui/tunvale_dlg.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -17,6 +18,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tunvale::ui {
 
@@ -31,6 +34,16 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const char *nam
     button->setObjectName(QString::fromLatin1(name));
     button->setAutoDefault(false);
     return button;
+}
+
+// Some styles (Adwaita) draw group titles in bold but size the group for the plain font: the
+// group keeps room for its whole title either way.
+void reserveTitleWidth(QGroupBox *group)
+{
+    QFont bold = group->font();
+    bold.setBold(true);
+    const int title = QFontMetrics(bold).horizontalAdvance(group->title() + QLatin1Char(' '));
+    group->setMinimumWidth(std::max(group->minimumSizeHint().width(), title + 2 * group->fontMetrics().height()));
 }
 
 } // namespace
@@ -133,6 +146,9 @@ void CTunvaleDlg::buildControls()
     right->addLayout(choices);
     right->addWidget(mp3Group);
     right->addStretch(1);
+
+    for (QGroupBox *group : {optionGroup, formatGroup, criterionGroup, mp3Group})
+        reserveTitleWidth(group);
 
     auto *columns = new QHBoxLayout;
     columns->addLayout(left, 3);

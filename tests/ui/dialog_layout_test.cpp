@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGroupBox>
 #include <QProgressBar>
 #include <QStyle>
 #include <QStyleFactory>
@@ -70,6 +72,13 @@ TEST_F(DialogTest, FitsALaptopScreenInTheUsualStyles)
                 const QRect button(dialog->control(id)->mapTo(dialog.get(), QPoint(0, 0)),
                                    dialog->control(id)->size());
                 EXPECT_TRUE(dialog->rect().contains(button)) << id;
+            }
+            // Group titles are whole, also where the style draws them bold.
+            for (QGroupBox *group : dialog->findChildren<QGroupBox *>()) {
+                QFont bold = group->font();
+                bold.setBold(true);
+                EXPECT_GE(group->width(), QFontMetrics(bold).horizontalAdvance(group->title()))
+                    << group->title().toStdString();
             }
         }
     }
