@@ -5,22 +5,19 @@
 #include "engine/session_undo.h"
 #include "output/status_reporter.h"
 #include "ui/about_dialog.h"
+#include "ui/dialog_questions.h"
 #include "ui/dialog_controls.h"
 #include "ui/dialog_prompts.h"
 #include "ui/edit_color.h"
-#include "ui/event_wait.h"
 #include "ui/preferences.h"
 #include "ui/program_icon.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -71,58 +68,6 @@ QString defaultFolder()
     return QDir::homePath();
 #endif
 }
-
-// The engine's questions, answered through the dialog's prompts.
-class CTunvaleDlg::Questions final : public engine::OrganizeQuestions,
-                                     public engine::AbortQuestions,
-                                     public engine::UndoQuestions {
-public:
-    explicit Questions(CTunvaleDlg &dialog) : m_dialog(dialog) {}
-    ~Questions() override
-    {
-        if (m_busy)
-            QApplication::restoreOverrideCursor();
-    }
-
-    bool createMissingDestination(const fs::path &) override
-    {
-        return m_dialog.m_prompts.askYesNo(&m_dialog,
-                                           CTunvaleDlg::tr("This destination Folder doesn't exist.\r\nDo you want to create it ?"));
-    }
-    bool confirmAbort() override
-    {
-        if (!ask(engine::kAbortQuestion))
-            return false;
-        // From here the dialog waits for the worker: the worker must not wait for the dialog.
-        m_dialog.m_sink.setReleaseWaits(true);
-        return true;
-    }
-    bool deleteEverything() override { return ask(engine::kAskDeleteEverything); }
-    bool deleteSessionFiles() override { return ask(engine::kAskDeleteSessionFiles); }
-    void showMessage(const std::u16string &text) override
-    {
-        m_dialog.m_prompts.showMessage(&m_dialog, QString::fromStdU16String(text), {}, MessageKind::Information);
-    }
-    void showBusy(bool busy) override
-    {
-        if (busy == m_busy)
-            return;
-        m_busy = busy;
-        if (busy)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    }
-
-private:
-    bool ask(std::u16string_view text)
-    {
-        return m_dialog.m_prompts.askYesNo(&m_dialog, QString::fromStdU16String(std::u16string(text)));
-    }
-
-    CTunvaleDlg &m_dialog;
-    bool m_busy = false;
-};
 
 CTunvaleDlg::CTunvaleDlg(engine::RunOptions &options, CPreferences &preferences, DialogPrompts &prompts,
                          DialogSetup setup, QWidget *parent)
@@ -467,142 +412,6 @@ void CTunvaleDlg::handleRunEnded()
 {
     m_lastSummary = m_organizer.handleRunEnded(m_setup.summaryPause);
     updateControlStates();
-}
-
-engine::AbortResult CTunvaleDlg::runAbortCommand(bool hideAtOnce)
-{
-    engine::AbortResult result;
-    Questions questions(*this);
-    switch (engine::startAbort(m_organizer, questions)) {
-    case engine::AbortStart::NoRun:
-        return result;
-    case engine::AbortStart::Declined:
-        result.outcome = engine::AbortOutcome::Declined;
-        return result;
-    case engine::AbortStart::Signalled:
-        break;
-    }
-    if (hideAtOnce) {
-        // Exit and closing: the window goes now; the stop completes behind it.
-        saveWindowGeometry();
-        hide();
-    }
-    // The stopping state: the window is painted and its timers run, the controls wait, and
-    // what the worker reports meanwhile is kept back in its order, as if the dialog's thread
-    // were waiting.
-    m_stopping = true;
-    updateControlStates();
-    setWindowTitle(tr("%1 - Stopping...").arg(kAppTitle));
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    m_sink.holdNotices(true);
-
-    const engine::AbortTiming &timing = m_setup.abortTiming;
-    const bool finished = waitHandlingEvents(
-        [this] { return !m_organizer.isActive() || m_organizer.waitFinished(std::chrono::milliseconds(0)); },
-        timing.finishedWait);
-    result = engine::finishAbort(m_organizer, finished, timing, &pauseHandlingEvents);
-    afterAbort(result);
-
-    m_sink.holdNotices(false);
-    QApplication::restoreOverrideCursor();
-    setWindowTitle(kAppTitle);
-    m_stopping = false;
-    updateControlStates();
-    return result;
-}
-
-void CTunvaleDlg::afterAbort(const engine::AbortResult &result)
-{
-    m_sink.setReleaseWaits(false);
-    if (result.outcome == engine::AbortOutcome::GivenUp) {
-        // The worker was left to stop alone: what it posted before is stale.
-        m_sink.dropPending();
-        if (result.summary)
-            m_lastSummary = result.summary;
-        watchAbandonedWorker();
-    }
-}
-
-void CTunvaleDlg::watchAbandonedWorker()
-{
-    // Organize waits for a given-up worker to return; the button follows.
-    if (!m_organizer.abandonedWorkerRunning()) {
-        updateControlStates();
-        return;
-    }
-    QTimer::singleShot(200, this, &CTunvaleDlg::watchAbandonedWorker);
-}
-
-void CTunvaleDlg::cancelSession()
-{
-    if (m_stopping)
-        return;
-    runAbortCommand(false);
-    if (m_closedWhileStopping) {
-        // The window was closed while the run stopped: closing forgets the session.
-        m_closedWhileStopping = false;
-        forgetSession();
-        return;
-    }
-    // No to the abort question: the run goes on and its lists are still being written.
-    if (m_organizer.isActive())
-        return;
-    Questions questions(*this);
-    engine::cancelSession(m_organizer, questions, questions, m_setup.abortTiming);
-}
-
-void CTunvaleDlg::reject()
-{
-    cancelSession();
-}
-
-void CTunvaleDlg::exitDialog()
-{
-    if (m_stopping)
-        return;
-    const engine::AbortResult result = runAbortCommand(true);
-    // The user would not stop the run: the dialog stays, with the run going on.
-    if (result.outcome == engine::AbortOutcome::Declined)
-        return;
-    saveWindowGeometry();
-    m_exiting = true;
-    done(QDialog::Accepted);
-    m_exiting = false;
-}
-
-void CTunvaleDlg::forgetSession()
-{
-    // Closing forgets the session: nothing created can be undone afterwards.
-    m_session.filesCreatedInSession.clear();
-    m_session.foldersCreatedInRun.clear();
-    m_session.foldersCreatedInSession.clear();
-    m_session.mainDirectoryList.clear();
-    m_session.sourceFiles.clear();
-}
-
-void CTunvaleDlg::closeEvent(QCloseEvent *event)
-{
-    if (m_stopping) {
-        // The window goes at once; the command that is stopping the run finishes behind it.
-        saveWindowGeometry();
-        m_closedWhileStopping = true;
-        event->accept();
-        setResult(QDialog::Rejected);
-        return;
-    }
-    if (!m_exiting && m_organizer.isActive()) {
-        const engine::AbortResult result = runAbortCommand(true);
-        if (result.outcome == engine::AbortOutcome::Declined) {
-            event->ignore();
-            return;
-        }
-    }
-    saveWindowGeometry();
-    forgetSession();
-    event->accept();
-    // Hiding the window ends its modal loop; done() is left to Exit.
-    if (!m_exiting)
-        setResult(QDialog::Rejected);
 }
 
 void CTunvaleDlg::showAbout()
