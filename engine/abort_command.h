@@ -4,6 +4,7 @@
 #include "engine/run_summary.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 namespace tunvale::engine {
@@ -56,5 +57,25 @@ struct AbortResult {
 // given up (its worker stops writing at its next safe point and is never waited for again),
 // and the summary, starting with "Aborting", is written. Sets user aborted.
 AbortResult abortRun(Organizer &organizer, AbortQuestions &questions, const AbortTiming &timing = {});
+
+// The abort command in two halves, for a front end that keeps handling its events while the
+// worker finishes its file: startAbort asks and, on Yes, shows the wait status and signals the
+// abort event; the front end then watches Organizer::waitFinished itself for at most
+// timing.finishedWait and calls finishAbort with what it saw. abortRun is the two halves
+// around a blocking wait.
+enum class AbortStart {
+    NoRun,       // no worker: nothing to do (finishAbort is not called)
+    Declined,    // the user answered No; the run goes on
+    Signalled,   // the worker was told to stop: wait for it, then finishAbort
+};
+AbortStart startAbort(Organizer &organizer, AbortQuestions &questions);
+
+// The pauses of finishAbort; sleepFor unless the front end keeps its events flowing meanwhile.
+using AbortPause = std::function<void(std::chrono::milliseconds)>;
+
+// After the wait: gives the run up when the worker did not finish in time (strong red status,
+// aborted flag, summary), releases the run and sets user aborted.
+AbortResult finishAbort(Organizer &organizer, bool finishedInTime, const AbortTiming &timing = {},
+                        const AbortPause &pause = {});
 
 } // namespace tunvale::engine

@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
 # Generates a small demo library of tagged audio files in the folder given: a few artists with
 # spelling variants, a lone file, a file without tags, a FLAC, a WAV and an AIFF, in nested
-# folders. Uses sox, lame and flac to make the audio and mutagen to tag it.
+# folders. The FLAC and the AIFF hold 16-bit samples and the WAV 24-bit ones, all of which the
+# MP3 conversion takes, so the whole library also sorts with conversion ticked. Uses sox, lame
+# and flac to make the audio and mutagen to tag it.
 set -euo pipefail
 out="$1"
 mkdir -p "$out"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
-sox -q -n -r 44100 -c 2 "$tmp/tone.wav" synth 1.5 sine 440 sine 660 vol 0.3
+# Without -b, sox writes what it generates as 32-bit samples.
+sox -q -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 1.5 sine 440 sine 660 vol 0.3
+sox -q "$tmp/tone.wav" -b 24 "$tmp/tone24.wav"
 lame --quiet -b 128 "$tmp/tone.wav" "$tmp/tone.mp3"
-sox -q "$tmp/tone.wav" "$tmp/tone.aiff"
+sox -q "$tmp/tone.wav" -b 16 "$tmp/tone.aiff"
 flac --silent -f -o "$tmp/tone.flac" "$tmp/tone.wav" 2>/dev/null
 
 /usr/bin/python3 - "$out" "$tmp" <<'PY'
@@ -56,5 +60,5 @@ a = AIFF(aiff_path); a.add_tags()
 a.tags.add(TIT2(encoding=3, text="Come Together")); a.tags.add(TPE1(encoding=3, text="The Beatles"))
 a.save()
 
-shutil.copy(os.path.join(tmp, "tone.wav"), os.path.join(out, "Lossless", "Metallica - Enter Sandman.wav"))
+shutil.copy(os.path.join(tmp, "tone24.wav"), os.path.join(out, "Lossless", "Metallica - Enter Sandman.wav"))
 PY

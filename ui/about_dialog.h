@@ -36,7 +36,4 @@ private:
     QLabel *m_contact = nullptr;
 };
 
-// The program icon, drawn here (the dialog, the About box and the picture of the MP3 group).
-QPixmap programPixmap(int size);
-
 } // namespace tunvale::ui

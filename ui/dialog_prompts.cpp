@@ -17,6 +17,19 @@ QString displayed(const QString &text)
     return shown;
 }
 
+QMessageBox::Icon iconOf(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
 } // namespace
 
 bool MessageBoxPrompts::askYesNo(QWidget *owner, const QString &text)
@@ -26,10 +39,9 @@ bool MessageBoxPrompts::askYesNo(QWidget *owner, const QString &text)
         == QMessageBox::Yes;
 }
 
-void MessageBoxPrompts::showMessage(QWidget *owner, const QString &text, const QString &caption)
+void MessageBoxPrompts::showMessage(QWidget *owner, const QString &text, const QString &caption, MessageKind kind)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption.isEmpty() ? kAppTitle : caption, displayed(text), QMessageBox::Ok,
-                    owner);
+    QMessageBox box(iconOf(kind), caption.isEmpty() ? kAppTitle : caption, displayed(text), QMessageBox::Ok, owner);
     box.exec();
 }
 

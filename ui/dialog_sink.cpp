@@ -22,14 +22,36 @@ bool DialogSink::onDialogThread() const
 void DialogSink::queue(std::function<void()> call, bool gated)
 {
     const std::uint64_t generation = m_generation.load();
+    deliver([this, call = std::move(call), gated, generation] {
+        if (!gated || generation == m_generation.load())
+            call();
+    });
+}
+
+void DialogSink::deliver(std::function<void()> task)
+{
     // The dialog is the context: calls still queued when it is destroyed are dropped with it.
     QMetaObject::invokeMethod(
         &m_dialog,
-        [this, call = std::move(call), gated, generation] {
-            if (!gated || generation == m_generation.load())
-                call();
+        [this, task = std::move(task)]() mutable {
+            if (m_holding) {
+                m_held.push_back(std::move(task));
+                return;
+            }
+            task();
         },
         Qt::QueuedConnection);
+}
+
+void DialogSink::holdNotices(bool hold)
+{
+    m_holding = hold;
+    if (hold)
+        return;
+    std::vector<std::function<void()>> held;
+    held.swap(m_held);
+    for (auto &task : held)
+        deliver(std::move(task));
 }
 
 void DialogSink::callAndWait(std::function<void()> call, bool gated)
@@ -47,15 +69,13 @@ void DialogSink::callAndWait(std::function<void()> call, bool gated)
     }
     // The waiter is always woken, also when the call itself is dropped.
     const std::uint64_t generation = m_generation.load();
-    queue(
-        [this, request, call = std::move(call), gated, generation] {
-            if (!gated || generation == m_generation.load())
-                call();
-            std::lock_guard lock(m_mutex);
-            request->done = true;
-            m_done.notify_all();
-        },
-        false);
+    deliver([this, request, call = std::move(call), gated, generation] {
+        if (!gated || generation == m_generation.load())
+            call();
+        std::lock_guard lock(m_mutex);
+        request->done = true;
+        m_done.notify_all();
+    });
     std::unique_lock lock(m_mutex);
     m_done.wait(lock, [&] { return request->done || m_releaseWaits; });
 }

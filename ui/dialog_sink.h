@@ -10,6 +10,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace tunvale::ui {
 
@@ -34,6 +35,10 @@ public:
     // waiting, and any that are waiting return.
     void setReleaseWaits(bool release);
     bool releaseWaits() const;
+    // While held, the worker's notices and messages that reach the dialog's thread are kept
+    // back in their order (the dialog waits for the worker to stop, its events still flowing);
+    // releasing the hold hands them on, after what is queued at that moment. Dialog thread only.
+    void holdNotices(bool hold);
     // Notices posted so far and not yet handled are dropped (a run that was given up, or a
     // run replaced by a new one). Failure messages are still shown.
     void dropPending();
@@ -42,6 +47,8 @@ private:
     bool onDialogThread() const;
     // Queues call on the dialog's thread; a gated call is dropped by a later dropPending.
     void queue(std::function<void()> call, bool gated);
+    // Runs task on the dialog's thread, or keeps it back while notices are held.
+    void deliver(std::function<void()> task);
     // Runs call on the dialog's thread and waits for it, unless waits are released.
     void callAndWait(std::function<void()> call, bool gated);
 
@@ -50,6 +57,8 @@ private:
     mutable std::mutex m_mutex;
     std::condition_variable m_done;
     bool m_releaseWaits = false;
+    bool m_holding = false;                      // dialog thread only
+    std::vector<std::function<void()>> m_held;   // dialog thread only
 };
 
 } // namespace tunvale::ui

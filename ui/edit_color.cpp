@@ -1,8 +1,39 @@
 #include "ui/edit_color.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPainter>
 
+#include <cmath>
+
 namespace tunvale::ui {
+
+namespace {
+
+double relativeLuminance(const QColor &colour)
+{
+    const auto channel = [](int value) {
+        const double c = value / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(colour.red()) + 0.7152 * channel(colour.green()) + 0.0722 * channel(colour.blue());
+}
+
+bool isDark(const QPalette &palette)
+{
+    return palette.color(QPalette::Window).lightness() < 128;
+}
+
+QColor mixed(const QColor &a, const QColor &b, double shareOfA)
+{
+    const auto mix = [&](int x, int y) { return static_cast<int>(std::lround(x * shareOfA + y * (1.0 - shareOfA))); };
+    return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()));
+}
+
+// The share of the state colour in a dark palette's field: enough to keep its hue plain.
+constexpr double kDarkShare = 0.4;
+
+} // namespace
 
 QColor colourFromRef(std::uint32_t colour)
 {
@@ -10,28 +41,81 @@ QColor colourFromRef(std::uint32_t colour)
                   static_cast<int>((colour >> 16) & 0xFF));
 }
 
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = relativeLuminance(a);
+    const double lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+ShownColours shownColours(std::uint32_t colour, const QPalette &palette)
+{
+    ShownColours shown;
+    shown.background = colourFromRef(colour);
+    if (isDark(palette))
+        shown.background = mixed(shown.background, palette.color(QPalette::Base), kDarkShare);
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    shown.text = contrastRatio(shown.background, black) >= contrastRatio(shown.background, white) ? black : white;
+    return shown;
+}
+
 CEditColor::CEditColor(QWidget *parent)
     : QLineEdit(parent)
 {
-    setColour(m_colour);
+    applyColour();
 }
 
 void CEditColor::setColour(std::uint32_t colour)
 {
     m_colour = colour;
-    // A style sheet is honoured by every widget style, where palette roles are not.
-    setStyleSheet(QStringLiteral("QLineEdit { background-color: %1; color: black; }")
-                      .arg(colourFromRef(colour).name()));
+    applyColour();
     if (isVisible())
         repaint();
 }
 
+void CEditColor::applyColour()
+{
+    // The application's palette decides light or dark; this edit's own palette is the style
+    // sheet's result.
+    const ShownColours shown = shownColours(m_colour, QApplication::palette());
+    // A style sheet is honoured by every widget style, where palette roles are not.
+    const QString sheet = QStringLiteral("QLineEdit { background-color: %1; color: %2; }")
+                              .arg(shown.background.name(), shown.text.name());
+    if (sheet == m_styleSheet)
+        return;
+    m_styleSheet = sheet;
+    setStyleSheet(sheet);
+}
+
+void CEditColor::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // The edit is taken as it is; the key must not press the window's default button.
+        QLineEdit::keyPressEvent(event);
+        emit accepted();
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+bool CEditColor::event(QEvent *event)
+{
+    // A new application palette (light to dark) changes how the state colour is shown.
+    const bool result = QLineEdit::event(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        applyColour();
+    return result;
+}
+
 CStatusBox::CStatusBox(QWidget *parent)
-    : QFrame(parent)
+    : QLabel(parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setTextFormat(Qt::PlainText);
 }
 
 void CStatusBox::setColour(std::uint32_t colour)
@@ -43,9 +127,25 @@ void CStatusBox::setColour(std::uint32_t colour)
 
 void CStatusBox::setText(const QString &text)
 {
-    m_text = text;
+    // The label keeps the whole text (what assistive technology reads); only the drawing is
+    // shortened.
+    QLabel::setText(text);
     if (isVisible())
         repaint();
+}
+
+QString CStatusBox::shownText() const
+{
+    const QRect area = contentsRect().adjusted(4, 0, -4, 0);
+    return fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width());
+}
+
+bool CStatusBox::event(QEvent *event)
+{
+    const bool result = QLabel::event(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        update();
+    return result;
 }
 
 QSize CStatusBox::sizeHint() const
@@ -54,16 +154,22 @@ QSize CStatusBox::sizeHint() const
     return {200, height};
 }
 
+QSize CStatusBox::minimumSizeHint() const
+{
+    return {60, sizeHint().height()};
+}
+
 void CStatusBox::paintEvent(QPaintEvent *event)
 {
     {
+        const ShownColours shown = shownColours(m_colour, QApplication::palette());
         QPainter painter(this);
-        painter.fillRect(contentsRect(), colourFromRef(m_colour));
-        painter.setPen(Qt::black);
+        painter.fillRect(contentsRect(), shown.background);
+        painter.setPen(shown.text);
         const QRect area = contentsRect().adjusted(4, 0, -4, 0);
-        const QString shown = fontMetrics().elidedText(m_text, Qt::ElideRight, area.width());
-        painter.drawText(area, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shown);
+        painter.drawText(area, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, shownText());
     }
+    // The sunken frame; the label's own text drawing is replaced by the one above.
     QFrame::paintEvent(event);
 }
 

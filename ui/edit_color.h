@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QFrame>
-#include <QLineEdit>
 #include <QColor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
 #include <QString>
 
 #include <cstdint>
@@ -12,8 +13,21 @@ namespace tunvale::ui {
 // A 0x00BBGGRR colour value (the form the engine's colours take) as a QColor.
 QColor colourFromRef(std::uint32_t colour);
 
-// A line edit with a solid, changeable background colour and black text: the two folder
-// edits. Every change repaints at once, so a colour shown before a long wait is on screen.
+// How a state colour is shown under a palette: the colour itself on a light palette; on a dark
+// palette the same hue darkened towards the palette's base, so a light-green field still reads
+// as green without glaring. The text is black or white, whichever stands out more.
+struct ShownColours {
+    QColor background;
+    QColor text;
+};
+ShownColours shownColours(std::uint32_t colour, const QPalette &palette);
+
+// The contrast ratio of two colours (1 to 21), as the WCAG measures it.
+double contrastRatio(const QColor &a, const QColor &b);
+
+// A line edit with a solid, changeable background colour: the two folder edits. Every change
+// repaints at once, so a colour shown before a long wait is on screen. Enter accepts the text
+// (accepted() is emitted) and goes no further: it never reaches the dialog's default button.
 class CEditColor : public QLineEdit {
     Q_OBJECT
 public:
@@ -21,28 +35,41 @@ public:
     void setColour(std::uint32_t colour);
     std::uint32_t colour() const { return m_colour; }
 
+signals:
+    void accepted();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool event(QEvent *event) override;
+
 private:
+    void applyColour();
+
     std::uint32_t m_colour = 0xFFFFFF;
+    QString m_styleSheet;
 };
 
-// The status box: a sunken static text with the same changeable background, eliding a line
-// too long for it at the end.
-class CStatusBox : public QFrame {
+// The status box: a sunken line of text with the same changeable background. It is a label, so
+// assistive technology reads its whole text; a line too long for it is shown shortened in the
+// middle, keeping the start (the word) and the end (the file name).
+class CStatusBox : public QLabel {
     Q_OBJECT
 public:
     explicit CStatusBox(QWidget *parent = nullptr);
     void setColour(std::uint32_t colour);
     std::uint32_t colour() const { return m_colour; }
     void setText(const QString &text);
-    QString text() const { return m_text; }
+    // The text as drawn in the current width.
+    QString shownText() const;
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     std::uint32_t m_colour = 0xFFFFFF;
-    QString m_text;
 };
 
 } // namespace tunvale::ui

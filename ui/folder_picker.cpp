@@ -1,8 +1,11 @@
 #include "ui/folder_picker.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace tunvale::ui {
 
@@ -40,8 +43,50 @@ FolderPicker::FolderPicker(QWidget *owner, const QString &title, const QString &
         if (!pathReadOnly)
             selectFile(startInfo.absoluteFilePath());
     }
-    if (QLineEdit *field = pathField())
+    if (QLineEdit *field = pathField()) {
         field->setReadOnly(pathReadOnly);
+        if (pathReadOnly) {
+            // Shown disabled: a read-only field that looks like any other invites typing.
+            field->setEnabled(false);
+            field->setToolTip(tr("The source folder is chosen in the list of folders"));
+        } else {
+            field->setToolTip(tr("Type a folder name here; a folder that does not exist yet is created by Organize"));
+        }
+    }
+    // The standard dialog disables its accept button while the typed name is not an existing
+    // folder; for the destination such a name is a valid answer.
+    QPushButton *button = acceptButton();
+    QLineEdit *field = pathField();
+    if (button && field && !pathReadOnly) {
+        button->installEventFilter(this);
+        // Runs after the dialog's own check of the typed text, which may have disabled it.
+        connect(field, &QLineEdit::textChanged, this, [this, button] {
+            if (typedNewFolderAllowed())
+                button->setEnabled(true);
+        });
+    }
+}
+
+QPushButton *FolderPicker::acceptButton() const
+{
+    const auto *box = findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+    return box ? box->button(QDialogButtonBox::Open) : nullptr;
+}
+
+bool FolderPicker::typedNewFolderAllowed() const
+{
+    const QLineEdit *field = pathField();
+    return !m_pathReadOnly && field && !field->text().trimmed().isEmpty();
+}
+
+bool FolderPicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && watched == acceptButton()) {
+        auto *button = static_cast<QPushButton *>(watched);
+        if (!button->isEnabled() && typedNewFolderAllowed())
+            button->setEnabled(true);
+    }
+    return QFileDialog::eventFilter(watched, event);
 }
 
 QLineEdit *FolderPicker::pathField() const

@@ -4,12 +4,16 @@
 #include <QLineEdit>
 #include <QString>
 
+class QPushButton;
+
 namespace tunvale::ui {
 
 // The folder chooser of the two Select buttons. It starts at the given folder (the current
 // folder when none is given) and shows folders only. With a read-only path the result is always
-// an existing folder chosen from the tree (the source). Otherwise the user may type into the
-// path field a folder that does not exist yet (the destination); the typed text is the result.
+// an existing folder chosen from the tree (the source); the path field is then shown disabled,
+// so it plainly takes no typing. Otherwise the user may type into the path field a folder that
+// does not exist yet (the destination): the typed text is the result, and the accept button
+// stays usable for it.
 class FolderPicker : public QFileDialog {
     Q_OBJECT
 public:
@@ -20,6 +24,8 @@ public:
     bool pathReadOnly() const { return m_pathReadOnly; }
     // The path field, for the user to type into (nullptr if the dialog has none).
     QLineEdit *pathField() const;
+    // The button that confirms the choice (nullptr if the dialog has none).
+    QPushButton *acceptButton() const;
 
     // The longest result kept.
     static constexpr int kMaxResultLength = 517;
@@ -27,8 +33,13 @@ public:
 public slots:
     void accept() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     QString typedPath() const;
+    // A typed destination may be a folder that does not exist yet.
+    bool typedNewFolderAllowed() const;
 
     bool m_pathReadOnly;
     QString m_chosen;

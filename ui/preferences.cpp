@@ -72,6 +72,26 @@ void CPreferences::writeText(const QString &name, const QString &text)
     m_settings->sync();
 }
 
+QByteArray CPreferences::readWindowGeometry()
+{
+    if (!m_settings)
+        return {};
+    m_settings->endGroup();
+    const QVariant stored = m_settings->value(kWindowGroup + QLatin1Char('/') + kWindowGeometryValue);
+    m_settings->beginGroup(kPreferencesGroup);
+    return stored.typeId() == QMetaType::QByteArray ? stored.toByteArray() : QByteArray();
+}
+
+void CPreferences::writeWindowGeometry(const QByteArray &geometry)
+{
+    if (!m_settings)
+        return;
+    m_settings->endGroup();
+    m_settings->setValue(kWindowGroup + QLatin1Char('/') + kWindowGeometryValue, geometry);
+    m_settings->beginGroup(kPreferencesGroup);
+    m_settings->sync();
+}
+
 bool CPreferences::contains(const QString &name) const
 {
     return m_settings && m_settings->contains(name);

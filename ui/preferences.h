@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -34,6 +35,11 @@ public:
     void writeNumber(const QString &name, std::int32_t value);
     void writeText(const QString &name, const QString &text);
 
+    // The main window's size and place (QWidget::saveGeometry), kept in a group of its own
+    // beside the preferences ("Window", value "GEOMETRY"); empty when none was kept.
+    QByteArray readWindowGeometry();
+    void writeWindowGeometry(const QByteArray &geometry);
+
     // Whether a value of that name exists (tests and diagnostics).
     bool contains(const QString &name) const;
     // Where the values live (the file, or the registry key on Windows).
@@ -49,5 +55,7 @@ private:
 inline const QString kOrganization = QStringLiteral("QX");
 inline const QString kApplication = QStringLiteral("Tunvale");
 inline const QString kPreferencesGroup = QStringLiteral("Preferences");
+inline const QString kWindowGroup = QStringLiteral("Window");
+inline const QString kWindowGeometryValue = QStringLiteral("GEOMETRY");
 
 } // namespace tunvale::ui

@@ -1,6 +1,7 @@
-// tunvale-screenshot SOURCE DESTINATION OUT.png: opens the dialog on the two folders with the
-// preferences kept in a scratch folder, runs Organize, waits for the summary and saves the
-// window as a PNG (for the documentation).
+// tunvale-screenshot [--screen] [--convert] SOURCE DESTINATION OUT.png: opens the dialog on the
+// two folders with the preferences kept in a scratch folder, runs Organize (with conversion to
+// MP3 ticked when --convert is given), waits for the summary and saves the window as a PNG, or
+// with --screen the whole screen with the window on it (for the documentation).
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
 #include "ui/tunvale_dlg.h"
@@ -9,7 +10,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QPixmap>
+#include <QScreen>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -20,7 +23,7 @@ namespace {
 // Answers every question Yes and prints the messages instead of showing them.
 struct ScriptPrompts final : tunvale::ui::DialogPrompts {
     bool askYesNo(QWidget *, const QString &) override { return true; }
-    void showMessage(QWidget *, const QString &text, const QString &) override
+    void showMessage(QWidget *, const QString &text, const QString &, tunvale::ui::MessageKind) override
     {
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());
     }
@@ -30,13 +33,24 @@ struct ScriptPrompts final : tunvale::ui::DialogPrompts {
     }
 };
 
+void settle(int rounds)
+{
+    for (int i = 0; i < rounds; ++i) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: tunvale-screenshot SOURCE DESTINATION OUT.png\n");
+    QStringList args = app.arguments().mid(1);
+    const bool wholeScreen = args.removeAll(QStringLiteral("--screen")) > 0;
+    const bool convert = args.removeAll(QStringLiteral("--convert")) > 0;
+    if (args.size() != 3) {
+        std::fprintf(stderr, "usage: tunvale-screenshot [--screen] [--convert] SOURCE DESTINATION OUT.png\n");
         return 2;
     }
     QTemporaryDir store;
@@ -44,25 +58,25 @@ int main(int argc, char **argv)
     tunvale::ui::CPreferences preferences;
     if (!preferences.open())
         return 1;
+    if (convert)
+        preferences.writeNumber(QStringLiteral("MP3_CONVERT"), 1);
     ScriptPrompts prompts;
     tunvale::engine::RunOptions options;
     tunvale::ui::DialogSetup setup;
-    setup.source = QString::fromLocal8Bit(argv[1]);
-    setup.destination = QString::fromLocal8Bit(argv[2]);
+    setup.source = args.at(0);
+    setup.destination = args.at(1);
     tunvale::ui::CTunvaleDlg dialog(options, preferences, prompts, std::move(setup));
     dialog.show();
-    QApplication::processEvents();
+    settle(5);
     dialog.control(tunvale::ui::control_id::kOrganize)->click();
     const QDeadlineTimer deadline(60000);
     while ((dialog.runActive() || !dialog.lastSummary()) && !deadline.hasExpired()) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
         QThread::msleep(10);
     }
-    for (int i = 0; i < 20; ++i) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-    const bool saved = dialog.grab().save(QString::fromLocal8Bit(argv[3]));
+    settle(20);
+    const QPixmap shot = wholeScreen ? dialog.screen()->grabWindow(0) : dialog.grab();
+    const bool saved = shot.save(args.at(2));
     std::printf("%s\n", dialog.lastSummary() ? QString::fromStdU16String(dialog.lastSummary()->line).toUtf8().constData()
                                              : "no summary");
     return saved ? 0 : 1;

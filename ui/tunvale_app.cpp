@@ -6,17 +6,43 @@
 #include "ui/preferences.h"
 #include "ui/tunvale_dlg.h"
 
+#include <QLocale>
 #include <QStringList>
+#include <QTranslator>
 #include <QThread>
 
 namespace tunvale::ui {
+
+QString registerErrorCaption()
+{
+    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "REGISTER ERROR");
+}
+
+QString registerErrorText()
+{
+    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not Write to Windows Register Data Base");
+}
+
+void installTranslation(QApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    for (const QString &folder : {programFolder + QStringLiteral("/translations"),
+                                  programFolder + QStringLiteral("/../share/tunvale/translations")}) {
+        if (translator->load(QLocale(), QStringLiteral("tunvale"), QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return;
+        }
+    }
+    delete translator;
+}
 
 bool openPreferencesOrReport(CPreferences &preferences, DialogPrompts &prompts)
 {
     if (preferences.open())
         return true;
     QThread::msleep(500);
-    prompts.showMessage(nullptr, kRegisterErrorText, kRegisterErrorCaption);
+    prompts.showMessage(nullptr, registerErrorText(), registerErrorCaption(), MessageKind::Error);
     return false;
 }
 
@@ -37,6 +63,9 @@ CTunvaleApp::CTunvaleApp(int &argc, char **argv)
     setOrganizationName(kOrganization);
     setApplicationName(kApplication);
     setApplicationDisplayName(kAppTitle);
+    // Ties the window to the installed desktop entry (tunvale.desktop) and its icon.
+    setDesktopFileName(QStringLiteral("tunvale"));
+    installTranslation(*this);
 }
 
 int CTunvaleApp::run()

@@ -11,8 +11,8 @@ class CPreferences;
 class DialogPrompts;
 
 // The text shown, with the caption "REGISTER ERROR", when the preferences cannot be written.
-inline const QString kRegisterErrorCaption = QStringLiteral("REGISTER ERROR");
-inline const QString kRegisterErrorText = QStringLiteral("Could not Write to Windows Register Data Base");
+QString registerErrorCaption();
+QString registerErrorText();
 
 // Opens the store; when it cannot be written, waits 500 ms and says so in a message box
 // without an owner. false means the program must end without its dialog.
@@ -21,6 +21,10 @@ bool openPreferencesOrReport(CPreferences &preferences, DialogPrompts &prompts);
 // The options as they stand before the dialog loads them: every one 0 except the criterion
 // (Artist) and the track step (1).
 engine::RunOptions startOptions();
+
+// Installs the translation of the dialog for the user's language when one is installed
+// (tunvale_<language>.qm beside the program or in its share folder); English otherwise.
+void installTranslation(QApplication &app);
 
 // The application: holds the options, opens the store and runs the main dialog modally.
 // Arguments: [SOURCE [DESTINATION]] folders shown instead of the stored ones.

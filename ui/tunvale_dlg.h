@@ -28,6 +28,7 @@ class CEditColor;
 class CPreferences;
 class CStatusBox;
 class DialogPrompts;
+class QuaverPicture;
 
 // What the dialog is built with besides the options, the store and the prompts.
 struct DialogSetup {
@@ -58,7 +59,9 @@ QString defaultFolder();
 
 // The main dialog: the two folders, the formats, the criterion and the options (each written
 // to the store the moment it changes), Organize, Cancel with its undo, Exit, the status box,
-// the progress bar, and the About box under Help.
+// the progress bar, and the About box under Help. It keeps its size and place between starts.
+// While it waits for a worker to stop, its events go on (it repaints, its timers run) but its
+// controls are disabled: the stopping state.
 class CTunvaleDlg : public QDialog {
     Q_OBJECT
 public:
@@ -82,6 +85,8 @@ public:
     void showWorkerMessage(const QString &text);
 
     bool runActive() const { return m_organizer.isActive(); }
+    // The dialog waits for a worker to stop (after Yes to the abort question).
+    bool stopping() const { return m_stopping; }
     engine::SessionState &session() { return m_session; }
     engine::Organizer &organizer() { return m_organizer; }
     const std::optional<engine::RunSummary> &lastSummary() const { return m_lastSummary; }
@@ -105,14 +110,28 @@ private:
     class Questions;
 
     void buildControls();
+    void describeControls();
     void loadOptions();
     void loadFolders();
     void connectOptions();
     void storeCheckBox(int id, bool checked);
-    // The abort command with the dialog's question; releases the worker's waits meanwhile.
-    engine::AbortResult runAbortCommand();
+    // Enables each control by the rules (options that do not apply, Organize during a run, the
+    // stopping state) and lets Tab reach each radio group through its checked radio.
+    void updateControlStates();
+    void updateRadioFocus();
+    // The colour of a folder edit from what it holds now.
+    void recolourSourceEdit();
+    void recolourDestinationEdit();
+    // The abort command with the dialog's question, keeping events flowing during the wait.
+    // hideAtOnce: the window goes away as soon as the user said Yes (Exit, closing).
+    engine::AbortResult runAbortCommand(bool hideAtOnce);
     void afterAbort(const engine::AbortResult &result);
+    void forgetSession();
     void showStatusWord(const QString &word, std::uint32_t colour);
+    void restoreWindowGeometry();
+    void saveWindowGeometry();
+    // Looks again, until it has returned, whether a worker given up is still running.
+    void watchAbandonedWorker();
 
     engine::RunOptions &m_options;
     CPreferences &m_preferences;
@@ -126,11 +145,16 @@ private:
 
     CEditColor *m_sourceEdit = nullptr;
     CEditColor *m_destinationEdit = nullptr;
+    QLabel *m_sourceLabel = nullptr;
+    QLabel *m_destinationLabel = nullptr;
     CStatusBox *m_statusBox = nullptr;
     QProgressBar *m_progress = nullptr;
     QAction *m_aboutAction = nullptr;
-    QLabel *m_picture = nullptr;
+    QuaverPicture *m_picture = nullptr;
+    QWidget *m_menuBar = nullptr;
     bool m_exiting = false;
+    bool m_stopping = false;
+    bool m_closedWhileStopping = false;
     std::map<int, QAbstractButton *> m_controls;
 };
 

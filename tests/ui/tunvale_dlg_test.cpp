@@ -1,4 +1,4 @@
-#include "ui_test_support.h"
+#include "dialog_fixture.h"
 
 #include "engine/run_options.h"
 #include "output/place_file.h"
@@ -26,48 +26,6 @@ namespace fs = std::filesystem;
 using namespace output::colour;
 using testing::ScriptedPrompts;
 using testing::StoreFixture;
-
-// A click on the box or circle itself, as the user makes it.
-void clickIndicator(QAbstractButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, QPoint(8, button->height() / 2));
-}
-
-QString text(const fs::path &path)
-{
-    return QString::fromStdString(path.string());
-}
-
-class DialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(m_preferences.open()); }
-
-    std::unique_ptr<CTunvaleDlg> makeDialog(DialogSetup setup = {})
-    {
-        setup.summaryPause = std::chrono::milliseconds(0);
-        auto dialog = std::make_unique<CTunvaleDlg>(m_options, m_preferences, m_prompts, std::move(setup));
-        dialog->show();
-        return dialog;
-    }
-
-    // The folders of a run: an existing destination and the given source.
-    void setFolders(CTunvaleDlg &dialog, const QString &source, const QString &destination)
-    {
-        dialog.sourceEdit()->setText(source);
-        dialog.destinationEdit()->setText(destination);
-    }
-
-    bool waitForSummary(CTunvaleDlg &dialog)
-    {
-        return testing::waitFor([&] { return !dialog.runActive() && dialog.lastSummary().has_value(); });
-    }
-
-    StoreFixture m_store;   // first: the store must point at its folder before it is opened
-    CPreferences m_preferences;
-    engine::RunOptions m_options = engine::RunOptions{};
-    ScriptedPrompts m_prompts;
-    tunvale::testing::TempDir m_dir;
-};
 
 TEST_F(DialogTest, FirstStartWritesEveryDefaultAndShowsIt)
 {
@@ -146,7 +104,7 @@ TEST_F(DialogTest, EveryControlCarriesItsCaption)
     for (const Caption &c : captions) {
         SCOPED_TRACE(c.id);
         ASSERT_NE(dialog->control(c.id), nullptr);
-        EXPECT_EQ(dialog->control(c.id)->text(), QString::fromUtf8(c.caption));
+        EXPECT_EQ(testing::shownCaption(dialog->control(c.id)->text()), QString::fromUtf8(c.caption));
     }
     EXPECT_EQ(dialog->control(2000), nullptr);   // no Debug button
     EXPECT_EQ(dialog->windowTitle(), "Tunvale");
@@ -214,10 +172,11 @@ TEST_F(DialogTest, ChangesAreStoredAtOnce)
         const char *name;
         int stored;
     };
+    // The quality radios apply only with conversion ticked: it is ticked before they are clicked.
     const Click clicks[] = {
         {1018, "FILE_REPLACE", 1}, {1012, "MP3_FORMAT", 0}, {1019, "IDC_TRk_INCREMENT", 10},
         {1019, "IDC_TRk_INCREMENT", 1}, {1008, "TAG_ID", 1008}, {1006, "TAG_ID", 1006},
-        {1023, "MP3_QUALITY", 0}, {1025, "MP3_QUALITY", 2}, {1022, "MP3_CONVERT", 1},
+        {1022, "MP3_CONVERT", 1}, {1023, "MP3_QUALITY", 0}, {1025, "MP3_QUALITY", 2},
         {1030, "REMOVE_PICTS", 1}, {1016, "GROUP_ISOLATED", 0},
     };
     for (const Click &c : clicks) {
@@ -330,6 +289,39 @@ TEST_F(DialogTest, CompleteRunEndsWithTheSummaryInItsColour)
     EXPECT_TRUE(fs::exists(library / "loose" / "solo.mp3"));
 }
 
+TEST_F(DialogTest, DemoLibraryConvertsWholeWithConversionTicked)
+{
+    for (const char *tool : {"sox", "lame", "flac"}) {
+        if (!tunvale::testing::haveTool(tool))
+            GTEST_SKIP() << tool << " is needed to make the demo library";
+    }
+    if (tunvale::testing::runCommand("/usr/bin/python3 -c 'import mutagen'") != 0)
+        GTEST_SKIP() << "mutagen is needed to tag the demo library";
+    const fs::path source = m_dir / "demo";
+    ASSERT_EQ(tunvale::testing::runCommand(tunvale::testing::shellQuote(std::string(TUNVALE_SOURCE_DIR)
+                                                                        + "/scripts/make-demo-library.sh")
+                                           + " " + tunvale::testing::shellQuote(source.string()) + " 2>&1"),
+              0);
+    auto dialog = makeDialog();
+    clickIndicator(dialog->control(1022));
+    ASSERT_EQ(m_options.mp3Convert, 1);
+    fs::create_directories(m_dir / "sorted");
+    setFolders(*dialog, text(source), text(m_dir / "sorted"));
+    dialog->control(control_id::kOrganize)->click();
+    ASSERT_TRUE(waitForSummary(*dialog));
+    EXPECT_TRUE(m_prompts.messages.isEmpty()) << m_prompts.messages.join("\n").toStdString();
+    EXPECT_EQ(dialog->lastSummary()->line, u"Done: on 11 files, 11 are copied in 4 folders");
+    // The FLAC (16-bit), the AIFF (16-bit) and the WAV (24-bit) became MP3 files.
+    int copies = 0;
+    for (const auto &entry : fs::recursive_directory_iterator(m_dir / "sorted")) {
+        if (!entry.is_regular_file())
+            continue;
+        ++copies;
+        EXPECT_EQ(entry.path().extension(), ".mp3") << entry.path();
+    }
+    EXPECT_EQ(copies, 11);
+}
+
 TEST_F(DialogTest, CancelAfterARunDeletesEverythingOrOnlyTheSessionFiles)
 {
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
@@ -378,35 +370,6 @@ TEST_F(DialogTest, CancelAfterARunDeletesEverythingOrOnlyTheSessionFiles)
         dialog->control(control_id::kCancel)->click();
         EXPECT_EQ(m_prompts.messages.value(1), "Nothing to cancel!");
     }
-}
-
-// Placement held at a gate, so a run stays active while the test acts.
-struct Gate {
-    std::atomic<bool> open{false};
-    std::atomic<int> entered{0};
-};
-
-// Opens the gate from another thread after a while: the dialog's thread is busy waiting then.
-void openLater(const std::shared_ptr<Gate> &gate, int ms)
-{
-    std::thread([gate, ms] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        gate->open = true;
-    }).detach();
-}
-
-DialogSetup gatedSetup(const std::shared_ptr<Gate> &gate)
-{
-    DialogSetup setup;
-    setup.hooks.placeFile = [gate](int index, int count, output::PlacementContext &context) {
-        ++gate->entered;
-        // Bounded, so a failed test cannot leave a worker waiting for ever.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!gate->open.load() && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return output::PlaceFile(index, count, context);
-    };
-    return setup;
 }
 
 TEST_F(DialogTest, ASecondOrganizeDuringARunDoesNothing)

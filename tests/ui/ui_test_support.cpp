@@ -8,6 +8,29 @@
 
 namespace tunvale::ui::testing {
 
+QString shownCaption(const QString &caption)
+{
+    QString shown;
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == QLatin1Char('&') && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
+QChar mnemonicOf(const QString &caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != QLatin1Char('&'))
+            continue;
+        if (caption[i + 1] != QLatin1Char('&'))
+            return caption[i + 1].toUpper();
+        ++i;
+    }
+    return {};
+}
+
 bool ScriptedPrompts::askYesNo(QWidget *, const QString &text)
 {
     questions << text;
@@ -20,10 +43,11 @@ bool ScriptedPrompts::askYesNo(QWidget *, const QString &text)
     return answer;
 }
 
-void ScriptedPrompts::showMessage(QWidget *, const QString &text, const QString &caption)
+void ScriptedPrompts::showMessage(QWidget *, const QString &text, const QString &caption, MessageKind kind)
 {
     messages << text;
     captions << caption;
+    kinds.push_back(kind);
     if (onMessage)
         onMessage(text);
 }
@@ -51,6 +75,12 @@ QVariant StoreFixture::stored(const QString &name) const
 {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);
     return settings.value(kPreferencesGroup + QLatin1Char('/') + name);
+}
+
+QVariant StoreFixture::storedIn(const QString &group, const QString &name) const
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kOrganization, kApplication);
+    return settings.value(group + QLatin1Char('/') + name);
 }
 
 void StoreFixture::store(const QString &name, const QVariant &value)

@@ -14,14 +14,27 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
+
+// QString values in failure messages as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 namespace tunvale::ui::testing {
+
+// A caption as the user reads it: the mnemonic marks removed ("E&xit" is "Exit", "&&" is "&").
+QString shownCaption(const QString &caption);
+// The mnemonic character of a caption, upper case, or a null QChar when it has none.
+QChar mnemonicOf(const QString &caption);
 
 // Answers the dialog's questions from a script and records every question and message.
 class ScriptedPrompts final : public DialogPrompts {
 public:
     bool askYesNo(QWidget *owner, const QString &text) override;
-    void showMessage(QWidget *owner, const QString &text, const QString &caption = {}) override;
+    void showMessage(QWidget *owner, const QString &text, const QString &caption = {},
+                     MessageKind kind = MessageKind::Information) override;
     std::optional<QString> pickFolder(QWidget *owner, const QString &title, const QString &startFolder,
                                       bool pathReadOnly) override;
 
@@ -30,6 +43,7 @@ public:
     QStringList questions;
     QStringList messages;
     QStringList captions;
+    std::vector<MessageKind> kinds;                 // the icon of each message
     struct PickerRequest {
         QString title;
         QString start;
@@ -46,6 +60,8 @@ public:
     // The raw value under Preferences/name, as the store file holds it.
     QVariant stored(const QString &name) const;
     void store(const QString &name, const QVariant &value);
+    // The raw value under group/name (beside Preferences).
+    QVariant storedIn(const QString &group, const QString &name) const;
     const std::filesystem::path &folder() const { return m_dir.path(); }
 
 private:

@@ -3,6 +3,7 @@
 #include "ui/about_dialog.h"
 #include "ui/edit_color.h"
 #include "ui/folder_picker.h"
+#include "ui/program_icon.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,6 +12,8 @@
 #include <QPixmap>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -134,6 +137,108 @@ TEST(FolderPicker, SourceRefusesAFolderThatDoesNotExist)
         EXPECT_TRUE(QFileInfo(picker.chosenPath()).isDir()) << picker.chosenPath().toStdString();
     else
         EXPECT_TRUE(picker.chosenPath().isEmpty());
+}
+
+TEST(ColourControls, StateColoursStayReadableUnderLightAndDarkPalettes)
+{
+    QPalette light;
+    light.setColor(QPalette::Window, QColor(239, 239, 239));
+    light.setColor(QPalette::Base, Qt::white);
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    // The state colours of the folder edits and the status box, with the channel that carries
+    // their meaning (the strongest one, or two for yellow and the light colours).
+    struct Case {
+        std::uint32_t colour;
+        const char *meaning;
+    };
+    const Case cases[] = {
+        {0xA0FFA0, "green"}, {0xC8FFC8, "green"}, {0xFFC8C8, "blue"}, {0xA0A0FF, "red"}, {0x1414FF, "red"},
+        {0x3C3CFF, "red"},   {0x14FFFF, "yellow"}, {0xFFFFFF, "white"},
+    };
+    const auto meaningOf = [](const QColor &c) -> std::string {
+        const int r = c.red(), g = c.green(), b = c.blue();
+        if (r == g && g == b)
+            return "white";
+        if (r > b + 20 && g > b + 20 && std::abs(r - g) < 20)
+            return "yellow";
+        if (g > r && g > b)
+            return "green";
+        if (b > r && b > g)
+            return "blue";
+        return r > g && r > b ? "red" : "?";
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.meaning + std::string(" ") + std::to_string(c.colour));
+        const ShownColours onLight = shownColours(c.colour, light);
+        EXPECT_EQ(onLight.background, colourFromRef(c.colour));   // the colour itself
+        const ShownColours onDark = shownColours(c.colour, dark);
+        EXPECT_LT(onDark.background.lightness(), 128);            // no glare on a dark window
+        for (const ShownColours &shown : {onLight, onDark}) {
+            EXPECT_EQ(meaningOf(shown.background), c.meaning) << shown.background.name().toStdString();
+            EXPECT_GE(contrastRatio(shown.background, shown.text), 4.5) << shown.background.name().toStdString();
+        }
+    }
+}
+
+TEST(ColourControls, EditFollowsADarkApplicationPalette)
+{
+    const QPalette before = QApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Window, QColor(45, 45, 45));
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    CEditColor edit;
+    edit.resize(200, 30);
+    edit.setColour(0xA0FFA0);
+    edit.show();
+    EXPECT_EQ(centrePixel(edit), QColor(160, 255, 160));
+    QApplication::setPalette(dark);
+    QApplication::processEvents();
+    const QColor painted = centrePixel(edit);
+    QApplication::setPalette(before);
+    EXPECT_EQ(painted, shownColours(0xA0FFA0, dark).background);
+}
+
+TEST(ProgramPicture, IsDrawnAtTheScreensScale)
+{
+    // At 2x the picture is painted with twice the pixels, not a 1x bitmap blown up.
+    const QImage sharp = programPixmap(40, 2.0).toImage();
+    EXPECT_EQ(sharp.size(), QSize(80, 80));
+    EXPECT_EQ(sharp.devicePixelRatio(), 2.0);
+    const QImage blown = programPixmap(40, 1.0).toImage().scaled(80, 80, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    EXPECT_NE(sharp.convertToFormat(QImage::Format_ARGB32), blown.convertToFormat(QImage::Format_ARGB32));
+    // The widget paints the same vector picture at whatever scale it is drawn.
+    QuaverPicture picture(40);
+    QImage rendered(80, 80, QImage::Format_ARGB32_Premultiplied);
+    rendered.setDevicePixelRatio(2.0);
+    rendered.fill(Qt::transparent);
+    picture.render(&rendered, QPoint(), QRegion(), QWidget::DrawChildren);
+    EXPECT_EQ(rendered.convertToFormat(QImage::Format_ARGB32), sharp.convertToFormat(QImage::Format_ARGB32));
+}
+
+TEST(FolderPicker, ChooseStaysUsableForATypedNewDestination)
+{
+    tunvale::testing::TempDir dir;
+    std::filesystem::create_directories(dir / "out");
+    const QString start = QString::fromStdString((dir / "out").string());
+    FolderPicker picker(nullptr, "Main Folder where the Sub-folders will be created", start, false);
+    picker.open();
+    QTest::qWait(50);
+    ASSERT_NE(picker.acceptButton(), nullptr);
+    const QString typed = QString::fromStdString((dir / "out" / "new one").string());
+    picker.pathField()->clear();
+    QTest::keyClicks(picker.pathField(), typed);
+    QTest::qWait(50);
+    EXPECT_TRUE(picker.acceptButton()->isEnabled());
+    picker.acceptButton()->click();
+    EXPECT_EQ(picker.result(), QDialog::Accepted);
+    EXPECT_EQ(picker.chosenPath(), typed);
+
+    // The source picker's path field is plainly not for typing.
+    FolderPicker source(nullptr, "Folder where the Audio Files are located", start, true);
+    EXPECT_TRUE(source.pathField()->isReadOnly());
+    EXPECT_FALSE(source.pathField()->isEnabled());
 }
 
 TEST(AboutBox, ShowsTheBuildVersionRecord)

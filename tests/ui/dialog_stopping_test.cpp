@@ -1,0 +1,176 @@
+// Stopping a run from the dialog: while the worker finishes its file the window keeps handling
+// its events (it repaints, its timers run) with its controls disabled; Exit and closing take
+// the window away at once and complete the stop behind it.
+#include "dialog_fixture.h"
+
+#include "engine/abort_command.h"
+#include "output/status_reporter.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tunvale::ui {
+namespace {
+
+using namespace output::colour;
+
+// What a timer saw, every 10 ms, while the dialog's thread was inside a command.
+struct Watch {
+    int ticks = 0;
+    int ticksWhileStopping = 0;
+    bool controlsDisabled = true;
+    bool windowHidden = true;
+    bool runActiveWhileHidden = false;
+    QString status;
+    QString title;
+};
+
+class Watcher {
+public:
+    Watcher(CTunvaleDlg &dialog, Watch &watch)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [&dialog, &watch] {
+            ++watch.ticks;
+            if (!dialog.stopping())
+                return;
+            ++watch.ticksWhileStopping;
+            for (int id : {control_id::kOrganize, control_id::kCancel, control_id::kExit, 1016, 1000})
+                watch.controlsDisabled = watch.controlsDisabled && !dialog.control(id)->isEnabled();
+            watch.windowHidden = watch.windowHidden && !dialog.isVisible();
+            watch.runActiveWhileHidden = watch.runActiveWhileHidden || (!dialog.isVisible() && dialog.runActive());
+            watch.status = dialog.statusBox()->text();
+            watch.title = dialog.windowTitle();
+        });
+        m_timer.start(10);
+    }
+
+private:
+    QTimer m_timer;
+};
+
+class StoppingTest : public DialogTest {
+protected:
+    // A dialog with a run held at its first file.
+    std::unique_ptr<CTunvaleDlg> startHeldRun(const std::shared_ptr<Gate> &gate, engine::AbortTiming timing = {})
+    {
+        DialogSetup setup = gatedSetup(gate);
+        setup.abortTiming = timing;
+        auto dialog = makeDialog(std::move(setup));
+        fs::create_directories(m_dir / "out");
+        setFolders(*dialog, text(m_library), text(m_dir / "out"));
+        dialog->control(control_id::kOrganize)->click();
+        EXPECT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+        return dialog;
+    }
+
+    void SetUp() override
+    {
+        DialogTest::SetUp();
+        m_library = testing::smallMp3Library(m_dir / "lib");
+        if (m_library.empty())
+            GTEST_SKIP() << "sox or lame missing";
+    }
+
+    fs::path m_library;
+};
+
+TEST_F(StoppingTest, CancelKeepsTheWindowAliveWhileTheWorkerStops)
+{
+    struct Case {
+        const char *what;
+        int openAfterMs;                       // the worker's file ends then
+        std::chrono::milliseconds finishedWait;
+        std::deque<bool> answers;   // the abort question, then the undo's, if any
+    };
+    const Case cases[] = {
+        {"ends within the wait", 400, std::chrono::milliseconds(10000), {true, false, false}},
+        // The given-up worker placed nothing: there is nothing to undo and nothing to ask.
+        {"given up after the wait", 2000, std::chrono::milliseconds(400), {true}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        m_prompts = testing::ScriptedPrompts{};
+        auto gate = std::make_shared<Gate>();
+        engine::AbortTiming timing;
+        timing.finishedWait = c.finishedWait;
+        timing.afterGiveUp = std::chrono::milliseconds(100);
+        auto dialog = startHeldRun(gate, timing);
+        ASSERT_TRUE(dialog->runActive());
+
+        Watch watch;
+        Watcher watcher(*dialog, watch);
+        openLater(gate, c.openAfterMs);
+        m_prompts.answers = c.answers;
+        QElapsedTimer clock;
+        clock.start();
+        dialog->control(control_id::kCancel)->click();
+
+        // The wait lasted, and events were handled all through it.
+        EXPECT_GE(clock.elapsed(), 300);
+        EXPECT_GE(watch.ticksWhileStopping, 15);
+        EXPECT_TRUE(watch.controlsDisabled);
+        EXPECT_TRUE(watch.title.contains("Stopping")) << watch.title.toStdString();
+        EXPECT_TRUE(watch.status == "Wait until current file has been processed"
+                    || watch.status == "Being obliged to kill the process...!"
+                    || watch.status.startsWith("Aborting"))
+            << watch.status.toStdString();
+        // Afterwards the window is as before, the run stopped.
+        EXPECT_FALSE(dialog->stopping());
+        EXPECT_FALSE(dialog->runActive());
+        EXPECT_EQ(dialog->windowTitle(), "Tunvale");
+        EXPECT_TRUE(dialog->control(control_id::kCancel)->isEnabled());
+        EXPECT_TRUE(m_prompts.answers.empty());
+        ASSERT_TRUE(testing::waitFor([&] { return dialog->lastSummary().has_value(); }));
+        EXPECT_EQ(dialog->lastSummary()->word, std::u16string(u"Aborting"));
+        gate->open = true;
+        ASSERT_TRUE(testing::waitFor([&] {
+            return !dialog->organizer().abandonedWorkerRunning() && dialog->control(control_id::kOrganize)->isEnabled();
+        }));
+    }
+}
+
+TEST_F(StoppingTest, ExitClosesTheWindowAtOnceAndTheStopCompletesBehindIt)
+{
+    auto gate = std::make_shared<Gate>();
+    auto dialog = startHeldRun(gate);
+    Watch watch;
+    Watcher watcher(*dialog, watch);
+    openLater(gate, 400);
+    m_prompts.answers = {true};
+    dialog->control(control_id::kExit)->click();
+    // Hidden from the first tick of the wait, while the worker was still finishing.
+    EXPECT_GE(watch.ticksWhileStopping, 15);
+    EXPECT_TRUE(watch.windowHidden);
+    EXPECT_TRUE(watch.runActiveWhileHidden);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->runActive());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+}
+
+TEST_F(StoppingTest, ClosingDuringTheWaitClosesAtOnceAndAsksNoMore)
+{
+    auto gate = std::make_shared<Gate>();
+    auto dialog = startHeldRun(gate);
+    QTimer::singleShot(100, dialog.get(), [&] {
+        EXPECT_TRUE(dialog->stopping());
+        dialog->close();
+        EXPECT_FALSE(dialog->isVisible());
+    });
+    openLater(gate, 400);
+    m_prompts.answers = {true};   // the abort question; nothing is asked after the close
+    dialog->control(control_id::kCancel)->click();
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->runActive());
+    EXPECT_EQ(m_prompts.questions, QStringList{"Do you want to abort the Process?"});
+    EXPECT_TRUE(m_prompts.messages.isEmpty());
+    // Closing forgets the session without touching the disk.
+    EXPECT_TRUE(dialog->session().filesCreatedInSession.empty());
+    EXPECT_TRUE(dialog->session().foldersCreatedInSession.empty());
+    EXPECT_FALSE(fs::is_empty(m_dir / "out"));
+}
+
+} // namespace
+} // namespace tunvale::ui

@@ -1,0 +1,232 @@
+// The main dialog's controls and their layout: the folders across the top, the options on the
+// left, the formats, the criterion and the MP3 group on the right, then the status box, the
+// progress bar and the command buttons. Two columns keep the window low enough for a laptop
+// screen; extra height goes below the groups, extra width to the folder edits and the columns.
+#include "ui/dialog_controls.h"
+#include "ui/edit_color.h"
+#include "ui/program_icon.h"
+#include "ui/tunvale_dlg.h"
+
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tunvale::ui {
+
+namespace {
+
+// The folders are at most 518 characters long.
+constexpr int kMaxFolderLength = 518;
+
+QPushButton *makeButton(QWidget *parent, const QString &caption, const char *name)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// Some styles (Adwaita) draw group titles in bold but size the group for the plain font: the
+// group keeps room for its whole title either way.
+void reserveTitleWidth(QGroupBox *group)
+{
+    QFont bold = group->font();
+    bold.setBold(true);
+    const int title = QFontMetrics(bold).horizontalAdvance(group->title() + QLatin1Char(' '));
+    group->setMinimumWidth(std::max(group->minimumSizeHint().width(), title + 2 * group->fontMetrics().height()));
+}
+
+} // namespace
+
+void CTunvaleDlg::buildControls()
+{
+    auto *menuBar = new QMenuBar(this);
+    m_menuBar = menuBar;
+    QMenu *help = menuBar->addMenu(tr("&Help"));
+    m_aboutAction = help->addAction(tr("&About Tunvale..."));
+    connect(m_aboutAction, &QAction::triggered, this, &CTunvaleDlg::showAbout);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setMenuBar(menuBar);
+
+    // The two folders: label, edit, Select on one row each.
+    auto *folders = new QGridLayout;
+    auto addFolder = [&](int row, const QString &label, int buttonId, CEditColor *&edit, QLabel *&buddy,
+                         const char *editName, const char *buttonName) {
+        buddy = new QLabel(label, this);
+        folders->addWidget(buddy, row, 0);
+        edit = new CEditColor(this);
+        edit->setObjectName(QString::fromLatin1(editName));
+        edit->setMaxLength(kMaxFolderLength);
+        buddy->setBuddy(edit);
+        folders->addWidget(edit, row, 1);
+        QPushButton *select = makeButton(this, buttonId == control_id::kSelectSource ? tr("&Select") : tr("Se&lect"),
+                                         buttonName);
+        m_controls[buttonId] = select;
+        folders->addWidget(select, row, 2);
+    };
+    addFolder(0, tr("Source Folder"), control_id::kSelectSource, m_sourceEdit, m_sourceLabel, "sourceEdit",
+              "select1000");
+    addFolder(1, tr("Destination Folder"), control_id::kSelectDestination, m_destinationEdit, m_destinationLabel,
+              "destinationEdit", "select1001");
+    folders->setColumnStretch(1, 1);
+    layout->addLayout(folders);
+    connect(static_cast<QPushButton *>(m_controls[control_id::kSelectSource]), &QPushButton::clicked, this,
+            &CTunvaleDlg::selectSource);
+    connect(static_cast<QPushButton *>(m_controls[control_id::kSelectDestination]), &QPushButton::clicked, this,
+            &CTunvaleDlg::selectDestination);
+
+    auto addCheckBox = [&](const CheckBoxSpec &item, QWidget *parent, QLayout *into) {
+        auto *box = new QCheckBox(tr(item.caption), parent);
+        box->setObjectName(QString::fromLatin1(item.valueName));
+        box->setToolTip(tr(item.toolTip));
+        m_controls[item.id] = box;
+        into->addWidget(box);
+    };
+    auto addRadio = [&](const RadioSpec &item, QWidget *parent, QLayout *into) {
+        auto *radio = new QRadioButton(tr(item.caption), parent);
+        radio->setObjectName(QStringLiteral("radio%1").arg(item.id));
+        radio->setToolTip(tr(item.toolTip));
+        m_controls[item.id] = radio;
+        into->addWidget(radio);
+    };
+
+    // Left column: the options.
+    auto *optionGroup = new QGroupBox(tr("Options"), this);
+    auto *optionLayout = new QVBoxLayout(optionGroup);
+    for (const auto &item : optionBoxes())
+        addCheckBox(item, optionGroup, optionLayout);
+    auto *left = new QVBoxLayout;
+    left->addWidget(optionGroup);
+    left->addStretch(1);
+
+    // Right column: formats and criterion side by side, the MP3 group below.
+    auto *formatGroup = new QGroupBox(tr("Source File Audio Format"), this);
+    auto *formatLayout = new QVBoxLayout(formatGroup);
+    for (const auto &item : formatBoxes())
+        addCheckBox(item, formatGroup, formatLayout);
+    formatLayout->addStretch(1);
+    auto *criterionGroup = new QGroupBox(tr("Organize by"), this);
+    auto *criterionLayout = new QVBoxLayout(criterionGroup);
+    for (const auto &item : criterionRadios())
+        addRadio(item, criterionGroup, criterionLayout);
+    auto *choices = new QHBoxLayout;
+    choices->addWidget(formatGroup);
+    choices->addWidget(criterionGroup);
+
+    auto *mp3Group = new QGroupBox(tr("MP3 format"), this);
+    auto *mp3Layout = new QGridLayout(mp3Group);
+    auto *convertRow = new QVBoxLayout;
+    addCheckBox(convertBox(), mp3Group, convertRow);
+    mp3Layout->addLayout(convertRow, 0, 0, 1, 2);
+    m_picture = new QuaverPicture(40, mp3Group);
+    m_picture->setObjectName(QStringLiteral("picture1026"));
+    mp3Layout->addWidget(m_picture, 1, 0, Qt::AlignTop);
+    auto *qualityLayout = new QVBoxLayout;
+    for (const auto &item : qualityRadios())
+        addRadio(item, mp3Group, qualityLayout);
+    mp3Layout->addLayout(qualityLayout, 1, 1);
+    auto *note = new QLabel(tr("( The files already in 'mp3' format will not be modified )"), mp3Group);
+    note->setObjectName(QStringLiteral("mp3Note"));
+    note->setWordWrap(true);
+    mp3Layout->addWidget(note, 2, 0, 1, 2);
+    mp3Layout->setColumnStretch(1, 1);
+
+    auto *right = new QVBoxLayout;
+    right->addLayout(choices);
+    right->addWidget(mp3Group);
+    right->addStretch(1);
+
+    for (QGroupBox *group : {optionGroup, formatGroup, criterionGroup, mp3Group})
+        reserveTitleWidth(group);
+
+    auto *columns = new QHBoxLayout;
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
+    layout->addLayout(columns, 1);
+
+    m_statusBox = new CStatusBox(this);
+    m_statusBox->setObjectName(QStringLiteral("statusBox"));
+    // Hidden until its first text, without the window changing its layout then.
+    QSizePolicy policy = m_statusBox->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    m_statusBox->setSizePolicy(policy);
+    m_statusBox->hide();
+    layout->addWidget(m_statusBox);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progressBar"));
+    m_progress->setTextVisible(false);
+    layout->addWidget(m_progress);
+
+    QPushButton *organizeButton = makeButton(this, tr("&Organize"), "organizeButton");
+    m_controls[control_id::kOrganize] = organizeButton;
+    connect(organizeButton, &QPushButton::clicked, this, &CTunvaleDlg::organize);
+    QPushButton *cancelButton = makeButton(this, tr("&Cancel"), "cancelButton");
+    m_controls[control_id::kCancel] = cancelButton;
+    connect(cancelButton, &QPushButton::clicked, this, &CTunvaleDlg::cancelSession);
+    QPushButton *exitButton = makeButton(this, tr("E&xit"), "exitButton");
+    exitButton->setDefault(true);
+    m_controls[control_id::kExit] = exitButton;
+    connect(exitButton, &QPushButton::clicked, this, &CTunvaleDlg::exitDialog);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(organizeButton);
+    buttons->addStretch(1);
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(exitButton);
+    layout->addLayout(buttons);
+
+    // Tab goes through the window in reading order: folders, options, formats, criterion, MP3
+    // group, then the commands.
+    QList<QWidget *> order = {m_sourceEdit, m_controls[control_id::kSelectSource], m_destinationEdit,
+                              m_controls[control_id::kSelectDestination]};
+    for (const auto &item : optionBoxes())
+        order << m_controls[item.id];
+    for (const auto &item : formatBoxes())
+        order << m_controls[item.id];
+    for (const auto &item : criterionRadios())
+        order << m_controls[item.id];
+    order << m_controls[convertBox().id];
+    for (const auto &item : qualityRadios())
+        order << m_controls[item.id];
+    order << organizeButton << cancelButton << exitButton;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void CTunvaleDlg::describeControls()
+{
+    // What assistive technology announces, and the tooltips of the folders and commands (the
+    // options carry theirs from their table).
+    m_sourceEdit->setAccessibleName(tr("Source folder"));
+    m_sourceEdit->setToolTip(tr("The folder whose audio files are sorted, sub-folders included; its files are only read"));
+    m_destinationEdit->setAccessibleName(tr("Destination folder"));
+    m_destinationEdit->setToolTip(tr("The folder that receives one sub-folder per group"));
+    QAbstractButton *selectSource = m_controls[control_id::kSelectSource];
+    selectSource->setAccessibleName(tr("Select source folder"));
+    selectSource->setToolTip(tr("Choose the folder that holds the audio files"));
+    QAbstractButton *selectDestination = m_controls[control_id::kSelectDestination];
+    selectDestination->setAccessibleName(tr("Select destination folder"));
+    selectDestination->setToolTip(tr("Choose or name the folder the sorted copies go into"));
+    m_controls[control_id::kOrganize]->setToolTip(
+        tr("Sort the audio files of the source folder into sub-folders of the destination folder"));
+    m_controls[control_id::kCancel]->setToolTip(
+        tr("Stop a run, then offer to delete what this session created (Escape)"));
+    m_controls[control_id::kExit]->setToolTip(tr("Stop a run and close Tunvale"));
+    m_statusBox->setAccessibleDescription(tr("Status of the run"));
+    m_progress->setAccessibleName(tr("Progress of the run"));
+    m_progress->setAccessibleDescription(tr("How much of the files found has been loaded and placed"));
+    m_picture->setAccessibleName(tr("Tunvale"));
+}
+
+} // namespace tunvale::ui

@@ -1,0 +1,365 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" sourcelanguage="en">
+<context>
+    <name>tunvale::ui::CAboutDlg</name>
+    <message>
+        <source>Copyright (C) %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About Tunvale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 Version %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E.mail: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::CTunvaleApp</name>
+    <message>
+        <source>REGISTER ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not Write to Windows Register Data Base</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::CTunvaleDlg</name>
+    <message>
+        <source>Mp&amp;3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the MP3 files of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Flac</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the FLAC files of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Wav</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the WAV files of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Aiff</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the AIFF files of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Group &amp;isolated files in a &quot;Miscellaneous&quot; folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A file that would be alone in its folder goes to the &quot;Miscellaneous&quot; folder instead (never when organizing by year)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acc&amp;ept similitudes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Names that differ only slightly, such as &quot;Beatles&quot; and &quot;The Beatles&quot;, share one folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Re&amp;place existing files (otherwise create another iteration)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A file of the same name in the destination is replaced; otherwise the copy gets a number such as &quot;(1)&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use the File Name to fill the -MISSING- &amp;Title and Artist tags</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A file without a Title or Artist tag gets them from its file name, such as &quot;Artist - Title&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use the Meta Data Tags to create &amp;new File Names</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The copies are named from their tags: track number, artist, composer and title</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add the Artist in head of the Trac&amp;k Title ( when not already present )</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The title of each copy starts with its artist, unless the title holds it already</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add the Co&amp;mposer to the Track Title ( when not already present )</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The composer is added to the title of each copy, unless the title holds it already</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Update the Track Numbers inside each folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The copies of each folder are numbered again from 1 in their sorted order</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Increment step = 1&amp;0 for spacing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Track numbers go 10, 20, 30 … instead of 1, 2, 3, leaving room for tracks added later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remo&amp;ve the Album Art Pictures</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The pictures (album art) attached to the copies are removed; the sources keep them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create files in &apos;mp3&apos; format (using LAME 3.&amp;99)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of being copied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A&amp;rtist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One sub-folder per artist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Al&amp;bum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One sub-folder per album</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Genre</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One sub-folder per genre</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Decade</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One sub-folder per decade of the year tag</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Year</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>One sub-folder per year</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Standard quality &amp;128K CBR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>128 kbit/s at a constant rate: the smallest files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>High quality &amp;250K VBR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>About 250 kbit/s at a variable rate</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Max &amp;quality 320K CBR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>320 kbit/s at a constant rate: the best sound, the largest files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;About Tunvale...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Select</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Se&amp;lect</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Options</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source File Audio Format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Organize by</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>MP3 format</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>( The files already in &apos;mp3&apos; format will not be modified )</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Organize</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder whose audio files are sorted, sub-folders included; its files are only read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Destination folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder that receives one sub-folder per group</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the folder that holds the audio files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Select destination folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose or name the folder the sorted copies go into</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the audio files of the source folder into sub-folders of the destination folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop a run, then offer to delete what this session created (Escape)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop a run and close Tunvale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status of the run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Progress of the run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>How much of the files found has been loaded and placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tunvale</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This destination Folder doesn&apos;t exist.<byte value="xd"/>
+Do you want to create it ?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Folder where the Audio Files are located</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Main Folder where the Sub-folders will be created</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 - Stopping...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::FolderPicker</name>
+    <message>
+        <source>The source folder is chosen in the list of folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
