@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/records/catalog.h"
+#include "formats/io/file_identity.h"
 #include "output/status_reporter.h"
 
 #include <atomic>
@@ -24,6 +25,19 @@ struct PlacementOptions {
     int mp3Quality = 1;           // MP3_QUALITY: 0, 1, anything else = 2
 };
 
+// Told, before it happens, of each name a complete file is about to take and of each file
+// about to be moved aside to be replaced, so that a run killed at any moment leaves a record of
+// everything it made. Called on the placing thread.
+class PlacementRecorder {
+public:
+    virtual ~PlacementRecorder() = default;
+    // The complete file with identity is about to be given the name path.
+    virtual void publishing(const std::filesystem::path &path, const formats::io::FileIdentity &identity) = 0;
+    // The file at original (with identity) is about to be moved to kept, to be replaced.
+    virtual void keeping(const std::filesystem::path &original, const formats::io::FileIdentity &identity,
+                         const std::filesystem::path &kept) = 0;
+};
+
 // What placement of one file reads and may change: the engine fills it from its session.
 struct PlacementContext {
     PlacementOptions options;
@@ -38,6 +52,11 @@ struct PlacementContext {
     // Set when the run is being given up: long operations stop at their next safe point and
     // remove what they had partly written.
     const std::atomic<bool> *cancel = nullptr;
+    // Told of every name placement gives a file and every file it moves aside (may be null).
+    PlacementRecorder *recorder = nullptr;
+    // Set by placement to the identity of the file it gave destinationPath (also when its tags
+    // could not be rewritten); invalid when no file took its final name.
+    formats::io::FileIdentity placedIdentity;
 };
 
 } // namespace tunvale::output

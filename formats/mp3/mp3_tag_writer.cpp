@@ -3,6 +3,8 @@
 // copy that then replaces it, so a failure never leaves a half-moved file.
 #include "formats/mp3/sort_mp3.h"
 
+#include "formats/io/file_identity.h"
+#include "formats/io/work_files.h"
 #include "formats/mp3/file_descriptor.h"
 #include "formats/mp3/id3v1_renderer.h"
 #include "formats/mp3/id3v23_renderer.h"
@@ -96,23 +98,21 @@ Ucs4String trackText(int track, int totalTracks)
     return Ucs4String(text.begin(), text.end());
 }
 
-std::filesystem::path besidePath(const std::filesystem::path &path)
-{
-    std::filesystem::path temporary = path;
-    temporary += ".tunvale-tag.tmp";
-    return temporary;
-}
-
 // Writes new tag + audio (+ ID3v1) into a file beside the original, then replaces it.
 bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout,
                    const std::vector<std::uint8_t> &tag, const std::optional<std::array<std::uint8_t, 128>> &v1)
 {
-    const std::filesystem::path temporary = besidePath(path);
+    // A work file of this run: never an existing entry, so a link put there is not followed.
+    const std::filesystem::path temporary = io::workFileBeside(path);
     std::error_code ec;
-    bool ok = true;
+    const bool created = io::createExclusive(temporary) == 0;
+    bool ok = created;
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        ok = out.is_open();
+        std::ofstream out;
+        if (ok) {
+            out.open(temporary, std::ios::binary | std::ios::trunc);
+            ok = out.is_open();
+        }
         if (ok)
             out.write(reinterpret_cast<const char *>(tag.data()), static_cast<std::streamsize>(tag.size()));
         std::vector<char> block(kMoveBlock);
@@ -141,7 +141,7 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
         std::filesystem::rename(temporary, path, ec);
         ok = !ec;
     }
-    if (!ok)
+    if (!ok && created)
         std::filesystem::remove(temporary, ec);
     return ok;
 }
