@@ -212,6 +212,7 @@ CTunvaleDlg::CTunvaleDlg(engine::RunOptions &options, CPreferences &preferences,
     m_statusBox->setColour(kGreen);
 
     m_session.filesCreatedInSession.clear();
+    m_session.createdInSession.clear();
     m_session.foldersCreatedInSession.clear();
     m_session.foldersCreatedInRun.clear();
     m_session.mainDirectoryList.clear();
@@ -610,6 +611,7 @@ void CTunvaleDlg::closeEvent(QCloseEvent *event)
     }
     // Closing forgets the session: nothing created can be undone afterwards.
     m_session.filesCreatedInSession.clear();
+    m_session.createdInSession.clear();
     m_session.foldersCreatedInRun.clear();
     m_session.foldersCreatedInSession.clear();
     m_session.mainDirectoryList.clear();
