@@ -53,15 +53,13 @@ fs::path findJournal(const std::string &given, const fs::path &folder)
     return folder.empty() ? fs::path() : folder / path;
 }
 
-// The folders a run wrote work files in: its destination, its folders and those of the files
-// it placed.
+// The folders a run wrote work files in: those of the files it started to place.
 engine::WorkFileSweep workFilesOf(const engine::JournalRecord &record)
 {
     engine::WorkFileSweep sweep;
     sweep.token = record.workToken;
     if (record.workToken.empty())
         return sweep;
-    sweep.folders.push_back(record.destination);
     for (const fs::path &destination : record.pending)
         sweep.folders.push_back(destination.parent_path());
     for (const engine::CreatedRecord &created : record.created)

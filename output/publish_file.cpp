@@ -86,12 +86,13 @@ int keepAside(PlacementContext &context, const fs::path &original)
         const fs::path kept = io::keptPath(root, original, attempt);
         if (kept.empty())
             return copy_error::kAccessDenied;
+        // Recorded before its folders are made: whatever a crash leaves of them, undo knows.
+        if (context.recorder != nullptr)
+            context.recorder->keeping(original, identity, kept);
         std::error_code ec;
         fs::create_directories(kept.parent_path(), ec);
         if (ec)
             return copy_error::kAccessDenied;
-        if (context.recorder != nullptr)
-            context.recorder->keeping(original, identity, kept);
         const int error = io::renameNoReplace(original, kept);
         if (error == 0 || error == ENOENT)
             return 0;
