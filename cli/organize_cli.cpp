@@ -96,7 +96,7 @@ int runOrganize(const OrganizeArguments &arguments)
     if (prepared.status != engine::PrepareStatus::Ready) {
         // A refused run removed the destination it created; its journal goes too, unless the
         // destination could not be removed (something was put in it meanwhile).
-        if (prepared.destinationCreated)
+        if (prepared.destinationCreated && fs::is_directory(destination, ec))
             journal.writeEnd(u"Refused", 0, 0, 0);
         else
             journal.discard();
