@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "catalog/text/codepage.h"
 #include "engine/journal_lock.h"
+#include "engine/journal_paths.h"
 #include "engine/path_text.h"
 #include "engine/run_journal.h"
 #include "engine/session_undo.h"

@@ -101,12 +101,6 @@ struct JournalRecord {
 bool readJournal(const std::filesystem::path &path, JournalRecord &record, std::string &error);
 // The journals of folder, newest first.
 std::vector<std::filesystem::path> listJournals(const std::filesystem::path &folder);
-// Checks that every path of the journal lies where a run into its destination writes: the
-// destination absolute and lexically normal, the main directory equal to it, each folder
-// exactly one level below it, each file, placement and kept original strictly below it (the
-// originals inside its kept folder), all of them lexically normal with no "." or "..". A
-// journal that fails is not to be acted on at all; error says why.
-bool checkJournalPaths(const JournalRecord &record, std::string &error);
 // Appends the undone mark; false when the journal cannot be written.
 bool markJournalUndone(const std::filesystem::path &path);
 

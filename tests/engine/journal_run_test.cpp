@@ -1,5 +1,6 @@
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
+#include "engine/journal_paths.h"
 #include "engine/run_journal.h"
 #include "formats/io/file_identity.h"
 #include "formats/io/work_files.h"
