@@ -80,22 +80,33 @@ int runOrganize(const OrganizeArguments &arguments)
 
     const fs::path source = absoluteFolder(arguments.source);
     const fs::path destination = absoluteFolder(arguments.destination);
+
+    // The journal records, as the run goes, what it creates, for `tunvale-cli undo`. It exists,
+    // and names a destination the run is about to create, before anything is written, so a run
+    // killed at any point (even during the scan) leaves nothing undo cannot find.
+    engine::RunJournal journal;
+    std::string journalError;
+    std::error_code ec;
+    const bool destinationMissing = !destination.empty() && !fs::is_directory(destination, ec);
+    if (journal.create(engine::journalFolder(), journalError))
+        journal.writeStart(source, destination, arguments.options, destinationMissing);
+
     const engine::PrepareOutcome prepared =
         engine::prepareOrganize(session, arguments.options, source, destination, sink, yes);
     if (prepared.status != engine::PrepareStatus::Ready) {
+        // A refused run removed the destination it created; its journal goes too, unless the
+        // destination could not be removed (something was put in it meanwhile).
+        if (prepared.destinationCreated && fs::is_directory(destination, ec))
+            journal.writeEnd(u"Refused", 0, 0, 0);
+        else
+            journal.discard();
         std::signal(SIGINT, SIG_DFL);
         std::signal(SIGTERM, SIG_DFL);
         sink.finish();
         std::fprintf(stderr, "%s\n", text::utf16ToUtf8(prepared.message).c_str());
         return exit_code::kRefused;
     }
-
-    // The journal records, as the run goes, what it creates, for `tunvale-cli undo`.
-    engine::RunJournal journal;
-    std::string journalError;
-    if (journal.create(engine::journalFolder(), journalError))
-        journal.writeStart(source, destination, arguments.options, prepared.destinationCreated);
-    else
+    if (!journal.isOpen())
         std::fprintf(stderr, "No run journal, this run cannot be undone: %s\n", journalError.c_str());
     engine::RunHooks hooks = engine::standardHooks();
     if (journal.isOpen())

@@ -4,6 +4,8 @@
 
 #include "cli/commands.h"
 #include "catalog/text/codepage.h"
+#include "engine/journal_lock.h"
+#include "engine/journal_paths.h"
 #include "engine/path_text.h"
 #include "engine/run_journal.h"
 #include "engine/session_undo.h"
@@ -13,11 +15,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-
-#ifndef _WIN32
-#include <cerrno>
-#include <csignal>
-#endif
 
 namespace tunvale::cli {
 
@@ -43,42 +40,38 @@ private:
     bool m_everything;
 };
 
-// The process id in a journal's name ("run-DATE-TIME-MS-PID-N.journal"), or 0.
-long journalProcess(const fs::path &journal)
-{
-    const std::string name = journal.stem().string();
-    std::size_t dashes = 0;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (name[i] == '-' && ++dashes == 4)
-            return std::strtol(name.c_str() + i + 1, nullptr, 10);
-    }
-    return 0;
-}
-
-// The run of an unfinished journal may still be writing: its process is alive.
-bool runStillGoing(const engine::JournalRecord &record)
-{
-    if (record.ended)
-        return false;
-#ifdef _WIN32
-    return false;
-#else
-    const long pid = journalProcess(record.path);
-    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
-#endif
-}
-
+// A journal named on the command line: a path (it holds a folder separator) as given, a bare
+// name in the state folder only, never in the current folder.
 fs::path findJournal(const std::string &given, const fs::path &folder)
 {
     if (given.empty()) {
         const std::vector<fs::path> journals = engine::listJournals(folder);
         return journals.empty() ? fs::path() : journals.front();
     }
-    fs::path path = engine::pathFromUtf8(given);
-    std::error_code ec;
-    if (!fs::exists(path, ec) && !path.has_parent_path())
-        path = folder / path;
-    return path;
+    const fs::path path = engine::pathFromUtf8(given);
+    if (path.has_parent_path())
+        return path;
+    return folder.empty() ? fs::path() : folder / path;
+}
+
+// The folders a run wrote work files in: those of the files it started to place.
+engine::WorkFileSweep workFilesOf(const engine::JournalRecord &record)
+{
+    engine::WorkFileSweep sweep;
+    sweep.token = record.workToken;
+    if (record.workToken.empty())
+        return sweep;
+    for (const fs::path &destination : record.pending)
+        sweep.folders.push_back(destination.parent_path());
+    for (const engine::CreatedRecord &created : record.created)
+        sweep.folders.push_back(created.path.parent_path());
+    return sweep;
+}
+
+int refuse(const char *format, const fs::path &journal, const std::string &detail = {})
+{
+    std::fprintf(stderr, format, engine::pathToUtf8(journal).c_str(), detail.c_str());
+    return exit_code::kRefused;
 }
 
 int listRuns(const fs::path &folder)
@@ -115,8 +108,19 @@ int runUndo(const UndoArguments &arguments)
     const fs::path journal = findJournal(arguments.journal, folder);
     ArgumentAnswers answers(arguments.everything);
     if (journal.empty()) {
+        if (!arguments.journal.empty())
+            return refuse("cannot read %s%s\n", engine::pathFromUtf8(arguments.journal));
         answers.showMessage(engine::kNothingToCancel);
         return exit_code::kDone;
+    }
+    // The run holds this lock while it lives: a run still going on (or another undo) keeps it.
+    engine::JournalLock lock;
+    switch (lock.acquire(journal)) {
+    case engine::JournalLockResult::Locked: break;
+    case engine::JournalLockResult::Busy:
+        return refuse("The run of %s is still going on: stop it first.%s\n", journal);
+    case engine::JournalLockResult::Failed:
+        return refuse("cannot read %s%s\n", journal);
     }
     engine::JournalRecord record;
     std::string error;
@@ -128,18 +132,22 @@ int runUndo(const UndoArguments &arguments)
         answers.showMessage(engine::kNothingToCancel);
         return exit_code::kDone;
     }
-    if (runStillGoing(record)) {
-        std::fprintf(stderr, "The run of %s is still going on: stop it first.\n", engine::pathToUtf8(journal).c_str());
-        return exit_code::kRefused;
-    }
+    if (record.version != engine::kJournalVersion)
+        return refuse("Refused %s: it was written by another version of tunvale-cli, which did not record which "
+                      "files were its own; nothing was deleted.%s\n",
+                      journal);
+    if (!engine::checkJournalPaths(record, error))
+        return refuse("Refused %s: %s; nothing was deleted.\n", journal, error);
 
     std::vector<fs::path> folders = record.folders;
-    std::vector<fs::path> files = record.createdFiles();
+    std::vector<fs::path> files = record.files;
+    std::vector<engine::CreatedRecord> created = record.created;
     std::vector<fs::path> heads;
     fs::path mainDirectory = record.mainDirectory;
     if (!mainDirectory.empty())
         heads.push_back(mainDirectory);
-    const engine::UndoLists lists{folders, folders.size(), heads, files, mainDirectory};
+    const engine::WorkFileSweep workFiles = workFilesOf(record);
+    const engine::UndoLists lists{folders, folders.size(), heads, files, mainDirectory, &created, &workFiles};
     engine::undoCreated(lists, answers, false);
 
     if (!engine::markJournalUndone(journal)) {

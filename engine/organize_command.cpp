@@ -34,6 +34,20 @@ bool isFolder(const fs::path &path)
     return fs::is_directory(path, ec);
 }
 
+// A refused run leaves no destination it created: removed while still empty (a real folder,
+// never through a link), and forgotten by the session. True when it is gone.
+bool removeCreatedDestination(SessionState &session, const fs::path &destination)
+{
+    std::error_code ec;
+    if (!fs::is_directory(fs::symlink_status(destination, ec)) || !fs::remove(destination, ec) || ec)
+        return false;
+    if (session.mainDirectory == destination)
+        session.mainDirectory.clear();
+    if (!session.mainDirectoryList.empty() && session.mainDirectoryList.back() == destination)
+        session.mainDirectoryList.pop_back();
+    return true;
+}
+
 } // namespace
 
 PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options, const fs::path &source,
@@ -93,7 +107,7 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     if (session.sourceFiles.empty()) {
         PrepareOutcome none = refuse(PrepareStatus::NoFiles, u"Sorry, found no audio files that could be sorted!",
                                      u"Warning", kYellow, FolderField::None, 0);
-        none.destinationCreated = created;
+        none.destinationCreated = created && !removeCreatedDestination(session, destination);
         return none;
     }
 

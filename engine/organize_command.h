@@ -41,7 +41,7 @@ struct PrepareOutcome {
     std::uint32_t statusColour = 0;
     FolderField field = FolderField::None;
     std::uint32_t fieldColour = 0;
-    bool destinationCreated = false;    // the command created the destination folder
+    bool destinationCreated = false;    // the command created the destination folder, still there
 };
 
 // The Organize command's checks and preparation before a run: validates the two folders
@@ -49,7 +49,7 @@ struct PrepareOutcome {
 // code, clears the tag records and the catalog, builds the extension list, scans the source
 // into the session's file list and sets the progress figures (range 8 x files, position 1,
 // posted at once). On Ready the status box shows "PLease Wait..." and the front end starts the
-// worker. The options are those the front end has just read again from its store.
+// worker. A refusal after the destination was created removes it again while it is empty. The options are those the front end has just read again from its store.
 PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options, const std::filesystem::path &source,
                                const std::filesystem::path &destination, ProgressSink &sink,
                                OrganizeQuestions &questions);

@@ -34,6 +34,42 @@ std::u16string decimal(long long value)
 // Thrown inside the worker when it finds the run given up: it unwinds without writing.
 struct GivenUp {};
 
+// Hears what one placement makes and moves aside: passes it on to the run's observer at once
+// (a journal has it before it happens) and keeps it for the session.
+class PlacementLog final : public output::PlacementRecorder {
+public:
+    explicit PlacementLog(RunObserver *observer) : m_observer(observer) {}
+
+    void publishing(const fs::path &path, const formats::io::FileIdentity &identity) override
+    {
+        if (m_observer)
+            m_observer->filePublishing(path, identity);
+    }
+    void keeping(const fs::path &original, const formats::io::FileIdentity &identity, const fs::path &kept) override
+    {
+        if (m_observer)
+            m_observer->fileKept(original, identity, kept);
+        records.push_back(CreatedRecord{original, identity, kept});
+    }
+
+    // The records of this placement: the files moved aside, then the file it made (identity
+    // from placement, or taken now from a placement that did not give it).
+    std::vector<CreatedRecord> finish(const output::PlacementContext &placement, int result)
+    {
+        formats::io::FileIdentity identity = placement.placedIdentity;
+        if (!identity.valid && result == 0)
+            identity = formats::io::identityOf(placement.destinationPath);
+        if (identity.valid)
+            records.push_back(CreatedRecord{placement.destinationPath, identity, {}});
+        return std::move(records);
+    }
+
+    std::vector<CreatedRecord> records;
+
+private:
+    RunObserver *m_observer;
+};
+
 // The steps of one run; the members are the worker's own state for that run.
 class Worker {
 public:
@@ -330,12 +366,11 @@ private:
             placement.status = &status;
             placement.cancel = &m_control.giveUp;
             placement.runSources = &m_runSources;
+            PlacementLog log(m_hooks.observer);
+            placement.recorder = &log;
             const int index = static_cast<int>(i) + 1;
-            const fs::path intended = placement.destinationPath;
-            std::error_code existsError;
-            const bool intendedExisted = fs::exists(intended, existsError);
             if (m_hooks.observer)
-                m_hooks.observer->fileStarting(intended, placementOptions);
+                m_hooks.observer->fileStarting(placement.destinationPath, placementOptions);
             m_lease.unlock();
             int result = 0;
             try {
@@ -346,19 +381,14 @@ private:
                 throw;
             }
             m_lease.lock();
+            std::vector<CreatedRecord> made = log.finish(placement, result);
             if (m_control.giveUp.load()) {
                 // The run was given up while this file was written: nothing will record it,
-                // so a copy finished meanwhile is taken back (never a file it replaced), as is
-                // one that stands without its tags.
-                const bool replacedExisting = placementOptions.fileReplace && intendedExisted
-                    && placement.destinationPath == intended;
-                const bool written = result == 0 || placement.failure.writtenWithoutTags;
-                if (written && !replacedExisting) {
-                    std::error_code removeError;
-                    fs::remove(placement.destinationPath, removeError);
-                }
+                // so a copy finished meanwhile is taken back and a file it replaced put back.
+                undoRecords(made, {}, KeptOriginals::PutBack);
                 throw GivenUp{};
             }
+            m_session.createdInSession.insert(m_session.createdInSession.end(), made.begin(), made.end());
             m_session.miscellaneousFiles = miscellaneousFiles;
             m_session.currentDestination = placement.destinationPath;
             if (result == 0) {

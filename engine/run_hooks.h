@@ -54,12 +54,29 @@ class RunObserver {
 public:
     virtual ~RunObserver() = default;
     virtual void folderCreated(const std::filesystem::path &folder) { (void)folder; }
-    // Placement of a file to destination (before placement may change its name) is starting.
+    // Placement of a file to destination (before placement may change its name) is starting:
+    // its work files are written in the folder of destination.
     virtual void fileStarting(const std::filesystem::path &destination, const output::PlacementOptions &options)
     {
         (void)destination;
         (void)options;
     }
+    // A complete file the run made (identity) is about to take the name path; told before the
+    // rename, so a run killed right after it has recorded the file.
+    virtual void filePublishing(const std::filesystem::path &path, const formats::io::FileIdentity &identity)
+    {
+        (void)path;
+        (void)identity;
+    }
+    // The file at original (identity) is about to be moved to kept, to be replaced.
+    virtual void fileKept(const std::filesystem::path &original, const formats::io::FileIdentity &identity,
+                          const std::filesystem::path &kept)
+    {
+        (void)original;
+        (void)identity;
+        (void)kept;
+    }
+    // Placement of the file, now final at file, succeeded.
     virtual void fileCreated(const std::filesystem::path &file) { (void)file; }
 };
 

@@ -1,7 +1,10 @@
 #include "engine/run_journal.h"
 
 #include "catalog/text/codepage.h"
+#include "engine/journal_lock.h"
 #include "engine/path_text.h"
+#include "formats/io/file_identity.h"
+#include "formats/io/work_files.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,7 +32,11 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kMagic = "tunvale-journal";
-constexpr std::string_view kVersion = "1";
+constexpr std::string_view kVersion = "2";
+// Separates the two paths of a "kept" line: a tab inside a path is written as %09.
+constexpr char kPathSeparator = '\t';
+
+namespace io = formats::io;
 constexpr std::string_view kExtension = ".journal";
 
 std::tm utcNow(long long &milliseconds)
@@ -85,17 +92,9 @@ void flushThrough(std::FILE *file)
 #endif
 }
 
-fs::path mp3Form(const fs::path &destination)
+std::string pathText(const fs::path &path)
 {
-    fs::path converted = destination;
-    converted.replace_extension(".mp3");
-    return converted;
-}
-
-bool present(const fs::path &path)
-{
-    std::error_code ec;
-    return fs::symlink_status(path, ec).type() != fs::file_type::not_found && !ec;
+    return escapeJournalValue(pathToUtf8(path));
 }
 
 std::int32_t number(const std::string &text)
@@ -200,8 +199,24 @@ bool RunJournal::create(const fs::path &folder, std::string &error)
         m_path.clear();
         return false;
     }
+    // Held until the process ends: undo tells a run still going on by this lock.
+    lockOpenJournal(m_file);
     writeLine(kMagic, kVersion, true);
     return true;
+}
+
+void RunJournal::discard()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_file) {
+        std::fclose(m_file);
+        m_file = nullptr;
+    }
+    if (!m_path.empty()) {
+        std::error_code ec;
+        fs::remove(m_path, ec);
+        m_path.clear();
+    }
 }
 
 void RunJournal::writeLine(std::string_view key, std::string_view value, bool syncToDisk)
@@ -223,15 +238,16 @@ void RunJournal::writeLine(std::string_view key, std::string_view value, bool sy
 }
 
 void RunJournal::writeStart(const fs::path &source, const fs::path &destination, const RunOptions &options,
-                            bool destinationCreated)
+                            bool mainDirectory)
 {
     writeLine("started", nowText());
-    writeLine("source", escapeJournalValue(pathToUtf8(source)));
-    writeLine("destination", escapeJournalValue(pathToUtf8(destination)));
+    writeLine("source", pathText(source));
+    writeLine("destination", pathText(destination));
+    writeLine("work-files", io::workToken());
     for (const OptionField &field : optionFields())
         writeLine("option", std::string(field.valueName) + " " + std::to_string(options.*(field.field)));
-    if (destinationCreated)
-        writeLine("main-directory", escapeJournalValue(pathToUtf8(destination)), true);
+    if (mainDirectory)
+        writeLine("main-directory", pathText(destination), true);
 }
 
 void RunJournal::writeEnd(const std::u16string &word, std::int32_t filesLoaded, std::int32_t filesCopied,
@@ -244,43 +260,43 @@ void RunJournal::writeEnd(const std::u16string &word, std::int32_t filesLoaded, 
 
 void RunJournal::folderCreated(const fs::path &folder)
 {
-    writeLine("folder", escapeJournalValue(pathToUtf8(folder)), true);
+    writeLine("folder", pathText(folder), true);
 }
 
-void RunJournal::fileStarting(const fs::path &destination, const output::PlacementOptions &options)
+void RunJournal::fileStarting(const fs::path &destination, const output::PlacementOptions &)
 {
-    std::vector<fs::path> targets{destination};
-    if (options.mp3Convert && !equalsIgnoringAsciiCase(findExtension(destination), u".mp3"))
-        targets.push_back(mp3Form(destination));
-    for (const fs::path &target : targets) {
-        // The file, and the work files placement keeps beside it while writing: the MP3 tag
-        // writer's grown copy and the conversion's hidden partial file with its rebuilt form.
-        fs::path tagWork = target;
-        tagWork += ".tunvale-tag.tmp";
-        fs::path partial = target.parent_path() / ".";
-        partial += target.filename().native();
-        partial += ".part";
-        fs::path rebuilt = partial;
-        rebuilt += ".0";
-        for (const fs::path &candidate : {target, tagWork, partial, rebuilt})
-            if (!present(candidate))
-                writeLine("pending", escapeJournalValue(pathToUtf8(candidate)));
-    }
+    writeLine("pending", pathText(destination));
+}
+
+void RunJournal::filePublishing(const fs::path &path, const io::FileIdentity &identity)
+{
+    writeLine("placing", io::identityText(identity) + " " + pathText(path));
+}
+
+void RunJournal::fileKept(const fs::path &original, const io::FileIdentity &identity, const fs::path &kept)
+{
+    // On the disk before the file is moved: the only record of where the user's file went.
+    writeLine("kept", io::identityText(identity) + " " + pathText(original) + kPathSeparator + pathText(kept), true);
 }
 
 void RunJournal::fileCreated(const fs::path &file)
 {
-    writeLine("file", escapeJournalValue(pathToUtf8(file)));
+    writeLine("file", io::identityText(io::identityOf(file)) + " " + pathText(file));
 }
 
 std::vector<fs::path> JournalRecord::createdFiles() const
 {
-    std::vector<fs::path> created = files;
+    std::vector<fs::path> made = files;
     std::set<fs::path> seen(files.begin(), files.end());
-    for (const fs::path &candidate : pending)
-        if (seen.insert(candidate).second && present(candidate))
-            created.push_back(candidate);
-    return created;
+    for (const CreatedRecord &record : created) {
+        if (record.replaced() || seen.count(record.path) != 0)
+            continue;
+        if (record.identity.valid && io::identityOf(record.path) == record.identity) {
+            seen.insert(record.path);
+            made.push_back(record.path);
+        }
+    }
+    return made;
 }
 
 bool readJournal(const fs::path &path, JournalRecord &record, std::string &error)
@@ -306,10 +322,17 @@ bool readJournal(const fs::path &path, JournalRecord &record, std::string &error
                 error = pathToUtf8(path) + " is not a run journal";
                 return false;
             }
+            record.version = number(std::string(value));
             first = false;
             continue;
         }
         const auto pathValue = [&] { return pathFromUtf8(unescapeJournalValue(value)); };
+        // "<identity> <path>" (from version 2 on).
+        const auto identified = [&](std::string_view text, io::FileIdentity &identity) {
+            const std::size_t gap = text.find(' ');
+            identity = gap == std::string_view::npos ? io::FileIdentity{} : io::identityFromText(text.substr(0, gap));
+            return gap == std::string_view::npos ? std::string_view{} : text.substr(gap + 1);
+        };
         if (key == "started") {
             record.started = std::string(value);
         } else if (key == "source") {
@@ -322,8 +345,27 @@ bool readJournal(const fs::path &path, JournalRecord &record, std::string &error
             record.folders.push_back(pathValue());
         } else if (key == "pending") {
             record.pending.push_back(pathValue());
-        } else if (key == "file") {
+        } else if (key == "work-files") {
+            record.workToken = std::string(value);
+        } else if (key == "file" && record.version < kJournalVersion) {
             record.files.push_back(pathValue());
+        } else if (key == "file" || key == "placing") {
+            CreatedRecord made;
+            made.path = pathFromUtf8(unescapeJournalValue(identified(value, made.identity)));
+            if (key == "file")
+                record.files.push_back(made.path);
+            record.created.push_back(std::move(made));
+        } else if (key == "kept") {
+            CreatedRecord kept;
+            const std::string_view paths = identified(value, kept.identity);
+            const std::size_t separator = paths.find(kPathSeparator);
+            kept.path = pathFromUtf8(unescapeJournalValue(paths.substr(0, separator)));
+            if (separator != std::string_view::npos)
+                kept.keptAt = pathFromUtf8(unescapeJournalValue(paths.substr(separator + 1)));
+            // A line that names no kept place is still checked: its path must be safe too.
+            if (kept.keptAt.empty())
+                kept.keptAt = kept.path;
+            record.created.push_back(std::move(kept));
         } else if (key == "end") {
             std::istringstream fields{std::string(value)};
             std::string word, loaded, copied, folders;

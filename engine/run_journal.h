@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/created_record.h"
 #include "engine/run_hooks.h"
 #include "engine/run_options.h"
 
@@ -19,7 +20,12 @@ std::filesystem::path journalFolder();
 // The journal of one run, written as the run goes: one line per fact, each written through to
 // the file system before the run goes on, so a run that is killed loses nothing it had
 // recorded. Lines are "key value"; in values the bytes below 0x20, 0x7F and '%' are written
-// as %XX. A last line without its line feed (torn by a crash) is ignored when read.
+// as %XX. A last line without its line feed (torn by a crash) is ignored when read. The run
+// holds a lock on its journal while it lives (journal_lock.h).
+//
+// What undo may take back is recorded with the identity of each file (formats/io): "placing"
+// before a finished file takes a name, "kept" before a file the run replaces is moved aside,
+// "file" once a placement succeeded, "work-files" the token of the run's work files.
 class RunJournal final : public RunObserver {
 public:
     RunJournal() = default;
@@ -27,23 +33,30 @@ public:
     RunJournal(const RunJournal &) = delete;
     RunJournal &operator=(const RunJournal &) = delete;
 
-    // Creates a new journal in folder (created if missing); false with error set on failure.
+    // Creates a new journal in folder (created if missing) and locks it; false with error set
+    // on failure.
     bool create(const std::filesystem::path &folder, std::string &error);
     const std::filesystem::path &path() const { return m_path; }
     bool isOpen() const { return m_file != nullptr; }
+    // Closes and deletes the journal (a run refused before it made anything).
+    void discard();
 
-    // The run's folders and options; mainDirectory is the destination when this run created it.
+    // The run's folders, options and work-file token. mainDirectory: the destination does not
+    // exist yet and the run will create it; written before it is created, so that a run killed
+    // at any point after that leaves a journal that names it.
     void writeStart(const std::filesystem::path &source, const std::filesystem::path &destination,
-                    const RunOptions &options, bool destinationCreated);
+                    const RunOptions &options, bool mainDirectory);
     // How the run ended: the summary word and the three counters.
     void writeEnd(const std::u16string &word, std::int32_t filesLoaded, std::int32_t filesCopied,
                   std::int32_t foldersUsed);
 
     void folderCreated(const std::filesystem::path &folder) override;
-    // Names, before placement writes, each path it may create that does not exist yet (the
-    // destination, its ".mp3" form when converting, and the work files written beside them),
-    // so a file torn by a crash is known.
+    // Names the destination placement starts on: its work files are written beside it.
     void fileStarting(const std::filesystem::path &destination, const output::PlacementOptions &options) override;
+    void filePublishing(const std::filesystem::path &path, const formats::io::FileIdentity &identity) override;
+    void fileKept(const std::filesystem::path &original, const formats::io::FileIdentity &identity,
+                  const std::filesystem::path &kept) override;
+    // The file placed, with its identity as it is now.
     void fileCreated(const std::filesystem::path &file) override;
 
 private:
@@ -56,16 +69,22 @@ private:
     std::mutex m_mutex;
 };
 
+// The version of the journal this program writes; undo takes back only journals of it.
+inline constexpr int kJournalVersion = 2;
+
 // A journal as read back.
 struct JournalRecord {
     std::filesystem::path path;
+    int version = 0;
     std::string started;                             // UTC, "YYYY-MM-DD HH:MM:SS"
     std::filesystem::path source;
     std::filesystem::path destination;
     std::filesystem::path mainDirectory;             // the destination when the run created it
+    std::string workToken;                           // names the run's work files
     std::vector<std::filesystem::path> folders;      // created group folders, in order
     std::vector<std::filesystem::path> files;        // files placed successfully, in order
-    std::vector<std::filesystem::path> pending;      // paths placement was about to create
+    std::vector<std::filesystem::path> pending;      // destinations placement started on
+    std::vector<CreatedRecord> created;              // files made and files replaced, in order
     bool ended = false;                              // the run reached its end (or was stopped)
     std::string endWord;
     std::int32_t filesLoaded = 0;
@@ -73,8 +92,8 @@ struct JournalRecord {
     std::int32_t foldersUsed = 0;
     bool undone = false;
 
-    // The files the run created: the placed ones, and those it was writing when it was
-    // stopped that are still there.
+    // The files the run created: the placed ones, and the files it made before it was stopped
+    // that are still there, unchanged.
     std::vector<std::filesystem::path> createdFiles() const;
 };
 

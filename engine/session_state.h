@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/created_record.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -53,6 +55,9 @@ struct SessionState {
     std::vector<std::filesystem::path> foldersCreatedInSession;
     std::vector<std::filesystem::path> mainDirectoryList;
     std::vector<std::filesystem::path> filesCreatedInSession;
+    // What undo may take back, in the order it happened: each file placement made (known by
+    // its identity, also when its tags could not be rewritten) and each file it replaced.
+    std::vector<CreatedRecord> createdInSession;
 
     std::vector<std::string> sourceExtensions;          // with the leading dot, in scan order
     std::vector<std::filesystem::path> sourceFiles;     // the scan's result, in loading order

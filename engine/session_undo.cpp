@@ -1,12 +1,17 @@
 #include "engine/session_undo.h"
 
+#include "engine/path_text.h"
+#include "formats/io/work_files.h"
+
 #include <algorithm>
+#include <set>
 #include <string>
 #include <system_error>
 
 namespace tunvale::engine {
 
 namespace fs = std::filesystem;
+namespace io = formats::io;
 
 namespace {
 
@@ -50,9 +55,80 @@ bool inside(const fs::path &file, const fs::path &folder)
     return file.parent_path() == folder;
 }
 
-// Every entry of the created folders, then the folders, then the head folders.
+bool insideAny(const fs::path &file, const std::vector<fs::path> &folders)
+{
+    return std::any_of(folders.begin(), folders.end(),
+                       [&](const fs::path &folder) { return !folder.empty() && inside(file, folder); });
+}
+
+void count(UndoReport &report, const RecordsUndone &undone)
+{
+    report.filesDeleted += undone.filesDeleted;
+    report.originalsRestored += undone.originalsRestored;
+    report.originalsKept.insert(report.originalsKept.end(), undone.originalsKept.begin(), undone.originalsKept.end());
+    if (undone.filesDeleted > 0 || undone.originalsRestored > 0)
+        report.done = true;
+}
+
+// Deletes the run's leftover work files (files named with its token) in the folders it wrote in.
+void deleteWorkFiles(const UndoLists &lists, UndoReport &report)
+{
+    if (lists.workFiles == nullptr)
+        return;
+    const std::set<fs::path> folders(lists.workFiles->folders.begin(), lists.workFiles->folders.end());
+    for (const fs::path &folder : folders) {
+        if (!isRealFolder(folder))
+            continue;
+        std::vector<fs::path> leftovers;
+        std::error_code ec;
+        for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+            if (io::isWorkFileOf(it->path().filename(), lists.workFiles->token))
+                leftovers.push_back(it->path());
+        }
+        for (const fs::path &leftover : leftovers) {
+            if (io::entryKind(leftover) == io::EntryKind::File && fs::remove(leftover, ec) && !ec) {
+                ++report.filesDeleted;
+                report.done = true;
+            }
+        }
+    }
+}
+
+// Something a run that created no folder can have left: a file made, a file replaced, a work
+// file.
+bool anyFileToTakeBack(const UndoLists &lists)
+{
+    return (lists.created != nullptr && !lists.created->empty())
+        || (lists.workFiles != nullptr && !lists.workFiles->folders.empty());
+}
+
+// The folder, ".tunvale-kept" or an ancestor, that holds a kept original.
+fs::path keptFolderOf(const fs::path &kept)
+{
+    for (fs::path folder = kept.parent_path(); folder.has_relative_path(); folder = folder.parent_path()) {
+        if (folder.filename() == fs::path(std::string(io::kKeptFolderName)))
+            return folder;
+    }
+    return kept.parent_path();
+}
+
+// Every entry of the created folders, then the folders, then the head folders. Files the run
+// made or replaced in folders that existed before stay as they are.
 void deleteEverything(const UndoLists &lists, UndoReport &report)
 {
+    deleteWorkFiles(lists, report);
+    if (lists.created != nullptr) {
+        // In a created folder everything goes, an original the run replaced there too.
+        const auto inCreatedFolder = [&](const CreatedRecord &record) {
+            return insideAny(record.path, lists.foldersCreated);
+        };
+        count(report, undoRecords(*lists.created, inCreatedFolder, KeptOriginals::Delete));
+        for (const CreatedRecord &record : *lists.created) {
+            if (record.replaced() && !inCreatedFolder(record) && record.identity.valid
+                && io::identityOf(record.keptAt) == record.identity)
+                report.originalsKept.push_back(record.keptAt);
+        }
+    }
     std::vector<fs::path> removedFolders;
     for (fs::path &folder : lists.foldersCreated) {
         if (!isRealFolder(folder))
@@ -76,10 +152,11 @@ void deleteEverything(const UndoLists &lists, UndoReport &report)
     }
     // Files that lay in a removed folder are gone; a later undo must not take a file of the
     // same name made afterwards for one of them.
-    std::erase_if(lists.filesCreated, [&](const fs::path &file) {
-        return std::any_of(removedFolders.begin(), removedFolders.end(),
-                           [&](const fs::path &folder) { return inside(file, folder); });
-    });
+    std::erase_if(lists.filesCreated, [&](const fs::path &file) { return insideAny(file, removedFolders); });
+    if (lists.created != nullptr) {
+        std::erase_if(*lists.created, [&](const CreatedRecord &record) { return insideAny(record.path, removedFolders); });
+        removeEmptyKeptFolders(*lists.created);
+    }
     for (fs::path &head : lists.mainDirectoryList) {
         if (removeEmptyFolder(head)) {
             ++report.foldersRemoved;
@@ -97,13 +174,14 @@ void deleteEverything(const UndoLists &lists, UndoReport &report)
 // The created files, then the created folders and head folders that are empty.
 void deleteCreatedFiles(const UndoLists &lists, UndoReport &report)
 {
-    for (const fs::path &file : lists.filesCreated) {
-        if (deleteEntry(file)) {
-            ++report.filesDeleted;
-            report.done = true;
-        }
+    // By identity, newest first: a name the run used twice ends as it was before the run.
+    if (lists.created != nullptr) {
+        count(report, undoRecords(*lists.created, {}, KeptOriginals::PutBack));
+        removeEmptyKeptFolders(*lists.created);
+        lists.created->clear();
     }
     lists.filesCreated.clear();
+    deleteWorkFiles(lists, report);
     for (fs::path &folder : lists.foldersCreated) {
         if (removeEmptyFolder(folder)) {
             folder.clear();
@@ -125,12 +203,44 @@ void deleteCreatedFiles(const UndoLists &lists, UndoReport &report)
     }
 }
 
+void appendLine(std::u16string &message, const std::u16string &line)
+{
+    if (line.empty())
+        return;
+    if (!message.empty())
+        message += u'\n';
+    message += line;
+}
+
+// What became of the files the run replaced, when there were any.
+std::u16string originalsText(const UndoReport &report)
+{
+    std::u16string text;
+    if (report.originalsRestored > 0)
+        text = decimal(report.originalsRestored) + u" replaced files put back...";
+    if (!report.originalsKept.empty()) {
+        appendLine(text, decimal(static_cast<std::int32_t>(report.originalsKept.size()))
+                             + u" replaced files could not be put back; they are kept in \""
+                             + pathToUtf16(keptFolderOf(report.originalsKept.front())) + u"\"");
+    }
+    return text;
+}
+
 } // namespace
 
 UndoReport undoCreated(const UndoLists &lists, UndoQuestions &questions, bool userAborted)
 {
     UndoReport report;
-    if (lists.foldersCreated.empty() && lists.foldersCreatedInRun == 0) {
+    const bool noFolder = lists.foldersCreated.empty() && lists.foldersCreatedInRun == 0;
+    if (noFolder && anyFileToTakeBack(lists)) {
+        // Files put into folders that all existed (a second run into a sorted library): there
+        // is no folder whose every entry could go, only the files.
+        if (questions.deleteSessionFiles()) {
+            questions.showBusy(true);
+            deleteCreatedFiles(lists, report);
+            questions.showBusy(false);
+        }
+    } else if (noFolder) {
         // Nothing but possibly the head folder: removed when it is still empty.
         if (!lists.mainDirectory.empty() && !lists.mainDirectoryList.empty()
             && removeEmptyFolder(lists.mainDirectory)) {
@@ -151,14 +261,16 @@ UndoReport undoCreated(const UndoLists &lists, UndoQuestions &questions, bool us
         }
     }
 
-    const bool nothingDone = !report.done || (report.filesDeleted == 0 && report.foldersRemoved == 0);
-    if (!userAborted && nothingDone && !report.mainDirectoryRemoved)
+    const bool nothingDone = !report.done
+        || (report.filesDeleted == 0 && report.foldersRemoved == 0 && report.originalsRestored == 0);
+    if (!userAborted && nothingDone && !report.mainDirectoryRemoved && report.originalsKept.empty())
         report.message = kNothingToCancel;
     else if (report.foldersRemoved > 0)
         report.message = decimal(report.filesDeleted) + u" files deleted in " + decimal(report.foldersRemoved)
             + u" directories removed...";
     else if (report.filesDeleted > 0)
         report.message = decimal(report.filesDeleted) + u" files deleted...";
+    appendLine(report.message, originalsText(report));
     if (!report.message.empty())
         questions.showMessage(report.message);
     return report;
@@ -176,7 +288,8 @@ CancelResult cancelSession(Organizer &organizer, AbortQuestions &abortQuestions,
     SessionState &session = organizer.session();
     organizer.sink().postStatus(output::colour::kLightRed, u"");
     const UndoLists lists{session.foldersCreatedInSession, session.foldersCreatedInRun.size(),
-                          session.mainDirectoryList, session.filesCreatedInSession, session.mainDirectory};
+                          session.mainDirectoryList,       session.filesCreatedInSession,
+                          session.mainDirectory,           &session.createdInSession};
     result.undo = undoCreated(lists, questions, session.userAborted != 0);
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/abort_command.h"
+#include "engine/created_record.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,18 +31,30 @@ inline constexpr char16_t kAskDeleteSessionFiles[] = u"Do you want to delete the
 inline constexpr char16_t kNothingToCancel[] = u"Nothing to cancel!";
 inline constexpr char16_t kMainDirectoryRemoved[] = u"Main Directory removed...";
 
+// The leftover work files of a run: those named with its token, in the folders it wrote in.
+struct WorkFileSweep {
+    std::string token;
+    std::vector<std::filesystem::path> folders;
+};
+
 // What an undo walks: the lists of what was created, which it blanks or empties as it goes.
 struct UndoLists {
     std::vector<std::filesystem::path> &foldersCreated;    // in the session (or the run)
     std::size_t foldersCreatedInRun;                        // only its count is read
     std::vector<std::filesystem::path> &mainDirectoryList;  // head folders the front end created
-    std::vector<std::filesystem::path> &filesCreated;
+    std::vector<std::filesystem::path> &filesCreated;       // paths only: never deleted by name
     std::filesystem::path &mainDirectory;                   // the current head folder created, or empty
+    // The files made and replaced, with their identities: the only ground on which a file is
+    // deleted or an original put back. Without it no file of the list is deleted.
+    std::vector<CreatedRecord> *created = nullptr;
+    const WorkFileSweep *workFiles = nullptr;               // a killed run's work files, or none
 };
 
 struct UndoReport {
     std::int32_t filesDeleted = 0;
     std::int32_t foldersRemoved = 0;
+    std::int32_t originalsRestored = 0;            // replaced files put back in their place
+    std::vector<std::filesystem::path> originalsKept;   // replaced files left in the kept folder
     bool done = false;
     bool mainDirectoryRemoved = false;   // the short path: "Main Directory removed..." was shown
     std::u16string message;              // the final text shown, empty when none
@@ -50,11 +63,13 @@ struct UndoReport {
 // The undo of Cancel over lists (everything after the abort command): asks its questions,
 // deletes either every entry of the created folders and then the folders, or only the created
 // files and then the folders when empty, then the head folders when empty, and shows the final
-// text. userAborted is the session's flag as the abort command left it. Nothing is followed
-// through a link: a created folder that is now a link is not entered, a link inside one is
-// removed itself, and sub-folders are never entered. A removed folder's entry is blanked, and
-// the files that lay in it leave the file list, so a later undo can never reach a folder or
-// file of the same name made afterwards.
+// text. A file is deleted only while it is still the file that was made (its identity), and a
+// file a run replaced is put back in its place; a run that created no folder is asked only
+// about its files. userAborted is the session's flag as the abort command left it. Nothing is
+// followed through a link: a created folder that is now a link is not entered, a link inside
+// one is removed itself, and sub-folders are never entered. A removed folder's entry is
+// blanked, and the files that lay in it leave the lists, so a later undo can never reach a
+// folder or file of the same name made afterwards.
 UndoReport undoCreated(const UndoLists &lists, UndoQuestions &questions, bool userAborted);
 
 enum class CancelOutcome {

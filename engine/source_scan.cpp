@@ -1,6 +1,7 @@
 #include "engine/source_scan.h"
 
 #include "engine/path_text.h"
+#include "formats/io/work_files.h"
 
 #include <algorithm>
 #include <set>
@@ -39,7 +40,8 @@ Frame readFolder(const fs::path &folder)
         Entry entry;
         entry.path = it->path();
         entry.name = pathToUtf8(entry.path.filename());
-        if (entry.name == "." || entry.name == "..")
+        // The kept originals and work files of runs into this tree are never sources.
+        if (entry.name == "." || entry.name == ".." || formats::io::isProgramName(entry.path.filename()))
             continue;
         std::error_code typeError;
         entry.directory = it->is_directory(typeError);   // follows links, like a folder enumeration

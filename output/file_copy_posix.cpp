@@ -4,12 +4,11 @@
 // beside it and renamed over it, so a failure never leaves a partial file.
 #include "output/file_copy.h"
 
+#include "formats/io/work_files.h"
 #include "output/system_error.h"
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -165,16 +164,6 @@ int writeNewFile(int in, const struct stat &sourceInfo, const std::filesystem::p
     return result;
 }
 
-std::filesystem::path temporaryBeside(const std::filesystem::path &destination)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    char name[64];
-    std::snprintf(name, sizeof name, ".tunvale-%d-%u-%llx.part", static_cast<int>(::getpid()), counter++,
-                  static_cast<unsigned long long>(ticks) & 0xFFFFFFFFull);
-    return destination.parent_path() / name;
-}
-
 } // namespace
 
 int copyFile(const std::filesystem::path &source, const std::filesystem::path &destination, bool failIfExists,
@@ -219,7 +208,7 @@ int copyFile(const std::filesystem::path &source, const std::filesystem::path &d
     int result = copy_error::kFileExists;
     std::filesystem::path temporary;
     for (int attempt = 0; attempt < 8 && result == copy_error::kFileExists; ++attempt) {
-        temporary = temporaryBeside(destination);
+        temporary = formats::io::workFileBeside(destination);
         result = writeNewFile(in.get(), sourceInfo, temporary, cancel);
     }
     if (result != 0)

@@ -63,7 +63,7 @@ std::unique_ptr<formats::PcmSource> openSource(const PlacementContext &context, 
     return source;
 }
 
-int convert(PlacementContext &context, bool replace)
+int convert(PlacementContext &context, bool replace, std::filesystem::path *work)
 {
     formats::decodedAudio().clear();
     catalog::pictureTable().clear();
@@ -74,7 +74,7 @@ int convert(PlacementContext &context, bool replace)
         catalog::pictureTable().clear();
         return code;
     }
-    return writeMp3File(*source, context, replace);
+    return work != nullptr ? writeMp3WorkFile(*source, context, *work) : writeMp3File(*source, context, replace);
 }
 
 } // namespace
@@ -82,7 +82,18 @@ int convert(PlacementContext &context, bool replace)
 int ConvertToMp3(PlacementContext &context, bool replace)
 {
     try {
-        return convert(context, replace);
+        return convert(context, replace, nullptr);
+    } catch (const std::bad_alloc &) {
+        catalog::pictureTable().clear();
+        return conversion::kNoMemory;
+    }
+}
+
+int ConvertToMp3WorkFile(PlacementContext &context, std::filesystem::path &work)
+{
+    work.clear();
+    try {
+        return convert(context, false, &work);
     } catch (const std::bad_alloc &) {
         catalog::pictureTable().clear();
         return conversion::kNoMemory;

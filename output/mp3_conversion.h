@@ -18,10 +18,16 @@ inline constexpr int kCancelled = 1223;     // the run was being given up (Windo
 // Converts the WAV, AIFF or FLAC file context.sourcePath to an MP3 file at
 // context.destinationPath (whose extension placement has already made ".mp3"): an ID3v2.3
 // tag from the source's tags, the encoder's info-tag frame, then the stream. The audio is
-// streamed through the encoder chunk by chunk and written under a temporary name that is
-// renamed when complete, so nothing half-written stays behind on any failure.
+// streamed through the encoder chunk by chunk and written under a work name that is renamed
+// when complete, so nothing half-written ever stands under a final name.
 // With replace clear, the names "Song.mp3", "Song(1).mp3" ... "Song(63).mp3" are tried and
-// the first one free is used. On success destinationPath names the file written.
+// the first one free is used; with replace set an existing file is replaced (placement keeps
+// the files a run replaces by using ConvertToMp3WorkFile). On success destinationPath names the
+// file written.
 int ConvertToMp3(PlacementContext &context, bool replace);
+
+// The same conversion into a new work file beside context.destinationPath, left for the
+// caller to retag and name: on success work names the complete file, otherwise no file remains.
+int ConvertToMp3WorkFile(PlacementContext &context, std::filesystem::path &work);
 
 } // namespace tunvale::output

@@ -1,12 +1,14 @@
 #include "output/mp3_file_writer.h"
 
 #include "catalog/records/current_tags.h"
+#include "formats/io/work_files.h"
 #include "catalog/records/picture_table.h"
 #include "output/conversion_file.h"
 #include "output/conversion_settings.h"
 #include "output/conversion_tag.h"
 #include "output/mp3_conversion.h"
 #include "output/mp3_encoder.h"
+#include "output/publish_file.h"
 
 #include <algorithm>
 #include <new>
@@ -18,20 +20,6 @@ namespace fs = std::filesystem;
 namespace tunvale::output {
 
 namespace {
-
-// Candidate output names when an existing file must not be replaced: "Song.mp3", then
-// "Song(1).mp3" ... "Song(63).mp3".
-constexpr int kMaxIterations = 63;
-
-std::string lowerExtension(const fs::path &path)
-{
-    const std::u8string ext = path.extension().u8string();
-    std::string text(ext.begin(), ext.end());
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
 
 // Reads up to one encoder chunk, going on until the chunk is full or the source ends, so
 // every chunk but the last holds exactly kChunkValues values whatever the source's reads give.
@@ -62,78 +50,32 @@ bool startsWithPlaceholder(const std::vector<std::uint8_t> &head, const std::vec
                        [](std::uint8_t b) { return b == 0; });
 }
 
-// The files of one conversion: the reserved final name (when not replacing) and the
-// temporary file; whatever is not committed is deleted when the conversion ends.
+// The work file of one conversion; deleted when the conversion ends unless it is handed on.
 class OutputFiles {
 public:
     ~OutputFiles()
     {
-        if (m_committed)
-            return;
-        temporary.discard();
-        if (m_reserved) {
-            std::error_code ec;
-            fs::remove(finalPath, ec);
-        }
+        if (!m_handedOn)
+            temporary.discard();
     }
 
-    // Chooses the final name: the destination itself when replacing (any file of that name
-    // is replaced at the end), otherwise the first free iteration, created empty at once so
-    // that nothing else takes it meanwhile.
-    bool chooseName(const fs::path &destination, bool replace)
+    // A new work file beside the destination, so the final rename stays within one folder.
+    bool openTemporary(const fs::path &destination)
     {
-        if (replace) {
-            std::error_code ec;
-            if (fs::is_directory(destination, ec))
-                return false;
-            finalPath = destination;
-            return true;
-        }
-        for (int i = 0; i <= kMaxIterations; ++i) {
-            ConversionFile reservation;
-            const fs::path candidate = iterationName(destination, i);
-            if (reservation.createNew(candidate) == 0 && reservation.close() == 0) {
-                finalPath = candidate;
-                m_reserved = true;
-                return true;
-            }
-            reservation.discard();
-        }
-        return false;
+        return temporary.createNew(formats::io::workFileBeside(destination)) == 0;
     }
 
-    // A temporary name beside the final one, so the last rename stays within one folder.
-    bool openTemporary()
+    // The complete work file, closed, for the caller to give its name.
+    fs::path handOn()
     {
-        for (int i = 0; i <= kMaxIterations; ++i) {
-            fs::path name(".");
-            name += finalPath.filename().native();
-            name += ".part";
-            if (i > 0)
-                name += std::to_string(i);
-            if (temporary.createNew(finalPath.parent_path() / name) == 0)
-                return true;
-        }
-        return false;
+        m_handedOn = true;
+        return temporary.path();
     }
 
-    // Moves the complete temporary file to the final name.
-    bool commit()
-    {
-        std::error_code ec;
-        fs::rename(temporary.path(), finalPath, ec);
-        if (ec)
-            return false;
-        m_committed = true;
-        return true;
-    }
-
-    fs::path finalPath;
     ConversionFile temporary;
 
 private:
-    bool m_reserved = false;
-    bool m_committed = false;
+    bool m_handedOn = false;
 };
 
 // Used only when the stream has no placeholder for the info-tag frame: rebuilds the
@@ -141,14 +83,7 @@ private:
 int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const std::vector<std::uint8_t> &frame)
 {
     ConversionFile rebuilt;
-    bool created = false;
-    for (int i = 0; i <= kMaxIterations && !created; ++i)
-        {
-        fs::path name = files.temporary.path();
-        name += "." + std::to_string(i);
-        created = rebuilt.createNew(name) == 0;
-    }
-    if (!created)
+    if (rebuilt.createNew(formats::io::workFileBeside(files.temporary.path())) != 0)
         return conversion::kNoFileCreated;
     int error = rebuilt.write(tag);
     if (error == 0)
@@ -164,7 +99,7 @@ int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const 
     return 0;
 }
 
-int writeFile(formats::PcmSource &source, PlacementContext &context, bool replace)
+int writeFile(formats::PcmSource &source, PlacementContext &context, fs::path &work)
 {
     const int channels = source.channels();
     if ((channels != 1 && channels != 2) || source.sampleRate() <= 0) {
@@ -193,7 +128,7 @@ int writeFile(formats::PcmSource &source, PlacementContext &context, bool replac
     std::vector<std::int16_t> chunk(Mp3Encoder::kChunkValues);
 
     OutputFiles files;
-    if (!files.chooseName(context.destinationPath, replace) || !files.openTemporary())
+    if (!files.openTemporary(context.destinationPath))
         return conversion::kNoFileCreated;
     if (const int error = files.temporary.write(tag))
         return error;
@@ -239,9 +174,7 @@ int writeFile(formats::PcmSource &source, PlacementContext &context, bool replac
     }
     if (const int error = files.temporary.close())
         return error;
-    if (!files.commit())
-        return conversion::kNoFileCreated;
-    context.destinationPath = files.finalPath;
+    work = files.handOn();
     return 0;
 }
 
@@ -249,22 +182,28 @@ int writeFile(formats::PcmSource &source, PlacementContext &context, bool replac
 
 fs::path iterationName(const fs::path &destination, int iteration)
 {
-    if (iteration == 0)
-        return destination;
-    fs::path name = destination.stem();
-    name += "(" + std::to_string(iteration) + ")";
-    name += fs::path(lowerExtension(destination));
-    return destination.parent_path() / name;
+    return iteration == 0 ? destination : iterationPath(destination, iteration);
 }
 
-int writeMp3File(formats::PcmSource &source, PlacementContext &context, bool replace)
+int writeMp3WorkFile(formats::PcmSource &source, PlacementContext &context, fs::path &work)
 {
+    work.clear();
     try {
-        return writeFile(source, context, replace);
+        return writeFile(source, context, work);
     } catch (const std::bad_alloc &) {
         catalog::pictureTable().clear();
         return conversion::kNoMemory;
     }
+}
+
+int writeMp3File(formats::PcmSource &source, PlacementContext &context, bool replace)
+{
+    fs::path work;
+    if (const int result = writeMp3WorkFile(source, context, work))
+        return result;
+    const int published = replace ? publishWorkFile(context, work, TakenName::Replace, 0)
+                                  : publishWorkFile(context, work, TakenName::NextIteration);
+    return published == 0 ? 0 : conversion::kNoFileCreated;
 }
 
 } // namespace tunvale::output

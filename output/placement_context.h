@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/records/catalog.h"
+#include "formats/io/file_identity.h"
 #include "output/run_sources.h"
 #include "output/status_reporter.h"
 
@@ -33,6 +34,19 @@ struct PlacementFailure {
     int systemError = 0;               // the system's reason for the tag failure (a copy error code), 0 unknown
 };
 
+// Told, before it happens, of each name a complete file is about to take and of each file
+// about to be moved aside to be replaced, so that a run killed at any moment leaves a record of
+// everything it made. Called on the placing thread.
+class PlacementRecorder {
+public:
+    virtual ~PlacementRecorder() = default;
+    // The complete file with identity is about to be given the name path.
+    virtual void publishing(const std::filesystem::path &path, const formats::io::FileIdentity &identity) = 0;
+    // The file at original (with identity) is about to be moved to kept, to be replaced.
+    virtual void keeping(const std::filesystem::path &original, const formats::io::FileIdentity &identity,
+                         const std::filesystem::path &kept) = 0;
+};
+
 // What placement of one file reads and may change: the engine fills it from its session.
 struct PlacementContext {
     PlacementOptions options;
@@ -50,6 +64,11 @@ struct PlacementContext {
     // The files the run reads; with replace, a name that holds one of them counts as taken.
     const RunSources *runSources = nullptr;
     PlacementFailure failure;   // filled by placement when it fails
+    // Told of every name placement gives a file and every file it moves aside (may be null).
+    PlacementRecorder *recorder = nullptr;
+    // Set by placement to the identity of the file it gave destinationPath (also when its tags
+    // could not be rewritten); invalid when no file took its final name.
+    formats::io::FileIdentity placedIdentity;
 };
 
 } // namespace tunvale::output

@@ -38,7 +38,13 @@ ScopedTagWriters::~ScopedTagWriters() { activeWriters() = m_previous; }
 int RewriteTags(const std::filesystem::path &destination, const std::u16string &title, const std::u16string &artist,
                 int trackNumber, int trackTotal, bool removePictures)
 {
-    const std::u16string extension = lowerExtension(pathToText(destination.filename()));
+    return RewriteTags(destination, destination, title, artist, trackNumber, trackTotal, removePictures);
+}
+
+int RewriteTags(const std::filesystem::path &path, const std::filesystem::path &named, const std::u16string &title,
+                const std::u16string &artist, int trackNumber, int trackTotal, bool removePictures)
+{
+    const std::u16string extension = lowerExtension(pathToText(named.filename()));
     const TagWriters &writers = activeWriters();
     TagWriter writer = nullptr;
     if (extension == u".mp3")
@@ -51,7 +57,7 @@ int RewriteTags(const std::filesystem::path &destination, const std::u16string &
         writer = writers.aiff;
     if (writer == nullptr)
         return 0;
-    return writer(destination, title, artist, trackNumber, trackTotal, removePictures);
+    return writer(path, title, artist, trackNumber, trackTotal, removePictures);
 }
 
 } // namespace tunvale::output

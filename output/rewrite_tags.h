@@ -25,6 +25,10 @@ TagWriters formatTagWriters();
 // case). Nonzero on success; 0 when the writer failed or the extension has none.
 int RewriteTags(const std::filesystem::path &destination, const std::u16string &title, const std::u16string &artist,
                 int trackNumber, int trackTotal, bool removePictures);
+// The same for a file written under a work name: the file at path is retagged by the writer
+// of the extension of named, the name it is going to take.
+int RewriteTags(const std::filesystem::path &path, const std::filesystem::path &named, const std::u16string &title,
+                const std::u16string &artist, int trackNumber, int trackTotal, bool removePictures);
 
 // Replaces the writers RewriteTags uses while it lives (tests record the calls with it).
 class ScopedTagWriters {

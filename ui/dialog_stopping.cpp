@@ -117,6 +117,7 @@ void CTunvaleDlg::forgetSession()
 {
     // Closing forgets the session: nothing created can be undone afterwards.
     m_session.filesCreatedInSession.clear();
+    m_session.createdInSession.clear();
     m_session.foldersCreatedInRun.clear();
     m_session.foldersCreatedInSession.clear();
     m_session.mainDirectoryList.clear();

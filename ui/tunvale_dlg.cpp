@@ -98,6 +98,7 @@ CTunvaleDlg::CTunvaleDlg(engine::RunOptions &options, CPreferences &preferences,
     m_statusBox->setColour(kGreen);
 
     m_session.filesCreatedInSession.clear();
+    m_session.createdInSession.clear();
     m_session.foldersCreatedInSession.clear();
     m_session.foldersCreatedInRun.clear();
     m_session.mainDirectoryList.clear();

@@ -4,6 +4,8 @@
 #include "formats/mp3/sort_mp3.h"
 
 #include "formats/audio/write_error.h"
+#include "formats/io/file_identity.h"
+#include "formats/io/work_files.h"
 #include "formats/mp3/file_descriptor.h"
 #include "formats/mp3/id3v1_renderer.h"
 #include "formats/mp3/id3v23_renderer.h"
@@ -98,43 +100,25 @@ Ucs4String trackText(int track, int totalTracks)
     return Ucs4String(text.begin(), text.end());
 }
 
-// The work file beside the copy: the copy's name and a suffix, the name cut short when both
-// would pass the usual 255-byte (or 255-unit) name limit, as a name built from a long tag can.
-std::filesystem::path besidePath(const std::filesystem::path &path)
-{
-    constexpr std::size_t kNameLimit = 255;
-    const std::filesystem::path suffix(".tunvale-tag.tmp");
-    auto name = path.filename().native();
-    const std::size_t suffixSize = suffix.native().size();
-    if (name.size() + suffixSize > kNameLimit) {
-        std::size_t cut = kNameLimit - suffixSize;
-        // Never inside a UTF-8 sequence or a UTF-16 pair.
-        const auto continues = [](auto unit) {
-            if constexpr (sizeof(unit) == 1)
-                return (static_cast<unsigned char>(unit) & 0xC0) == 0x80;
-            else
-                return unit >= 0xDC00 && unit <= 0xDFFF;
-        };
-        while (cut > 0 && continues(name[cut]))
-            --cut;
-        name.resize(cut);
-    }
-    std::filesystem::path temporary = path.parent_path() / name;
-    temporary += suffix;
-    return temporary;
-}
-
 // Writes new tag + audio (+ ID3v1) into a file beside the original, then replaces it.
 bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout,
                    const std::vector<std::uint8_t> &tag, const std::optional<std::array<std::uint8_t, 128>> &v1)
 {
-    const std::filesystem::path temporary = besidePath(path);
+    // A work file of this run: never an existing entry, so a link put there is not followed.
+    const std::filesystem::path temporary = io::workFileBeside(path);
     std::error_code ec;
-    bool ok = true;
     errno = 0;
+    const int createError = io::createExclusive(temporary);
+    if (createError != 0)
+        noteWriteError(createError);
+    const bool created = createError == 0;
+    bool ok = created;
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        ok = out.is_open();
+        std::ofstream out;
+        if (ok) {
+            out.open(temporary, std::ios::binary | std::ios::trunc);
+            ok = out.is_open();
+        }
         if (ok)
             out.write(reinterpret_cast<const char *>(tag.data()), static_cast<std::streamsize>(tag.size()));
         std::vector<char> block(kMoveBlock);
@@ -173,7 +157,7 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
         if (ec && ec.category() == std::generic_category())
             noteWriteError(ec.value());
     }
-    if (!ok)
+    if (!ok && created)
         std::filesystem::remove(temporary, ec);
     return ok;
 }

@@ -1,4 +1,5 @@
 // tunvale-cli undo against real organize runs, including one killed in the middle.
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using tunvale::testing::CliResult;
 using tunvale::testing::TempDir;
 using tunvale::testing::haveTool;
 using tunvale::testing::listTree;
 using tunvale::testing::readFile;
-using tunvale::testing::runCommand;
 using tunvale::testing::writeFile;
 
 // Every organize run of this test program journals into a temporary state folder, never into
@@ -35,17 +36,6 @@ private:
     TempDir m_dir;
 };
 [[maybe_unused]] const auto *const g_stateHome = ::testing::AddGlobalTestEnvironment(new TemporaryStateHome);
-
-std::string quote(const std::string &text)
-{
-    return tunvale::testing::shellQuote(text);
-}
-
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class CliUndo : public ::testing::Test {
 protected:
@@ -64,29 +54,13 @@ protected:
 
     CliResult run(const std::vector<std::string> &arguments)
     {
-        std::string command = quote(TUNVALE_CLI_PATH);
-        for (const std::string &a : arguments)
-            command += " " + quote(a);
-        const fs::path out = dir / "stdout.txt";
-        const fs::path err = dir / "stderr.txt";
-        command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
-        CliResult result;
-        result.status = runCommand(command);
-        result.out = readFile(out);
-        result.err = readFile(err);
-        fs::remove(out);
-        fs::remove(err);
-        return result;
+        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, dir.path());
     }
 
     // A short tagged MP3 written by ffmpeg.
     void makeMp3(const fs::path &path, const std::string &artist, const std::string &title, int track)
     {
-        fs::create_directories(path.parent_path());
-        const std::string command = "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration=0.2 -c:a libmp3lame "
-                                    "-b:a 64k -id3v2_version 3 -metadata artist=" + quote(artist) + " -metadata title=" +
-                                    quote(title) + " -metadata track=" + std::to_string(track) + " -y " + quote(path.string());
-        ASSERT_EQ(runCommand(command), 0) << command;
+        ASSERT_TRUE(tunvale::testing::makeTaggedMp3(path, artist, title, track)) << path;
     }
 
     // Two artists, five files: folders "Alpha Band" (3) and "Beta Group" (2).

@@ -1,6 +1,9 @@
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
+#include "engine/journal_paths.h"
 #include "engine/run_journal.h"
+#include "formats/io/file_identity.h"
+#include "formats/io/work_files.h"
 #include "engine_fakes.h"
 #include "support/temp_dir.h"
 
@@ -10,6 +13,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 namespace tunvale::engine {
 namespace {
@@ -170,36 +174,107 @@ TEST_F(RunJournalTest, TornLastLineIgnoredAndDroppedByTheUndoneMark)
     EXPECT_EQ(readFile(path).find("torn"), std::string::npos);
 }
 
-// Pending paths: the destination and, when converting, its ".mp3" form, each only when it does
-// not exist yet; those still on disk after a crash count as created.
-TEST_F(RunJournalTest, PendingPathsOfAPlacement)
+// Pending paths name only where placement works (its work files go beside them), never what
+// it made: a file counts as created only when its identity was recorded, and only while the
+// file at that path is still that file.
+TEST_F(RunJournalTest, CreatedFilesAreKnownByTheirIdentity)
 {
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false);
     output::PlacementOptions converting;
     converting.mp3Convert = true;
-    output::PlacementOptions copying;
-    writeFile(dir / "dst/A/existing.flac", "the user's");
     journal.fileStarting(dir / "dst/A/x.flac", converting);
-    journal.fileStarting(dir / "dst/A/y.mp3", converting);
-    journal.fileStarting(dir / "dst/A/z.flac", copying);
-    journal.fileStarting(dir / "dst/A/existing.flac", copying);
-    journal.fileStarting(dir / "dst/A/existing.flac", converting);
-    writeFile(dir / "dst/A/.x.mp3.part", "torn conversion");
-    writeFile(dir / "dst/A/y.mp3", "torn copy");
-    writeFile(dir / "dst/A/y.mp3.tunvale-tag.tmp", "torn tag rewrite");
+    writeFile(dir / "dst/A/made.mp3", "made by the run");
+    const formats::io::FileIdentity made = formats::io::identityOf(dir / "dst/A/made.mp3");
+    journal.filePublishing(dir / "dst/A/taken.mp3", made);   // an attempt on a name that was taken
+    journal.filePublishing(dir / "dst/A/made.mp3", made);
+    writeFile(dir / "dst/.tunvale-kept/t/A/old.mp3", "the user's, moved aside");
+    const formats::io::FileIdentity old = formats::io::identityOf(dir / "dst/.tunvale-kept/t/A/old.mp3");
+    journal.fileKept(dir / "dst/A/old.mp3", old, dir / "dst/.tunvale-kept/t/A/old.mp3");
+    journal.fileCreated(dir / "dst/A/made.mp3");
+    // The user's own files at names the run only started on or tried.
+    writeFile(dir / "dst/A/x.mp3", "the user's");
+    writeFile(dir / "dst/A/x.flac", "the user's");
+    writeFile(dir / "dst/A/taken.mp3", "the user's");
+
     JournalRecord record;
-    ASSERT_TRUE(readJournal(journal.path(), record, error));
-    std::vector<fs::path> files;
-    for (const fs::path &p : record.pending)
-        if (p.filename().string().find(".tunvale-tag.tmp") == std::string::npos && p.filename().string()[0] != '.')
-            files.push_back(p);
-    EXPECT_EQ(files, (std::vector<fs::path>{dir / "dst/A/x.flac", dir / "dst/A/x.mp3", dir / "dst/A/y.mp3",
-                                            dir / "dst/A/z.flac", dir / "dst/A/existing.mp3"}));
-    EXPECT_EQ(record.pending.size(), 4u * files.size() + 6u);   // and the existing file's work files, twice
-    EXPECT_EQ(record.createdFiles(), (std::vector<fs::path>{dir / "dst/A/.x.mp3.part", dir / "dst/A/y.mp3",
-                                                            dir / "dst/A/y.mp3.tunvale-tag.tmp"}));
+    ASSERT_TRUE(readJournal(journal.path(), record, error)) << error;
+    EXPECT_EQ(record.version, kJournalVersion);
+    EXPECT_EQ(record.workToken, formats::io::workToken());
+    EXPECT_EQ(record.pending, (std::vector<fs::path>{dir / "dst/A/x.flac"}));
+    EXPECT_EQ(record.files, (std::vector<fs::path>{dir / "dst/A/made.mp3"}));
+    ASSERT_EQ(record.created.size(), 4u);
+    EXPECT_EQ(record.created[0].path, dir / "dst/A/taken.mp3");
+    EXPECT_EQ(record.created[1].identity, made);
+    EXPECT_EQ(record.created[2].path, dir / "dst/A/old.mp3");
+    EXPECT_EQ(record.created[2].keptAt, dir / "dst/.tunvale-kept/t/A/old.mp3");
+    EXPECT_EQ(record.created[2].identity, old);
+    EXPECT_EQ(record.created[3].identity, made);
+    EXPECT_EQ(record.createdFiles(), (std::vector<fs::path>{dir / "dst/A/made.mp3"}));
+
+    // A run killed before its "file" line: the file it made still counts while unchanged.
+    record.files.clear();
+    EXPECT_EQ(record.createdFiles(), (std::vector<fs::path>{dir / "dst/A/made.mp3"}));
+    append(dir / "dst/A/made.mp3", " and changed by the user");
+    EXPECT_TRUE(record.createdFiles().empty());
+}
+
+// Only a journal whose every path lies where a run into its own destination writes is acted
+// on.
+TEST_F(RunJournalTest, PathsOutsideTheDestinationRefuseTheJournal)
+{
+    const fs::path d = dir / "d";
+    const auto made = [](const fs::path &path) {
+        CreatedRecord record;
+        record.path = path;
+        return record;
+    };
+    struct Case {
+        const char *what;
+        std::function<void(JournalRecord &)> change;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"a run's own paths", [](JournalRecord &) {}, true},
+        {"relative destination", [](JournalRecord &r) { r.destination = "d"; }, false},
+        {"destination with ..", [&](JournalRecord &r) { r.destination = d / "x" / ".."; }, false},
+        {"main directory elsewhere", [&](JournalRecord &r) { r.mainDirectory = dir / "victim"; }, false},
+        {"folder outside", [&](JournalRecord &r) { r.folders.push_back(dir / "victim"); }, false},
+        {"folder two levels down", [&](JournalRecord &r) { r.folders.push_back(d / "a" / "b"); }, false},
+        {"folder through ..", [&](JournalRecord &r) { r.folders.push_back(d / ".." / "victim"); }, false},
+        {"the destination as folder", [&](JournalRecord &r) { r.folders.push_back(d); }, false},
+        {"file outside", [&](JournalRecord &r) { r.files.push_back(dir / "victim/important.txt"); }, false},
+        {"file through ..", [&](JournalRecord &r) { r.files.push_back(d / "A/../../victim.txt"); }, false},
+        {"file of another destination", [&](JournalRecord &r) { r.files.push_back(dir / "dd/A/x.mp3"); }, false},
+        {"placement outside", [&](JournalRecord &r) { r.created.push_back(made(dir / "victim.txt")); }, false},
+        {"placement in the kept folder",
+         [&](JournalRecord &r) { r.created.push_back(made(d / ".tunvale-kept/t/A/x.mp3")); }, false},
+        {"pending outside", [&](JournalRecord &r) { r.pending.push_back(dir / "victim.txt"); }, false},
+        {"kept outside the kept folder",
+         [&](JournalRecord &r) {
+             CreatedRecord kept = made(d / "A/x.mp3");
+             kept.keptAt = dir / "victim.txt";
+             r.created.push_back(kept);
+         },
+         false},
+    };
+    for (const Case &c : cases) {
+        JournalRecord record;
+        record.destination = d;
+        record.mainDirectory = d;
+        record.folders = {d / "A"};
+        record.files = {d / "A/x.mp3"};
+        record.pending = {d / "A/x.flac"};
+        CreatedRecord kept = made(d / "A/y.mp3");
+        kept.keptAt = d / ".tunvale-kept/t/A/y.mp3";
+        record.created = {made(d / "A/x.mp3"), kept};
+        c.change(record);
+        std::string error;
+        EXPECT_EQ(checkJournalPaths(record, error), c.accepted) << c.what;
+        EXPECT_EQ(error.empty(), c.accepted) << c.what << ": " << error;
+    }
 }
 
 TEST_F(RunJournalTest, ListNewestFirstAndRefuseOtherFiles)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 namespace tunvale::engine {
@@ -299,6 +300,64 @@ TEST_F(SessionUndo, LinksAreNotFollowed)
     EXPECT_EQ(readFile(dir / "outside/folder/inner.txt"), "keep");
     EXPECT_FALSE(fs::exists(dir / "dst/Alpha"));
     EXPECT_TRUE(fs::is_symlink(dir / "dst/Beta"));
+}
+
+// Cancel deletes only what the session made, known by identity, and takes back a run that
+// created no folder all the same (asking only about its files).
+TEST_F(SessionUndo, CancelTakesBackExactlyWhatTheSessionMade)
+{
+    const auto nothing = [](const fs::path &) {};
+    const auto replaceByOwn = [](const char *name) {
+        return [name](const fs::path &dst) {
+            fs::remove(dst / name);
+            writeFile(dst / name, "the user's own");
+        };
+    };
+    struct Case {
+        const char *what;
+        std::map<std::string, std::u16string> files;
+        std::function<void(const fs::path &dst)> afterRun;   // what the user did meanwhile
+        bool everything;                                     // the answer to the first question
+        std::vector<std::u16string> asked;
+        std::string shown;
+        std::vector<std::string> left;
+    };
+    const std::vector<Case> cases = {
+        {"files put into a folder that existed", {{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}}, nothing, false,
+         {kAskDeleteSessionFiles}, "2 files deleted...", {"Alpha/", "Alpha/mine.txt"}},
+        {"the same, whatever the user would answer about deleting everything",
+         {{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}}, nothing, true, {kAskDeleteSessionFiles}, "2 files deleted...",
+         {"Alpha/", "Alpha/mine.txt"}},
+        {"a copy in a folder that existed, replaced by the user's own", {{"a1.mp3", u"Alpha"}, {"a2.mp3", u"Alpha"}},
+         replaceByOwn("Alpha/a1.mp3"), false, {kAskDeleteSessionFiles}, "1 files deleted...",
+         {"Alpha/", "Alpha/a1.mp3", "Alpha/mine.txt"}},
+        {"a copy in a created folder, replaced by the user's own", {{"b1.mp3", u"Beta"}, {"b2.mp3", u"Beta"}},
+         replaceByOwn("Beta/b1.mp3"), false, {kAskDeleteEverything, kAskDeleteSessionFiles}, "1 files deleted...",
+         {"Alpha/", "Alpha/mine.txt", "Beta/", "Beta/b1.mp3"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(dir / "src");
+        fs::remove_all(dir / "dst");
+        library.groupKeys.clear();
+        writeFile(dir / "dst/Alpha/mine.txt", "the user's");
+        run(c.files);
+        for (const auto &[name, group] : c.files)
+            ASSERT_TRUE(fs::exists(dir / "dst" / fs::path(group) / name)) << name;
+        c.afterRun(dir / "dst");
+        undo = ScriptedUndo{};
+        undo.everything = c.everything;
+        undo.sessionFiles = true;
+        cancel();
+        EXPECT_EQ(undo.asked, c.asked);
+        EXPECT_EQ(undo.shown, (std::vector<std::string>{c.shown}));
+        EXPECT_EQ(listTree(dir / "dst"), c.left);
+        for (const char *own : {"Alpha/a1.mp3", "Beta/b1.mp3"}) {
+            if (fs::exists(dir / "dst" / own)) {
+                EXPECT_EQ(readFile(dir / "dst" / own), "the user's own");
+            }
+        }
+    }
 }
 
 // The undo walk on lists alone: blank entries are skipped, a folder entry that is now a file is

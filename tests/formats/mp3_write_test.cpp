@@ -4,6 +4,7 @@
 #include "support/temp_dir.h"
 
 #include "catalog/records/current_tags.h"
+#include "formats/io/work_files.h"
 #include "formats/mp3/sort_mp3.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +167,9 @@ TEST_F(Mp3Write, GrownTagMovesTheAudioUnchanged)
     EXPECT_GT(tagLength(bytes), tagLength(source));
     EXPECT_TRUE(bytes.substr(tagLength(bytes)) == audio);
     EXPECT_FALSE(std::filesystem::exists(path.string() + ".tunvale-tag.tmp"));
+    // No work file is left beside the copy either.
+    for (const auto &entry : std::filesystem::directory_iterator(path.parent_path()))
+        EXPECT_FALSE(io::isProgramName(entry.path().filename())) << entry.path();
 }
 
 TEST_F(Mp3Write, Id3v1OnlyFileGetsBothTags)
@@ -332,8 +336,9 @@ TEST_F(Mp3Write, FailedGrowthLeavesTheCopyIntact)
 {
     const std::string source = fx::id3v2Tag(3, {text("TIT2", "t")}) + m_audio;
     const auto path = write(source);
-    // The file beside the copy cannot be created: a folder holds its name.
-    std::filesystem::create_directory(path.string() + ".tunvale-tag.tmp");
+    // The work file beside the copy cannot be created: a folder holds the name it gets.
+    const io::ScopedWorkToken token("blocked-for-test");
+    std::filesystem::create_directory(path.parent_path() / io::workFileName("blocked-for-test", 0));
     EXPECT_EQ(WriteMp3Tags(path, u"a title long enough to need a larger tag", u"", 0, 0, false), 0);
     EXPECT_EQ(readFile(path), source);
 }

@@ -20,7 +20,7 @@ template <const char *Name>
 int record(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist, int track,
            int total, bool removePictures)
 {
-    writerCalls().push_back({Name, path, title, artist, track, total, removePictures});
+    writerCalls().push_back({Name, path, title, artist, track, total, removePictures, formats::io::identityOf(path)});
     return fakeWriterResult();
 }
 

@@ -3,6 +3,7 @@
 // Tag writers that record their calls instead of writing, for the dispatch and placement
 // tests.
 
+#include "formats/io/file_identity.h"
 #include "output/rewrite_tags.h"
 
 #include <string>
@@ -18,6 +19,7 @@ struct WriterCall {
     int track = 0;
     int total = 0;
     bool removePictures = false;
+    formats::io::FileIdentity identity;   // of the file at path when the writer was called
 };
 
 // The calls recorded since the last reset, and the result the fakes return.

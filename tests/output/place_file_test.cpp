@@ -235,7 +235,11 @@ TEST_F(PlaceFileTest, RenumberedTagsInAnOrdinaryFolder)
     ASSERT_EQ(PlaceFile(2, 3, c), 0);
     ASSERT_EQ(writerCalls().size(), 1u);
     EXPECT_EQ(writerCalls()[0].writer, "wave");
-    EXPECT_EQ(writerCalls()[0].path, c.destinationPath);
+    // The writer retags the copy before it takes its name: the file it was handed, beside the
+    // destination, is the one standing there now.
+    EXPECT_EQ(writerCalls()[0].path.parent_path(), c.destinationPath.parent_path());
+    EXPECT_TRUE(writerCalls()[0].identity.valid);
+    EXPECT_EQ(writerCalls()[0].identity, formats::io::identityOf(c.destinationPath));
     EXPECT_EQ(writerCalls()[0].title, u"Tune");
     EXPECT_EQ(writerCalls()[0].artist, u"Band");
     EXPECT_EQ(writerCalls()[0].track, 20);

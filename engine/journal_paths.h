@@ -1,0 +1,16 @@
+#pragma once
+
+#include "engine/run_journal.h"
+
+#include <string>
+
+namespace tunvale::engine {
+
+// Checks that every path of the journal lies where a run into its destination writes: the
+// destination absolute and lexically normal, the main directory equal to it, each folder
+// exactly one level below it, each file, placement and kept original strictly below it (the
+// originals inside its kept folder), all of them lexically normal with no "." or "..". A
+// journal that fails is not to be acted on at all; error says why.
+bool checkJournalPaths(const JournalRecord &record, std::string &error);
+
+} // namespace tunvale::engine

@@ -1,0 +1,173 @@
+#include "formats/io/work_files.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <random>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace tunvale::formats::io {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kWorkSuffix = ".part";
+
+int processId()
+{
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<int>(::getpid());
+#endif
+}
+
+std::string newToken()
+{
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm tm{};
+#ifdef _WIN32
+    gmtime_s(&tm, &now);
+#else
+    gmtime_r(&now, &tm);
+#endif
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
+    std::random_device random;
+    char token[80];
+    std::snprintf(token, sizeof token, "%s-%d-%08x", stamp, processId(), static_cast<unsigned>(random()));
+    return token;
+}
+
+struct TokenState {
+    std::mutex mutex;
+    std::string token;
+    unsigned next = 0;
+};
+
+TokenState &state()
+{
+    static TokenState s;
+    return s;
+}
+
+std::string nativeName(const fs::path &fileName)
+{
+#ifdef _WIN32
+    const std::u8string utf8 = fileName.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return fileName.native();
+#endif
+}
+
+} // namespace
+
+std::string workToken()
+{
+    TokenState &s = state();
+    std::lock_guard lock(s.mutex);
+    if (s.token.empty())
+        s.token = newToken();
+    return s.token;
+}
+
+std::string workFileName(std::string_view token, unsigned n)
+{
+    std::string name(kProgramPrefix);
+    name.append(token).append("-").append(std::to_string(n)).append(kWorkSuffix);
+    return name;
+}
+
+fs::path workFileBeside(const fs::path &target)
+{
+    TokenState &s = state();
+    std::string name;
+    {
+        std::lock_guard lock(s.mutex);
+        if (s.token.empty())
+            s.token = newToken();
+        name = workFileName(s.token, s.next++);
+    }
+    return target.parent_path() / fs::path(name);
+}
+
+bool isValidToken(std::string_view token)
+{
+    if (token.size() < 8 || token.size() > 64)
+        return false;
+    for (const char c : token) {
+        const bool allowed = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-';
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
+
+bool isWorkFileOf(const fs::path &fileName, std::string_view token)
+{
+    if (!isValidToken(token))
+        return false;
+    std::string prefix(kProgramPrefix);
+    prefix.append(token).append("-");
+    const std::string name = nativeName(fileName);
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return false;
+    // The number of the work file follows the prefix.
+    const char first = name[prefix.size()];
+    return first >= '0' && first <= '9';
+}
+
+bool isProgramName(const fs::path &fileName)
+{
+    const std::string name = nativeName(fileName);
+    return name.compare(0, kProgramPrefix.size(), kProgramPrefix) == 0;
+}
+
+fs::path keptFolder(const fs::path &destinationRoot)
+{
+    return destinationRoot / fs::path(std::string(kKeptFolderName));
+}
+
+fs::path keptPath(const fs::path &root, const fs::path &original, unsigned attempt)
+{
+    const fs::path relative = original.lexically_normal().lexically_relative(root.lexically_normal());
+    if (relative.empty() || relative.is_absolute() || !original.has_filename())
+        return {};
+    for (const fs::path &part : relative) {
+        if (part == ".." || part == ".")
+            return {};
+    }
+    fs::path kept = keptFolder(root) / fs::path(workToken()) / relative;
+    if (attempt > 0)
+        kept += "." + std::to_string(attempt);
+    return kept;
+}
+
+ScopedWorkToken::ScopedWorkToken(std::string token)
+{
+    TokenState &s = state();
+    std::lock_guard lock(s.mutex);
+    m_previous = s.token.empty() ? newToken() : s.token;
+    m_previousNext = s.next;
+    s.token = std::move(token);
+    s.next = 0;
+}
+
+ScopedWorkToken::~ScopedWorkToken()
+{
+    TokenState &s = state();
+    std::lock_guard lock(s.mutex);
+    s.token = m_previous;
+    s.next = m_previousNext;
+}
+
+} // namespace tunvale::formats::io
