@@ -1,6 +1,7 @@
 #include "engine/organize_worker.h"
 
 #include "catalog/records/catalog.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
 #include "engine/path_text.h"
@@ -153,6 +154,7 @@ private:
         m_session.foldersUsed = 0;
         m_session.filesCopied = 0;
         m_session.miscellaneousFiles = 0;
+        m_session.skippedFiles.clear();
     }
 
     // Loading phase; false when an abort request ended it.
@@ -176,8 +178,14 @@ private:
                 if (!equalsIgnoringAsciiCase(extension, loader.extension))
                     continue;
                 const int criterionCode = m_session.criterionCode;
-                if (unleased([&] { return loader.load(path, criterionCode, loadOptions); }) == 0)
+                const int status = unleased([&] {
+                    catalog::loadRefusal().clear();
+                    return loader.load(path, criterionCode, loadOptions);
+                });
+                if (status == 0)
                     ++m_filesLoaded;
+                else
+                    m_session.skippedFiles.push_back({path, refusalReason(status)});
             }
         }
         return true;
