@@ -1,6 +1,6 @@
 // The MP3 reader: frame rules on tags built in code, whole files through the library's file
 // layer, damaged input, and files tagged by mutagen.
-#include "formats/mp3_fixtures.h"
+#include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
 #include "catalog/genre/genre_table.h"

@@ -1,6 +1,6 @@
 // The MP3 writer: copy -> WriteMp3Tags -> reopen -> check, with the audio bytes after the tag
 // compared to the source's, and mutagen / ffprobe reading what we wrote.
-#include "formats/mp3_fixtures.h"
+#include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
 #include "catalog/records/current_tags.h"
