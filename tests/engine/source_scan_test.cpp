@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 namespace tunvale::engine {
 namespace {
