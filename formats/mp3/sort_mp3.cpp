@@ -9,6 +9,7 @@
 #include "catalog/records/tag_strings.h"
 #include "formats/mp3/id3_file_tags.h"
 #include "formats/mp3/id3_frame_reader.h"
+#include "formats/mp3/id3v2_tag_cleaner.h"
 #include "formats/mp3/mpeg_audio_probe.h"
 #include "formats/riff/binary_file.h"
 
@@ -29,6 +30,22 @@ int refuse(std::string_view reason)
     return 1;
 }
 
+// Whether the file starts with an ID3v2 tag or holds MPEG audio near its start. Most files
+// start with a tag: only the others have the whole probe area read.
+bool holdsMpegAudio(BinaryFile &file, bool &readError)
+{
+    std::uint8_t header[10];
+    const std::size_t got = file.readAt(0, header, sizeof header);
+    if (got == sizeof header && id3v2TagLength(ByteSpan(header, got)))
+        return true;
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kMpegProbeReadBytes)));
+    if (file.readAt(0, head.data(), head.size()) != head.size()) {
+        readError = true;
+        return false;
+    }
+    return looksLikeMpegAudio(head, file.size());
+}
+
 } // namespace
 
 int CSortMp3::ReadMp3Tags(const std::filesystem::path &path, const catalog::LoadOptions &options)
@@ -41,12 +58,10 @@ int CSortMp3::ReadMp3Tags(const std::filesystem::path &path, const catalog::Load
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::Read))
         return refuse(openErrorReason(file.openError()));
-    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kMpegProbeReadBytes)));
-    if (file.readAt(0, head.data(), head.size()) != head.size())
-        return refuse("read error");
     // Anything named .mp3 (a text file, a link to a system file) must not be copied as audio.
-    if (!looksLikeMpegAudio(head, file.size()))
-        return refuse("no MPEG audio or ID3 tag in the first 64 KiB");
+    bool readError = false;
+    if (!holdsMpegAudio(file, readError))
+        return refuse(readError ? "read error" : "no MPEG audio or ID3 tag in the first 64 KiB");
 
     const Id3TagPtr tag = readMergedId3Tags(file);
     if (!tag)
