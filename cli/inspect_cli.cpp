@@ -3,6 +3,7 @@
 
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/text/codepage.h"
 #include "engine/path_text.h"
 #include "engine/run_hooks.h"
@@ -81,6 +82,7 @@ int runInspect(const InspectArguments &arguments)
                 break;
             }
         }
+        catalog::loadRefusal().clear();
         const int status = loader ? loader->load(path, criterionCode, loadOptions) : -1;
         nlohmann::ordered_json item = {{"path", argument}};
         // Loaded means the loader said so and its entry is there.
@@ -91,8 +93,10 @@ int runInspect(const InspectArguments &arguments)
         } else {
             allLoaded = false;
             item["loaded"] = false;
-            // No loader for the extension: null rather than a code no loader returned.
-            item["status"] = loader ? nlohmann::ordered_json(status) : nlohmann::ordered_json(nullptr);
+            // Why the loader refused the file, and its code. No loader for the extension: both
+            // null rather than a code no loader returned.
+            item["status"] = loader ? nlohmann::ordered_json(engine::refusalReason(status)) : nlohmann::ordered_json(nullptr);
+            item["code"] = loader ? nlohmann::ordered_json(status) : nlohmann::ordered_json(nullptr);
             item["entry"] = nullptr;
         }
         report.push_back(std::move(item));

@@ -65,6 +65,15 @@ nlohmann::ordered_json pathList(const std::vector<fs::path> &paths)
     return list;
 }
 
+// Each file a loader refused, with its reason.
+nlohmann::ordered_json skippedList(const std::vector<engine::SkippedFile> &files)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const engine::SkippedFile &file : files)
+        list.push_back({{"path", engine::pathToUtf8(file.path)}, {"reason", file.reason}});
+    return list;
+}
+
 } // namespace
 
 int runOrganize(const OrganizeArguments &arguments)
@@ -124,6 +133,14 @@ int runOrganize(const OrganizeArguments &arguments)
             pauses.afterLoadingNotice = std::chrono::milliseconds(ms);
     }
     organizer.setPauses(pauses);
+    // TUNVALE_ABORT_WAIT_MS shortens the abort command's wait for the file in progress (10 s),
+    // so a test can see a run given up without waiting that long.
+    engine::AbortTiming abortTiming;
+    if (const char *wait = std::getenv("TUNVALE_ABORT_WAIT_MS")) {
+        const long ms = std::strtol(wait, nullptr, 10);
+        if (ms > 0 && ms < abortTiming.finishedWait.count())
+            abortTiming.finishedWait = std::chrono::milliseconds(ms);
+    }
     if (!organizer.start(arguments.options)) {
         sink.finish();
         return exit_code::kError;
@@ -131,10 +148,13 @@ int runOrganize(const OrganizeArguments &arguments)
     // A signal goes through the abort command without its question: it waits for the current
     // file, and gives the run up when that takes longer than the abort wait.
     std::optional<engine::RunSummary> abortSummary;
+    bool givenUp = false;
     while (!sink.runEnded().waitFor(std::chrono::milliseconds(50))) {
         if (g_stopRequested) {
             engine::AbortWithoutAsking yesToAbort;
-            abortSummary = engine::abortRun(organizer, yesToAbort).summary;
+            const engine::AbortResult aborted = engine::abortRun(organizer, yesToAbort, abortTiming);
+            abortSummary = aborted.summary;
+            givenUp = aborted.outcome == engine::AbortOutcome::GivenUp;
             break;
         }
     }
@@ -157,6 +177,7 @@ int runOrganize(const OrganizeArguments &arguments)
             {"folders_used", session.foldersUsed},
             {"created_folders", pathList(folders)},
             {"created_files", pathList(session.filesCreatedInSession)},
+            {"skipped", skippedList(session.skippedFiles)},
             {"messages", sink.messages()},
         };
         // Paths that are not valid UTF-8 are shown with replacement characters, never refused.
@@ -166,11 +187,19 @@ int runOrganize(const OrganizeArguments &arguments)
     }
     std::fflush(stdout);
 
+    int status = exit_code::kDone;
     if (session.flags.error)
-        return exit_code::kError;
-    if (session.flags.aborted)
-        return exit_code::kAborted;
-    return exit_code::kDone;
+        status = exit_code::kError;
+    else if (session.flags.aborted)
+        status = exit_code::kAborted;
+    if (givenUp) {
+        // The worker given up may be stuck where nothing reaches it (a system call that never
+        // returns); returning would wait for it when the Organizer goes. Everything is
+        // written and flushed: the process ends without it.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
 }
 
 } // namespace tunvale::cli

@@ -1,6 +1,7 @@
 #include "engine/organize_worker.h"
 
 #include "catalog/records/catalog.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
 #include "engine/make_folder.h"
@@ -192,6 +193,7 @@ private:
         m_session.foldersUsed = 0;
         m_session.filesCopied = 0;
         m_session.miscellaneousFiles = 0;
+        m_session.skippedFiles.clear();
     }
 
     // Loading phase; false when an abort request ended it.
@@ -215,8 +217,14 @@ private:
                 if (!equalsIgnoringAsciiCase(extension, loader.extension))
                     continue;
                 const int criterionCode = m_session.criterionCode;
-                if (unleased([&] { return loader.load(path, criterionCode, loadOptions); }) == 0)
+                const int status = unleased([&] {
+                    catalog::loadRefusal().clear();
+                    return loader.load(path, criterionCode, loadOptions);
+                });
+                if (status == 0)
                     ++m_filesLoaded;
+                else
+                    m_session.skippedFiles.push_back({path, refusalReason(status)});
             }
         }
         return true;
@@ -329,12 +337,12 @@ private:
 
         // A folder that exists, or that another run makes meanwhile, is used and is not this
         // run's to record.
-        const FolderMade made = unleased([&] { return makeFolder(groupFolder); });
-        if (made == FolderMade::Failed) {
+        const FolderMade folderMade = unleased([&] { return makeFolder(groupFolder); });
+        if (folderMade == FolderMade::Failed) {
             reportFailure(folderFailureMessage(groupFolder));
             return GroupResult::FolderFailed;
         }
-        if (made == FolderMade::Created) {
+        if (folderMade == FolderMade::Created) {
             m_session.foldersCreatedInRun.push_back(groupFolder);
             m_session.foldersCreatedInSession.push_back(groupFolder);
             if (m_hooks.observer)

@@ -1,5 +1,6 @@
 #include "engine/run_hooks.h"
 
+#include "catalog/records/load_refusal.h"
 #include "engine/run_options.h"
 
 namespace tunvale::engine {
@@ -13,6 +14,12 @@ bool formatEnabled(const RunOptions &options, SourceFormat format)
     case SourceFormat::Aiff: return options.aiffFormat != 0;
     }
     return false;
+}
+
+std::string refusalReason(int status)
+{
+    const std::string &reason = catalog::loadRefusal();
+    return reason.empty() ? "not loaded (status " + std::to_string(status) + ")" : reason;
 }
 
 void RunHooks::addLoader(std::u16string extension, SourceFormat format, LoaderFn load)

@@ -25,6 +25,10 @@ bool formatEnabled(const RunOptions &options, SourceFormat format);
 using LoaderFn = std::function<int(const std::filesystem::path &path, int criterionCode,
                                    const catalog::LoadOptions &options)>;
 
+// Why the loader called last refused its file (it returned status): the reason the loader
+// left in catalog::loadRefusal(), or "not loaded (status N)" when it left none.
+std::string refusalReason(int status);
+
 struct LoaderEntry {
     std::u16string extension;   // with its dot, compared without regard to case
     SourceFormat format;

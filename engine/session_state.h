@@ -18,6 +18,12 @@ struct RunFlags {
     std::atomic<std::int32_t> error{0};     // a file or folder failed and a message was shown
 };
 
+// A source file the loading phase did not take, and why ("not a regular file").
+struct SkippedFile {
+    std::filesystem::path path;
+    std::string reason;   // UTF-8
+};
+
 // What one front-end session knows about its runs. While a run is active the worker is the
 // only writer of the counters, progress figures, current paths, status text, group buffer and
 // created lists; the front end reads them only after the run has ended.
@@ -62,6 +68,7 @@ struct SessionState {
     std::vector<std::string> sourceExtensions;          // with the leading dot, in scan order
     std::vector<std::filesystem::path> sourceFiles;     // the scan's result, in loading order
     std::size_t fileCursor = 0;                         // next path of sourceFiles to load
+    std::vector<SkippedFile> skippedFiles;              // files a loader refused in the current run
 
     // The head destination folder the Organize command created in this session, or empty.
     std::filesystem::path mainDirectory;

@@ -9,11 +9,11 @@ packages=(
   # test and benchmark frameworks
   libgtest-dev libgmock-dev libbenchmark-dev
   # audio libraries
-  libid3tag0-dev libflac-dev libmp3lame-dev
+  libid3tag0-dev libflac-dev libmp3lame-dev zlib1g-dev
   # front ends; lupdate for the dialog's translation source
   qt6-base-dev qt6-l10n-tools libcli11-dev nlohmann-json3-dev
   # independent tools the tests use to make and check audio files
-  sox lame flac ffmpeg python3-mutagen mp3val
+  sox lame flac ffmpeg python3-mutagen mp3val valgrind
   # dialog tests and screenshots without a screen; the Adwaita style the layout test also
   # measures; the accessibility check (AT-SPI bus and its Python client)
   xvfb xauth x11-apps imagemagick adwaita-qt6 at-spi2-core dbus python3-pyatspi

@@ -38,7 +38,8 @@ CurrentTags &currentTags();
 // The run-wide copy of the fill score of the file read last.
 std::int32_t &lastFillScore();
 
-// Clears every process-wide tag record (tags, pictures, fill score); for tests and run start.
+// Clears every process-wide tag record (tags, pictures, fill score, refusal reason); for tests
+// and run start.
 void resetTagRecords();
 
 } // namespace tunvale::catalog

@@ -1,5 +1,6 @@
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/records/picture_table.h"
 
 #include "catalog/text/codepage.h"
@@ -19,11 +20,18 @@ std::int32_t &lastFillScore()
     return score;
 }
 
+std::string &loadRefusal()
+{
+    static std::string reason;
+    return reason;
+}
+
 void resetTagRecords()
 {
     currentTags().clear();
     pictureTable().clear();
     lastFillScore() = 0;
+    loadRefusal().clear();
 }
 
 bool PictureTable::add(Picture picture)

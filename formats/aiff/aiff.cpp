@@ -3,6 +3,7 @@
 #include "catalog/intake/intake.h"
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "formats/aiff/c_aiff.h"
 
 namespace tunvale::formats {
@@ -10,8 +11,13 @@ namespace tunvale::formats {
 int LoadAiff(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
 {
     const int result = theAiff().ReadAiff(path, false, false, options);
-    if (result != CAiff::kOk)
+    if (result != CAiff::kOk) {
+        // Opening failures carry their own reason already.
+        std::string &reason = catalog::loadRefusal();
+        if (reason.empty())
+            reason = result == CAiff::kEmpty ? "empty file" : "not a usable AIFF file";
         return result;
+    }
     catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
     return 0;
 }

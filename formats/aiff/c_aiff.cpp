@@ -2,6 +2,7 @@
 
 #include "catalog/intake/tag_completion.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/records/picture_table.h"
 #include "formats/audio/decoded_audio.h"
 #include "formats/id3v2/id3v2_chunk.h"
@@ -67,9 +68,12 @@ int CAiff::openAndWalk(const std::filesystem::path &path, PcmMode pcmMode)
     DecodedAudio &audio = decodedAudio();
     audio.clear();
 
+    catalog::loadRefusal().clear();
     BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::Read))
+    if (!file.open(path, BinaryFile::Mode::Read)) {
+        catalog::loadRefusal() = openErrorReason(file.openError());
         return kCannotOpen;
+    }
     m_fileSize = file.size();
     audio.fileSize = static_cast<std::uint32_t>(std::min<std::uint64_t>(m_fileSize, 0xFFFFFFFFu));
     if (m_fileSize == 0)

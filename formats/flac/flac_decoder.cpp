@@ -94,11 +94,15 @@ FlacDecoder::~FlacDecoder()
     }
 }
 
-int FlacDecoder::initFile(const std::string &fileName)
+int FlacDecoder::initFile(RegularFile file)
 {
-    return static_cast<int>(FLAC__stream_decoder_init_file(m_decoder, fileName.c_str(), &FlacDecoderCallbacks::write,
-                                                           &FlacDecoderCallbacks::metadata,
-                                                           &FlacDecoderCallbacks::error, this));
+    m_file = std::move(file);
+    m_client = FlacFileClient{FlacFileInput(m_file)};
+    m_client.write = &FlacDecoderCallbacks::write;
+    m_client.metadata = &FlacDecoderCallbacks::metadata;
+    m_client.error = &FlacDecoderCallbacks::error;
+    m_client.clientData = this;
+    return static_cast<int>(initFlacFileDecoder(m_decoder, m_client));
 }
 
 bool FlacDecoder::decodeFrame(std::vector<std::int16_t> &out)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "formats/audio/regular_file.h"
+#include "formats/flac/flac_file_input.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -27,7 +30,7 @@ inline constexpr int kFlacUnknownLength = -256;
 inline constexpr int kFlacTooManyChannels = -257;
 inline constexpr int kFlacUnsupportedBits = -258;
 
-// One libFLAC stream decoder opened on a file, decoding one frame at a time into 16-bit
+// One libFLAC stream decoder reading a file it holds open, decoding one frame at a time into 16-bit
 // values: 16-bit samples as they are, 24-bit samples reduced to their upper 16 bits.
 class FlacDecoder {
 public:
@@ -37,9 +40,9 @@ public:
     FlacDecoder(const FlacDecoder &) = delete;
     FlacDecoder &operator=(const FlacDecoder &) = delete;
 
-    // Opens the file (a libFLAC byte-string name); returns the libFLAC initialisation status,
-    // 0 on success.
-    int initFile(const std::string &fileName);
+    // Takes over an open file and sets the decoder up to read it; returns the libFLAC
+    // initialisation status, 0 on success.
+    int initFile(RegularFile file);
 
     // The stream the frames must match; set before decoding. Frames that disagree with it are
     // refused rather than written into a buffer sized for another layout.
@@ -63,6 +66,8 @@ private:
     friend struct FlacDecoderCallbacks;
 
     FLAC__StreamDecoder *m_decoder = nullptr;
+    RegularFile m_file;
+    FlacFileClient m_client{FlacFileInput(m_file)};
     FlacStreamProperties m_expected;
     FlacStreamProperties m_seen;
     std::vector<std::int16_t> *m_out = nullptr;   // destination while a frame is decoded

@@ -5,6 +5,7 @@
 
 #include "catalog/text/codepage.h"
 #include "formats/audio/write_error.h"
+#include "formats/audio/regular_file.h"
 #include "formats/flac/flac_file_name.h"
 
 #include <FLAC/metadata.h>
@@ -112,6 +113,10 @@ int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title
 
     const std::optional<std::string> fileName = flacFileName(path);
     if (!fileName)
+        return 0;
+    // libFLAC's iterator opens by name and would wait on a FIFO: only a regular file (checked
+    // without blocking) is handed to it.
+    if (RegularFile check; !check.open(path, RegularFile::Access::Read))
         return 0;
     IteratorPtr it = openForWriting(*fileName);
     if (!it)

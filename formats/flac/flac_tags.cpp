@@ -3,11 +3,13 @@
 #include "catalog/intake/intake.h"
 #include "catalog/intake/tag_completion.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/records/picture_table.h"
 #include "catalog/text/tag_text.h"
 #include "formats/audio/decoded_audio.h"
+#include "formats/audio/regular_file.h"
 #include "formats/flac/flac_decoder.h"
-#include "formats/flac/flac_file_name.h"
+#include "formats/flac/flac_metadata_blocks.h"
 #include "formats/flac/flac_pcm_source.h"
 #include "formats/flac/vorbis_comment_fields.h"
 
@@ -41,32 +43,10 @@ constexpr std::uint32_t kPictureTypeFirst = 1;   // type 0 ("other") is never ta
 constexpr std::uint32_t kPictureTypeLast = 20;
 constexpr std::size_t kDrainChunk = 65536;        // values per read when draining into one buffer
 
-// Creates a decoder, opens it on the file and reads STREAMINFO: 0, -1 (no decoder), the
-// libFLAC initialisation status, or -2 (no STREAMINFO). The decoder is handed out whenever
-// one was created.
-int openStream(const std::optional<std::string> &fileName, std::unique_ptr<FlacDecoder> &decoder,
-               FlacStreamProperties &properties)
+void readComments(RegularFile &file, catalog::CurrentTags &tags)
 {
-    properties = {};
-    decoder = FlacDecoder::create();
-    if (!decoder)
-        return -1;
-    if (!fileName)
-        return kOpeningFileFailed;
-    if (const int init = decoder->initFile(*fileName); init != 0)
-        return init;
-    FLAC__StreamMetadata info;
-    if (!FLAC__metadata_get_streaminfo(fileName->c_str(), &info))
-        return -2;
-    const FLAC__StreamMetadata_StreamInfo &s = info.data.stream_info;
-    properties = {s.sample_rate, s.channels, s.bits_per_sample, s.total_samples};
-    return 0;
-}
-
-void readComments(const std::string &fileName, catalog::CurrentTags &tags)
-{
-    FLAC__StreamMetadata *block = nullptr;
-    if (!FLAC__metadata_get_tags(fileName.c_str(), &block) || !block)
+    const FlacBlockPtr block = readFirstFlacBlock(file, FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    if (!block)
         return;
     const FLAC__StreamMetadata_VorbisComment &comments = block->data.vorbis_comment;
     for (std::uint32_t i = 0; i < comments.num_comments; ++i) {
@@ -74,35 +54,35 @@ void readComments(const std::string &fileName, catalog::CurrentTags &tags)
         if (entry.entry)
             applyVorbisComment(std::string_view(reinterpret_cast<const char *>(entry.entry), entry.length), tags);
     }
-    FLAC__metadata_object_delete(block);
 }
 
 // For each picture type from 1 to 20, the largest picture of that type, while the table has room.
-void capturePictureBlocks(const std::string &fileName, catalog::PictureTable &table)
+void capturePictureBlocks(RegularFile &file, catalog::PictureTable &table)
 {
-    constexpr std::uint32_t kAny = std::numeric_limits<std::uint32_t>::max();
-    for (std::uint32_t type = kPictureTypeFirst; type <= kPictureTypeLast; ++type) {
-        FLAC__StreamMetadata *block = nullptr;
-        if (!FLAC__metadata_get_picture(fileName.c_str(), &block, static_cast<FLAC__StreamMetadata_Picture_Type>(type),
-                                        nullptr, nullptr, kAny, kAny, kAny, kAny) ||
-            !block)
+    const std::vector<FlacBlockPtr> blocks = readLargestFlacPictures(file, kPictureTypeFirst, kPictureTypeLast);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (!blocks[i] || table.count() >= static_cast<std::int32_t>(catalog::PictureTable::kMaxPictures))
             continue;
-        if (table.count() < static_cast<std::int32_t>(catalog::PictureTable::kMaxPictures)) {
-            const FLAC__StreamMetadata_Picture &p = block->data.picture;
-            catalog::Picture picture;
-            if (p.data && p.data_length > 0)
-                picture.data.assign(p.data, p.data + p.data_length);
-            picture.type = static_cast<std::int32_t>(type);
-            if (p.mime_type)
-                picture.mimeType = std::string(p.mime_type).substr(0, catalog::PictureTable::kMaxMimeType);
-            // The description is UTF-8 in the file; the table holds 8-bit text.
-            if (p.description)
-                picture.description = text::utf8To8bit(reinterpret_cast<const char *>(p.description),
-                                                       catalog::PictureTable::kMaxDescription);
-            table.add(std::move(picture));
-        }
-        FLAC__metadata_object_delete(block);
+        const FLAC__StreamMetadata_Picture &p = blocks[i]->data.picture;
+        catalog::Picture picture;
+        if (p.data && p.data_length > 0)
+            picture.data.assign(p.data, p.data + p.data_length);
+        picture.type = static_cast<std::int32_t>(kPictureTypeFirst + i);
+        if (p.mime_type)
+            picture.mimeType = std::string(p.mime_type).substr(0, catalog::PictureTable::kMaxMimeType);
+        // The description is UTF-8 in the file; the table holds 8-bit text.
+        if (p.description)
+            picture.description = text::utf8To8bit(reinterpret_cast<const char *>(p.description),
+                                                   catalog::PictureTable::kMaxDescription);
+        table.add(std::move(picture));
     }
+}
+
+// Refuses the file with status, keeping the reason for the skipped-file report.
+int refuse(int status, std::string_view reason)
+{
+    catalog::loadRefusal() = reason;
+    return status;
 }
 
 std::uint32_t clampTo32(std::uint64_t value)
@@ -158,19 +138,32 @@ int readForConversion(const std::filesystem::path &path, const catalog::LoadOpti
 int ReadFlac(const std::filesystem::path &path, bool capturePictures, const catalog::LoadOptions &options)
 {
     catalog::CurrentTags &tags = catalog::currentTags();
-    const std::optional<std::string> fileName = flacFileName(path);
-    heldDecoder().reset();
+    std::unique_ptr<FlacDecoder> &decoder = heldDecoder();
+    decoder.reset();
     streamProperties() = {};
     tags.clear();
+    catalog::loadRefusal().clear();
 
-    const int status = openStream(fileName, heldDecoder(), streamProperties());
-    if (status != 0)
-        return status;
+    decoder = FlacDecoder::create();
+    if (!decoder)
+        return refuse(-1, "no FLAC decoder");
+    // Opened here, never by libFLAC: a FIFO or device named .flac is refused without waiting.
+    RegularFile file;
+    if (!file.open(path, RegularFile::Access::Read))
+        return refuse(kOpeningFileFailed, openErrorReason(file.error()));
+    const FlacBlockPtr info = readFirstFlacBlock(file, FLAC__METADATA_TYPE_STREAMINFO);
+    if (!info)
+        return refuse(-2, "no FLAC stream information");
+    const FLAC__StreamMetadata_StreamInfo &s = info->data.stream_info;
+    streamProperties() = {s.sample_rate, s.channels, s.bits_per_sample, s.total_samples};
 
-    readComments(*fileName, tags);
+    readComments(file, tags);
     catalog::completeTags(tags, path, options.tagsFromName);
     if (capturePictures)
-        capturePictureBlocks(*fileName, catalog::pictureTable());
+        capturePictureBlocks(file, catalog::pictureTable());
+    // The decoder keeps the open file for a following decode.
+    if (const int init = decoder->initFile(std::move(file)); init != 0)
+        return refuse(init, "the FLAC decoder cannot read the file");
     return 0;
 }
 

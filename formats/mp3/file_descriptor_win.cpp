@@ -7,20 +7,6 @@
 
 namespace tunvale::formats {
 
-int openReadDescriptor(const std::filesystem::path &path)
-{
-    int descriptor = -1;
-    if (_wsopen_s(&descriptor, path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT, _SH_DENYWR, _S_IREAD) != 0)
-        return -1;
-    return descriptor;
-}
-
-void closeDescriptor(int descriptor)
-{
-    if (descriptor >= 0)
-        _close(descriptor);
-}
-
 bool commitToDisk(const std::filesystem::path &path)
 {
     int descriptor = -1;

@@ -9,6 +9,7 @@
 #include "formats/mp3/file_descriptor.h"
 #include "formats/mp3/id3v1_renderer.h"
 #include "formats/mp3/id3v23_renderer.h"
+#include "formats/mp3/id3v2_tag_cleaner.h"
 #include "formats/mp3/mp3_tag_layout.h"
 #include "formats/mp3/ucs4_text.h"
 #include "formats/riff/binary_file.h"
@@ -42,7 +43,12 @@ TagPtr loadTag(BinaryFile &file, const Mp3TagLayout &layout)
     if (layout.v2Length > 0) {
         if (!file.readExact(0, static_cast<std::size_t>(layout.v2Length), bytes))
             return nullptr;
-        return TagPtr(id3_tag_parse(bytes.data(), bytes.size()));
+        // Parsed only once cleaned (bounded inflation, no read past the buffer); a tag that
+        // would lose frames on the way is not rewritten.
+        const std::optional<CleanId3v2Tag> clean = cleanId3v2Tag(bytes);
+        if (!clean || clean->droppedFrames > 0)
+            return nullptr;
+        return TagPtr(id3_tag_parse(clean->bytes.data(), clean->bytes.size()));
     }
     if (layout.hasV1) {
         if (!file.readExact(layout.v1Position, 128, bytes))

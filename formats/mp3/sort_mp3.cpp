@@ -4,34 +4,47 @@
 #include "catalog/intake/tag_completion.h"
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/records/picture_table.h"
 #include "catalog/records/tag_strings.h"
-#include "formats/mp3/file_descriptor.h"
+#include "formats/mp3/id3_file_tags.h"
 #include "formats/mp3/id3_frame_reader.h"
+#include "formats/mp3/id3v2_tag_cleaner.h"
+#include "formats/mp3/mpeg_audio_probe.h"
+#include "formats/riff/binary_file.h"
 
 #include <id3tag.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
 
 namespace tunvale::formats {
 
 namespace {
 
-// Owns libid3tag's file object; closing it also closes the descriptor it was given.
-class Id3File {
-public:
-    explicit Id3File(id3_file *file) : m_file(file) {}
-    ~Id3File()
-    {
-        if (m_file)
-            id3_file_close(m_file);
+// Refuses the file: 1, with the reason kept for the skipped-file report.
+int refuse(std::string_view reason)
+{
+    catalog::loadRefusal() = reason;
+    return 1;
+}
+
+// Whether the file starts with an ID3v2 tag or holds MPEG audio near its start. Most files
+// start with a tag: only the others have the whole probe area read.
+bool holdsMpegAudio(BinaryFile &file, bool &readError)
+{
+    std::uint8_t header[10];
+    const std::size_t got = file.readAt(0, header, sizeof header);
+    if (got == sizeof header && id3v2TagLength(ByteSpan(header, got)))
+        return true;
+    std::vector<std::uint8_t> head(static_cast<std::size_t>(std::min<std::uint64_t>(file.size(), kMpegProbeReadBytes)));
+    if (file.readAt(0, head.data(), head.size()) != head.size()) {
+        readError = true;
+        return false;
     }
-    Id3File(const Id3File &) = delete;
-    Id3File &operator=(const Id3File &) = delete;
-
-    id3_file *get() const { return m_file; }
-
-private:
-    id3_file *m_file;
-};
+    return looksLikeMpegAudio(head, file.size());
+}
 
 } // namespace
 
@@ -40,20 +53,20 @@ int CSortMp3::ReadMp3Tags(const std::filesystem::path &path, const catalog::Load
     catalog::CurrentTags &tags = catalog::currentTags();
     tags.clear();
     catalog::pictureTable().clear();
+    catalog::loadRefusal().clear();
 
-    const int descriptor = openReadDescriptor(path);
-    if (descriptor < 0)
-        return 1;
-    // On failure the library leaves the descriptor open and ours to close.
-    Id3File file(id3_file_fdopen(descriptor, ID3_FILE_MODE_READONLY));
-    if (!file.get()) {
-        closeDescriptor(descriptor);
-        return 1;
-    }
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::Read))
+        return refuse(openErrorReason(file.openError()));
+    // Anything named .mp3 (a text file, a link to a system file) must not be copied as audio.
+    bool readError = false;
+    if (!holdsMpegAudio(file, readError))
+        return refuse(readError ? "read error" : "no MPEG audio or ID3 tag in the first 64 KiB");
 
-    // The library hands back an empty merged tag when the file holds no tag it can read.
-    const id3_tag *tag = id3_file_tag(file.get());
-    if (!tag || tag->nframes == 0) {
+    const Id3TagPtr tag = readMergedId3Tags(file);
+    if (!tag)
+        return refuse("out of memory");
+    if (tag->nframes == 0) {
         if (options.tagsFromName)
             catalog::completeTags(tags, path, true);
         else

@@ -11,7 +11,8 @@ namespace tunvale::formats {
 class CSortMp3 {
 public:
     // Reads the tags, completes them and appends one catalog entry; 0 on success, 1 when the
-    // file cannot be opened or the library cannot take it.
+    // file is refused (catalog::loadRefusal() says why): it cannot be opened, is not a
+    // regular file, or holds neither an ID3v2 tag nor MPEG audio near its start.
     int LoadMp3(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options);
     // Clears and fills currentTags() and completes them; 0 when the file was read.
     int ReadMp3Tags(const std::filesystem::path &path, const catalog::LoadOptions &options);

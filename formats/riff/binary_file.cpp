@@ -12,44 +12,25 @@ namespace tunvale::formats {
 bool BinaryFile::open(const std::filesystem::path &path, Mode mode)
 {
     close();
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!m_file.open(path, mode == Mode::ReadWrite ? RegularFile::Access::ReadWrite : RegularFile::Access::Read))
         return false;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec)
-        return false;
-    auto flags = std::ios::binary | std::ios::in;
-    if (mode == Mode::ReadWrite)
-        flags |= std::ios::out;
-    m_stream.open(path, flags);
-    if (!m_stream.is_open())
-        return false;
-    m_size = size;
+    m_size = m_file.size();
     return true;
 }
 
 void BinaryFile::close()
 {
-    if (m_stream.is_open())
-        m_stream.close();
-    m_stream.clear();
+    m_file.close();
     m_size = 0;
 }
 
 std::size_t BinaryFile::readAt(std::uint64_t position, void *buffer, std::size_t count)
 {
-    if (!m_stream.is_open() || position >= m_size || count == 0)
+    if (!m_file.isOpen() || position >= m_size || count == 0)
         return 0;
     if (count > m_size - position)
         count = static_cast<std::size_t>(m_size - position);
-    m_stream.clear();
-    m_stream.seekg(static_cast<std::streamoff>(position));
-    if (!m_stream)
-        return 0;
-    m_stream.read(static_cast<char *>(buffer), static_cast<std::streamsize>(count));
-    const std::streamsize got = m_stream.gcount();
-    m_stream.clear();
-    return got > 0 ? static_cast<std::size_t>(got) : 0;
+    return m_file.readAt(position, buffer, count);
 }
 
 bool BinaryFile::readExact(std::uint64_t position, std::size_t count, std::vector<std::uint8_t> &out)
@@ -77,15 +58,8 @@ bool BinaryFile::fitsWithin(std::uint64_t position, std::uint64_t count) const
 
 bool BinaryFile::writeAt(std::uint64_t position, const void *buffer, std::size_t count)
 {
-    if (!m_stream.is_open())
-        return false;
-    m_stream.clear();
-    // A seek may write out what the stream holds: both steps can meet a full disk.
     errno = 0;
-    m_stream.seekp(static_cast<std::streamoff>(position));
-    if (m_stream)
-        m_stream.write(static_cast<const char *>(buffer), static_cast<std::streamsize>(count));
-    if (!m_stream) {
+    if (!m_file.writeAt(position, buffer, count)) {
         noteWriteError(errno);
         return false;
     }
@@ -94,16 +68,8 @@ bool BinaryFile::writeAt(std::uint64_t position, const void *buffer, std::size_t
     return true;
 }
 
-bool BinaryFile::flush()
-{
-    errno = 0;
-    m_stream.flush();
-    if (!m_stream) {
-        noteWriteError(errno);
-        return false;
-    }
-    return true;
-}
+// Writes go straight to the file (there is no buffer of ours to push out).
+bool BinaryFile::flush() { return m_file.isOpen(); }
 
 bool resizeFile(const std::filesystem::path &path, std::uint64_t size)
 {

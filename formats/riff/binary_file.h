@@ -1,11 +1,13 @@
 #pragma once
 
 // A file read and written at explicit positions, the only access the chunk containers need.
+// Only regular files are opened, and opening never blocks (see RegularFile).
+
+#include "formats/audio/regular_file.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 namespace tunvale::formats {
@@ -16,7 +18,9 @@ public:
 
     bool open(const std::filesystem::path &path, Mode mode);
     void close();
-    bool isOpen() const { return m_stream.is_open(); }
+    bool isOpen() const { return m_file.isOpen(); }
+    // Why the last open failed.
+    OpenError openError() const { return m_file.error(); }
     // Size when opened (kept up to date by writes past the end).
     std::uint64_t size() const { return m_size; }
 
@@ -31,7 +35,7 @@ public:
 private:
     bool fitsWithin(std::uint64_t position, std::uint64_t count) const;
 
-    std::fstream m_stream;
+    RegularFile m_file;
     std::uint64_t m_size = 0;
 };
 

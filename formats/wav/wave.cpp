@@ -3,6 +3,7 @@
 #include "catalog/intake/intake.h"
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "formats/wav/c_wave.h"
 
 namespace tunvale::formats {
@@ -10,8 +11,15 @@ namespace tunvale::formats {
 int LoadWave(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
 {
     const int result = theWave().ParseRiff(path, false, true, false, options);
-    if (result != CWave::kOk)
+    if (result != CWave::kOk) {
+        // Opening failures carry their own reason already.
+        std::string &reason = catalog::loadRefusal();
+        if (reason.empty())
+            reason = result == CWave::kCutShort ? "WAV file cut short"
+                   : result == CWave::kNoMemory ? "out of memory"
+                                                : "not a usable RIFF WAVE file";
         return result;
+    }
     catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
     return 0;
 }

@@ -281,11 +281,14 @@ TEST_F(Cli, InspectShowsTagsAndEntry)
     ASSERT_EQ(report.size(), 3u);
     EXPECT_EQ(report[0]["loaded"], false);
     EXPECT_TRUE(report[0]["status"].is_null());   // no reader for .txt
+    EXPECT_TRUE(report[0]["code"].is_null());
     EXPECT_TRUE(report[0]["entry"].is_null());
     EXPECT_EQ(report[1]["entry"]["GroupName"], "Undefined");
     EXPECT_EQ(report[2]["loaded"], false);
-    EXPECT_TRUE(report[2]["status"].is_number());
-    EXPECT_NE(report[2]["status"], 0);
+    // The loader's code, and its reason as the status.
+    EXPECT_TRUE(report[2]["code"].is_number());
+    EXPECT_NE(report[2]["code"], 0);
+    EXPECT_EQ(report[2]["status"], "WAV file cut short");
 }
 
 } // namespace

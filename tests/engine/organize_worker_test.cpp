@@ -1,4 +1,5 @@
 #include "engine/organize_worker.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/text/codepage.h"
 #include "engine/run_summary.h"
 #include "engine_fakes.h"
@@ -108,6 +109,28 @@ TEST_F(WorkerRun, LoadersCalledByExtensionWithoutRegardToCaseAndOnlyForTickedFor
     EXPECT_EQ(library.loadCalls.size(), 2u);
     EXPECT_EQ(wavCalls, 0);
     EXPECT_EQ(session.filesLoaded, 2);
+}
+
+// Each file a loader refused is recorded with the loader's reason, or its status when it gave
+// none; the list is the current run's only.
+TEST_F(WorkerRun, RefusedFilesAreListedAsSkippedWithTheirReason)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.wav", nullptr}, {"c.wav", nullptr}});
+    hooks.addLoader(u".wav", SourceFormat::Wav, [](const fs::path &path, int, const catalog::LoadOptions &) {
+        if (path.filename() == "b.wav") {
+            catalog::loadRefusal() = "not a regular file";
+            return 1;
+        }
+        return 7;   // no reason given
+    });
+    session.skippedFiles.push_back({dir / "left over", "from an earlier run"});
+    run();
+    ASSERT_EQ(session.skippedFiles.size(), 2u);
+    EXPECT_EQ(session.skippedFiles[0].path, dir / "src" / "b.wav");
+    EXPECT_EQ(session.skippedFiles[0].reason, "not a regular file");
+    EXPECT_EQ(session.skippedFiles[1].path, dir / "src" / "c.wav");
+    EXPECT_EQ(session.skippedFiles[1].reason, "not loaded (status 7)");
+    EXPECT_EQ(session.filesLoaded, 1);
 }
 
 TEST_F(WorkerRun, GroupsPlacedInTheirFoldersSortedByFileName)

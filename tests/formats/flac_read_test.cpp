@@ -4,6 +4,7 @@
 
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_refusal.h"
 #include "catalog/records/picture_table.h"
 #include "formats/audio/decoded_audio.h"
 #include "formats/flac_fixtures.h"
@@ -12,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <FLAC/stream_decoder.h>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -132,6 +135,14 @@ TEST_F(FlacRead, LoadFlacCataloguesOnlyReadableFiles)
               FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
     tunvale::testing::writeFile(m_dir / "fake.flac", "ID3 this is not audio at all");
     EXPECT_EQ(LoadFlac(m_dir / "fake.flac", tunvale::catalog::criterion::kArtist, m_noName), -2);
+    // Neither a FIFO (opening it would wait for a writer) nor a folder is handed to libFLAC.
+    ASSERT_EQ(::mkfifo((m_dir / "fifo.flac").c_str(), 0644), 0);
+    for (const fs::path &path : {m_dir / "fifo.flac", m_dir.path()}) {
+        EXPECT_EQ(LoadFlac(path, tunvale::catalog::criterion::kArtist, m_noName),
+                  FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE) << path;
+        EXPECT_EQ(tunvale::catalog::loadRefusal(), "not a regular file") << path;
+        EXPECT_EQ(tunvale::formats::WriteFlacTags(path, u"Title", u"", 0, 0, false), 0) << path;
+    }
     EXPECT_EQ(tunvale::catalog::catalog().size(), 1u);
 }
 

@@ -2,12 +2,9 @@
 
 #include "formats/flac_fixtures.h"
 #include "support/temp_dir.h"
+#include "support/unprivileged.h"
 
 #include <gtest/gtest.h>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -16,6 +13,9 @@ namespace flac = tunvale::testing::flac;
 using tunvale::formats::WriteFlacTags;
 using tunvale::testing::readFile;
 using tunvale::testing::runCommand;
+using tunvale::testing::giveToUnprivileged;
+using tunvale::testing::runUnprivileged;
+using tunvale::testing::UnprivilegedRun;
 
 // The comments of a file as metaflac exports them, one "KEY=value" per line.
 std::string exportedComments(const fs::path &file)
@@ -196,13 +196,24 @@ TEST_F(FlacWrite, ReadOnlyFileIsRefused)
 #ifdef _WIN32
     GTEST_SKIP() << "read-only attribute test is POSIX only";
 #else
-    if (geteuid() == 0)
-        GTEST_SKIP() << "permissions do not stop root";
-#endif
-    const fs::path copy = copyOfSource("readonly.flac");
+    // Run by an unprivileged user (root gives up its rights in a child process first), on
+    // copies that user owns in a folder of theirs: only the read-only bit stands in the way.
+    const fs::path folder = m_dir / "owned";
+    fs::create_directory(folder);
+    fs::permissions(m_dir.path(), fs::perms::others_exec, fs::perm_options::add);
+    const fs::path copy = copyOfSource("owned/readonly.flac");
+    const fs::path writable = copyOfSource("owned/writable.flac");
     fs::permissions(copy, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_EQ(WriteFlacTags(copy, u"Title", u"", 0, 0, false), 0);
+    for (const fs::path &path : {folder, copy, writable})
+        ASSERT_TRUE(giveToUnprivileged(path)) << path;
+    const UnprivilegedRun run = runUnprivileged([&] {
+        return std::to_string(WriteFlacTags(copy, u"Title", u"", 0, 0, false)) + " " +
+               std::to_string(WriteFlacTags(writable, u"Title", u"", 0, 0, false));
+    });
+    ASSERT_TRUE(run.ran) << run.failure;
+    EXPECT_EQ(run.output, "0 1") << "refused while read-only, written where the same user may write";
     EXPECT_TRUE(readFile(copy) == m_sourceBytes);
+#endif
 }
 
 // An independent reader (mutagen) sees what was written.

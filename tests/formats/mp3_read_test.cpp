@@ -1,6 +1,7 @@
-// The MP3 reader: frame rules on tags built in code, whole files through the library's file
-// layer, damaged input, and files tagged by mutagen.
-#include "formats/mp3_fixtures.h"
+// The MP3 reader: frame rules on tags built in code, whole files through the reader (tags
+// found and cleaned by the program, parsed by the library), damaged input, and files tagged
+// by mutagen.
+#include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
 #include "catalog/genre/genre_table.h"

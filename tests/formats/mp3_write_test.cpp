@@ -1,6 +1,6 @@
 // The MP3 writer: copy -> WriteMp3Tags -> reopen -> check, with the audio bytes after the tag
 // compared to the source's, and mutagen / ffprobe reading what we wrote.
-#include "formats/mp3_fixtures.h"
+#include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
 #include "catalog/records/current_tags.h"
@@ -329,6 +329,35 @@ TEST_F(Mp3Write, RefusedFilesAreNotTouched)
         const auto path = write(source);
         EXPECT_EQ(WriteMp3Tags(path, u"new", u"", 1, 0, false), 0);
         EXPECT_EQ(readFile(path), source);
+    }
+}
+
+// The copy's tag goes through the same cleaning as the reader's: a tag that would lose a frame
+// on the way is not rewritten, one with stray bytes after its frames or ending in FF 00 is.
+TEST_F(Mp3Write, TagsAreCleanedBeforeTheRewrite)
+{
+    const std::string overLimit = "\x01\x00\x00\x01" + fx::zlibStored(fx::latin1Text("x"));   // 16 MiB + 1
+    const std::string misnamed = fx::id3v2Tag(3, {text("TIT2", "t"), text("T!T3", "x"), text("TPE1", "band")});
+    for (const std::string &source : {fx::id3v2Tag(3, {text("TPE1", "band"), {"COMM", overLimit, 0x0080}}) + m_audio,
+                                      misnamed + m_audio}) {
+        const auto path = write(source);
+        EXPECT_EQ(WriteMp3Tags(path, u"new", u"", 0, 0, false), 0);
+        EXPECT_EQ(readFile(path), source);
+    }
+
+    const std::string endsInFF00 = fx::unsynchronised(fx::id3v2Tag(3, {text("TPE1", "band")}) + "\xFF") + m_audio;
+    std::string stray = fx::id3v2Tag(3, {text("TPE1", "band")});
+    stray += "\x01\x02\x03";
+    stray[9] = static_cast<char>(stray[9] + 3);
+    for (const std::string &tag : {endsInFF00, stray + m_audio}) {
+        const auto path = write(tag);
+        ASSERT_EQ(WriteMp3Tags(path, u"new", u"", 0, 0, false), 1);
+        const std::string bytes = readFile(path);
+        const TagPtr written = parseLeadingTag(bytes);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(firstText(*written, "TIT2"), "new");
+        EXPECT_EQ(firstText(*written, "TPE1"), "band");
+        EXPECT_EQ(bytes.substr(tagLength(bytes)), m_audio);
     }
 }
 

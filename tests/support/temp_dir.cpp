@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -27,12 +29,43 @@ TempDir::TempDir()
     std::abort();
 }
 
+namespace {
+
+// With TUNVALE_KEEP_AUDIO_FIXTURES set to a folder, every MP3 and FLAC file a test leaves in
+// its temporary folder is copied there first (under a numbered name), so the files the tests
+// build can be checked again by other tools (valgrind over tunvale-cli inspect).
+void keepAudioFixtures(const fs::path &root)
+{
+    const char *keep = std::getenv("TUNVALE_KEEP_AUDIO_FIXTURES");
+    if (!keep || !*keep)
+        return;
+    static int counter = 0;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        std::string extension = it->path().extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if ((extension != ".mp3" && extension != ".flac") || !it->is_regular_file(ec) || it->is_symlink(ec))
+            continue;
+        const fs::path target = fs::path(keep) / (std::to_string(::getpid()) + "-" + std::to_string(counter++) + extension);
+        std::error_code copyError;
+        fs::copy_file(it->path(), target, copyError);
+    }
+}
+
+} // namespace
+
 TempDir::~TempDir()
 {
+    keepAudioFixtures(m_path);
     std::error_code ec;
-    // Read-only files and folders left by a test must not stop the clean-up.
-    for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    // Read-only files and folders left by a test must not stop the clean-up. Links are left
+    // alone: their targets (a system file) are none of the test's business.
+    for (auto it = fs::recursive_directory_iterator(m_path, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (!it->is_symlink(ec))
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
     fs::remove_all(m_path, ec);
 }
 

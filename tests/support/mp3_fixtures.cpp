@@ -1,8 +1,11 @@
-#include "formats/mp3_fixtures.h"
+#include "support/mp3_fixtures.h"
 
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <sstream>
+
+#include <zlib.h>
 
 namespace tunvale::testing::mp3 {
 
@@ -131,6 +134,37 @@ std::string zlibStored(const std::string &data)
     out.push_back(static_cast<char>((~length >> 8) & 0xFF));
     out += data;
     putBigEndian(out, (b << 16) | a, 4);   // Adler-32
+    return out;
+}
+
+std::string zlibRepeated(const std::string &prefix, char byte, std::uint64_t count)
+{
+    z_stream stream{};
+    deflateInit(&stream, Z_BEST_COMPRESSION);
+    const std::string block(1 << 20, byte);
+    std::string out;
+    char buffer[1 << 16];
+    std::uint64_t left = count;
+    bool first = true;
+    int flush = Z_NO_FLUSH;
+    do {
+        const std::string &input = first ? prefix : block;
+        const std::size_t take =
+            first ? prefix.size() : static_cast<std::size_t>(std::min<std::uint64_t>(left, block.size()));
+        if (!first)
+            left -= take;
+        first = false;
+        flush = left == 0 ? Z_FINISH : Z_NO_FLUSH;
+        stream.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(input.data()));
+        stream.avail_in = static_cast<uInt>(take);
+        do {
+            stream.next_out = reinterpret_cast<Bytef *>(buffer);
+            stream.avail_out = sizeof buffer;
+            deflate(&stream, flush);
+            out.append(buffer, sizeof buffer - stream.avail_out);
+        } while (stream.avail_out == 0);
+    } while (flush != Z_FINISH);
+    deflateEnd(&stream);
     return out;
 }
 

@@ -36,6 +36,9 @@ std::string picture(int type, const std::string &description, const std::string 
 
 // Data as one stored (uncompressed) deflate block in a zlib stream, as a compressed frame holds.
 std::string zlibStored(const std::string &data);
+// A zlib stream (really compressed) of prefix followed by count copies of one byte: a small
+// frame that inflates to a huge one.
+std::string zlibRepeated(const std::string &prefix, char byte, std::uint64_t count);
 // The tag with ID3v2.3 tag-wide unsynchronisation applied (a 0x00 after every 0xFF of the
 // frames) and its flag and size set.
 std::string unsynchronised(const std::string &tag);
