@@ -18,6 +18,8 @@ packages=(
   xvfb xauth x11-apps imagemagick
   # sanitizer and fuzzer runtimes
   clang libclang-rt-14-dev
+  # icons, manual pages and the Debian package (rendering, validation, dependencies)
+  librsvg2-bin desktop-file-utils appstream man-db dpkg-dev
 )
 
 missing=()
