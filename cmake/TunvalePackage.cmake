@@ -7,13 +7,18 @@ set(CPACK_PACKAGE_NAME tunvale)
 set(CPACK_PACKAGE_VENDOR QX)
 set(CPACK_PACKAGE_CONTACT "QX <tunvale@qx.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "audio file organizer (dialog and command line)")
-set(CPACK_PACKAGE_DESCRIPTION
-  "Tunvale copies the MP3, FLAC, WAV and AIFF files of a folder, at any depth, into sub-folders \
-named after their artist, album, genre, decade or year. Names that differ only slightly are \
-merged, lone files are gathered in \"Miscellaneous\", and on the way missing tags can be \
-completed from the file names, the copies renamed and renumbered, and lossless files converted \
-to MP3. Sources are only read, and a run can be undone.\n\
-This package holds the Qt dialog tunvale and the command-line tool tunvale-cli.")
+# The long description, wrapped for the package's control file (no double quotes: CPack does
+# not escape them there).
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Tunvale copies the MP3, FLAC, WAV and AIFF files of a folder, at any depth,"
+  "into sub-folders named after their artist, album, genre, decade or year."
+  "Names that differ only slightly are merged, lone files are gathered in"
+  "Miscellaneous, and on the way missing tags can be completed from the file"
+  "names, the copies renamed and renumbered, and lossless files converted to"
+  "MP3. Sources are only read, and a run can be undone."
+  ""
+  "This package holds the Qt dialog tunvale and the command-line tool"
+  "tunvale-cli.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY tunvale)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
