@@ -2,10 +2,14 @@
 #   make run    installs what is missing, builds, and runs the organizer
 #               (SRC=folder DST=folder to sort your own files; none given: a generated demo library)
 #   make test   installs what is missing, builds, and runs every test
+# and, for releases and measurements:
+#   make package  builds the Debian package tunvale_<version>_amd64.deb in build-package/
+#   make bench    builds the benchmarks and runs the whole-program timings
 BUILD ?= build
+PACKAGE_BUILD ?= build-package
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps sanitize bench clean
+.PHONY: run test build deps sanitize bench package clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -26,5 +30,20 @@ sanitize: deps
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ctest --output-on-failure -j $(JOBS)
 
+# A release build without tests or benchmarks, installed under /usr by the package.
+package: deps
+	@cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DTUNVALE_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	@cd $(PACKAGE_BUILD) && cpack -G DEB
+	@echo "Package: $$(ls $(PACKAGE_BUILD)/tunvale_*.deb)"
+
+# The benchmark programs are off in an ordinary build; this turns them on in $(BUILD) and runs
+# the organize and conversion timings (COUNT, RUNS, SKIP_LONG=1 shorten them, see bench/).
+bench: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNVALE_BUILD_BENCH=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+	@./bench/organize_bench.sh $(BUILD)
+	@./bench/conversion_bench.sh $(BUILD)
+
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan $(PACKAGE_BUILD)

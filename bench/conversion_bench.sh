@@ -11,7 +11,7 @@ set -euo pipefail
 build_dir=${1:-build}
 driver=$build_dir/bench/conversion_driver
 if [ ! -x "$driver" ]; then
-  echo "missing $driver: cmake --build $build_dir --target conversion_driver" >&2
+  echo "missing $driver: configure $build_dir with -DTUNVALE_BUILD_BENCH=ON (make bench does it)" >&2
   exit 1
 fi
 for tool in sox flac lame /usr/bin/time; do

@@ -24,7 +24,7 @@ runs=${RUNS:-5}
 python=/usr/bin/python3   # Debian's mutagen is visible to this one
 
 for program in "$cli" "$loading"; do
-  [ -x "$program" ] || { echo "missing $program: cmake --build $build_dir --target tunvale-cli organize_loading" >&2; exit 1; }
+  [ -x "$program" ] || { echo "missing $program: configure $build_dir with -DTUNVALE_BUILD_BENCH=ON (make bench does it)" >&2; exit 1; }
 done
 for tool in sox lame cc; do
   command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 1; }

@@ -42,13 +42,14 @@ const std::map<std::string, int> kCriteria = {{"artist", engine::tag_id::kArtist
                                               {"year", engine::tag_id::kYear}};
 const std::map<std::string, int> kQualities = {{"standard", 0}, {"high", 1}, {"max", 2}};
 
-// A --name/--no-name pair for one option flag, starting at its first-start default.
+// A --name/--no-name pair for one option flag, starting at its first-start default. Each flag
+// acts as it is parsed, so of "--no-rename --rename" the last one counts.
 void addSwitch(CLI::App &command, const std::string &name, std::int32_t &field, const std::string &help)
 {
     command.add_flag_callback(
-        "--" + name, [&field] { field = 1; }, help);
+        "--" + name, [&field] { field = 1; }, help)->trigger_on_parse();
     command.add_flag_callback(
-        "--no-" + name, [&field] { field = 0; }, "");
+        "--no-" + name, [&field] { field = 0; }, "")->trigger_on_parse();
 }
 
 } // namespace
@@ -57,6 +58,7 @@ int main(int argc, char **argv)
 {
     CLI::App app{"Tunvale: sorts audio files into folders by their tags"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("tunvale-cli ") + TUNVALE_VERSION, "Print the version and exit");
 
     cli::OrganizeArguments organize;
     std::string formats = "mp3,flac,wav,aiff";
@@ -102,6 +104,8 @@ int main(int argc, char **argv)
     } catch (const CLI::CallForHelp &e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp &e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion &e) {
         return app.exit(e);
     } catch (const CLI::ParseError &e) {
         app.exit(e);

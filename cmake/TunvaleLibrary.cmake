@@ -1,14 +1,14 @@
-# tunvale_library(NAME folder DEPS ...): one static library from every .cpp below a folder.
-# Sources are globbed so that a new file in a subsystem folder needs no CMake edit.
-# Files named *_win.cpp build only on Windows and *_posix.cpp only elsewhere.
+# tunvale_library(NAME folder [DEPS ...] [POSIX_SOURCES ...] [WIN32_SOURCES ...]): one static
+# library from every .cpp below a folder. Portable sources are globbed, so that a new file in a
+# subsystem folder needs no CMake edit. Platform sources are named explicitly, relative to the
+# folder: POSIX_SOURCES build everywhere but Windows, WIN32_SOURCES only on Windows. A file named
+# *_posix.cpp or *_win.cpp that is in neither list stops the configuration, so that no platform
+# file is built, or left out, by accident.
 function(tunvale_library name folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
-  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${TUNVALE_ROOT}/${folder}/*.cpp)
-  if(WIN32)
-    list(FILTER sources EXCLUDE REGEX "_posix\\.cpp$")
-  else()
-    list(FILTER sources EXCLUDE REGEX "_win\\.cpp$")
-  endif()
+  cmake_parse_arguments(ARG "" "" "DEPS;POSIX_SOURCES;WIN32_SOURCES" ${ARGN})
+  set(folder_path ${TUNVALE_ROOT}/${folder})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${folder_path}/*.cpp)
+  tunvale_platform_sources(sources ${folder_path} POSIX_SOURCES ${ARG_POSIX_SOURCES} WIN32_SOURCES ${ARG_WIN32_SOURCES})
   if(NOT sources)
     # A subsystem with headers only so far.
     add_library(${name} INTERFACE)
@@ -19,6 +19,36 @@ function(tunvale_library name folder)
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${TUNVALE_ROOT})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# tunvale_platform_sources(VAR folder_path POSIX_SOURCES ... WIN32_SOURCES ...): takes every
+# listed platform source out of the list in VAR and puts back those of the platform built for.
+function(tunvale_platform_sources var folder_path)
+  cmake_parse_arguments(ARG "" "" "POSIX_SOURCES;WIN32_SOURCES" ${ARGN})
+  set(sources ${${var}})
+  set(listed)
+  foreach(file IN LISTS ARG_POSIX_SOURCES ARG_WIN32_SOURCES)
+    if(NOT EXISTS ${folder_path}/${file})
+      message(FATAL_ERROR "Platform source ${folder_path}/${file} does not exist")
+    endif()
+    list(APPEND listed ${folder_path}/${file})
+  endforeach()
+  if(listed)
+    list(REMOVE_ITEM sources ${listed})
+  endif()
+  foreach(file IN LISTS sources)
+    if(file MATCHES "_(posix|win)\\.cpp$")
+      message(FATAL_ERROR "${file} is a platform source: name it in POSIX_SOURCES or WIN32_SOURCES")
+    endif()
+  endforeach()
+  if(WIN32)
+    list(TRANSFORM ARG_WIN32_SOURCES PREPEND ${folder_path}/)
+    list(APPEND sources ${ARG_WIN32_SOURCES})
+  else()
+    list(TRANSFORM ARG_POSIX_SOURCES PREPEND ${folder_path}/)
+    list(APPEND sources ${ARG_POSIX_SOURCES})
+  endif()
+  set(${var} ${sources} PARENT_SCOPE)
 endfunction()
 
 # tunvale_test(NAME folder DEPS ...): one GoogleTest executable from every .cpp of tests/<folder>.

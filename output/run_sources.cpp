@@ -12,21 +12,21 @@ void RunSources::add(const std::filesystem::path &path)
 {
     // A source that is a link is read through the link: neither the link nor its target may
     // be written over.
-    if (const auto entry = fileIdentity(path, false))
-        m_identities.insert(*entry);
-    if (const auto target = fileIdentity(path, true))
-        m_identities.insert(*target);
+    if (const auto entry = formats::io::fileKeyOf(path, false))
+        m_keys.insert(*entry);
+    if (const auto target = formats::io::fileKeyOf(path, true))
+        m_keys.insert(*target);
 }
 
 bool RunSources::holds(const std::filesystem::path &path) const
 {
-    if (m_identities.empty())
+    if (m_keys.empty())
         return false;
-    const auto entry = fileIdentity(path, false);
-    if (entry && m_identities.contains(*entry))
+    const auto entry = formats::io::fileKeyOf(path, false);
+    if (entry && m_keys.contains(*entry))
         return true;
-    const auto target = fileIdentity(path, true);
-    return target && m_identities.contains(*target);
+    const auto target = formats::io::fileKeyOf(path, true);
+    return target && m_keys.contains(*target);
 }
 
 } // namespace tunvale::output

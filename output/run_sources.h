@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/file_identity.h"
+#include "formats/io/file_identity.h"
 
 #include <filesystem>
 #include <set>
@@ -22,7 +22,7 @@ public:
 private:
     void add(const std::filesystem::path &path);
 
-    std::set<FileIdentity> m_identities;
+    std::set<formats::io::FileKey> m_keys;
 };
 
 } // namespace tunvale::output

@@ -19,6 +19,8 @@ packages=(
   xvfb xauth x11-apps imagemagick adwaita-qt6 at-spi2-core dbus python3-pyatspi
   # sanitizer and fuzzer runtimes
   clang libclang-rt-14-dev
+  # icons, manual pages and the Debian package (rendering, validation, dependencies)
+  librsvg2-bin desktop-file-utils appstream man-db dpkg-dev
 )
 
 missing=()

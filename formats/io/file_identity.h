@@ -3,8 +3,10 @@
 // What tells one file from another, and the few file operations that must never replace or
 // follow anything: the platform layer under placement, the run journal and undo.
 
+#include <compare>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace tunvale::formats::io {
@@ -25,6 +27,18 @@ struct FileIdentity {
 // The identity of the regular file or link at path, never following a link; invalid when
 // there is none (nothing there, a folder, a device).
 FileIdentity identityOf(const std::filesystem::path &path);
+
+// The file system and number of a file: what makes it the same file whatever path names it
+// (another spelling of its folder, a hard link), whatever its size or time.
+struct FileKey {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FileKey &) const = default;
+};
+
+// The key of the file at path: of the link itself when path is a link and followLinks is
+// false, of what it leads to otherwise. Nothing when there is no entry or it cannot be read.
+std::optional<FileKey> fileKeyOf(const std::filesystem::path &path, bool followLinks);
 
 // "device:inode:size:modified" (":link" appended for a link); "-" for an invalid identity.
 std::string identityText(const FileIdentity &identity);

@@ -27,6 +27,15 @@ FileIdentity identityOf(const std::filesystem::path &path)
     return identity;
 }
 
+std::optional<FileKey> fileKeyOf(const std::filesystem::path &path, bool followLinks)
+{
+    struct stat info {};
+    const int result = followLinks ? ::stat(path.c_str(), &info) : ::lstat(path.c_str(), &info);
+    if (result != 0)
+        return std::nullopt;
+    return FileKey{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 EntryKind entryKind(const std::filesystem::path &path)
 {
     struct stat info {};

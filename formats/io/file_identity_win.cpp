@@ -55,6 +55,25 @@ FileIdentity identityOf(const std::filesystem::path &path)
     return identity;
 }
 
+std::optional<FileKey> fileKeyOf(const std::filesystem::path &path, bool followLinks)
+{
+    // No access rights are needed to read the identity; folders need backup semantics.
+    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
+    if (!followLinks)
+        flags |= FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const BOOL ok = GetFileInformationByHandle(handle, &info);
+    CloseHandle(handle);
+    if (!ok)
+        return std::nullopt;
+    return FileKey{info.dwVolumeSerialNumber,
+                        (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 EntryKind entryKind(const std::filesystem::path &path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());

@@ -60,7 +60,8 @@ std::optional<QString> ScriptedPrompts::pickFolder(QWidget *, const QString &tit
         ADD_FAILURE() << "unexpected folder picker: " << title.toStdString();
         return std::nullopt;
     }
-    std::optional<QString> picked = pickedFolders.front();
+    // Moved out whole: GCC 12 takes a copy of an optional QString for uninitialised.
+    std::optional<QString> picked(std::move(pickedFolders.front()));
     pickedFolders.pop_front();
     return picked;
 }
