@@ -60,9 +60,12 @@ std::optional<QString> ScriptedPrompts::pickFolder(QWidget *, const QString &tit
         ADD_FAILURE() << "unexpected folder picker: " << title.toStdString();
         return std::nullopt;
     }
-    // Moved out whole: GCC 12 takes a copy of an optional QString for uninitialised.
-    std::optional<QString> picked(std::move(pickedFolders.front()));
+    // Taken apart: GCC 12 mistakes a copied optional QString for an uninitialised one.
+    const bool answered = pickedFolders.front().has_value();
+    const QString picked = answered ? *pickedFolders.front() : QString();
     pickedFolders.pop_front();
+    if (!answered)
+        return std::nullopt;
     return picked;
 }
 
