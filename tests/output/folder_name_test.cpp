@@ -31,6 +31,8 @@ TEST(GroupFolderName, SafeShortAndNeverEmpty)
         {"a cut leaving dots only", std::u16string(255, u'.') + u"x", std::u16string(255, u'_')},
         {"dots only", u"..", u"__"},
         {"empty", u"", u"_"},
+        {"the kept originals' folder", u".tunvale-kept", u"_tunvale-kept"},
+        {"another dot name stays", u".hidden", u".hidden"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
