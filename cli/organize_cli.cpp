@@ -8,10 +8,11 @@
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
 
-#include <chrono>
-#include <cstdlib>
 #include "engine/path_text.h"
 #include "engine/run_journal.h"
+#include "formats/io/work_files.h"
+#include <chrono>
+#include <cstdlib>
 
 #include <nlohmann/json.hpp>
 
@@ -97,8 +98,10 @@ int runOrganize(const OrganizeArguments &arguments)
     std::string journalError;
     std::error_code ec;
     const bool destinationMissing = !destination.empty() && !fs::is_directory(destination, ec);
+    // The run's work files carry this token; the journal has it before the first one is made.
+    const std::string workToken = formats::io::newWorkToken();
     if (journal.create(engine::journalFolder(), journalError))
-        journal.writeStart(source, destination, arguments.options, destinationMissing);
+        journal.writeStart(source, destination, arguments.options, destinationMissing, workToken);
 
     const engine::PrepareOutcome prepared =
         engine::prepareOrganize(session, arguments.options, source, destination, sink, yes);
@@ -141,7 +144,7 @@ int runOrganize(const OrganizeArguments &arguments)
         if (ms > 0 && ms < abortTiming.finishedWait.count())
             abortTiming.finishedWait = std::chrono::milliseconds(ms);
     }
-    if (!organizer.start(arguments.options)) {
+    if (!organizer.start(arguments.options, workToken)) {
         sink.finish();
         return exit_code::kError;
     }

@@ -374,6 +374,7 @@ private:
             placement.status = &status;
             placement.cancel = &m_control.giveUp;
             placement.runSources = &m_runSources;
+            placement.workNames = &m_context.workNames;
             PlacementLog log(m_hooks.observer);
             placement.recorder = &log;
             const int index = static_cast<int>(i) + 1;

@@ -5,6 +5,7 @@
 #include "engine/run_hooks.h"
 #include "engine/run_options.h"
 #include "engine/session_state.h"
+#include "formats/io/work_files.h"
 
 #include <atomic>
 #include <chrono>
@@ -56,6 +57,8 @@ struct WorkerContext {
     const RunHooks &hooks;
     RunControl &control;
     WorkerPauses pauses{};
+    // The names of the run's work files and kept files, under the run's own token.
+    formats::io::WorkNames workNames{};
 };
 
 // The organize worker: loads every listed file into the catalog, then places each group in

@@ -25,7 +25,7 @@ Organizer::~Organizer()
         m_abandoned->exited.wait();
 }
 
-bool Organizer::start(const RunOptions &options)
+bool Organizer::start(const RunOptions &options, std::string workToken)
 {
     if (m_thread.exists() || abandonedWorkerRunning())
         return false;
@@ -34,7 +34,10 @@ bool Organizer::start(const RunOptions &options)
     // Fresh, non-signalled events for each run.
     m_control = std::make_shared<RunControl>();
     m_sink.postStatus(output::colour::kLightGreen, u"");
-    m_context = std::make_shared<WorkerContext>(WorkerContext{m_session, options, m_sink, m_hooks, *m_control, m_pauses});
+    formats::io::WorkNames names =
+        workToken.empty() ? formats::io::WorkNames() : formats::io::WorkNames(std::move(workToken));
+    m_context = std::make_shared<WorkerContext>(
+        WorkerContext{m_session, options, m_sink, m_hooks, *m_control, m_pauses, std::move(names)});
 
     // The routine holds its own references, so a worker given up and left alone never sees
     // its context or signals freed.

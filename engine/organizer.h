@@ -19,9 +19,10 @@ public:
     Organizer(const Organizer &) = delete;
     Organizer &operator=(const Organizer &) = delete;
 
-    // Starts a run on the prepared session with a snapshot of options. false when a worker
-    // exists already, or when the thread could not be created (the failure message is shown).
-    bool start(const RunOptions &options);
+    // Starts a run on the prepared session with a snapshot of options; its work files are named
+    // under workToken (empty: a new token). false when a worker exists already, or when the
+    // thread could not be created (the failure message is shown).
+    bool start(const RunOptions &options, std::string workToken = {});
     // A run is active exactly while its thread exists.
     bool isActive() const { return m_thread.exists(); }
     // Signals the abort event of the active run (the worker stops before its next file).

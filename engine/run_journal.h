@@ -41,11 +41,11 @@ public:
     // Closes and deletes the journal (a run refused before it made anything).
     void discard();
 
-    // The run's folders, options and work-file token. mainDirectory: the destination does not
-    // exist yet and the run will create it; written before it is created, so that a run killed
-    // at any point after that leaves a journal that names it.
+    // The run's folders, options and the token of its work files (workToken). mainDirectory:
+    // the destination does not exist yet and the run will create it; written before it is
+    // created, so that a run killed at any point after that leaves a journal that names it.
     void writeStart(const std::filesystem::path &source, const std::filesystem::path &destination,
-                    const RunOptions &options, bool mainDirectory);
+                    const RunOptions &options, bool mainDirectory, std::string_view workToken);
     // How the run ended: the summary word and the three counters.
     void writeEnd(const std::u16string &word, std::int32_t filesLoaded, std::int32_t filesCopied,
                   std::int32_t foldersUsed);

@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();
     }
 
-    if (formats::WriteAiffTags(path, u"New", u"", 3, 0, true) == 1) {
+    formats::io::WorkNames names;
+    if (formats::WriteAiffTags(path, {u"New", u"", 3, 0, true}, names).written) {
         if (aiff.ReadAiff(path, false, false, catalog::LoadOptions{false, false}) != 0)
             std::abort();
         if (catalog::currentTags().Title.view() != "New")

@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::abort();   // the stream must give the whole-buffer values
     }
 
-    if (formats::WriteWaveTags(path, u"New", u"", 3, 0, true) == 1) {
+    formats::io::WorkNames names;
+    if (formats::WriteWaveTags(path, {u"New", u"", 3, 0, true}, names).written) {
         // A rewritten copy is a valid WAV that holds the new tag.
         if (wave.ParseRiff(path, false, true, false, catalog::LoadOptions{false, false}) != 0)
             std::abort();

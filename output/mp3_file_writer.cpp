@@ -60,9 +60,9 @@ public:
     }
 
     // A new work file beside the destination, so the final rename stays within one folder.
-    bool openTemporary(const fs::path &destination)
+    bool openTemporary(const fs::path &destination, formats::io::WorkNames &names)
     {
-        return temporary.createNew(formats::io::workFileBeside(destination)) == 0;
+        return temporary.createNew(names.beside(destination)) == 0;
     }
 
     // The complete work file, closed, for the caller to give its name.
@@ -80,10 +80,11 @@ private:
 
 // Used only when the stream has no placeholder for the info-tag frame: rebuilds the
 // temporary file as tag + frame + the stream that followed the tag.
-int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const std::vector<std::uint8_t> &frame)
+int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const std::vector<std::uint8_t> &frame,
+                formats::io::WorkNames &names)
 {
     ConversionFile rebuilt;
-    if (rebuilt.createNew(formats::io::workFileBeside(files.temporary.path())) != 0)
+    if (rebuilt.createNew(names.beside(files.temporary.path())) != 0)
         return conversion::kNoFileCreated;
     int error = rebuilt.write(tag);
     if (error == 0)
@@ -128,7 +129,7 @@ int writeFile(formats::PcmSource &source, PlacementContext &context, fs::path &w
     std::vector<std::int16_t> chunk(Mp3Encoder::kChunkValues);
 
     OutputFiles files;
-    if (!files.openTemporary(context.destinationPath))
+    if (!files.openTemporary(context.destinationPath, context.names()))
         return conversion::kNoFileCreated;
     if (const int error = files.temporary.write(tag))
         return error;
@@ -168,7 +169,7 @@ int writeFile(formats::PcmSource &source, PlacementContext &context, fs::path &w
     const std::vector<std::uint8_t> frame = encoder.infoTagFrame();
     if (!frame.empty()) {
         const int error = startsWithPlaceholder(head, frame) ? files.temporary.writeAt(tag.size(), frame)
-                                                             : insertFrame(files, tag, frame);
+                                                             : insertFrame(files, tag, frame, context.names());
         if (error != 0)
             return error;
     }

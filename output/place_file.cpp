@@ -1,7 +1,6 @@
 #include "output/place_file.h"
 
 #include "catalog/records/catalog.h"
-#include "formats/audio/write_error.h"
 #include "formats/io/work_files.h"
 #include "output/file_copy.h"
 #include "output/mp3_conversion.h"
@@ -99,20 +98,20 @@ bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, i
     if (!plan.any())
         return true;
     const TagNumbers numbers = tagNumbers(plan.renumber, plan.step, index, count);
-    formats::takeWriteError();
-    if (RewriteTags(work, context.destinationPath, entry->Title, entry->Artist, numbers.track, numbers.total,
-                    plan.removePictures)
-        != 0)
+    const formats::TagChanges changes{entry->Title, entry->Artist, numbers.track, numbers.total, plan.removePictures};
+    const formats::WriteResult written =
+        RewriteTags(work, context.destinationPath, changes, context.names(), context.tagWriter);
+    if (written.written)
         return true;
-    if (const int error = formats::takeWriteError())
-        context.failure.systemError = systemErrorCode(error);
+    if (written.systemError != 0)
+        context.failure.systemError = systemErrorCode(written.systemError);
     return false;
 }
 
 // Copies the source into a new work file beside the destination; 0 or a copy_error code.
 int copyToWorkFile(PlacementContext &context, std::filesystem::path &work)
 {
-    work = formats::io::workFileBeside(context.destinationPath);
+    work = context.names().beside(context.destinationPath);
     const int result = copyFile(context.sourcePath, work, true, context.cancel);
     if (result != 0)
         work.clear();

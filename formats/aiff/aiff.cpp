@@ -22,10 +22,10 @@ int LoadAiff(const std::filesystem::path &path, int criterionCode, const catalog
     return 0;
 }
 
-int WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures)
+WriteResult WriteAiffTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &)
 {
-    return theAiff().WriteAiffTags(path, title, artist, track, totalTracks, removePictures);
+    return theAiff().WriteAiffTags(path, changes.title, changes.artist, changes.track, changes.totalTracks,
+                                   changes.removePictures);
 }
 
 std::unique_ptr<PcmSource> openAiffPcm(const std::filesystem::path &path, const catalog::LoadOptions &options, int &status)

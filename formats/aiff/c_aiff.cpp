@@ -209,15 +209,15 @@ int CAiff::ReadAiff(const std::filesystem::path &path, PcmMode pcmMode, bool cap
     return kOk;
 }
 
-int CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                         int track, int totalTracks, bool removePictures)
+WriteResult CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u16string &title,
+                                 const std::u16string &artist, int track, int totalTracks, bool removePictures)
 {
     m_id3Bytes.clear();
     if (title.empty() && artist.empty() && track <= 0 && !removePictures)
-        return 1;
+        return WriteResult::success();
     if (openAndWalk(path, PcmMode::None) != kOk) {
         m_id3Bytes.clear();
-        return 0;
+        return WriteResult::failure();
     }
     m_id3Bytes.clear();
     m_id3Bytes.shrink_to_fit();
@@ -225,10 +225,10 @@ int CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u16string
     audio.newTagSize = 0;
     audio.extraSize = m_id3Size;
     const TagChunkStyle style{ByteOrder::Big, fourCC("ID3 "), kFiller, &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
+    const WriteResult result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
         return BuildId3v2Tag(oldTag, title, artist, track, totalTracks, removePictures);
     });
-    if (!result)
+    if (!result.written)
         m_id3Size = 0;
     return result;
 }
@@ -236,11 +236,11 @@ int CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u16string
 int CAiff::WriteAiffId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag)
 {
     const TagChunkStyle style{ByteOrder::Big, fourCC("ID3 "), kFiller, &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
-        return std::optional<std::vector<std::uint8_t>>(tag);
-    });
-    m_id3Size = result ? static_cast<std::uint32_t>(tag.size()) : 0;
-    return result;
+    const bool written = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
+                             return std::optional<std::vector<std::uint8_t>>(tag);
+                         }).written;
+    m_id3Size = written ? static_cast<std::uint32_t>(tag.size()) : 0;
+    return written ? 1 : 0;
 }
 
 } // namespace tunvale::formats

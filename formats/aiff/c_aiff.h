@@ -2,6 +2,7 @@
 
 #include "catalog/records/load_options.h"
 #include "formats/riff/pcm_stream.h"
+#include "formats/tag_writing.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -34,9 +35,9 @@ public:
     int ReadAiff(const std::filesystem::path &path, PcmMode pcm, bool capturePictures,
                  const catalog::LoadOptions &options);
 
-    // Replaces the "ID3 " chunk of the copy at path; 1 on success or with nothing to change.
-    int WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                      int track, int totalTracks, bool removePictures);
+    // Replaces the "ID3 " chunk of the copy at path; written also with nothing to change.
+    WriteResult WriteAiffTags(const std::filesystem::path &path, const std::u16string &title,
+                              const std::u16string &artist, int track, int totalTracks, bool removePictures);
     // Writes tag (an even-length ID3v2 tag) as the file's "ID3 " chunk; 1 or 0.
     int WriteAiffId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag);
 

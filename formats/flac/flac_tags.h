@@ -2,6 +2,7 @@
 
 #include "catalog/records/load_options.h"
 #include "formats/audio/pcm_source.h"
+#include "formats/tag_writing.h"
 
 #include <filesystem>
 #include <memory>
@@ -25,8 +26,8 @@ std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const 
                                        int &status);
 // The same with the default load options (tags completed from the file name).
 std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status);
-// Replaces TITLE, ARTIST, TRACKNUMBER, TRACKTOTAL and deletes PICTURE blocks; 1 on success.
-int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures);
+// Replaces TITLE, ARTIST, TRACKNUMBER, TRACKTOTAL and deletes PICTURE blocks. libFLAC grows
+// the file through its own temporary file, so names is not used.
+WriteResult WriteFlacTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
 } // namespace tunvale::formats

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/records/load_options.h"
+#include "formats/tag_writing.h"
 
 #include <filesystem>
 #include <string>
@@ -22,8 +23,9 @@ public:
 CSortMp3 &sortMp3();
 
 // Sets title, artist (when not empty), track ("%d" or "%d/%d"; when > 0) in the copy's tag,
-// written back as ID3v2.3, and removes its pictures when asked. 1 on success, 0 on failure.
-int WriteMp3Tags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                 int track, int totalTracks, bool removePictures);
+// written back as ID3v2.3, and removes its pictures when asked. A tag that no longer fits is
+// written with the audio into a work file beside the copy, named from names, which then
+// replaces it.
+WriteResult WriteMp3Tags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
 } // namespace tunvale::formats

@@ -232,24 +232,24 @@ int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool pa
     return kOk;
 }
 
-int CWave::WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                         int track, int totalTracks, bool removePictures)
+WriteResult CWave::WriteWaveTags(const std::filesystem::path &path, const std::u16string &title,
+                                 const std::u16string &artist, int track, int totalTracks, bool removePictures)
 {
     m_id3Bytes.clear();
     // The walk validates the file as WAV and records its size for the tag builder's checks;
     // the tag chunk itself is found again by the writer.
     if (ParseRiff(path, PcmMode::None, false, false, catalog::LoadOptions{false, false}) != kOk)
-        return 0;
+        return WriteResult::failure();
     m_id3Bytes.clear();
     m_id3Bytes.shrink_to_fit();
     DecodedAudio &audio = decodedAudio();
     audio.newTagSize = 0;
     audio.extraSize = m_id3Size;
     const TagChunkStyle style{ByteOrder::Little, fourCC("id3 "), fourCC("JUNK"), &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
+    const WriteResult result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
         return BuildId3v2Tag(oldTag, title, artist, track, totalTracks, removePictures);
     });
-    if (!result)
+    if (!result.written)
         m_id3Size = 0;
     return result;
 }
@@ -257,11 +257,11 @@ int CWave::WriteWaveTags(const std::filesystem::path &path, const std::u16string
 int CWave::WriteWaveId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag)
 {
     const TagChunkStyle style{ByteOrder::Little, fourCC("id3 "), fourCC("JUNK"), &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
-        return std::optional<std::vector<std::uint8_t>>(tag);
-    });
-    m_id3Size = result ? static_cast<std::uint32_t>(tag.size()) : 0;
-    return result;
+    const bool written = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
+                             return std::optional<std::vector<std::uint8_t>>(tag);
+                         }).written;
+    m_id3Size = written ? static_cast<std::uint32_t>(tag.size()) : 0;
+    return written ? 1 : 0;
 }
 
 } // namespace tunvale::formats

@@ -2,6 +2,7 @@
 
 #include "catalog/records/load_options.h"
 #include "formats/riff/pcm_stream.h"
+#include "formats/tag_writing.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -35,9 +36,9 @@ public:
     int ParseRiff(const std::filesystem::path &path, PcmMode pcm, bool parseId3, bool capturePictures,
                   const catalog::LoadOptions &options);
 
-    // Replaces the "id3 " chunk of the copy at path; 1 on success, 0 on failure.
-    int WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                      int track, int totalTracks, bool removePictures);
+    // Replaces the "id3 " chunk of the copy at path.
+    WriteResult WriteWaveTags(const std::filesystem::path &path, const std::u16string &title,
+                              const std::u16string &artist, int track, int totalTracks, bool removePictures);
     // Writes tag (an even-length ID3v2 tag) as the file's "id3 " chunk; 1 or 0.
     int WriteWaveId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag);
 

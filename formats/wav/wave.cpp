@@ -24,10 +24,10 @@ int LoadWave(const std::filesystem::path &path, int criterionCode, const catalog
     return 0;
 }
 
-int WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures)
+WriteResult WriteWaveTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &)
 {
-    return theWave().WriteWaveTags(path, title, artist, track, totalTracks, removePictures);
+    return theWave().WriteWaveTags(path, changes.title, changes.artist, changes.track, changes.totalTracks,
+                                   changes.removePictures);
 }
 
 std::unique_ptr<PcmSource> openWavePcm(const std::filesystem::path &path, const catalog::LoadOptions &options, int &status)

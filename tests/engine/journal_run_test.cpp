@@ -103,7 +103,8 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state/tunvale", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", options, true);
+    const std::string token = formats::io::newWorkToken();
+    journal.writeStart(dir / "src", dir / "dst", options, true, token);
 
     FakeLibrary library;
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}, {"c.mp3", u"Alpha"}};
@@ -119,12 +120,14 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
         EXPECT_FALSE(now.folders.empty());
         EXPECT_NE(std::find(now.pending.begin(), now.pending.end(), context.destinationPath), now.pending.end());
         fileLinesSeenByPlacement.push_back(now.files.size());
+        // The run names its work files under the token the journal holds.
+        EXPECT_EQ(context.names().token(), token);
         writeFile(context.destinationPath, "copy");
         return 0;
     };
     hooks.observer = &journal;
     Organizer organizer(session, sink, hooks);
-    ASSERT_TRUE(organizer.start(options));
+    ASSERT_TRUE(organizer.start(options, token));
     ASSERT_TRUE(organizer.waitFinished(10s));
     const RunSummary summary = organizer.handleRunEnded(0ms);
     journal.writeEnd(summary.word, session.filesLoaded, session.filesCopied, session.foldersUsed);
@@ -144,6 +147,7 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
     EXPECT_EQ(record.filesCopied, 3);
     EXPECT_EQ(record.foldersUsed, 2);
     EXPECT_FALSE(record.undone);
+    EXPECT_EQ(record.workToken, token);
     EXPECT_NE(readFile(journal.path()).find("option MP3_CONVERT 0\n"), std::string::npos);
     EXPECT_FALSE(record.started.empty());
 }
@@ -154,7 +158,7 @@ TEST_F(RunJournalTest, TornLastLineIgnoredAndDroppedByTheUndoneMark)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false);
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false, "20260101-000000-42-abcdef01");
     journal.folderCreated(dir / "dst/Alpha");
     journal.fileCreated(dir / "dst/Alpha/a.mp3");
     const fs::path path = journal.path();
@@ -182,7 +186,7 @@ TEST_F(RunJournalTest, CreatedFilesAreKnownByTheirIdentity)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false);
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false, "20260101-000000-42-abcdef01");
     output::PlacementOptions converting;
     converting.mp3Convert = true;
     journal.fileStarting(dir / "dst/A/x.flac", converting);
@@ -202,7 +206,7 @@ TEST_F(RunJournalTest, CreatedFilesAreKnownByTheirIdentity)
     JournalRecord record;
     ASSERT_TRUE(readJournal(journal.path(), record, error)) << error;
     EXPECT_EQ(record.version, kJournalVersion);
-    EXPECT_EQ(record.workToken, formats::io::workToken());
+    EXPECT_EQ(record.workToken, "20260101-000000-42-abcdef01");
     EXPECT_EQ(record.pending, (std::vector<fs::path>{dir / "dst/A/x.flac"}));
     EXPECT_EQ(record.files, (std::vector<fs::path>{dir / "dst/A/made.mp3"}));
     ASSERT_EQ(record.created.size(), 4u);

@@ -11,10 +11,14 @@
 #include "formats/riff_fixtures.h"
 #include "support/temp_dir.h"
 
+#include "formats/writer_calls.h"
+
 #include <gtest/gtest.h>
 
 namespace tunvale::formats {
 namespace {
+
+using tunvale::testing::callWriter;
 
 using namespace tunvale::testing::riff;
 using catalog::currentTags;
@@ -188,8 +192,8 @@ TEST_F(AiffContainerTest, StreamDeliversTheWholeBufferValues)
 
 TEST_F(AiffContainerTest, NothingToWriteDoesNotOpenTheFile)
 {
-    EXPECT_EQ(WriteAiffTags(m_dir / "does-not-exist.aiff", u"", u"", 0, 0, false), 1);
-    EXPECT_EQ(WriteAiffTags(m_dir / "does-not-exist.aiff", u"T", u"", 0, 0, false), 0);
+    EXPECT_EQ(callWriter(WriteAiffTags, m_dir / "does-not-exist.aiff", u"", u"", 0, 0, false), 1);
+    EXPECT_EQ(callWriter(WriteAiffTags, m_dir / "does-not-exist.aiff", u"T", u"", 0, 0, false), 0);
 }
 
 TEST_F(AiffContainerTest, RewriteKeepsTheStructureValid)
@@ -213,7 +217,7 @@ TEST_F(AiffContainerTest, RewriteKeepsTheStructureValid)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = write("copy.aiff", c.file);
-        ASSERT_EQ(WriteAiffTags(path, u"Titre", u"Artiste", 3, 0, false), 1);
+        ASSERT_EQ(callWriter(WriteAiffTags, path, u"Titre", u"Artiste", 3, 0, false), 1);
         const std::string after = readBytes(path);
         ASSERT_GE(after.size(), 12u);
         EXPECT_EQ(loadU32BE(reinterpret_cast<const std::uint8_t *>(after.data() + 4)), after.size() - 8);

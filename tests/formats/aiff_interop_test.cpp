@@ -12,10 +12,14 @@
 #include "formats/riff_fixtures.h"
 #include "support/temp_dir.h"
 
+#include "formats/writer_calls.h"
+
 #include <gtest/gtest.h>
 
 namespace tunvale::formats {
 namespace {
+
+using tunvale::testing::callWriter;
 
 using namespace tunvale::testing::riff;
 using catalog::currentTags;
@@ -156,7 +160,8 @@ TEST_F(AiffInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         ASSERT_EQ(probeBefore.find("error"), std::string::npos) << probeBefore;
 
         const std::size_t sizeBefore = readBytes(path).size();
-        ASSERT_EQ(WriteAiffTags(path, text::utf8ToUtf16(c.title), u"Nouvel Artiste", 6, 0, c.removePictures), 1);
+        ASSERT_EQ(
+            callWriter(WriteAiffTags, path, text::utf8ToUtf16(c.title), u"Nouvel Artiste", 6, 0, c.removePictures), 1);
         if (c.chunkAfterTag) {
             EXPECT_EQ(readBytes(path).find("FLLR") != std::string::npos, c.becomesFiller);
             EXPECT_EQ(readBytes(path).size() == sizeBefore, !c.becomesFiller);

@@ -10,6 +10,8 @@
 #include "formats/flac_fixtures.h"
 #include "support/temp_dir.h"
 
+#include "formats/writer_calls.h"
+
 #include <gtest/gtest.h>
 
 #include <FLAC/stream_decoder.h>
@@ -141,7 +143,8 @@ TEST_F(FlacRead, LoadFlacCataloguesOnlyReadableFiles)
         EXPECT_EQ(LoadFlac(path, tunvale::catalog::criterion::kArtist, m_noName),
                   FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE) << path;
         EXPECT_EQ(tunvale::catalog::loadRefusal(), "not a regular file") << path;
-        EXPECT_EQ(tunvale::formats::WriteFlacTags(path, u"Title", u"", 0, 0, false), 0) << path;
+        EXPECT_EQ(tunvale::testing::callWriter(tunvale::formats::WriteFlacTags, path, u"Title", u"", 0, 0, false), 0)
+            << path;
     }
     EXPECT_EQ(tunvale::catalog::catalog().size(), 1u);
 }

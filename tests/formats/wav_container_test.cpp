@@ -12,10 +12,14 @@
 #include "formats/riff_fixtures.h"
 #include "support/temp_dir.h"
 
+#include "formats/writer_calls.h"
+
 #include <gtest/gtest.h>
 
 namespace tunvale::formats {
 namespace {
+
+using tunvale::testing::callWriter;
 
 using namespace tunvale::testing::riff;
 using catalog::currentTags;
@@ -312,7 +316,7 @@ TEST_F(WavContainerTest, RewritePlacesTheChunkAndKeepsTheOthers)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = write("copy.wav", c.file);
-        ASSERT_EQ(WriteWaveTags(path, u"New Title", u"New Artist", 5, 9, false), 1);
+        ASSERT_EQ(callWriter(WriteWaveTags, path, u"New Title", u"New Artist", 5, 9, false), 1);
         const std::string after = readBytes(path);
         const auto chunks = strictChunks(after);
         EXPECT_EQ(ids(chunks), c.layoutAfter);
@@ -353,7 +357,7 @@ TEST_F(WavContainerTest, RewriteRefusalsLeaveTheFileAlone)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = write("refused.wav", c.file);
-        EXPECT_EQ(WriteWaveTags(path, u"T", u"", 1, 0, false), 0);
+        EXPECT_EQ(callWriter(WriteWaveTags, path, u"T", u"", 1, 0, false), 0);
         EXPECT_EQ(readBytes(path), c.file);
     }
 }
@@ -364,7 +368,7 @@ TEST_F(WavContainerTest, RemovingPicturesShrinksALastTag)
     const std::string file = wavFile(chunkLE("fmt ", pcmFormat(1, 44100, 16)) + chunkLE("data", samples16(10))
                                      + chunkLE("id3 ", id3Tag(id3Frame("TIT2", latin1("Keep")) + apic)));
     const auto path = write("pics.wav", file);
-    ASSERT_EQ(WriteWaveTags(path, u"", u"", 0, 0, true), 1);
+    ASSERT_EQ(callWriter(WriteWaveTags, path, u"", u"", 0, 0, true), 1);
     const std::string after = readBytes(path);
     EXPECT_LT(after.size(), file.size() - 3000);
     strictChunks(after);

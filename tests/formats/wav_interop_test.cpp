@@ -11,10 +11,14 @@
 #include "formats/riff_fixtures.h"
 #include "support/temp_dir.h"
 
+#include "formats/writer_calls.h"
+
 #include <gtest/gtest.h>
 
 namespace tunvale::formats {
 namespace {
+
+using tunvale::testing::callWriter;
 
 using namespace tunvale::testing::riff;
 using catalog::currentTags;
@@ -166,7 +170,7 @@ TEST_F(WavInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
 
         const std::u16string title = text::utf8ToUtf16(c.title);
         const std::size_t sizeBefore = readBytes(path).size();
-        ASSERT_EQ(WriteWaveTags(path, title, u"Nouvel Artiste", 6, 12, c.removePictures), 1);
+        ASSERT_EQ(callWriter(WriteWaveTags, path, title, u"Nouvel Artiste", 6, 12, c.removePictures), 1);
         if (c.listAfterTag) {
             EXPECT_EQ(readBytes(path).find("JUNK") != std::string::npos, c.becomesJunk);
             EXPECT_EQ(readBytes(path).size() == sizeBefore, !c.becomesJunk);

@@ -1,0 +1,63 @@
+#include "formats/format_table.h"
+
+#include "formats/aiff/aiff.h"
+#include "formats/flac/flac_tags.h"
+#include "formats/mp3/sort_mp3.h"
+#include "formats/wav/wave.h"
+
+#include <array>
+
+namespace tunvale::formats {
+
+namespace {
+
+constexpr std::string_view kMp3Extensions[] = {".mp3"};
+constexpr std::string_view kFlacExtensions[] = {".flac"};
+constexpr std::string_view kWavExtensions[] = {".wav"};
+constexpr std::string_view kAiffExtensions[] = {".aiff", ".aif"};
+
+constexpr std::array kRows{
+    FormatRow{"mp3", kMp3Extensions, &WriteMp3Tags},
+    FormatRow{"flac", kFlacExtensions, &WriteFlacTags},
+    FormatRow{"wav", kWavExtensions, &WriteWaveTags},
+    FormatRow{"aiff", kAiffExtensions, &WriteAiffTags},
+};
+
+char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+bool sameExtension(std::u16string_view extension, std::string_view wanted)
+{
+    if (extension.size() != wanted.size())
+        return false;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (lowerAscii(extension[i]) != static_cast<char16_t>(static_cast<unsigned char>(wanted[i])))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::span<const FormatRow> formatTable() { return kRows; }
+
+const FormatRow *findFormat(std::string_view id)
+{
+    for (const FormatRow &row : kRows) {
+        if (row.id == id)
+            return &row;
+    }
+    return nullptr;
+}
+
+const FormatRow *formatOfExtension(std::u16string_view extension)
+{
+    for (const FormatRow &row : kRows) {
+        for (const std::string_view wanted : row.extensions) {
+            if (sameExtension(extension, wanted))
+                return &row;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace tunvale::formats
