@@ -104,8 +104,10 @@ int main(int argc, char **argv)
     const tunvale::catalog::LoadOptions options{true, true};
     volatile int sink = 0;
     measure("ReadMp3Tags", paths.size(), [&](std::size_t i) {
-        sink = sink + tunvale::formats::sortMp3().ReadMp3Tags(paths[i], options) +
-               tunvale::catalog::currentTags().Track;
+        tunvale::formats::TrackRead read;
+        const bool ok = tunvale::formats::ReadMp3Tags(paths[i], options, read).ok();
+        tunvale::formats::completeReadTags(read, paths[i], options.tagsFromName);
+        sink = sink + (ok ? 0 : 1) + read.tags.Track;
     });
     tunvale::formats::io::WorkNames names;
     measure("WriteMp3Tags in place (padding)", paths.size(), [&](std::size_t i) {

@@ -46,10 +46,11 @@ struct PrepareOutcome {
 
 // The Organize command's checks and preparation before a run: validates the two folders
 // (creating a missing destination, one level, when the user agrees), derives the criterion
-// code, clears the tag records and the catalog, builds the extension list, scans the source
-// into the session's file list and sets the progress figures (range 8 x files, position 1,
-// posted at once). On Ready the status box shows "PLease Wait..." and the front end starts the
-// worker. A refusal after the destination was created removes it again while it is empty. The options are those the front end has just read again from its store.
+// code, builds the extension list, scans the source into the session's file list and sets the
+// progress figures (range 8 x files, position 1, posted at once). On Ready the status box shows
+// "PLease Wait..." and the front end starts the worker, whose run starts with a catalog of its
+// own. A refusal after the destination was created removes it again while it is empty. The
+// options are those the front end has just read again from its store.
 PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options, const std::filesystem::path &source,
                                const std::filesystem::path &destination, ProgressSink &sink,
                                OrganizeQuestions &questions);

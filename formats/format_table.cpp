@@ -17,10 +17,10 @@ constexpr std::string_view kWavExtensions[] = {".wav"};
 constexpr std::string_view kAiffExtensions[] = {".aiff", ".aif"};
 
 constexpr std::array kRows{
-    FormatRow{"mp3", kMp3Extensions, &WriteMp3Tags},
-    FormatRow{"flac", kFlacExtensions, &WriteFlacTags},
-    FormatRow{"wav", kWavExtensions, &WriteWaveTags},
-    FormatRow{"aiff", kAiffExtensions, &WriteAiffTags},
+    FormatRow{"mp3", kMp3Extensions, &ReadMp3Tags, nullptr, &WriteMp3Tags},
+    FormatRow{"flac", kFlacExtensions, &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags},
+    FormatRow{"wav", kWavExtensions, &ReadWaveTags, &OpenWavePcm, &WriteWaveTags},
+    FormatRow{"aiff", kAiffExtensions, &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags},
 };
 
 char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }

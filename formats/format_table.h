@@ -4,12 +4,23 @@
 // format a file is and what handles it. A new format is a new row here and its own folder
 // under formats/.
 
+#include "catalog/records/load_options.h"
+#include "formats/pcm_opening.h"
+#include "formats/read_status.h"
 #include "formats/tag_writing.h"
+#include "formats/track_read.h"
+
+#include <filesystem>
 
 #include <span>
 #include <string_view>
 
 namespace tunvale::formats {
+
+// A format's reader: fills read (a fresh record) with the tags of the file at path, as they
+// are in the file; only reads.
+using ReaderFn = ReadResult (*)(const std::filesystem::path &path, const catalog::LoadOptions &options,
+                                TrackRead &read);
 
 struct FormatRow {
     // The format's short name: its name on the command line ("mp3").
@@ -17,6 +28,11 @@ struct FormatRow {
     // The file name extensions of the format, with their dot, in lower case (".aiff", ".aif");
     // a file's extension is compared without regard to ASCII case.
     std::span<const std::string_view> extensions;
+    // Reads a file's tags.
+    ReaderFn read = nullptr;
+    // The decoding read for a conversion to MP3; null when files of the format are never
+    // converted (they are copied as they are).
+    PcmOpenerFn openPcm = nullptr;
     // Retags a copied file of the format.
     TagWriterFn writeTags = nullptr;
 };

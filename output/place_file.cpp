@@ -1,6 +1,7 @@
 #include "output/place_file.h"
 
 #include "catalog/records/catalog.h"
+#include "formats/format_table.h"
 #include "formats/io/work_files.h"
 #include "output/file_copy.h"
 #include "output/mp3_conversion.h"
@@ -77,8 +78,7 @@ bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, i
 {
     if (!plan.any())
         return true;
-    catalog::Catalog &entries = context.catalog != nullptr ? *context.catalog : catalog::catalog();
-    catalog::CMetaDat *entry = entries.findByPath(context.sourcePath);
+    catalog::CMetaDat *entry = context.catalog != nullptr ? context.catalog->findByPath(context.sourcePath) : nullptr;
     if (entry == nullptr)
         return false;
     if (plan.addArtist) {
@@ -169,8 +169,12 @@ int PlaceFile(int index, int count, PlacementContext &context)
     }
 
     // The file is written, and retagged, under a work name; only the finished file takes its
-    // final name, so no name ever shows a partial or untagged file, even after a crash.
-    const bool converting = convert && lowerExtension(sourceName) != u".mp3";
+    // final name, so no name ever shows a partial or untagged file, even after a crash. A
+    // format that is never converted (MP3) is copied; anything else goes to the encoder, which
+    // refuses what it cannot read.
+    const formats::FormatRow *format = formats::formatOfExtension(lowerExtension(sourceName));
+    const bool keptAsItIs = format != nullptr && format->openPcm == nullptr;
+    const bool converting = convert && !keptAsItIs;
     std::filesystem::path work;
     if (converting) {
         context.destinationPath.replace_extension(".mp3");

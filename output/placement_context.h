@@ -59,6 +59,7 @@ struct PlacementContext {
     // that would lead outside it.
     std::filesystem::path destinationRoot;
     std::int32_t *miscellaneousFiles = nullptr;   // run-wide counter of Miscellaneous files
+    // The run's catalog: the entry of the source gives the tags a rewrite sets (null: none).
     catalog::Catalog *catalog = nullptr;
     StatusReporter *status = nullptr;
     // Set when the run is being given up: long operations stop at their next safe point and

@@ -1,7 +1,5 @@
 #include "ui/tunvale_app.h"
 
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
 #include "ui/tunvale_dlg.h"
@@ -74,7 +72,6 @@ int CTunvaleApp::run()
     CPreferences preferences;
     if (!openPreferencesOrReport(preferences, prompts))
         return 1;
-    catalog::resetTagRecords();
 
     DialogSetup setup;
     const QStringList args = arguments();
@@ -87,7 +84,6 @@ int CTunvaleApp::run()
         CTunvaleDlg dialog(m_options, preferences, prompts, std::move(setup));
         dialog.exec();
     }
-    catalog::catalog().clear();
     return 0;
 }
 

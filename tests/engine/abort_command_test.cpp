@@ -78,9 +78,6 @@ void writeNoiseWav(const fs::path &path, int seconds)
 
 class AbortCommand : public ::testing::Test {
 protected:
-    void SetUp() override { testing::resetRecords(); }
-    void TearDown() override { testing::resetRecords(); }
-
     // Two files of one group, "a.mp3" and "b.mp3", ready to run into dst.
     void prepareTwoFiles()
     {
@@ -90,7 +87,7 @@ protected:
         CreateIt yes;
         ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
         library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}};
-        hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+        hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
     }
 
     std::vector<std::u16string> shownStatus() const
@@ -320,7 +317,7 @@ TEST_F(AbortCommand, MessageBoxOpenAtGiveUpIsNotWaitedForLong)
     CreateIt yes;
     ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", blocking, yes).status, PrepareStatus::Ready);
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}};
-    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
     hooks.placeFile = [](int, int, output::PlacementContext &) { return 5; };
     auto organizer = std::make_unique<Organizer>(session, blocking, hooks);
     ASSERT_TRUE(organizer->start(options));

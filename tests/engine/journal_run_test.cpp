@@ -80,8 +80,6 @@ TEST(JournalFolder, FollowsXdgStateHomeThenHome)
 
 class RunJournalTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::resetRecords(); }
-    void TearDown() override { testing::resetRecords(); }
     TempDir dir;
 };
 
@@ -109,7 +107,7 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
     FakeLibrary library;
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}, {"c.mp3", u"Alpha"}};
     RunHooks hooks;
-    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
     std::vector<std::size_t> fileLinesSeenByPlacement;
     hooks.placeFile = [&](int, int, output::PlacementContext &context) {
         // What a crash now would leave: the journal already names the folder and this file's

@@ -4,10 +4,8 @@
 #include "formats/wav/c_wave.h"
 #include "formats/wav/wave.h"
 
-#include "catalog/records/current_tags.h"
-#include "catalog/records/picture_table.h"
 #include "catalog/text/codepage.h"
-#include "formats/audio/decoded_audio.h"
+#include "formats/reader_records.h"
 #include "formats/riff_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -21,7 +19,6 @@ namespace {
 using tunvale::testing::callWriter;
 
 using namespace tunvale::testing::riff;
-using catalog::currentTags;
 using tunvale::testing::TempDir;
 
 const catalog::LoadOptions kNoNameTags{false, true};
@@ -53,14 +50,18 @@ std::string withPath(std::string command, const std::filesystem::path &path)
     return command;
 }
 
-class WavInteropTest : public ::testing::Test {
+class WavInteropTest : public ::testing::Test, protected testing::ReaderRecords {
 protected:
     void SetUp() override
     {
         if (!haveAudioTools())
             GTEST_SKIP() << "sox, ffmpeg, ffprobe or mutagen missing";
-        catalog::resetTagRecords();
-        decodedAudio().clear();
+    }
+    ReadResult parse(const std::filesystem::path &path, bool loadPcm)
+    {
+        return readWith(path, kNoNameTags.tagsFromName, [&](TrackRead &read, DecodedAudio &audio) {
+            return CWave().ParseRiff(path, loadPcm, true, true, read, audio);
+        });
     }
     TempDir m_dir;
 };
@@ -71,14 +72,14 @@ TEST_F(WavInteropTest, SamplesMatchFfmpegAndTheStream)
         SCOPED_TRACE(s.name);
         const auto path = m_dir / "in.wav";
         ASSERT_TRUE(shell(withPath(s.command, path)));
-        ASSERT_EQ(theWave().ParseRiff(path, true, true, true, kNoNameTags), 0);
+        ASSERT_TRUE(parse(path, true).ok());
         const DecodedAudio audio = decodedAudio();   // a copy: the streaming read below refills the record
-        int status = -1;
-        auto source = openWavePcm(path, kNoNameTags, status);
+        PcmOpening opening = openPcm(OpenWavePcm, path, kNoNameTags);
+        PcmSource *source = opening.source.get();
         if (!s.convertible) {
             EXPECT_TRUE(audio.pcm.empty());
             EXPECT_EQ(source, nullptr);
-            EXPECT_EQ(status, 3);
+            EXPECT_FALSE(opening.sourceFailed);
             continue;
         }
         EXPECT_EQ(audio.sampleRate, s.rate);
@@ -108,16 +109,16 @@ TEST_F(WavInteropTest, MutagenTagsAreRead)
         const auto path = m_dir / "tagged.wav";
         ASSERT_TRUE(shell(withPath(kSources[0].command, path)));
         ASSERT_TRUE(mutagenTag(path, version, true));
-        ASSERT_EQ(theWave().ParseRiff(path, false, true, true, kNoNameTags), 0);
+        ASSERT_TRUE(parse(path, false).ok());
         EXPECT_EQ(currentTags().Title.view(), "Old Title");
         EXPECT_EQ(currentTags().Artist.view(), "Old Artist");
         EXPECT_EQ(currentTags().Album.view(), "Album");
         EXPECT_EQ(currentTags().Track, 4);
         EXPECT_EQ(currentTags().TrackTotal, 11);
         EXPECT_EQ(currentTags().Comment.view(), "Info-Live");
-        ASSERT_EQ(catalog::pictureTable().count(), 1);
-        EXPECT_EQ(catalog::pictureTable().at(0).data.size(), 70u);   // the whole 1x1 PNG
-        EXPECT_EQ(catalog::pictureTable().at(0).mimeType, "image/png");
+        ASSERT_EQ(pictureTable().count(), 1);
+        EXPECT_EQ(pictureTable().at(0).data.size(), 70u); // the whole 1x1 PNG
+        EXPECT_EQ(pictureTable().at(0).mimeType, "image/png");
     }
 }
 
@@ -179,13 +180,13 @@ TEST_F(WavInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         EXPECT_EQ(ffprobeSummary(path), probeBefore);
         EXPECT_TRUE(ffmpegSamples(path) == before);
         EXPECT_EQ(mutagenSummary(path), c.title + "|Nouvel Artiste|6/12");
-        ASSERT_EQ(theWave().ParseRiff(path, false, true, true, kNoNameTags), 0);
+        ASSERT_TRUE(parse(path, false).ok());
         EXPECT_EQ(currentTags().Track, 6);
         EXPECT_EQ(currentTags().Genre.view(), "Jazz");
         if (c.tagVersion) {
             EXPECT_EQ(currentTags().Album.view(), "Album");
         }
-        EXPECT_EQ(catalog::pictureTable().count(), c.picture && !c.removePictures ? 1 : 0);
+        EXPECT_EQ(pictureTable().count(), c.picture && !c.removePictures ? 1 : 0);
     }
 }
 
