@@ -6,15 +6,7 @@ namespace tunvale::engine {
 
 bool formatEnabled(const RunOptions &options, const formats::FormatRow &format)
 {
-    if (format.id == "mp3")
-        return options.mp3Format != 0;
-    if (format.id == "wav")
-        return options.wavFormat != 0;
-    if (format.id == "flac")
-        return options.flacFormat != 0;
-    if (format.id == "aiff")
-        return options.aiffFormat != 0;
-    return false;
+    return options.formatFlags.enabled(format);
 }
 
 void RunHooks::addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load)

@@ -245,7 +245,7 @@ void RunJournal::writeStart(const fs::path &source, const fs::path &destination,
     writeLine("destination", pathText(destination));
     writeLine("work-files", workToken);
     for (const OptionField &field : optionFields())
-        writeLine("option", std::string(field.valueName) + " " + std::to_string(options.*(field.field)));
+        writeLine("option", std::string(field.valueName) + " " + std::to_string(field.of(options)));
     if (mainDirectory)
         writeLine("main-directory", pathText(destination), true);
 }

@@ -16,11 +16,12 @@ constexpr std::string_view kFlacExtensions[] = {".flac"};
 constexpr std::string_view kWavExtensions[] = {".wav"};
 constexpr std::string_view kAiffExtensions[] = {".aiff", ".aif"};
 
+// id, extensions, option and its first-start value, check box, reader, conversion read, writer.
 constexpr std::array kRows{
-    FormatRow{"mp3", kMp3Extensions, &ReadMp3Tags, nullptr, &WriteMp3Tags},
-    FormatRow{"flac", kFlacExtensions, &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags},
-    FormatRow{"wav", kWavExtensions, &ReadWaveTags, &OpenWavePcm, &WriteWaveTags},
-    FormatRow{"aiff", kAiffExtensions, &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags},
+    FormatRow{"mp3", kMp3Extensions, "MP3_FORMAT", 1, "Mp3", &ReadMp3Tags, nullptr, &WriteMp3Tags},
+    FormatRow{"flac", kFlacExtensions, "FLAC_FORMAT", 1, "Flac", &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags},
+    FormatRow{"wav", kWavExtensions, "WAV_FORMAT", 1, "Wav", &ReadWaveTags, &OpenWavePcm, &WriteWaveTags},
+    FormatRow{"aiff", kAiffExtensions, "AIFF_FORMAT", 1, "Aiff", &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags},
 };
 
 char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
@@ -39,6 +40,8 @@ bool sameExtension(std::u16string_view extension, std::string_view wanted)
 } // namespace
 
 std::span<const FormatRow> formatTable() { return kRows; }
+
+std::size_t formatIndex(const FormatRow &row) { return static_cast<std::size_t>(&row - kRows.data()); }
 
 const FormatRow *findFormat(std::string_view id)
 {

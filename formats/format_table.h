@@ -10,8 +10,9 @@
 #include "formats/tag_writing.h"
 #include "formats/track_read.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
-
 #include <span>
 #include <string_view>
 
@@ -28,6 +29,12 @@ struct FormatRow {
     // The file name extensions of the format, with their dot, in lower case (".aiff", ".aif");
     // a file's extension is compared without regard to ASCII case.
     std::span<const std::string_view> extensions;
+    // The run option that has the format's files sorted, as stored ("MP3_FORMAT"), and its
+    // value at first start.
+    std::string_view optionName;
+    std::int32_t enabledAtFirstStart = 1;
+    // The caption of the format's check box in the dialog ("Mp3").
+    std::string_view caption;
     // Reads a file's tags.
     ReaderFn read = nullptr;
     // The decoding read for a conversion to MP3; null when files of the format are never
@@ -37,8 +44,12 @@ struct FormatRow {
     TagWriterFn writeTags = nullptr;
 };
 
-// Every row, in the order the formats are offered.
+// Every row, in the order the formats are offered (check boxes, stored options, the source
+// scan's extension list).
 std::span<const FormatRow> formatTable();
+
+// The position of row in the table.
+std::size_t formatIndex(const FormatRow &row);
 
 // The row whose id is id, or nullptr.
 const FormatRow *findFormat(std::string_view id);

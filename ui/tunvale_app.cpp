@@ -48,7 +48,7 @@ engine::RunOptions startOptions()
 {
     engine::RunOptions options;
     for (const engine::OptionField &field : engine::optionFields())
-        options.*field.field = 0;
+        field.of(options) = 0;
     options.tagId = engine::tag_id::kArtist;
     options.trackStep = 1;
     return options;

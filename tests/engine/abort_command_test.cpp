@@ -346,7 +346,7 @@ TEST_F(AbortCommand, MessageBoxOpenAtGiveUpIsNotWaitedForLong)
 TEST_F(AbortCommand, ConversionGivenUpLeavesNoPartialMp3)
 {
     writeNoiseWav(dir / "src/long.wav", 240);
-    options.mp3Format = options.flacFormat = options.aiffFormat = 0;
+    options.formatFlags.at("mp3") = options.formatFlags.at("flac") = options.formatFlags.at("aiff") = 0;
     options.mp3Convert = 1;
     options.newFileNames = 0;
     CreateIt yes;

@@ -146,7 +146,7 @@ TEST_F(OrganizeCommand, ClearsTheRecordsAndTakesTheCriterionAndFormats)
 
     entriesSeen.clear();
     options.tagId = tag_id::kDecade;
-    options.mp3Format = 0;
+    options.formatFlags.at("mp3") = 0;
     const PrepareOutcome outcome = prepare(dir / "src", dir / "dst");
     EXPECT_EQ(outcome.status, PrepareStatus::Ready);
     EXPECT_FALSE(outcome.destinationCreated);

@@ -105,7 +105,7 @@ TEST_F(WorkerRun, LoadersCalledByExtensionWithoutRegardToCaseAndOnlyForTickedFor
                         ++wavCalls;
                         return formats::ReadResult::failure(formats::ReadStatus::NotThisFormat);
                     });
-    options.wavFormat = 0;
+    options.formatFlags.at("wav") = 0;
     run();
     EXPECT_EQ(library.loadCalls.size(), 2u);
     EXPECT_EQ(wavCalls, 0);
