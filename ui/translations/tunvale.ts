@@ -30,6 +30,14 @@
         <source>Could not Write to Windows Register Data Base</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>CONFIGURATION ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write the configuration file &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tunvale::ui::CTunvaleDlg</name>
