@@ -88,8 +88,11 @@ TEST_F(Cli, RefusalsPrintTheirTextAndExit2)
         {{"organize", "", (dir / "dst").string()}, "Please define a valid Source folder"},
         {{"organize", (dir / "absent").string(), (dir / "dst").string()}, "Sorry, the source Folder doesn't exist!"},
         {{"organize", (dir / "src").string(), ""}, "Please define a valid Destination folder"},
+        // Created with its missing parent, then refused: both levels are removed again.
         {{"organize", (dir / "src").string(), (dir / "no/parent").string()},
-         "Sorry. Could not create directory \"" + (dir / "no/parent").string() + "\"."},
+         "Sorry, found no audio files that could be sorted!"},
+        {{"organize", (dir / "src").string(), (dir / "plain/below").string()},
+         "Sorry. Could not create directory \"" + (dir / "plain/below").string() + "\"."},
         {{"organize", (dir / "src").string(), (dir / "plain").string()},
          "Sorry. Could not create directory \"" + (dir / "plain").string() + "\"."},
         {{"organize", (dir / "src").string(), (dir / "dst").string()}, "Sorry, found no audio files that could be sorted!"},

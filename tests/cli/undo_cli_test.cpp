@@ -3,6 +3,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <csignal>
@@ -157,6 +158,40 @@ TEST_F(CliUndo, ListShowsTheRunsAndANamedRunCanBeUndone)
 
     r = run({"undo", (dir / "state/absent.journal").string()});
     EXPECT_EQ(r.status, 2);
+}
+
+// A destination several levels below the nearest existing folder is created whole, reported
+// and journalled level by level, and taken back completely by either kind of undo.
+TEST_F(CliUndo, DestinationCreatedWithItsParentsIsUndoneCompletely)
+{
+    makeLibrary();
+    struct Case {
+        const char *top;
+        std::vector<std::string> undoOptions;
+    };
+    const std::vector<Case> cases = {{"new", {}}, {"newer", {"--everything"}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.top);
+        const fs::path top = dir / c.top;
+        const fs::path dst = top / "deeper/dst";
+        CliResult r = run({"organize", (dir / "src").string(), dst.string(), "--json"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto report = nlohmann::json::parse(r.out, nullptr, false);
+        ASSERT_FALSE(report.is_discarded()) << r.out;
+        EXPECT_EQ(report["created_folders"],
+                  nlohmann::json::array({top.string(), (top / "deeper").string(), dst.string(),
+                                         (dst / "Alpha Band").string(), (dst / "Beta Group").string()}));
+
+        r = run({"undo", "--list"});
+        EXPECT_NE(r.out.find("5 files and 5 folders created (Done)"), std::string::npos) << r.out;
+        std::vector<std::string> options{"undo"};
+        options.insert(options.end(), c.undoOptions.begin(), c.undoOptions.end());
+        r = run(options);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "5 files deleted in 5 directories removed...\n");
+        EXPECT_FALSE(fs::exists(top));
+        EXPECT_EQ(listTree(dir / "src").size(), 5u);
+    }
 }
 
 TEST_F(CliUndo, NothingRecordedIsNothingToCancel)

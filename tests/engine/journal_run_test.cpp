@@ -103,7 +103,7 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state/tunvale", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", options, true);
+    journal.writeStart(dir / "src", dir / "dst", options, {dir / "dst"});
 
     FakeLibrary library;
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}, {"c.mp3", u"Alpha"}};
@@ -154,7 +154,7 @@ TEST_F(RunJournalTest, TornLastLineIgnoredAndDroppedByTheUndoneMark)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false);
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {});
     journal.folderCreated(dir / "dst/Alpha");
     journal.fileCreated(dir / "dst/Alpha/a.mp3");
     const fs::path path = journal.path();
@@ -182,7 +182,7 @@ TEST_F(RunJournalTest, CreatedFilesAreKnownByTheirIdentity)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false);
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {});
     output::PlacementOptions converting;
     converting.mp3Convert = true;
     journal.fileStarting(dir / "dst/A/x.flac", converting);
@@ -241,6 +241,13 @@ TEST_F(RunJournalTest, PathsOutsideTheDestinationRefuseTheJournal)
         {"relative destination", [](JournalRecord &r) { r.destination = "d"; }, false},
         {"destination with ..", [&](JournalRecord &r) { r.destination = d / "x" / ".."; }, false},
         {"main directory elsewhere", [&](JournalRecord &r) { r.mainDirectory = dir / "victim"; }, false},
+        {"the destination made with its parents", [&](JournalRecord &r) { r.mainDirectories = {dir.path(), d}; }, true},
+        {"a made folder that is no parent of the destination",
+         [&](JournalRecord &r) { r.mainDirectories = {dir / "victim", d}; }, false},
+        {"made folders skipping a level", [&](JournalRecord &r) { r.mainDirectories = {dir.path().parent_path(), d}; },
+         false},
+        {"made folders not ending at the destination", [&](JournalRecord &r) { r.mainDirectories = {d, d / "A"}; },
+         false},
         {"folder outside", [&](JournalRecord &r) { r.folders.push_back(dir / "victim"); }, false},
         {"folder two levels down", [&](JournalRecord &r) { r.folders.push_back(d / "a" / "b"); }, false},
         {"folder through ..", [&](JournalRecord &r) { r.folders.push_back(d / ".." / "victim"); }, false},

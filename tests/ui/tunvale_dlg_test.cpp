@@ -192,6 +192,7 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
     fs::create_directories(m_dir / "empty-source" / "notes");
     tunvale::testing::writeFile(m_dir / "empty-source" / "notes" / "readme.txt", "not audio");
     fs::create_directories(m_dir / "out");
+    tunvale::testing::writeFile(m_dir / "plain", "a file, not a folder");
     struct Case {
         const char *what;
         QString source;
@@ -211,8 +212,11 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
         {"empty destination", text(m_dir / "empty-source"), "", {}, "Please define a valid Destination folder", "Error",
          kRed, kGreen, kRed},
         {"declined destination", text(m_dir / "empty-source"), text(m_dir / "new-out"), {false}, "", "", 0, kGreen, 0},
+        // Created with its missing parent (asked once), then removed again with the refusal.
         {"destination two levels deep", text(m_dir / "empty-source"), text(m_dir / "a" / "b"), {true},
-         "Sorry. Could not create directory \"" + text(m_dir / "a" / "b") + "\".", "Error", kRed, kGreen, kRed},
+         "Sorry, found no audio files that could be sorted!", "Warning", kYellow, kGreen, 0},
+        {"destination below a file", text(m_dir / "empty-source"), text(m_dir / "plain" / "b"), {true},
+         "Sorry. Could not create directory \"" + text(m_dir / "plain" / "b") + "\".", "Error", kRed, kGreen, kRed},
         {"no audio", text(m_dir / "empty-source"), text(m_dir / "out"), {},
          "Sorry, found no audio files that could be sorted!", "Warning", kYellow, kGreen, 0},
     };
@@ -249,6 +253,7 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
     }
     EXPECT_FALSE(fs::exists(m_dir / "new-out"));
     EXPECT_FALSE(fs::exists(m_dir / "a"));
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "plain"));
 }
 
 TEST_F(DialogTest, CompleteRunEndsWithTheSummaryInItsColour)
@@ -353,22 +358,37 @@ TEST_F(DialogTest, CancelAfterARunDeletesEverythingOrOnlyTheSessionFiles)
         QTest::keyClick(dialog.get(), Qt::Key_Escape);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(m_prompts.answers.empty());
-        EXPECT_EQ(m_prompts.questions.value(0), "Do you want to delete everything?");
+        // Each question keeps its sentence as its first line and says what a Yes takes.
+        EXPECT_EQ(m_prompts.questions.value(0).section('\n', 0, 0), "Do you want to delete everything?");
+        EXPECT_EQ(m_prompts.questions.value(0), "Do you want to delete everything?\n\n"
+                                                "3 files in 2 folders created by this session will be deleted.");
+        EXPECT_EQ(m_prompts.defaults.front(), DefaultAnswer::No);
         if (c.answers.size() == 2) {
-            EXPECT_EQ(m_prompts.questions.value(1), "Do you want to delete the files created during this session?");
+            EXPECT_EQ(m_prompts.questions.value(1).section('\n', 0, 0),
+                      "Do you want to delete the files created during this session?");
+            EXPECT_EQ(m_prompts.questions.value(1),
+                      "Do you want to delete the files created during this session?\n\n"
+                      "3 files created by this session will be deleted.\n"
+                      "2 folders created by this session will then be empty and removed.");
+            EXPECT_EQ(m_prompts.defaults.back(), DefaultAnswer::Yes);
         }
         ASSERT_EQ(m_prompts.messages.size(), 1);
         EXPECT_EQ(m_prompts.messages[0], c.message);
         EXPECT_EQ(dialog->statusBox()->colour(), kLightRed);
+        // The status line reports the undo, no longer the copies.
+        EXPECT_EQ(dialog->statusBox()->text(), c.message);
         EXPECT_FALSE(fs::exists(out / "Alpha Band"));
         EXPECT_FALSE(fs::exists(out / "Miscellaneous"));
         EXPECT_TRUE(fs::is_directory(out));   // it was not created by the session
         EXPECT_TRUE(fs::exists(library / "albums" / "alpha" / "one.mp3"));
 
-        // A second Cancel, answered the same way, finds nothing left to take back.
-        m_prompts.answers = c.answers;
+        // A second Cancel finds nothing left to take back: no question, and the status line
+        // keeps the count.
+        m_prompts.questions.clear();
         dialog->control(control_id::kCancel)->click();
+        EXPECT_TRUE(m_prompts.questions.isEmpty()) << m_prompts.questions.join("\n").toStdString();
         EXPECT_EQ(m_prompts.messages.value(1), "Nothing to cancel!");
+        EXPECT_EQ(dialog->statusBox()->text(), c.message);
     }
 }
 
