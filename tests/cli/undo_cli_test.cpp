@@ -1,6 +1,7 @@
 // tunvale-cli undo against real organize runs, including one killed in the middle.
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
+#include "support/tone_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -8,13 +9,9 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -55,7 +52,7 @@ protected:
 
     CliResult run(const std::vector<std::string> &arguments)
     {
-        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, dir.path());
+        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments);
     }
 
     // A short tagged MP3 written by ffmpeg.
@@ -216,18 +213,8 @@ protected:
 
         const std::string src = (dir / "src").string();
         const std::string dst = (dir / "dst").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> arguments = {TUNVALE_CLI_PATH, "organize", src, dst, "--no-rename"};
-        std::vector<char *> argv;
-        for (std::string &a : arguments)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t pid = tunvale::testing::startProgram(TUNVALE_CLI_PATH, {"organize", src, dst, "--no-rename"}, out);
+        EXPECT_GT(pid, 0);
         for (int i = 0; i < 60000 && placed() < 20; ++i)
             std::this_thread::sleep_for(1ms);
         return pid;

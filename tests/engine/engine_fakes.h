@@ -2,6 +2,8 @@
 
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
+#include "engine/abort_command.h"
+#include "engine/organize_command.h"
 #include "engine/organize_worker.h"
 #include "engine/progress_sink.h"
 
@@ -119,6 +121,22 @@ struct FakePlacement {
             auto it = results.find(name);
             return it == results.end() ? 0 : it->second;
         };
+    }
+};
+
+// Says yes to creating a missing destination.
+struct CreateIt : OrganizeQuestions {
+    bool createMissingDestination(const std::filesystem::path &) override { return true; }
+};
+
+// Answers the abort question with yes (or with no), counting how often it was asked.
+struct ScriptedAbort : AbortQuestions {
+    bool yes = true;
+    int asked = 0;
+    bool confirmAbort() override
+    {
+        ++asked;
+        return yes;
     }
 };
 

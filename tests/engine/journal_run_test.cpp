@@ -20,15 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::CreateIt;
 using testing::FakeLibrary;
 using testing::RecordingSink;
 using tunvale::testing::TempDir;
 using tunvale::testing::readFile;
 using tunvale::testing::writeFile;
-
-struct CreateIt : OrganizeQuestions {
-    bool createMissingDestination(const fs::path &) override { return true; }
-};
 
 void append(const fs::path &path, std::string_view bytes)
 {

@@ -3,21 +3,24 @@
 #include "engine/session_undo.h"
 #include "catalog/text/codepage.h"
 #include "engine_fakes.h"
+#include "support/blocking_placement.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <functional>
-#include <thread>
 
 namespace tunvale::engine {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::CreateIt;
 using testing::FakeLibrary;
 using testing::RecordingSink;
+using testing::ScriptedAbort;
+using tunvale::testing::BlockingPlacement;
 using tunvale::testing::TempDir;
 using tunvale::testing::listTree;
 using tunvale::testing::readFile;
@@ -43,20 +46,6 @@ struct ScriptedUndo : UndoQuestions {
         return sessionFiles;
     }
     void showMessage(const std::u16string &text) override { shown.push_back(text::utf16ToUtf8(text)); }
-};
-
-struct ScriptedAbort : AbortQuestions {
-    bool yes = true;
-    int asked = 0;
-    bool confirmAbort() override
-    {
-        ++asked;
-        return yes;
-    }
-};
-
-struct CreateIt : OrganizeQuestions {
-    bool createMissingDestination(const fs::path &) override { return true; }
 };
 
 class SessionUndo : public ::testing::Test {
@@ -220,24 +209,18 @@ TEST_F(SessionUndo, AbortThenNoToBothShowsNothing)
     writeFile(dir / "src/a.mp3", "a");
     writeFile(dir / "src/b.mp3", "b");
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}};
-    ManualResetEvent placing, proceed;
-    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
-        placing.set();
-        proceed.wait();
+    BlockingPlacement held;
+    hooks.placeFile = held.hook([](int, int, output::PlacementContext &context) {
         writeFile(context.destinationPath, "copy");
         return 0;
-    };
+    });
     Organizer running(session, sink, hooks);
     CreateIt yes;
     ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
     ASSERT_TRUE(running.start(options));
-    ASSERT_TRUE(placing.waitFor(10s));
-    std::thread release([&] {
-        std::this_thread::sleep_for(50ms);
-        proceed.set();
-    });
+    ASSERT_TRUE(held.waitUntilEntered(10s));
+    held.releaseAfter(50ms);
     const CancelResult result = cancelSession(running, abortQuestion, undo);
-    release.join();
     EXPECT_EQ(result.abort.outcome, AbortOutcome::Finished);
     EXPECT_EQ(undo.asked, (std::vector<std::u16string>{kAskDeleteEverything, kAskDeleteSessionFiles}));
     EXPECT_TRUE(undo.shown.empty());
@@ -250,25 +233,23 @@ TEST_F(SessionUndo, RefusedWhileTheRunGoesOn)
 {
     writeFile(dir / "src/a.mp3", "a");
     library.groupKeys = {{"a.mp3", u"Alpha"}};
-    ManualResetEvent placing, proceed;
-    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
-        placing.set();
-        proceed.wait();
+    BlockingPlacement held;
+    hooks.placeFile = held.hook([](int, int, output::PlacementContext &context) {
         writeFile(context.destinationPath, "copy");
         return 0;
-    };
+    });
     Organizer running(session, sink, hooks);
     CreateIt yes;
     ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
     ASSERT_TRUE(running.start(options));
-    ASSERT_TRUE(placing.waitFor(10s));
+    ASSERT_TRUE(held.waitUntilEntered(10s));
     abortQuestion.yes = false;
     undo.everything = true;
     const CancelResult result = cancelSession(running, abortQuestion, undo);
     EXPECT_EQ(result.outcome, CancelOutcome::RunActive);
     EXPECT_TRUE(undo.asked.empty());
     EXPECT_TRUE(undo.shown.empty());
-    proceed.set();
+    held.release();
     ASSERT_TRUE(running.waitFinished(10s));
     running.handleRunEnded(0ms);
     EXPECT_EQ(listTree(dir / "dst"), (std::vector<std::string>{"Alpha/", "Alpha/a.mp3"}));

@@ -3,6 +3,7 @@
 #include "engine/run_options.h"
 #include "output/place_file.h"
 #include "output/status_reporter.h"
+#include "support/audio_tools.h"
 #include "ui/edit_color.h"
 
 #include <QAbstractButton>
@@ -26,6 +27,7 @@ namespace fs = std::filesystem;
 using namespace output::colour;
 using testing::ScriptedPrompts;
 using testing::StoreFixture;
+using tunvale::testing::BlockingPlacement;
 
 TEST_F(DialogTest, FirstStartWritesEveryDefaultAndShowsIt)
 {
@@ -300,7 +302,7 @@ TEST_F(DialogTest, DemoLibraryConvertsWholeWithConversionTicked)
         if (!tunvale::testing::haveTool(tool))
             GTEST_SKIP() << tool << " is needed to make the demo library";
     }
-    if (tunvale::testing::runCommand("/usr/bin/python3 -c 'import mutagen'") != 0)
+    if (!tunvale::testing::haveMutagen())
         GTEST_SKIP() << "mutagen is needed to tag the demo library";
     const fs::path source = m_dir / "demo";
     ASSERT_EQ(tunvale::testing::runCommand(tunvale::testing::shellQuote(std::string(TUNVALE_SOURCE_DIR)
@@ -397,12 +399,9 @@ TEST_F(DialogTest, ASecondOrganizeDuringARunDoesNothing)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    auto dialog = makeDialog(gatedSetup(gate));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    const BlockingPlacement held;
+    auto dialog = startHeldRun(gatedSetup(held), held, library);
+    ASSERT_GT(held.entered(), 0);
     ASSERT_TRUE(dialog->runActive());
 
     // Were the click taken, the empty source would be refused with a message.
@@ -414,7 +413,7 @@ TEST_F(DialogTest, ASecondOrganizeDuringARunDoesNothing)
     clickIndicator(dialog->control(1018));
     EXPECT_EQ(m_store.stored("FILE_REPLACE").toInt(), 1);
 
-    gate->open = true;
+    held.release();
     ASSERT_TRUE(waitForSummary(*dialog));
     EXPECT_EQ(dialog->lastSummary()->line, u"Done: on 3 files, 3 are copied in 2 folders");
 }
@@ -424,8 +423,8 @@ TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    DialogSetup setup = gatedSetup(gate);
+    const BlockingPlacement held;
+    DialogSetup setup = gatedSetup(held);
     // Placement keeps reporting through the synchronous status line while the dialog waits
     // for it: neither side may wait for the other.
     auto inner = setup.hooks.placeFile;
@@ -437,11 +436,8 @@ TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
         return inner(index, count, context);
     };
     setup.abortTiming.finishedWait = std::chrono::milliseconds(8000);
-    auto dialog = makeDialog(std::move(setup));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    auto dialog = startHeldRun(std::move(setup), held, library);
+    ASSERT_GT(held.entered(), 0);
 
     // No to the abort: nothing is touched and the run goes on.
     m_prompts.answers = {false};
@@ -453,7 +449,7 @@ TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
     // Yes: the current file is finished and the run stops before the next one; then No to both
     // undo questions leaves the copied file and shows no count.
     m_prompts.answers = {true, false, false};
-    openLater(gate, 100);
+    held.releaseAfter(std::chrono::milliseconds(100));
     dialog->control(control_id::kCancel)->click();
     EXPECT_FALSE(dialog->runActive());
     EXPECT_TRUE(m_prompts.answers.empty());
@@ -476,15 +472,12 @@ TEST_F(DialogTest, AWorkerStuckPastTheWaitIsGivenUp)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    DialogSetup setup = gatedSetup(gate);
+    const BlockingPlacement held;
+    DialogSetup setup = gatedSetup(held);
     setup.abortTiming.finishedWait = std::chrono::milliseconds(200);
     setup.abortTiming.afterGiveUp = std::chrono::milliseconds(10);
-    auto dialog = makeDialog(std::move(setup));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    auto dialog = startHeldRun(std::move(setup), held, library);
+    ASSERT_GT(held.entered(), 0);
 
     m_prompts.answers = {true, false, false};
     dialog->control(control_id::kCancel)->click();
@@ -498,7 +491,7 @@ TEST_F(DialogTest, AWorkerStuckPastTheWaitIsGivenUp)
     dialog->control(control_id::kOrganize)->click();
     EXPECT_FALSE(dialog->runActive());
 
-    gate->open = true;
+    held.release();
     ASSERT_TRUE(testing::waitFor([&] { return !dialog->organizer().abandonedWorkerRunning(); }));
 }
 
@@ -544,12 +537,9 @@ TEST_F(DialogTest, EnterIsExitAndClosingDuringARunAsksFirst)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    auto dialog = makeDialog(gatedSetup(gate));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    const BlockingPlacement held;
+    auto dialog = startHeldRun(gatedSetup(held), held, library);
+    ASSERT_GT(held.entered(), 0);
 
     // No: the window stays and the run goes on.
     m_prompts.answers = {false};
@@ -562,7 +552,7 @@ TEST_F(DialogTest, EnterIsExitAndClosingDuringARunAsksFirst)
 
     // Yes: the run is stopped before the window goes.
     m_prompts.answers = {true};
-    openLater(gate, 100);
+    held.releaseAfter(std::chrono::milliseconds(100));
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->runActive());
