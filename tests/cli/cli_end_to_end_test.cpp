@@ -26,8 +26,11 @@ class Cli : public ::testing::Test {
 protected:
     CliResult run(const std::vector<std::string> &arguments)
     {
-        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments);
+        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, {}, {stateHome()});
     }
+
+    // The runs keep their journals in the test's folder, never in the user's state folder.
+    std::string stateHome() const { return "XDG_STATE_HOME=" + (dir / "state").string(); }
 
     // A short tagged MP3 written by ffmpeg.
     void makeMp3(const fs::path &path, const std::string &artist, const std::string &title, int track)
@@ -180,7 +183,7 @@ TEST_F(Cli, SigtermAbortsTheRun)
     const std::string dst = (dir / "dst").string();
     // A pause after each "Loading" notice keeps the loading phase busy for seconds.
     const pid_t pid = tunvale::testing::startProgram(TUNVALE_CLI_PATH, {"organize", src, dst}, out, {},
-                                                     {"TUNVALE_LOADING_PAUSE_MS=2"});
+                                                     {"TUNVALE_LOADING_PAUSE_MS=2", stateHome()});
     ASSERT_GT(pid, 0);
 
     // Wait until the run is under way (the destination exists once the checks passed).
