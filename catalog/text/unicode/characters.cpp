@@ -179,20 +179,18 @@ int cp1252ByteOf(char32_t codePoint)
     }
 }
 
-char32_t foldChar(char32_t codePoint)
+namespace detail {
+
+char32_t foldCharSlow(char32_t codePoint)
 {
-    if (codePoint < 0x80)
-        return codePoint;
     const int byte = cp1252ByteOf(codePoint);
     if (byte >= 0)
         return static_cast<unsigned char>(text::foldChar(static_cast<char>(byte)));
     return foldBeyondCp1252(codePoint);
 }
 
-bool isFoldedAlpha(char32_t codePoint)
+bool isFoldedAlphaSlow(char32_t codePoint)
 {
-    if (codePoint < 0x80)
-        return (codePoint >= 'a' && codePoint <= 'z') || (codePoint >= 'A' && codePoint <= 'Z');
     const int byte = cp1252ByteOf(codePoint);
     if (byte >= 0)
         return text::isFoldedAlpha(static_cast<char>(byte));
@@ -201,32 +199,54 @@ bool isFoldedAlpha(char32_t codePoint)
                                   UTF8PROC_CATEGORY_LM, UTF8PROC_CATEGORY_LO});
 }
 
-bool isFoldedDigit(char32_t codePoint)
+bool isFoldedDigitSlow(char32_t codePoint)
 {
-    if (codePoint < 0x80)
-        return codePoint >= '0' && codePoint <= '9';
     const int byte = cp1252ByteOf(codePoint);
     if (byte >= 0)
         return text::isFoldedDigit(static_cast<char>(byte));
     return isCategory(codePoint, {UTF8PROC_CATEGORY_ND, UTF8PROC_CATEGORY_NL});
 }
 
-bool isFoldedAlnum(char32_t codePoint)
+bool isWordJoiningSlow(char32_t codePoint)
 {
-    if (codePoint < 0x80)
-        return (codePoint >= 'a' && codePoint <= 'z') || (codePoint >= 'A' && codePoint <= 'Z') ||
-               (codePoint >= '0' && codePoint <= '9');
-    return isFoldedAlpha(codePoint) || isFoldedDigit(codePoint);
-}
-
-bool isWordJoining(char32_t codePoint)
-{
-    if (codePoint < 0x0300)
-        return false;
     if (codePoint == 0x200C || codePoint == 0x200D)
         return true;
     return isCategory(codePoint, {UTF8PROC_CATEGORY_MN, UTF8PROC_CATEGORY_MC, UTF8PROC_CATEGORY_ME});
 }
+
+char32_t toUpperSlow(char32_t codePoint)
+{
+    const int byte = cp1252ByteOf(codePoint);
+    if (byte >= 0)
+        return fromCp1252Byte(static_cast<unsigned char>(text::cp1252ToUpper(static_cast<char>(byte))));
+    return static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(codePoint)));
+}
+
+char32_t toLowerSlow(char32_t codePoint)
+{
+    const int byte = cp1252ByteOf(codePoint);
+    if (byte >= 0)
+        return fromCp1252Byte(static_cast<unsigned char>(text::cp1252ToLower(static_cast<char>(byte))));
+    return static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(codePoint)));
+}
+
+char32_t toTitleSlow(char32_t codePoint)
+{
+    if (isCp1252(codePoint))
+        return toUpperSlow(codePoint);
+    return static_cast<char32_t>(utf8proc_totitle(static_cast<utf8proc_int32_t>(codePoint)));
+}
+
+char32_t caseFoldSlow(char32_t codePoint)
+{
+    if (isCp1252(codePoint))
+        return toLowerSlow(codePoint);
+    // Lower case of the upper case: one form for σ and ς, ſ and s, the Kelvin sign and k.
+    const char32_t upper = toUpper(codePoint);
+    return upper == codePoint ? toLower(codePoint) : toLower(upper);
+}
+
+} // namespace detail
 
 bool isSpaceOrControl(char32_t codePoint)
 {
@@ -238,44 +258,10 @@ bool isSpaceOrControl(char32_t codePoint)
                                   UTF8PROC_CATEGORY_CC});
 }
 
-char32_t toUpper(char32_t codePoint)
-{
-    if (codePoint < 0x80)
-        return (codePoint >= 'a' && codePoint <= 'z') ? codePoint - 0x20 : codePoint;
-    const int byte = cp1252ByteOf(codePoint);
-    if (byte >= 0)
-        return fromCp1252Byte(static_cast<unsigned char>(text::cp1252ToUpper(static_cast<char>(byte))));
-    return static_cast<char32_t>(utf8proc_toupper(static_cast<utf8proc_int32_t>(codePoint)));
-}
-
-char32_t toLower(char32_t codePoint)
-{
-    if (codePoint < 0x80)
-        return (codePoint >= 'A' && codePoint <= 'Z') ? codePoint + 0x20 : codePoint;
-    const int byte = cp1252ByteOf(codePoint);
-    if (byte >= 0)
-        return fromCp1252Byte(static_cast<unsigned char>(text::cp1252ToLower(static_cast<char>(byte))));
-    return static_cast<char32_t>(utf8proc_tolower(static_cast<utf8proc_int32_t>(codePoint)));
-}
-
-char32_t toTitle(char32_t codePoint)
-{
-    if (codePoint < 0x80 || isCp1252(codePoint))
-        return toUpper(codePoint);
-    return static_cast<char32_t>(utf8proc_totitle(static_cast<utf8proc_int32_t>(codePoint)));
-}
-
-char32_t caseFold(char32_t codePoint)
-{
-    if (codePoint < 0x80 || isCp1252(codePoint))
-        return toLower(codePoint);
-    // Lower case of the upper case: one form for σ and ς, ſ and s, the Kelvin sign and k.
-    const char32_t upper = toUpper(codePoint);
-    return upper == codePoint ? toLower(codePoint) : toLower(upper);
-}
-
 bool isIdeographic(char32_t codePoint)
 {
+    if (codePoint < 0x3005)
+        return false;
     return inRange(codePoint, 0x3005, 0x3007) || inRange(codePoint, 0x3021, 0x3029) ||
            inRange(codePoint, 0x3038, 0x303B) || inRange(codePoint, 0x3041, 0x309F) ||
            inRange(codePoint, 0x30A0, 0x30FF) || inRange(codePoint, 0x31F0, 0x31FF) ||

@@ -164,7 +164,9 @@ std::string foldToLower(std::string_view text, std::size_t limit)
 {
     text = untilNul(text);
     const std::size_t room = limit >= 2 ? limit - 2 : 0;
-    const std::u32string codePoints = toCodePoints(text.substr(0, cutAtCharacters(text, room)));
+    // A text of no more bytes than room has no more characters either.
+    const std::size_t cut = text.size() <= room ? text.size() : cutAtCharacters(text, room);
+    const std::u32string codePoints = toCodePoints(text.substr(0, cut));
     return foldWithCase(codePoints, lowerAt);
 }
 

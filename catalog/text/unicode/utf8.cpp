@@ -39,9 +39,7 @@ char32_t decodeMultiByte(std::string_view text, std::size_t &pos)
     return codePoint < 0 ? kReplacementCharacter : static_cast<char32_t>(codePoint);
 }
 
-} // namespace detail
-
-void appendCodePoint(std::string &out, char32_t codePoint)
+void appendMultiByte(std::string &out, char32_t codePoint)
 {
     if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
         codePoint = kReplacementCharacter;
@@ -61,6 +59,8 @@ void appendCodePoint(std::string &out, char32_t codePoint)
         out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
     }
 }
+
+} // namespace detail
 
 std::u32string toCodePoints(std::string_view utf8)
 {

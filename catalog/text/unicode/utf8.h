@@ -20,7 +20,8 @@ inline constexpr std::size_t kMaxMeasuredCharacters = 4096;   // lengths stop he
 
 namespace detail {
 char32_t decodeMultiByte(std::string_view text, std::size_t &pos);
-}
+void appendMultiByte(std::string &out, char32_t codePoint);
+} // namespace detail
 
 // Decodes the code point at text[pos] (pos < size) and advances pos past it. An invalid,
 // overlong, truncated or surrogate sequence gives U+FFFD and advances pos by one byte.
@@ -35,7 +36,13 @@ inline char32_t nextCodePoint(std::string_view text, std::size_t &pos)
 }
 
 // Appends the UTF-8 form of a code point (a surrogate or a value past U+10FFFF as U+FFFD).
-void appendCodePoint(std::string &out, char32_t codePoint);
+inline void appendCodePoint(std::string &out, char32_t codePoint)
+{
+    if (codePoint < 0x80)
+        out.push_back(static_cast<char>(codePoint));
+    else
+        detail::appendMultiByte(out, codePoint);
+}
 
 std::u32string toCodePoints(std::string_view utf8);
 std::string toUtf8(std::u32string_view codePoints);

@@ -22,7 +22,7 @@ struct Run {
     std::size_t start = 0;
     std::size_t end = 0;
     std::size_t length = 0;   // characters of the word
-    std::array<char32_t, kMaxKeyWordLength> word{};
+    std::array<char32_t, kMaxKeyWordLength> word;   // the first length are set
 };
 
 // Builds a key word one code point at a time: folds it, sets its case, stops at 30
