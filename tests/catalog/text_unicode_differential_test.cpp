@@ -7,11 +7,13 @@
 #include "catalog/text/fold.h"
 #include "catalog/text/names.h"
 #include "catalog/text/similarity.h"
+#include "catalog/text/tag_text.h"
 #include "catalog/text/trim.h"
 #include "catalog/text/unicode/characters.h"
 #include "catalog/text/unicode/fold.h"
 #include "catalog/text/unicode/names.h"
 #include "catalog/text/unicode/similarity.h"
+#include "catalog/text/unicode/tag_text.h"
 #include "catalog/text/unicode/trim.h"
 #include "catalog/text/unicode/utf8.h"
 #include "catalog/text/unicode/word_split.h"
@@ -20,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -139,21 +142,24 @@ void compareOne(const std::string &a, std::size_t limit, Differences &d)
     }
 }
 
-// Every rule of a pair of texts.
-void comparePair(const std::string &a, const std::string &b, std::size_t n, Differences &d)
+// Every rule of a pair of texts. The distances are quadratic: on long texts (which are there
+// for the 1023-character input limit) they run when asked only.
+void comparePair(const std::string &a, const std::string &b, std::size_t n, Differences &d, bool longDistances = true)
 {
     const std::string ua = utf8(a);
     const std::string ub = utf8(b);
     d.check(compareFolded(a, b) == u::compareFolded(ua, ub), "compareFolded", a, b);
     d.check(compareFoldedN(a, b, n) == u::compareFoldedN(ua, ub, n), "compareFoldedN", a, b, n);
     d.check(containsFolded(a, b) == characterIndex(ua, u::containsFolded(ua, ub)), "containsFolded", a, b);
-    d.check(editDistance(a, b) == u::editDistance(ua, ub), "editDistance (8-bit)", a, b);
-    d.check(stringSimilarity(a, b) == u::stringSimilarity(ua, ub), "stringSimilarity", a, b);
+    if (longDistances || std::min(a.size(), b.size()) <= 300) {
+        d.check(editDistance(a, b) == u::editDistance(ua, ub), "editDistance (8-bit)", a, b);
+        d.check(stringSimilarity(a, b) == u::stringSimilarity(ua, ub), "stringSimilarity", a, b);
+    }
 
     // The wide distances have no input limit; their quadratic cost is kept small by comparing
-    // the first 300 characters.
-    const std::string sa = a.substr(0, 300);
-    const std::string sb = b.substr(0, 300);
+    // the first 120 characters.
+    const std::string sa = a.substr(0, 120);
+    const std::string sb = b.substr(0, 120);
     const std::u16string wa = cp1252ToUtf16(sa);
     const std::u16string wb = cp1252ToUtf16(sb);
     const std::u32string ca = u::toCodePoints(utf8(sa));
@@ -167,6 +173,73 @@ void comparePair(const std::string &a, const std::string &b, std::size_t n, Diff
     std::string wide = ua;
     u::boundedAppend(wide, ub);
     d.check(utf8(narrow) == wide, "boundedAppend", a, b);
+}
+
+std::string utf16Bytes(std::string_view cp1252, bool bigEndian)
+{
+    std::string out;
+    for (const char16_t unit : cp1252ToUtf16(cp1252)) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
+}
+
+// Whether a conversion read only characters Windows-1252 holds: its Unicode result converts
+// to the code page, and the 8-bit result has no '?' that the Unicode one lacks (a character
+// the code page lacks, such as a combining accent that NFC then composed).
+bool readCp1252Only(const std::string &narrow, const std::string &wide)
+{
+    const std::string converted = utf8ToCp1252(wide);
+    return utf8(converted) == wide && std::count(narrow.begin(), narrow.end(), '?') ==
+                                          std::count(converted.begin(), converted.end(), '?');
+}
+
+struct TagTextCounts {
+    std::size_t compared = 0;
+    std::size_t beyond = 0;   // read as characters the code page lacks: not compared
+};
+
+// One tag text conversion in both forms. It is compared when the text, read whole, holds only
+// characters of the code page (a limit may cut off the others, so the whole reading decides).
+template <typename Narrow, typename Wide>
+void compareConversion(const char *rule, const std::string &bytes, std::size_t limit, Narrow narrow, Wide wide,
+                       Differences &d, TagTextCounts &counts)
+{
+    constexpr std::size_t kWhole = 1 << 20;
+    if (!readCp1252Only(narrow(bytes, kWhole), wide(bytes, kWhole))) {
+        ++counts.beyond;
+        return;
+    }
+    ++counts.compared;
+    d.check(utf8(narrow(bytes, limit)) == wide(bytes, limit), rule, bytes, {}, limit);
+}
+
+// The tag text conversions of a text, encoded as the tags store it: UTF-8, UTF-16 with and
+// without a byte-order mark, and as raw bytes in a UTF-8 field (Latin-1 text there). A guess
+// of the encoding may read other characters (raw bytes that form UTF-8, UTF-8 with NULs taken
+// for UTF-16): those are counted, not compared.
+void compareTagText(const std::string &a, std::size_t limit, Differences &d, TagTextCounts &counts)
+{
+    const auto narrowUtf8 = [](const std::string &bytes, std::size_t n) { return utf8To8bit(bytes, n); };
+    const auto wideUtf8 = [](const std::string &bytes, std::size_t n) { return u::utf8ToTagText(bytes, n); };
+    const auto narrowTag = [](const std::string &bytes, std::size_t n) { return tagTextTo8bit(bytes, n); };
+    const auto wideTag = [](const std::string &bytes, std::size_t n) { return u::tagTextToUtf8(bytes, n); };
+    const std::string ua = utf8(a);
+    compareConversion("utf8ToTagText", ua, limit, narrowUtf8, wideUtf8, d, counts);
+    compareConversion("utf8ToTagText (Latin-1 bytes)", a, limit, narrowUtf8, wideUtf8, d, counts);
+    const std::string encodings[] = {
+        "\xFF\xFE" + utf16Bytes(a, false),
+        "\xFE\xFF" + utf16Bytes(a, true),
+        std::string("\x01\xFF\xFE", 3) + utf16Bytes(a, false) + std::string("\0\0junk", 6),
+        utf16Bytes(a, false),
+        ua,
+        ua + std::string("\0second", 7),
+    };
+    for (const std::string &bytes : encodings)
+        compareConversion("tagTextToUtf8", bytes, limit, narrowTag, wideTag, d, counts);
+    d.check(utf8(trimCopy(a, limit)) == u::cp1252ToTagText(a, limit), "cp1252ToTagText", a, {}, limit);
 }
 
 constexpr std::array<unsigned char, 5> kUnassigned = {0x81, 0x8D, 0x8F, 0x90, 0x9D};
@@ -299,15 +372,20 @@ void runRandom(bool weightedText, unsigned seed, std::size_t texts)
 {
     TextMaker maker(seed);
     Differences differences;
+    TagTextCounts tagTexts;
     for (std::size_t i = 0; i < texts; ++i) {
         const std::size_t length = maker.length();
         const std::string a = weightedText ? maker.weighted(length) : maker.uniform(length);
         const std::string b = maker.partner(a, weightedText);
         compareOne(a, maker.limit(), differences);
-        comparePair(a, b, maker.limit(), differences);
+        comparePair(a, b, maker.limit(), differences, i % 8 == 0);
+        compareTagText(a, maker.limit(), differences, tagTexts);
     }
     differences.expectNone();
-    std::printf("%zu texts, %zu comparisons\n", texts, differences.comparisons());
+    // Readings of other characters stay few: nearly every tag text conversion was compared.
+    EXPECT_LT(tagTexts.beyond, tagTexts.compared / 20);
+    std::printf("%zu texts, %zu comparisons, %zu tag texts read as other characters\n", texts,
+                differences.comparisons(), tagTexts.beyond);
 }
 
 TEST(UnicodeTextAgainst8bit, EveryCharacterOfTheCodePage)
@@ -355,11 +433,13 @@ TEST(UnicodeTextAgainst8bit, EveryStringLiteralOfTheTests)
     ASSERT_GT(examples.size(), 1000u);
 
     Differences differences;
+    TagTextCounts tagTexts;
     const std::size_t limits[] = {0, 1, 3, 21, 40, 41, 1022, 4092};
     for (std::size_t i = 0; i < examples.size(); ++i) {
         const std::string &a = examples[i];
         const std::string &next = examples[(i + 1) % examples.size()];
         compareOne(a, limits[i % std::size(limits)], differences);
+        compareTagText(a, limits[(i + 5) % std::size(limits)], differences, tagTexts);
         comparePair(a, next, limits[(i + 3) % std::size(limits)], differences);
         comparePair(next, a, 520, differences);
         std::string upper = a;
@@ -369,7 +449,8 @@ TEST(UnicodeTextAgainst8bit, EveryStringLiteralOfTheTests)
         comparePair(upper, a.substr(a.size() / 3, a.size() / 2), 520, differences);
     }
     differences.expectNone();
-    std::printf("%zu examples, %zu comparisons\n", examples.size(), differences.comparisons());
+    std::printf("%zu examples, %zu comparisons, %zu tag texts read as other characters\n", examples.size(),
+                differences.comparisons(), tagTexts.beyond);
 }
 
 TEST(UnicodeTextAgainst8bit, TheLiteralReaderDecodesAsTheCompilerDoes)
