@@ -6,7 +6,8 @@
 // both forms do the same work; a last part times the UTF-8 rules on names in other scripts.
 //
 // Usage: unicode_text_bench [entries]   (default: 100000)
-// Prints, per rule: nanoseconds per call of each form (best of 5 runs) and their ratio.
+// Prints, per rule: nanoseconds per call of each form (best of 5 runs) and their ratio; for
+// the grouping, the best of 3 runs.
 
 #include "catalog/grouping/group_finder.h"
 #include "catalog/records/catalog.h"
@@ -108,9 +109,12 @@ struct GroupingResult {
     std::size_t groups = 0;
 };
 
-// Groups every entry of the catalog, as the placement phase does, with similitudes on.
-GroupingResult group(Catalog &catalog)
+// Groups every entry of the catalog, as the placement phase does, with similitudes on; the
+// best of 3 runs.
+GroupingResult groupOnce(Catalog &catalog)
 {
+    for (std::size_t i = 0; i < catalog.size(); ++i)
+        catalog.at(i).Placed = 0;
     const auto start = std::chrono::steady_clock::now();
     GroupFinder finder(catalog, tunvale::catalog::criterion::kArtist, true);
     std::vector<std::size_t> members;
@@ -124,6 +128,17 @@ GroupingResult group(Catalog &catalog)
     }
     result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return result;
+}
+
+GroupingResult group(Catalog &catalog)
+{
+    GroupingResult best = groupOnce(catalog);
+    for (int run = 1; run < 3; ++run) {
+        const GroupingResult next = groupOnce(catalog);
+        if (next.seconds < best.seconds)
+            best = next;
+    }
+    return best;
 }
 
 // A catalog of the given keys; with unicodeKeys, the key words are those of the UTF-8 split
