@@ -5,6 +5,7 @@
 
 #include "catalog/text/codepage.h"
 #include "engine/abort_command.h"
+#include "engine/make_folder.h"
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
 
@@ -16,11 +17,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <optional>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
 namespace tunvale::cli {
 
@@ -97,18 +99,25 @@ int runOrganize(const OrganizeArguments &arguments)
     engine::RunJournal journal;
     std::string journalError;
     std::error_code ec;
-    const bool destinationMissing = !destination.empty() && !fs::is_directory(destination, ec);
+    std::vector<fs::path> missing;
+    if (!destination.empty() && !fs::is_directory(destination, ec))
+        missing = engine::missingFolders(destination);
     // The run's work files carry this token; the journal has it before the first one is made.
     const std::string workToken = formats::io::newWorkToken();
     if (journal.create(engine::journalFolder(), journalError))
-        journal.writeStart(source, destination, arguments.options, destinationMissing, workToken);
+        journal.writeStart(source, destination, arguments.options, missing, workToken);
 
     const engine::PrepareOutcome prepared =
         engine::prepareOrganize(session, arguments.options, source, destination, sink, yes);
     if (prepared.status != engine::PrepareStatus::Ready) {
-        // A refused run removed the destination it created; its journal goes too, unless the
-        // destination could not be removed (something was put in it meanwhile).
-        if (prepared.destinationCreated && fs::is_directory(destination, ec))
+        // A refused run removed the folders it created; its journal goes too, unless one could
+        // not be removed (something was put in it meanwhile).
+        const auto stillThere = [](const fs::path &folder) {
+            std::error_code error;
+            return fs::is_directory(folder, error);
+        };
+        if (prepared.destinationCreated
+            && std::any_of(session.mainDirectoryList.begin(), session.mainDirectoryList.end(), stillThere))
             journal.writeEnd(u"Refused", 0, 0, 0);
         else
             journal.discard();
@@ -168,9 +177,8 @@ int runOrganize(const OrganizeArguments &arguments)
     sink.finish();
 
     if (arguments.json) {
-        std::vector<fs::path> folders;
-        if (prepared.destinationCreated)
-            folders.push_back(session.destinationFolder);
+        // The folders made to reach the destination (outermost first), then the group folders.
+        std::vector<fs::path> folders = session.mainDirectoryList;
         folders.insert(folders.end(), session.foldersCreatedInSession.begin(), session.foldersCreatedInSession.end());
         nlohmann::ordered_json report = {
             {"summary", text::utf16ToUtf8(summary.line)},

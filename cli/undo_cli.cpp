@@ -28,8 +28,8 @@ constexpr std::size_t kListedRuns = 20;
 class ArgumentAnswers final : public engine::UndoQuestions {
 public:
     explicit ArgumentAnswers(bool everything) : m_everything(everything) {}
-    bool deleteEverything() override { return m_everything; }
-    bool deleteSessionFiles() override { return true; }
+    bool deleteEverything(const engine::UndoTake &) override { return m_everything; }
+    bool deleteSessionFiles(const engine::UndoTake &) override { return true; }
     void showMessage(const std::u16string &text) override
     {
         std::printf("%s\n", text::utf16ToUtf8(text).c_str());
@@ -91,7 +91,7 @@ int listRuns(const fs::path &folder)
             state += ", undone";
         std::printf("%s UTC  %s -> %s\n    %zu files and %zu folders created (%s)  %s\n", record.started.c_str(),
                     engine::pathToUtf8(record.source).c_str(), engine::pathToUtf8(record.destination).c_str(),
-                    record.createdFiles().size(), record.folders.size() + (record.mainDirectory.empty() ? 0 : 1),
+                    record.createdFiles().size(), record.folders.size() + record.mainDirectories.size(),
                     state.c_str(), engine::pathToUtf8(record.path.filename()).c_str());
     }
     return exit_code::kDone;
@@ -142,10 +142,9 @@ int runUndo(const UndoArguments &arguments)
     std::vector<fs::path> folders = record.folders;
     std::vector<fs::path> files = record.files;
     std::vector<engine::CreatedRecord> created = record.created;
-    std::vector<fs::path> heads;
+    // The folders made to reach the destination, outermost first; undo removes them deepest first.
+    std::vector<fs::path> heads = record.mainDirectories;
     fs::path mainDirectory = record.mainDirectory;
-    if (!mainDirectory.empty())
-        heads.push_back(mainDirectory);
     const engine::WorkFileSweep workFiles = workFilesOf(record);
     const engine::UndoLists lists{folders, folders.size(), heads, files, mainDirectory, &created, &workFiles};
     engine::undoCreated(lists, answers, false);

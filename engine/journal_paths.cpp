@@ -54,6 +54,14 @@ bool checkJournalPaths(const JournalRecord &record, std::string &error)
     }
     if (!record.mainDirectory.empty() && record.mainDirectory != root)
         return refuse(error, "the main directory", record.mainDirectory);
+    // The folders made on the way to the destination: a chain of parents ending at it.
+    for (std::size_t i = 0; i < record.mainDirectories.size(); ++i) {
+        const fs::path &folder = record.mainDirectories[i];
+        const fs::path &next = i + 1 < record.mainDirectories.size() ? record.mainDirectories[i + 1] : fs::path();
+        const bool chained = next.empty() ? folder == root : next.parent_path() == folder;
+        if (!isNormalAbsolute(folder) || !chained)
+            return refuse(error, "the main directory", folder);
+    }
     for (const fs::path &folder : record.folders) {
         if (!isNormalAbsolute(folder) || folder.parent_path() != root)
             return refuse(error, "the folder", folder);

@@ -6,6 +6,7 @@
 #include "engine/source_scan.h"
 
 #include <system_error>
+#include <vector>
 
 namespace tunvale::engine {
 
@@ -32,17 +33,20 @@ bool isFolder(const fs::path &path)
     return fs::is_directory(path, ec);
 }
 
-// A refused run leaves no destination it created: removed while still empty (a real folder,
-// never through a link), and forgotten by the session. True when it is gone.
-bool removeCreatedDestination(SessionState &session, const fs::path &destination)
+// A refused run leaves no destination it created: each folder the command made to reach it is
+// removed while still empty (a real folder, never through a link), deepest first, and
+// forgotten by the session. True when all of them are gone.
+bool removeCreatedFolders(SessionState &session, const std::vector<fs::path> &made)
 {
-    std::error_code ec;
-    if (!fs::is_directory(fs::symlink_status(destination, ec)) || !fs::remove(destination, ec) || ec)
-        return false;
-    if (session.mainDirectory == destination)
-        session.mainDirectory.clear();
-    if (!session.mainDirectoryList.empty() && session.mainDirectoryList.back() == destination)
-        session.mainDirectoryList.pop_back();
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+        std::error_code ec;
+        if (!fs::is_directory(fs::symlink_status(*folder, ec)) || !fs::remove(*folder, ec) || ec)
+            return false;
+        if (session.mainDirectory == *folder)
+            session.mainDirectory.clear();
+        if (!session.mainDirectoryList.empty() && session.mainDirectoryList.back() == *folder)
+            session.mainDirectoryList.pop_back();
+    }
     return true;
 }
 
@@ -67,26 +71,29 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     if (destination.empty())
         return refuse(PrepareStatus::NoDestination, u"Please define a valid Destination folder", u"Error", kRed,
                       FolderField::Destination, kRed);
-    bool created = false;
+    std::vector<fs::path> made;   // the folders this command created to reach the destination
     if (!isFolder(destination)) {
         if (!questions.createMissingDestination(destination)) {
             PrepareOutcome declined;
             declined.status = PrepareStatus::DestinationDeclined;
             return declined;
         }
-        // One level only; an existing file of that name makes the creation fail too. A folder
-        // made meanwhile (another run into the same destination) is used, and is not this run's.
-        const FolderMade made = makeFolder(destination);
-        if (made == FolderMade::Failed)
+        // With its missing parents; an existing file on the way makes the creation fail. A
+        // folder made meanwhile (another run into the same destination) is used, and is not
+        // this run's. Each level made is listed, outermost first, so that undo can remove
+        // every one of them, deepest first.
+        const FolderMade result = makeFolders(destination, made);
+        if (result == FolderMade::Failed) {
+            removeCreatedFolders(session, made);
             return refuse(PrepareStatus::DestinationNotCreated,
                           u"Sorry. Could not create directory \"" + pathToUtf16(destination) + u"\".", u"Error",
                           kRed, FolderField::Destination, kRed);
-        if (made == FolderMade::Created) {
-            created = true;
-            session.mainDirectory = destination;
-            session.mainDirectoryList.push_back(destination);
         }
+        session.mainDirectoryList.insert(session.mainDirectoryList.end(), made.begin(), made.end());
+        if (result == FolderMade::Created)
+            session.mainDirectory = made.back();
     }
+    const bool created = !made.empty();
     session.destinationFolder = destination;
     session.statusText.clear();
     sink.postStatus(kYellow, session.statusText);
@@ -103,7 +110,7 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     if (session.sourceFiles.empty()) {
         PrepareOutcome none = refuse(PrepareStatus::NoFiles, u"Sorry, found no audio files that could be sorted!",
                                      u"Warning", kYellow, FolderField::None, 0);
-        none.destinationCreated = created && !removeCreatedDestination(session, destination);
+        none.destinationCreated = created && !removeCreatedFolders(session, made);
         return none;
     }
 

@@ -238,7 +238,7 @@ void RunJournal::writeLine(std::string_view key, std::string_view value, bool sy
 }
 
 void RunJournal::writeStart(const fs::path &source, const fs::path &destination, const RunOptions &options,
-                            bool mainDirectory, std::string_view workToken)
+                            const std::vector<fs::path> &mainDirectories, std::string_view workToken)
 {
     writeLine("started", nowText());
     writeLine("source", pathText(source));
@@ -246,8 +246,8 @@ void RunJournal::writeStart(const fs::path &source, const fs::path &destination,
     writeLine("work-files", workToken);
     for (const OptionField &field : optionFields())
         writeLine("option", std::string(field.valueName) + " " + std::to_string(field.of(options)));
-    if (mainDirectory)
-        writeLine("main-directory", pathText(destination), true);
+    for (const fs::path &folder : mainDirectories)
+        writeLine("main-directory", pathText(folder), &folder == &mainDirectories.back());
 }
 
 void RunJournal::writeEnd(const std::u16string &word, std::int32_t filesLoaded, std::int32_t filesCopied,
@@ -341,6 +341,7 @@ bool readJournal(const fs::path &path, JournalRecord &record, std::string &error
             record.destination = pathValue();
         } else if (key == "main-directory") {
             record.mainDirectory = pathValue();
+            record.mainDirectories.push_back(record.mainDirectory);
         } else if (key == "folder") {
             record.folders.push_back(pathValue());
         } else if (key == "pending") {

@@ -1,6 +1,7 @@
 #include "engine/session_undo.h"
 
 #include "engine/path_text.h"
+#include "engine/undo_paths.h"
 #include "formats/io/work_files.h"
 
 #include <algorithm>
@@ -19,13 +20,6 @@ std::u16string decimal(std::int32_t value)
 {
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
-}
-
-// A real folder (not a link to one).
-bool isRealFolder(const fs::path &path)
-{
-    std::error_code ec;
-    return !path.empty() && fs::symlink_status(path, ec).type() == fs::file_type::directory;
 }
 
 // Removes a folder that is empty; a blank entry, a file, a link or a folder with anything in it
@@ -48,17 +42,6 @@ bool deleteEntry(const fs::path &path)
     if (ec || status.type() == fs::file_type::not_found || status.type() == fs::file_type::directory)
         return false;
     return fs::remove(path, ec) && !ec;
-}
-
-bool inside(const fs::path &file, const fs::path &folder)
-{
-    return file.parent_path() == folder;
-}
-
-bool insideAny(const fs::path &file, const std::vector<fs::path> &folders)
-{
-    return std::any_of(folders.begin(), folders.end(),
-                       [&](const fs::path &folder) { return !folder.empty() && inside(file, folder); });
 }
 
 void count(UndoReport &report, const RecordsUndone &undone)
@@ -102,14 +85,27 @@ bool anyFileToTakeBack(const UndoLists &lists)
         || (lists.workFiles != nullptr && !lists.workFiles->folders.empty());
 }
 
-// The folder, ".tunvale-kept" or an ancestor, that holds a kept original.
-fs::path keptFolderOf(const fs::path &kept)
+// The folders made with the main directory to reach it (listed before it): removed deepest
+// first once it is gone, each while empty.
+void removeCreatedParents(const UndoLists &lists)
 {
-    for (fs::path folder = kept.parent_path(); folder.has_relative_path(); folder = folder.parent_path()) {
-        if (folder.filename() == fs::path(std::string(io::kKeptFolderName)))
-            return folder;
+    for (auto head = lists.mainDirectoryList.rbegin(); head != lists.mainDirectoryList.rend(); ++head) {
+        if (isAbove(*head, lists.mainDirectory) && removeEmptyFolder(*head))
+            head->clear();
     }
-    return kept.parent_path();
+}
+
+// The head folders that are empty, newest first: a destination made with its missing parents
+// is listed parents first, and goes deepest first.
+void removeHeadFolders(const UndoLists &lists, UndoReport &report)
+{
+    for (auto head = lists.mainDirectoryList.rbegin(); head != lists.mainDirectoryList.rend(); ++head) {
+        if (removeEmptyFolder(*head)) {
+            head->clear();
+            ++report.foldersRemoved;
+            report.done = true;
+        }
+    }
 }
 
 // Every entry of the created folders, then the folders, then the head folders. Files the run
@@ -154,16 +150,13 @@ void deleteEverything(const UndoLists &lists, UndoReport &report)
     // same name made afterwards for one of them.
     std::erase_if(lists.filesCreated, [&](const fs::path &file) { return insideAny(file, removedFolders); });
     if (lists.created != nullptr) {
-        std::erase_if(*lists.created, [&](const CreatedRecord &record) { return insideAny(record.path, removedFolders); });
+        // The kept folder's folders emptied above go first: the records of the removed folders
+        // name them.
         removeEmptyKeptFolders(*lists.created);
+        std::erase_if(*lists.created,
+                      [&](const CreatedRecord &record) { return insideAny(record.path, removedFolders); });
     }
-    for (fs::path &head : lists.mainDirectoryList) {
-        if (removeEmptyFolder(head)) {
-            ++report.foldersRemoved;
-            report.done = true;
-            head.clear();
-        }
-    }
+    removeHeadFolders(lists, report);
     if (removeEmptyFolder(lists.mainDirectory)) {
         ++report.foldersRemoved;
         report.done = true;
@@ -189,13 +182,7 @@ void deleteCreatedFiles(const UndoLists &lists, UndoReport &report)
             report.done = true;
         }
     }
-    for (fs::path &head : lists.mainDirectoryList) {
-        if (removeEmptyFolder(head)) {
-            head.clear();
-            ++report.foldersRemoved;
-            report.done = true;
-        }
-    }
+    removeHeadFolders(lists, report);
     if (removeEmptyFolder(lists.mainDirectory)) {
         lists.mainDirectory.clear();
         ++report.foldersRemoved;
@@ -226,6 +213,18 @@ std::u16string originalsText(const UndoReport &report)
     return text;
 }
 
+// What the status line says after an undo that did something: the final text on one line, or
+// "Main Directory removed..."; empty when nothing was taken back.
+std::u16string statusAfterUndo(const UndoReport &report)
+{
+    if (!report.done)
+        return {};
+    std::u16string status =
+        report.message.empty() && report.mainDirectoryRemoved ? kMainDirectoryRemoved : report.message;
+    std::replace(status.begin(), status.end(), u'\n', u' ');
+    return status;
+}
+
 } // namespace
 
 UndoReport undoCreated(const UndoLists &lists, UndoQuestions &questions, bool userAborted)
@@ -235,7 +234,8 @@ UndoReport undoCreated(const UndoLists &lists, UndoQuestions &questions, bool us
     if (noFolder && anyFileToTakeBack(lists)) {
         // Files put into folders that all existed (a second run into a sorted library): there
         // is no folder whose every entry could go, only the files.
-        if (questions.deleteSessionFiles()) {
+        const UndoTake files = previewUndo(lists).sessionFiles;
+        if (files.any() && questions.deleteSessionFiles(files)) {
             questions.showBusy(true);
             deleteCreatedFiles(lists, report);
             questions.showBusy(false);
@@ -245,16 +245,20 @@ UndoReport undoCreated(const UndoLists &lists, UndoQuestions &questions, bool us
         if (!lists.mainDirectory.empty() && !lists.mainDirectoryList.empty()
             && removeEmptyFolder(lists.mainDirectory)) {
             lists.mainDirectoryList.back().clear();
+            removeCreatedParents(lists);
             questions.showMessage(kMainDirectoryRemoved);
             report.done = true;
             report.mainDirectoryRemoved = true;
         }
     } else if (lists.foldersCreated.size() >= lists.foldersCreatedInRun) {
-        if (questions.deleteEverything()) {
+        // Counted before asking, so each question can say what it would take; one that would
+        // take nothing (all of it is gone already) is not asked.
+        const UndoPreview preview = previewUndo(lists);
+        if (preview.everything.any() && questions.deleteEverything(preview.everything)) {
             questions.showBusy(true);
             deleteEverything(lists, report);
             questions.showBusy(false);
-        } else if (questions.deleteSessionFiles()) {
+        } else if (preview.sessionFiles.any() && questions.deleteSessionFiles(preview.sessionFiles)) {
             questions.showBusy(true);
             deleteCreatedFiles(lists, report);
             questions.showBusy(false);
@@ -291,6 +295,12 @@ CancelResult cancelSession(Organizer &organizer, AbortQuestions &abortQuestions,
                           session.mainDirectoryList,       session.filesCreatedInSession,
                           session.mainDirectory,           &session.createdInSession};
     result.undo = undoCreated(lists, questions, session.userAborted != 0);
+    // The status line no longer shows what the run copied once the undo has taken it back.
+    const std::u16string status = statusAfterUndo(result.undo);
+    if (!status.empty()) {
+        session.statusText = status;
+        organizer.sink().postStatus(output::colour::kLightRed, session.statusText);
+    }
     return result;
 }
 

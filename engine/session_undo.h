@@ -2,6 +2,7 @@
 
 #include "engine/abort_command.h"
 #include "engine/created_record.h"
+#include "engine/undo_preview.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,14 +13,15 @@
 namespace tunvale::engine {
 
 // The questions and the message box of Cancel; the dialog shows message boxes, the command line
-// answers from its arguments, tests from a script.
+// answers from its arguments, tests from a script. Each question comes with what a Yes would
+// take back, and is asked only when that is something.
 class UndoQuestions {
 public:
     virtual ~UndoQuestions() = default;
     // "Do you want to delete everything?" (Yes, No); true for Yes.
-    virtual bool deleteEverything() = 0;
+    virtual bool deleteEverything(const UndoTake &take) = 0;
     // "Do you want to delete the files created during this session?" (Yes, No); true for Yes.
-    virtual bool deleteSessionFiles() = 0;
+    virtual bool deleteSessionFiles(const UndoTake &take) = 0;
     // A message box: "Main Directory removed..." or the final count.
     virtual void showMessage(const std::u16string &text) = 0;
     // The wait cursor, shown while files are deleted.
@@ -41,7 +43,9 @@ struct WorkFileSweep {
 struct UndoLists {
     std::vector<std::filesystem::path> &foldersCreated;    // in the session (or the run)
     std::size_t foldersCreatedInRun;                        // only its count is read
-    std::vector<std::filesystem::path> &mainDirectoryList;  // head folders the front end created
+    // Head folders the front end created, in the order it created them: a destination made
+    // with its missing parents lists the parents first.
+    std::vector<std::filesystem::path> &mainDirectoryList;
     std::vector<std::filesystem::path> &filesCreated;       // paths only: never deleted by name
     std::filesystem::path &mainDirectory;                   // the current head folder created, or empty
     // The files made and replaced, with their identities: the only ground on which a file is
@@ -63,9 +67,12 @@ struct UndoReport {
 // The undo of Cancel over lists (everything after the abort command): asks its questions,
 // deletes either every entry of the created folders and then the folders, or only the created
 // files and then the folders when empty, then the head folders when empty, and shows the final
-// text. A file is deleted only while it is still the file that was made (its identity), and a
-// file a run replaced is put back in its place; a run that created no folder is asked only
-// about its files. userAborted is the session's flag as the abort command left it. Nothing is
+// text. A question whose Yes would take nothing back is not asked (when nothing is left of
+// what the session made, the text is "Nothing to cancel!"). Head folders are removed newest
+// first, so a destination created with its missing parents goes deepest first. A file is
+// deleted only while it is still the file that was made (its identity), and a file a run
+// replaced is put back in its place; a run that created no folder is asked only about its
+// files. userAborted is the session's flag as the abort command left it. Nothing is
 // followed through a link: a created folder that is now a link is not entered, a link inside
 // one is removed itself, and sub-folders are never entered. A removed folder's entry is
 // blanked, and the files that lay in it leave the lists, so a later undo can never reach a
@@ -83,8 +90,9 @@ struct CancelResult {
     UndoReport undo;
 };
 
-// Cancel: the abort command, then the undo of the session's lists. While a run goes on (No to
-// the abort question) the lists are still being written, so Cancel is refused and does nothing.
+// Cancel: the abort command, then the undo of the session's lists; the status line then tells
+// what the undo did (the final count). While a run goes on (No to the abort question) the lists
+// are still being written, so Cancel is refused and does nothing.
 CancelResult cancelSession(Organizer &organizer, AbortQuestions &abortQuestions, UndoQuestions &questions,
                            const AbortTiming &timing = {});
 

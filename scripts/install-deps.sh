@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # audio libraries
   libid3tag0-dev libflac-dev libmp3lame-dev zlib1g-dev
+  # Unicode text: normalization, case mapping, categories, character boundaries
+  libutf8proc-dev
   # front ends; lupdate for the dialog's translation source
   qt6-base-dev qt6-l10n-tools libcli11-dev nlohmann-json3-dev
   # independent tools the tests use to make and check audio files

@@ -32,10 +32,10 @@ QMessageBox::Icon iconOf(MessageKind kind)
 
 } // namespace
 
-bool MessageBoxPrompts::askYesNo(QWidget *owner, const QString &text)
+bool MessageBoxPrompts::askYesNo(QWidget *owner, const QString &text, DefaultAnswer defaultAnswer)
 {
     return QMessageBox::question(owner, kAppTitle, displayed(text), QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes)
+                                 defaultAnswer == DefaultAnswer::Yes ? QMessageBox::Yes : QMessageBox::No)
         == QMessageBox::Yes;
 }
 

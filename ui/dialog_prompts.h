@@ -15,14 +15,17 @@ enum class MessageKind {
     Error,         // a failure (a file or folder that could not be written, the store)
 };
 
+// The button of a Yes/No question that Enter presses.
+enum class DefaultAnswer { Yes, No };
+
 // Everything the dialog asks or tells the user in a window of its own: message boxes, the
 // Yes/No questions and the folder picker. The application shows real modal windows; tests
 // answer from a script.
 class DialogPrompts {
 public:
     virtual ~DialogPrompts() = default;
-    // A question with Yes and No buttons; true for Yes.
-    virtual bool askYesNo(QWidget *owner, const QString &text) = 0;
+    // A question with Yes and No buttons; true for Yes. Enter presses the default answer.
+    virtual bool askYesNo(QWidget *owner, const QString &text, DefaultAnswer defaultAnswer) = 0;
     // A message with an OK button and the icon of its kind. An empty caption means the
     // application's title.
     virtual void showMessage(QWidget *owner, const QString &text, const QString &caption = {},
@@ -35,7 +38,7 @@ public:
 // Real modal message boxes and the folder picker.
 class MessageBoxPrompts final : public DialogPrompts {
 public:
-    bool askYesNo(QWidget *owner, const QString &text) override;
+    bool askYesNo(QWidget *owner, const QString &text, DefaultAnswer defaultAnswer) override;
     void showMessage(QWidget *owner, const QString &text, const QString &caption = {},
                      MessageKind kind = MessageKind::Information) override;
     std::optional<QString> pickFolder(QWidget *owner, const QString &title, const QString &startFolder,

@@ -5,6 +5,7 @@
 #include "engine/session_undo.h"
 #include "ui/dialog_prompts.h"
 #include "ui/tunvale_dlg.h"
+#include "ui/undo_question_texts.h"
 
 #include <QApplication>
 
@@ -26,8 +27,9 @@ public:
 
     bool createMissingDestination(const std::filesystem::path &) override
     {
-        return m_dialog.m_prompts.askYesNo(&m_dialog,
-                                           CTunvaleDlg::tr("This destination Folder doesn't exist.\r\nDo you want to create it ?"));
+        return m_dialog.m_prompts.askYesNo(
+            &m_dialog, CTunvaleDlg::tr("This destination Folder doesn't exist.\r\nDo you want to create it ?"),
+            DefaultAnswer::Yes);
     }
     bool confirmAbort() override
     {
@@ -37,8 +39,16 @@ public:
         m_dialog.m_sink.setReleaseWaits(true);
         return true;
     }
-    bool deleteEverything() override { return ask(engine::kAskDeleteEverything); }
-    bool deleteSessionFiles() override { return ask(engine::kAskDeleteSessionFiles); }
+    // Deleting everything also takes what the user put in the created folders since: Enter
+    // must not do that.
+    bool deleteEverything(const engine::UndoTake &take) override
+    {
+        return m_dialog.m_prompts.askYesNo(&m_dialog, deleteEverythingQuestion(take), DefaultAnswer::No);
+    }
+    bool deleteSessionFiles(const engine::UndoTake &take) override
+    {
+        return m_dialog.m_prompts.askYesNo(&m_dialog, deleteSessionFilesQuestion(take), DefaultAnswer::Yes);
+    }
     void showMessage(const std::u16string &text) override
     {
         m_dialog.m_prompts.showMessage(&m_dialog, QString::fromStdU16String(text), {}, MessageKind::Information);
@@ -57,7 +67,8 @@ public:
 private:
     bool ask(std::u16string_view text)
     {
-        return m_dialog.m_prompts.askYesNo(&m_dialog, QString::fromStdU16String(std::u16string(text)));
+        return m_dialog.m_prompts.askYesNo(&m_dialog, QString::fromStdU16String(std::u16string(text)),
+                                           DefaultAnswer::Yes);
     }
 
     CTunvaleDlg &m_dialog;

@@ -14,6 +14,7 @@ bool CPreferences::open()
 {
     auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganization,
                                                 kApplication);
+    m_location = settings->fileName();
     // Opening the key creates it: the store must take a write at once, or the program cannot
     // keep any option and refuses to start.
     if (!settings->isWritable())
@@ -95,11 +96,6 @@ void CPreferences::writeWindowGeometry(const QByteArray &geometry)
 bool CPreferences::contains(const QString &name) const
 {
     return m_settings && m_settings->contains(name);
-}
-
-QString CPreferences::location() const
-{
-    return m_settings ? m_settings->fileName() : QString();
 }
 
 } // namespace tunvale::ui

@@ -42,14 +42,16 @@ public:
 
     // Whether a value of that name exists (tests and diagnostics).
     bool contains(const QString &name) const;
-    // Where the values live (the file, or the registry key on Windows).
-    QString location() const;
+    // Where the values live (the file, or the registry key on Windows); once open() was tried,
+    // also when the store could not be opened.
+    QString location() const { return m_location; }
 
     // The longest folder text kept: the folder edits take at most 518 characters.
     static constexpr int kMaxTextLength = 518;
 
 private:
     std::unique_ptr<QSettings> m_settings;
+    QString m_location;
 };
 
 inline const QString kOrganization = QStringLiteral("QX");

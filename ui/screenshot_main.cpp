@@ -22,7 +22,7 @@ namespace {
 
 // Answers every question Yes and prints the messages instead of showing them.
 struct ScriptPrompts final : tunvale::ui::DialogPrompts {
-    bool askYesNo(QWidget *, const QString &) override { return true; }
+    bool askYesNo(QWidget *, const QString &, tunvale::ui::DefaultAnswer) override { return true; }
     void showMessage(QWidget *, const QString &text, const QString &, tunvale::ui::MessageKind) override
     {
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());

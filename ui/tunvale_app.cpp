@@ -11,14 +11,30 @@
 
 namespace tunvale::ui {
 
+namespace {
+
+// Where the preferences live: the registry on Windows, a configuration file elsewhere.
+#ifdef Q_OS_WIN
+constexpr bool kRegistryStore = true;
+#else
+constexpr bool kRegistryStore = false;
+#endif
+
+} // namespace
+
 QString registerErrorCaption()
 {
-    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "REGISTER ERROR");
+    if (kRegistryStore)
+        return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "REGISTER ERROR");
+    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "CONFIGURATION ERROR");
 }
 
-QString registerErrorText()
+QString registerErrorText(const QString &location)
 {
-    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not Write to Windows Register Data Base");
+    if (kRegistryStore)
+        return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not Write to Windows Register Data Base");
+    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not write the configuration file \"%1\".")
+        .arg(location);
 }
 
 void installTranslation(QApplication &app)
@@ -40,7 +56,8 @@ bool openPreferencesOrReport(CPreferences &preferences, DialogPrompts &prompts)
     if (preferences.open())
         return true;
     QThread::msleep(500);
-    prompts.showMessage(nullptr, registerErrorText(), registerErrorCaption(), MessageKind::Error);
+    prompts.showMessage(nullptr, registerErrorText(preferences.location()), registerErrorCaption(),
+                        MessageKind::Error);
     return false;
 }
 

@@ -10,9 +10,11 @@ namespace tunvale::ui {
 class CPreferences;
 class DialogPrompts;
 
-// The text shown, with the caption "REGISTER ERROR", when the preferences cannot be written.
+// The caption and text shown when the preferences cannot be written, naming the store of the
+// platform: "REGISTER ERROR", "Could not Write to Windows Register Data Base" on Windows;
+// "CONFIGURATION ERROR", "Could not write the configuration file \"<location>\"." elsewhere.
 QString registerErrorCaption();
-QString registerErrorText();
+QString registerErrorText(const QString &location);
 
 // Opens the store; when it cannot be written, waits 500 ms and says so in a message box
 // without an owner. false means the program must end without its dialog.

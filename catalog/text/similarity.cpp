@@ -1,5 +1,6 @@
 #include "catalog/text/similarity.h"
 
+#include "catalog/text/levenshtein.h"
 #include "catalog/text/trim.h"
 
 #include <algorithm>
@@ -11,37 +12,6 @@ namespace tunvale::text {
 namespace {
 
 constexpr std::size_t kMaxDistanceInput = 1023;
-
-// Levenshtein distance with unit costs over two rows of at least min(|a|, |b|) + 1 cells; the
-// shorter text indexes the row.
-template <typename View>
-int levenshtein(View a, View b, int *previous, int *current)
-{
-    // A common prefix or suffix never changes the distance.
-    while (!a.empty() && !b.empty() && a.front() == b.front()) {
-        a.remove_prefix(1);
-        b.remove_prefix(1);
-    }
-    while (!a.empty() && !b.empty() && a.back() == b.back()) {
-        a.remove_suffix(1);
-        b.remove_suffix(1);
-    }
-    if (a.size() < b.size())
-        std::swap(a, b);
-    if (b.empty())
-        return static_cast<int>(a.size());
-    for (std::size_t j = 0; j <= b.size(); ++j)
-        previous[j] = static_cast<int>(j);
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        current[0] = static_cast<int>(i);
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const int substitution = previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1);
-            current[j] = std::min({previous[j] + 1, current[j - 1] + 1, substitution});
-        }
-        std::swap(previous, current);
-    }
-    return previous[b.size()];
-}
 
 // 8-bit inputs end at their first NUL and are read up to 1023 characters.
 std::string_view distanceInput(std::string_view text)
@@ -56,7 +26,7 @@ int narrowDistance(std::string_view a, std::string_view b)
 {
     std::array<int, kMaxDistanceInput + 1> first;
     std::array<int, kMaxDistanceInput + 1> second;
-    return levenshtein(a, b, first.data(), second.data());
+    return detail::levenshtein(a, b, first.data(), second.data());
 }
 
 } // namespace
@@ -66,7 +36,7 @@ int editDistance(std::u16string_view a, std::u16string_view b)
     const std::size_t row = std::min(a.size(), b.size()) + 1;
     std::vector<int> previous(row);
     std::vector<int> current(row);
-    return levenshtein(a, b, previous.data(), current.data());
+    return detail::levenshtein(a, b, previous.data(), current.data());
 }
 
 int editDistance(std::string_view a, std::string_view b)

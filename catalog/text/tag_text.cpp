@@ -30,10 +30,8 @@ std::string utf16BytesTo8bit(std::string_view bytes, bool bigEndian, std::size_t
     return trimCopy(utf16ToCp1252(units), limit);
 }
 
-// Text without a byte-order mark is taken as UTF-16 little-endian when at least half of its
-// odd bytes are zero, as the high bytes of Latin text are. Trailing zero bytes are
-// terminators and do not count, so NUL-terminated or NUL-separated UTF-8 values (ID3v2.4
-// writes both) stay UTF-8.
+} // namespace
+
 bool looksLikeUtf16Le(std::string_view bytes)
 {
     std::size_t end = bytes.size();
@@ -53,8 +51,6 @@ bool looksLikeUtf16Le(std::string_view bytes)
     }
     return anyZero && zeroOddBytes * 2 >= oddBytes;
 }
-
-} // namespace
 
 std::u16string ansiToWide(std::string_view text)
 {

@@ -24,4 +24,10 @@ std::string utf8To8bit(std::string_view utf8, std::size_t limit);
 // ends at its first zero unit and goes through our Windows-1252 table ('?' for what it lacks).
 std::string tagTextTo8bit(std::string_view bytes, std::size_t limit = 1023);
 
+// Text without a byte-order mark is taken as UTF-16 little-endian when at least half of its
+// odd bytes are zero, as the high bytes of Latin text are. Trailing zero bytes are
+// terminators and do not count, so NUL-terminated or NUL-separated UTF-8 values (ID3v2.4
+// writes both) stay UTF-8.
+bool looksLikeUtf16Le(std::string_view bytes);
+
 } // namespace tunvale::text

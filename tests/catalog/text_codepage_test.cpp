@@ -1,5 +1,6 @@
 #include "catalog/text/codepage.h"
 
+#include "support/audio_tools.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -97,12 +98,11 @@ TEST(CodePage, AgreesWithPythonCodec)
     if (!testing::haveTool("/usr/bin/python3"))
         GTEST_SKIP() << "/usr/bin/python3 not available";
     std::string output;
-    const int status = testing::runCommand(
-        "/usr/bin/python3 -c \"import sys\n"
-        "for b in range(256):\n"
-        "  try: print(b, ord(bytes([b]).decode('cp1252')))\n"
-        "  except UnicodeDecodeError: pass\"",
-        &output);
+    const int status = testing::runPython("import sys\n"
+                                          "for b in range(256):\n"
+                                          "  try: print(b, ord(bytes([b]).decode('cp1252')))\n"
+                                          "  except UnicodeDecodeError: pass",
+                                          {}, &output);
     ASSERT_EQ(status, 0);
     std::istringstream lines(output);
     int byte = 0;

@@ -1,5 +1,6 @@
 #include "catalog/text/tag_text.h"
 
+#include "support/audio_tools.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -136,10 +137,8 @@ for t in texts:
     for raw in forms:
         print(raw.hex(), want)
 )PY";
-    testing::TempDir dir;
-    testing::writeFile(dir / "encode.py", script);
     std::string output;
-    ASSERT_EQ(testing::runCommand("/usr/bin/python3 " + (dir / "encode.py").string(), &output), 0);
+    ASSERT_EQ(testing::runPython(script, {}, &output), 0);
     std::istringstream lines(output);
     std::string rawHex;
     std::string wantHex;

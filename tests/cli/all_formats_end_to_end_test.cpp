@@ -1,5 +1,7 @@
 // tunvale-cli organize with the default options on a library of all four formats, made by
 // independent tools (the demo library of `make run`), and the copies read back by mutagen.
+#include "support/audio_tools.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +12,14 @@
 
 namespace {
 
+using tunvale::testing::CliResult;
 using tunvale::testing::TempDir;
+using tunvale::testing::haveMutagen;
 using tunvale::testing::haveTool;
 using tunvale::testing::listTree;
 using tunvale::testing::runCommand;
+using tunvale::testing::runProgram;
+using tunvale::testing::runPython;
 
 std::string quote(const std::string &text)
 {
@@ -43,7 +49,7 @@ TEST(AllFormatsEndToEnd, DemoLibraryIsSortedRenamedAndRetagged)
         if (!haveTool(tool))
             GTEST_SKIP() << tool << " is needed to make the library";
     }
-    if (runCommand("/usr/bin/python3 -c 'import mutagen'") != 0)
+    if (!haveMutagen())
         GTEST_SKIP() << "mutagen is needed to tag the library";
 
     TempDir dir;
@@ -51,11 +57,10 @@ TEST(AllFormatsEndToEnd, DemoLibraryIsSortedRenamedAndRetagged)
     const std::string sorted = (dir / "sorted").string();
     ASSERT_EQ(runCommand(quote(std::string(TUNVALE_SOURCE_DIR) + "/scripts/make-demo-library.sh") + " " + quote(source) + " 2>&1"), 0);
 
-    std::string out;
-    const std::string organize = "XDG_STATE_HOME=" + quote((dir / "state").string()) + " " + quote(TUNVALE_CLI_PATH)
-        + " organize " + quote(source) + " " + quote(sorted) + " --json 2>/dev/null";
-    ASSERT_EQ(runCommand(organize, &out), 0) << out;
-    const auto report = nlohmann::json::parse(out);
+    const CliResult organized = runProgram(TUNVALE_CLI_PATH, {"organize", source, sorted, "--json"}, {},
+                                           {"XDG_STATE_HOME=" + (dir / "state").string()});
+    ASSERT_EQ(organized.status, 0) << organized.out;
+    const auto report = nlohmann::json::parse(organized.out);
     EXPECT_EQ(report["summary"], "Done: on 11 files, 11 are copied in 4 folders");
     EXPECT_TRUE(report["messages"].empty());
 
@@ -79,7 +84,8 @@ TEST(AllFormatsEndToEnd, DemoLibraryIsSortedRenamedAndRetagged)
     EXPECT_EQ(listTree(sorted), expectedTree);
 
     // The FLAC, WAV and AIFF copies carry the new title, artist and track like the MP3 ones.
-    ASSERT_EQ(tunvale::testing::runCommand("/usr/bin/python3 -c " + quote(kDumpTags) + " " + quote(sorted), &out), 0);
+    std::string out;
+    ASSERT_EQ(runPython(kDumpTags, {sorted}, &out), 0);
     const std::string expectedTags =
         "Madonna/01 - Madonna - Like a Prayer.flac|FLAC|Madonna, Like a Prayer|Madonna|1\n"
         "Madonna/02 - Madonna - Frozen.mp3|MP3|Madonna, Frozen|Madonna|2/3\n"

@@ -1,5 +1,7 @@
 // End-to-end runs of the built tunvale-cli on temporary folders.
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
+#include "support/tone_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -14,65 +16,30 @@
 #include <thread>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace {
 
 namespace fs = std::filesystem;
+using tunvale::testing::CliResult;
 using tunvale::testing::TempDir;
 using tunvale::testing::haveTool;
 using tunvale::testing::listTree;
 using tunvale::testing::readFile;
-using tunvale::testing::runCommand;
 using tunvale::testing::writeFile;
-
-std::string quote(const std::string &text)
-{
-    return tunvale::testing::shellQuote(text);
-}
-
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-
-    std::string lastOutLine() const
-    {
-        std::string text = out;
-        while (!text.empty() && text.back() == '\n')
-            text.pop_back();
-        const auto newline = text.rfind('\n');
-        return newline == std::string::npos ? text : text.substr(newline + 1);
-    }
-};
 
 class Cli : public ::testing::Test {
 protected:
     CliResult run(const std::vector<std::string> &arguments)
     {
-        std::string command = quote(TUNVALE_CLI_PATH);
-        for (const std::string &a : arguments)
-            command += " " + quote(a);
-        const fs::path out = dir / "stdout.txt";
-        const fs::path err = dir / "stderr.txt";
-        command += " >" + quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
-        CliResult result;
-        result.status = runCommand(command);
-        result.out = readFile(out);
-        result.err = readFile(err);
-        fs::remove(out);
-        fs::remove(err);
-        return result;
+        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, {}, {stateHome()});
     }
+
+    // The runs keep their journals in the test's folder, never in the user's state folder.
+    std::string stateHome() const { return "XDG_STATE_HOME=" + (dir / "state").string(); }
 
     // A short tagged MP3 written by ffmpeg.
     void makeMp3(const fs::path &path, const std::string &artist, const std::string &title, int track)
     {
-        fs::create_directories(path.parent_path());
-        const std::string command = "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration=0.2 -c:a libmp3lame "
-                                    "-b:a 64k -id3v2_version 3 -metadata artist=" + quote(artist) + " -metadata title=" +
-                                    quote(title) + " -metadata track=" + std::to_string(track) + " -y " + quote(path.string());
-        ASSERT_EQ(runCommand(command), 0) << command;
+        ASSERT_TRUE(tunvale::testing::makeTaggedMp3(path, artist, title, track)) << path;
     }
 
     TempDir dir;
@@ -90,8 +57,11 @@ TEST_F(Cli, RefusalsPrintTheirTextAndExit2)
         {{"organize", "", (dir / "dst").string()}, "Please define a valid Source folder"},
         {{"organize", (dir / "absent").string(), (dir / "dst").string()}, "Sorry, the source Folder doesn't exist!"},
         {{"organize", (dir / "src").string(), ""}, "Please define a valid Destination folder"},
+        // Created with its missing parent, then refused: both levels are removed again.
         {{"organize", (dir / "src").string(), (dir / "no/parent").string()},
-         "Sorry. Could not create directory \"" + (dir / "no/parent").string() + "\"."},
+         "Sorry, found no audio files that could be sorted!"},
+        {{"organize", (dir / "src").string(), (dir / "plain/below").string()},
+         "Sorry. Could not create directory \"" + (dir / "plain/below").string() + "\"."},
         {{"organize", (dir / "src").string(), (dir / "plain").string()},
          "Sorry. Could not create directory \"" + (dir / "plain").string() + "\"."},
         {{"organize", (dir / "src").string(), (dir / "dst").string()}, "Sorry, found no audio files that could be sorted!"},
@@ -215,22 +185,10 @@ TEST_F(Cli, SigtermAbortsTheRun)
     const std::string out = (dir / "stdout.txt").string();
     const std::string src = (dir / "src").string();
     const std::string dst = (dir / "dst").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> arguments = {TUNVALE_CLI_PATH, "organize", src, dst};
-    std::vector<char *> argv;
-    for (std::string &a : arguments)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
     // A pause after each "Loading" notice keeps the loading phase busy for seconds.
-    ::setenv("TUNVALE_LOADING_PAUSE_MS", "2", 1);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ);
-    ::unsetenv("TUNVALE_LOADING_PAUSE_MS");
-    ASSERT_EQ(spawned, 0);
-    posix_spawn_file_actions_destroy(&actions);
+    const pid_t pid = tunvale::testing::startProgram(TUNVALE_CLI_PATH, {"organize", src, dst}, out, {},
+                                                     {"TUNVALE_LOADING_PAUSE_MS=2", stateHome()});
+    ASSERT_GT(pid, 0);
 
     // Wait until the run is under way (the destination exists once the checks passed).
     for (int i = 0; i < 200 && !fs::exists(dir / "dst"); ++i)

@@ -2,7 +2,8 @@
 // text, nothing, noise), FIFOs, and MP3 tags built to break the tag library. Each file is
 // inspected alone, within a time limit and with its peak memory measured, then all of them go
 // through one organize run.
-#include "support/child_process.h"
+#include "support/audio_tools.h"
+#include "support/cli_runner.h"
 #include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -23,6 +24,8 @@ namespace fs = std::filesystem;
 namespace fx = tunvale::testing::mp3;
 using namespace std::chrono_literals;
 using tunvale::testing::ChildProcess;
+using tunvale::testing::haveMutagen;
+using tunvale::testing::mutagenFrames;
 using tunvale::testing::readFile;
 using tunvale::testing::TempDir;
 using tunvale::testing::writeFile;
@@ -151,8 +154,8 @@ TEST_F(HostileInput, InspectAnswersAtOnceInBoundedMemory)
     }
     // The unsynchronised tag's frames are the ones an independent reader finds (the reader
     // capitalises the first letter).
-    ASSERT_TRUE(fx::haveMutagen()) << "mutagen is needed";
-    const std::map<std::string, std::string> frames = fx::mutagenFrames(m_dir / "src/unsynchronised.mp3");
+    ASSERT_TRUE(haveMutagen()) << "mutagen is needed";
+    const std::map<std::string, std::string> frames = mutagenFrames(m_dir / "src/unsynchronised.mp3");
     EXPECT_EQ(frames.at("TPE1"), "band");
     EXPECT_EQ(frames.at("TIT2"), "song");
 }

@@ -1,7 +1,10 @@
 // Faults that strike during an organize run, through the built tunvale-cli: a run that would
 // write over its own sources, tag text a folder name cannot hold, folders made meanwhile by
 // another run, and a destination that runs out of space.
+#include "support/audio_tools.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
+#include "support/tone_files.h"
 
 #include "engine/organize_command.h"
 #include "engine/progress_sink.h"
@@ -19,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using tunvale::testing::CliResult;
 using tunvale::testing::TempDir;
 using tunvale::testing::haveTool;
 using tunvale::testing::listTree;
@@ -28,12 +32,6 @@ using tunvale::testing::writeFile;
 
 std::string quote(const std::string &text) { return tunvale::testing::shellQuote(text); }
 
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class RunFaults : public ::testing::Test {
 protected:
     void SetUp() override
@@ -42,51 +40,25 @@ protected:
             GTEST_SKIP() << "ffmpeg and ffprobe are needed to write and measure the audio files";
     }
 
-    // The command line of one tunvale-cli call, journaling into the test's own state folder.
+    // Every tunvale-cli call journals into the test's own state folder.
+    std::vector<std::string> environment() const { return {"XDG_STATE_HOME=" + (dir / "state").string()}; }
+
+    // The command line of one tunvale-cli call.
     std::string command(const std::vector<std::string> &arguments) const
     {
-        std::string line = "XDG_STATE_HOME=" + quote((dir / "state").string()) + " " + quote(TUNVALE_CLI_PATH);
-        for (const std::string &a : arguments)
-            line += " " + quote(a);
-        return line;
+        return tunvale::testing::commandLine(TUNVALE_CLI_PATH, arguments, environment());
     }
 
     CliResult run(const std::vector<std::string> &arguments)
     {
-        const fs::path out = dir / "stdout.txt";
-        const fs::path err = dir / "stderr.txt";
-        CliResult result;
-        result.status = runCommand(command(arguments) + " >" + quote(out.string()) + " 2>" + quote(err.string())
-                                   + " </dev/null");
-        result.out = readFile(out);
-        result.err = readFile(err);
-        fs::remove(out);
-        fs::remove(err);
-        return result;
+        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, {}, environment());
     }
 
     // A tagged MP3 of the given length (seconds) written by ffmpeg.
     void makeMp3(const fs::path &path, const std::string &artist, const std::string &title, int track, double seconds,
                  const std::string &bitRate = "64k")
     {
-        fs::create_directories(path.parent_path());
-        std::string line = "ffmpeg -nostdin -loglevel error -f lavfi -i sine=frequency=440:duration="
-            + std::to_string(seconds) + " -c:a libmp3lame -b:a " + bitRate
-            + " -id3v2_version 3 -metadata artist=" + quote(artist) + " -metadata title=" + quote(title);
-        if (track > 0)
-            line += " -metadata track=" + std::to_string(track);
-        line += " -y " + quote(path.string());
-        ASSERT_EQ(runCommand(line), 0) << line;
-    }
-
-    // Whole seconds of audio in a file (rounded), -1 when it cannot be measured.
-    static int secondsOf(const fs::path &path)
-    {
-        std::string output;
-        const std::string probe = "ffprobe -v error -show_entries format=duration -of csv=p=0 " + quote(path.string());
-        if (runCommand(probe, &output) != 0 || output.empty())
-            return -1;
-        return static_cast<int>(std::strtod(output.c_str(), nullptr) + 0.5);
+        ASSERT_TRUE(tunvale::testing::makeTaggedMp3(path, artist, title, track, seconds, bitRate)) << path;
     }
 
     // Every MP3 below root with its length in seconds, by path relative to root.
@@ -95,7 +67,7 @@ protected:
         std::map<std::string, int> lengths;
         for (const std::string &entry : listTree(root)) {
             if (entry.size() > 4 && entry.compare(entry.size() - 4, 4, ".mp3") == 0)
-                lengths[entry] = secondsOf(root / entry);
+                lengths[entry] = tunvale::testing::ffprobeSeconds(root / entry);
         }
         return lengths;
     }
@@ -328,11 +300,7 @@ TEST_F(RunFaults, FullDiskMessagesNameTheReason)
     // second copy's room; the conversion's MP3 at 320 kbit/s does not fit either.
     makeMp3(dir / "big/big.mp3", "Big Band", "Huge", 0, 100, "256k");
     makeMp3(dir / "mid/mid.mp3", "Mid Band", "Middle", 0, 40, "256k");
-    fs::create_directories(dir / "w");
-    ASSERT_EQ(runCommand("ffmpeg -nostdin -loglevel error -f lavfi -i sine=duration=60 -ac 2 "
-                         "-metadata artist='Wave Band' -metadata title=Wavy -y "
-                         + quote((dir / "w/w.wav").string())),
-              0);
+    ASSERT_TRUE(tunvale::testing::makeTaggedWav(dir / "w/w.wav", "Wave Band", "Wavy", 60));
     const std::map<std::string, std::string> folderOf = {{"big.mp3", "big"}, {"mid.mp3", "mid"}, {"w.wav", "w"}};
 
     for (const Case &c : cases) {

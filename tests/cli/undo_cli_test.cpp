@@ -1,19 +1,17 @@
 // tunvale-cli undo against real organize runs, including one killed in the middle.
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
+#include "support/tone_files.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char **environ;
 
 namespace {
 
@@ -54,7 +52,7 @@ protected:
 
     CliResult run(const std::vector<std::string> &arguments)
     {
-        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, dir.path());
+        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments);
     }
 
     // A short tagged MP3 written by ffmpeg.
@@ -159,6 +157,40 @@ TEST_F(CliUndo, ListShowsTheRunsAndANamedRunCanBeUndone)
     EXPECT_EQ(r.status, 2);
 }
 
+// A destination several levels below the nearest existing folder is created whole, reported
+// and journalled level by level, and taken back completely by either kind of undo.
+TEST_F(CliUndo, DestinationCreatedWithItsParentsIsUndoneCompletely)
+{
+    makeLibrary();
+    struct Case {
+        const char *top;
+        std::vector<std::string> undoOptions;
+    };
+    const std::vector<Case> cases = {{"new", {}}, {"newer", {"--everything"}}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.top);
+        const fs::path top = dir / c.top;
+        const fs::path dst = top / "deeper/dst";
+        CliResult r = run({"organize", (dir / "src").string(), dst.string(), "--json"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto report = nlohmann::json::parse(r.out, nullptr, false);
+        ASSERT_FALSE(report.is_discarded()) << r.out;
+        EXPECT_EQ(report["created_folders"],
+                  nlohmann::json::array({top.string(), (top / "deeper").string(), dst.string(),
+                                         (dst / "Alpha Band").string(), (dst / "Beta Group").string()}));
+
+        r = run({"undo", "--list"});
+        EXPECT_NE(r.out.find("5 files and 5 folders created (Done)"), std::string::npos) << r.out;
+        std::vector<std::string> options{"undo"};
+        options.insert(options.end(), c.undoOptions.begin(), c.undoOptions.end());
+        r = run(options);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "5 files deleted in 5 directories removed...\n");
+        EXPECT_FALSE(fs::exists(top));
+        EXPECT_EQ(listTree(dir / "src").size(), 5u);
+    }
+}
+
 TEST_F(CliUndo, NothingRecordedIsNothingToCancel)
 {
     const CliResult r = run({"undo"});
@@ -181,18 +213,8 @@ protected:
 
         const std::string src = (dir / "src").string();
         const std::string dst = (dir / "dst").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> arguments = {TUNVALE_CLI_PATH, "organize", src, dst, "--no-rename"};
-        std::vector<char *> argv;
-        for (std::string &a : arguments)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        pid_t pid = 0;
-        EXPECT_EQ(posix_spawn(&pid, TUNVALE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t pid = tunvale::testing::startProgram(TUNVALE_CLI_PATH, {"organize", src, dst, "--no-rename"}, out);
+        EXPECT_GT(pid, 0);
         for (int i = 0; i < 60000 && placed() < 20; ++i)
             std::this_thread::sleep_for(1ms);
         return pid;

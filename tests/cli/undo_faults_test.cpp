@@ -3,6 +3,7 @@
 // temporary folder.
 #include "support/cli_runner.h"
 #include "support/temp_dir.h"
+#include "support/tone_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -33,8 +34,6 @@ using tunvale::testing::TempDir;
 using tunvale::testing::haveTool;
 using tunvale::testing::listTree;
 using tunvale::testing::readFile;
-using tunvale::testing::runCommand;
-using tunvale::testing::shellQuote;
 using tunvale::testing::startProgram;
 using tunvale::testing::writeFile;
 
@@ -74,7 +73,7 @@ protected:
 
     CliResult run(const std::vector<std::string> &arguments, const fs::path &cwd = {})
     {
-        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, dir.path(), cwd);
+        return tunvale::testing::runProgram(TUNVALE_CLI_PATH, arguments, cwd);
     }
 
     void mp3(const fs::path &path, const std::string &artist, const std::string &title, int track, double seconds = 0.2)
@@ -84,11 +83,7 @@ protected:
 
     void wav(const fs::path &path, const std::string &artist, double seconds)
     {
-        fs::create_directories(path.parent_path());
-        ASSERT_EQ(runCommand("ffmpeg -nostdin -loglevel error -f lavfi -i sine=duration=" + std::to_string(seconds)
-                             + " -ac 2 -metadata artist=" + shellQuote(artist) + " -metadata title=Tone -y "
-                             + shellQuote(path.string())),
-                  0);
+        ASSERT_TRUE(tunvale::testing::makeTaggedWav(path, artist, "Tone", seconds)) << path;
     }
 
     // The run journals of the state folder, oldest first.

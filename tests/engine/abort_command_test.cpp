@@ -3,6 +3,7 @@
 #include "engine/organizer.h"
 #include "catalog/text/codepage.h"
 #include "engine_fakes.h"
+#include "support/blocking_placement.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <fstream>
 #include <thread>
 
 namespace tunvale::engine {
@@ -18,26 +18,15 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::CreateIt;
 using testing::FakeLibrary;
 using testing::Notice;
 using testing::RecordingSink;
+using testing::ScriptedAbort;
+using tunvale::testing::BlockingPlacement;
 using tunvale::testing::TempDir;
 using tunvale::testing::listTree;
 using tunvale::testing::writeFile;
-
-struct ScriptedAbort : AbortQuestions {
-    bool yes = true;
-    int asked = 0;
-    bool confirmAbort() override
-    {
-        ++asked;
-        return yes;
-    }
-};
-
-struct CreateIt : OrganizeQuestions {
-    bool createMissingDestination(const fs::path &) override { return true; }
-};
 
 using Clock = std::chrono::steady_clock;
 
@@ -72,8 +61,7 @@ void writeNoiseWav(const fs::path &path, int seconds)
         state = state * 1664525u + 1013904223u;
         bytes[i] = static_cast<char>(state >> 24);
     }
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    writeFile(path, bytes);
 }
 
 class AbortCommand : public ::testing::Test {
@@ -122,16 +110,14 @@ TEST_F(AbortCommand, NoRunAsksNothing)
 TEST_F(AbortCommand, DeclinedLeavesTheRunGoing)
 {
     prepareTwoFiles();
-    ManualResetEvent placing, proceed;
-    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
-        placing.set();
-        proceed.wait();
+    BlockingPlacement held;
+    hooks.placeFile = held.hook([](int, int, output::PlacementContext &context) {
         writeFile(context.destinationPath, "copy");
         return 0;
-    };
+    });
     Organizer organizer(session, sink, hooks);
     ASSERT_TRUE(organizer.start(options));
-    ASSERT_TRUE(placing.waitFor(10s));
+    ASSERT_TRUE(held.waitUntilEntered(10s));
     question.yes = false;
     const AbortResult result = abortRun(organizer, question);
     EXPECT_EQ(result.outcome, AbortOutcome::Declined);
@@ -139,7 +125,7 @@ TEST_F(AbortCommand, DeclinedLeavesTheRunGoing)
     EXPECT_EQ(question.asked, 1);
     EXPECT_TRUE(organizer.isActive());
     EXPECT_TRUE(shownStatus().empty());
-    proceed.set();
+    held.release();
     ASSERT_TRUE(organizer.waitFinished(10s));
     EXPECT_EQ(text::utf16ToUtf8(organizer.handleRunEnded(0ms).line), "Done: on 2 files, 2 are copied in 1 folder");
 }
@@ -149,24 +135,16 @@ TEST_F(AbortCommand, DeclinedLeavesTheRunGoing)
 TEST_F(AbortCommand, WorkerEndingWithinTheWaitFinishesItsFile)
 {
     prepareTwoFiles();
-    ManualResetEvent placing, proceed;
-    int placed = 0;
-    hooks.placeFile = [&](int, int, output::PlacementContext &context) {
-        ++placed;
-        placing.set();
-        proceed.wait();
+    BlockingPlacement held;
+    hooks.placeFile = held.hook([](int, int, output::PlacementContext &context) {
         writeFile(context.destinationPath, "copy");
         return 0;
-    };
+    });
     Organizer organizer(session, sink, hooks);
     ASSERT_TRUE(organizer.start(options));
-    ASSERT_TRUE(placing.waitFor(10s));
-    std::thread release([&] {
-        std::this_thread::sleep_for(100ms);
-        proceed.set();
-    });
+    ASSERT_TRUE(held.waitUntilEntered(10s));
+    held.releaseAfter(100ms);
     const AbortResult result = abortRun(organizer, question);
-    release.join();
     EXPECT_EQ(result.outcome, AbortOutcome::Finished);
     EXPECT_EQ(result.code(), 1);
     EXPECT_FALSE(result.summary.has_value());
@@ -176,7 +154,7 @@ TEST_F(AbortCommand, WorkerEndingWithinTheWaitFinishesItsFile)
     EXPECT_EQ(sink.of(Notice::ShowStatus).front().colour, output::colour::kLightRed);
     const RunSummary summary = organizer.handleRunEnded(0ms);
     EXPECT_EQ(text::utf16ToUtf8(summary.line), "Aborting: on 2 files, 1 is copied in 1 folder");
-    EXPECT_EQ(placed, 1);
+    EXPECT_EQ(held.entered(), 1);
     EXPECT_EQ(session.filesCreatedInSession, (std::vector<fs::path>{dir / "dst/Alpha/a.mp3"}));
     EXPECT_EQ(session.userAborted, 0);   // cleared by the end-of-run handler
 }
@@ -273,15 +251,11 @@ TEST_F(AbortCommand, GivenUpPlacementHonouringCancelStopsWithinThePause)
 TEST_F(AbortCommand, NewRunRefusedUntilTheGivenUpWorkerHasReturned)
 {
     prepareTwoFiles();
-    ManualResetEvent placing, proceed;
-    hooks.placeFile = [&](int, int, output::PlacementContext &) {
-        placing.set();
-        proceed.wait();
-        return 0;
-    };
+    BlockingPlacement held;
+    hooks.placeFile = held.hook([](int, int, output::PlacementContext &) { return 0; });
     Organizer organizer(session, sink, hooks);
     ASSERT_TRUE(organizer.start(options));
-    ASSERT_TRUE(placing.waitFor(10s));
+    ASSERT_TRUE(held.waitUntilEntered(10s));
     AbortTiming timing;
     timing.finishedWait = 50ms;
     timing.afterGiveUp = 0ms;
@@ -289,7 +263,7 @@ TEST_F(AbortCommand, NewRunRefusedUntilTheGivenUpWorkerHasReturned)
     EXPECT_EQ(abortRun(organizer, question, timing).outcome, AbortOutcome::GivenUp);
     EXPECT_TRUE(organizer.abandonedWorkerRunning());
     EXPECT_FALSE(organizer.start(options));
-    proceed.set();
+    held.release();
     for (int i = 0; i < 500 && organizer.abandonedWorkerRunning(); ++i)
         std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(organizer.abandonedWorkerRunning());

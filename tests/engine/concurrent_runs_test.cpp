@@ -3,6 +3,7 @@
 // alone. Built with TUNVALE_TSAN, the test also shows that the runs share no unguarded state.
 
 #include "catalog/text/codepage.h"
+#include "engine/make_folder.h"
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
 #include "engine/run_journal.h"
@@ -132,10 +133,14 @@ public:
     bool start()
     {
         CreateIt yes;
+        std::error_code ec;
+        const std::vector<std::filesystem::path> missing =
+            std::filesystem::is_directory(m_destination, ec) ? std::vector<std::filesystem::path>{}
+                                                             : missingFolders(m_destination);
         const PrepareOutcome prepared = prepareOrganize(m_session, m_options, m_source, m_destination, m_sink, yes);
         EXPECT_EQ(prepared.status, PrepareStatus::Ready);
         const std::string token = formats::io::newWorkToken();
-        m_journal.writeStart(m_source, m_destination, m_options, prepared.destinationCreated, token);
+        m_journal.writeStart(m_source, m_destination, m_options, missing, token);
         return prepared.status == PrepareStatus::Ready && m_organizer->start(m_options, token);
     }
 

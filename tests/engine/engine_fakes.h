@@ -1,6 +1,8 @@
 #pragma once
 
 #include "catalog/records/catalog.h"
+#include "engine/abort_command.h"
+#include "engine/organize_command.h"
 #include "engine/organize_worker.h"
 #include "engine/progress_sink.h"
 #include "formats/format_table.h"
@@ -124,5 +126,21 @@ struct FakePlacement {
 
 // The row of the format table of id ("mp3").
 inline const formats::FormatRow &format(std::string_view id) { return *formats::findFormat(id); }
+
+// Says yes to creating a missing destination.
+struct CreateIt : OrganizeQuestions {
+    bool createMissingDestination(const std::filesystem::path &) override { return true; }
+};
+
+// Answers the abort question with yes (or with no), counting how often it was asked.
+struct ScriptedAbort : AbortQuestions {
+    bool yes = true;
+    int asked = 0;
+    bool confirmAbort() override
+    {
+        ++asked;
+        return yes;
+    }
+};
 
 } // namespace tunvale::engine::testing

@@ -20,15 +20,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using testing::CreateIt;
 using testing::FakeLibrary;
 using testing::RecordingSink;
 using tunvale::testing::TempDir;
 using tunvale::testing::readFile;
 using tunvale::testing::writeFile;
-
-struct CreateIt : OrganizeQuestions {
-    bool createMissingDestination(const fs::path &) override { return true; }
-};
 
 void append(const fs::path &path, std::string_view bytes)
 {
@@ -102,7 +99,7 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state/tunvale", error)) << error;
     const std::string token = formats::io::newWorkToken();
-    journal.writeStart(dir / "src", dir / "dst", options, true, token);
+    journal.writeStart(dir / "src", dir / "dst", options, {dir / "dst"}, token);
 
     FakeLibrary library;
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}, {"c.mp3", u"Alpha"}};
@@ -156,7 +153,7 @@ TEST_F(RunJournalTest, TornLastLineIgnoredAndDroppedByTheUndoneMark)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false, "20260101-000000-42-abcdef01");
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {}, "20260101-000000-42-abcdef01");
     journal.folderCreated(dir / "dst/Alpha");
     journal.fileCreated(dir / "dst/Alpha/a.mp3");
     const fs::path path = journal.path();
@@ -184,7 +181,7 @@ TEST_F(RunJournalTest, CreatedFilesAreKnownByTheirIdentity)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, false, "20260101-000000-42-abcdef01");
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {}, "20260101-000000-42-abcdef01");
     output::PlacementOptions converting;
     converting.mp3Convert = true;
     journal.fileStarting(dir / "dst/A/x.flac", converting);
@@ -243,6 +240,13 @@ TEST_F(RunJournalTest, PathsOutsideTheDestinationRefuseTheJournal)
         {"relative destination", [](JournalRecord &r) { r.destination = "d"; }, false},
         {"destination with ..", [&](JournalRecord &r) { r.destination = d / "x" / ".."; }, false},
         {"main directory elsewhere", [&](JournalRecord &r) { r.mainDirectory = dir / "victim"; }, false},
+        {"the destination made with its parents", [&](JournalRecord &r) { r.mainDirectories = {dir.path(), d}; }, true},
+        {"a made folder that is no parent of the destination",
+         [&](JournalRecord &r) { r.mainDirectories = {dir / "victim", d}; }, false},
+        {"made folders skipping a level", [&](JournalRecord &r) { r.mainDirectories = {dir.path().parent_path(), d}; },
+         false},
+        {"made folders not ending at the destination", [&](JournalRecord &r) { r.mainDirectories = {d, d / "A"}; },
+         false},
         {"folder outside", [&](JournalRecord &r) { r.folders.push_back(dir / "victim"); }, false},
         {"folder two levels down", [&](JournalRecord &r) { r.folders.push_back(d / "a" / "b"); }, false},
         {"folder through ..", [&](JournalRecord &r) { r.folders.push_back(d / ".." / "victim"); }, false},

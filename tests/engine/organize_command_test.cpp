@@ -61,13 +61,16 @@ TEST_F(OrganizeCommand, RefusalsWithTheirTexts)
          "Warning", FolderField::Source},
         {dir / "src", "", PrepareStatus::NoDestination, "Please define a valid Destination folder", "Error",
          FolderField::Destination},
-        {dir / "src", dir / "no/parent", PrepareStatus::DestinationNotCreated,
-         "Sorry. Could not create directory \"" + (dir / "no/parent").string() + "\".", "Error",
+        {dir / "src", dir / "file.mp3/below", PrepareStatus::DestinationNotCreated,
+         "Sorry. Could not create directory \"" + (dir / "file.mp3/below").string() + "\".", "Error",
          FolderField::Destination},
         {dir / "src", dir / "file.mp3", PrepareStatus::DestinationNotCreated,
          "Sorry. Could not create directory \"" + (dir / "file.mp3").string() + "\".", "Error",
          FolderField::Destination},
         {dir / "empty", dir / "src", PrepareStatus::NoFiles, "Sorry, found no audio files that could be sorted!",
+         "Warning", FolderField::None},
+        // Created with its parent, then refused: both levels are removed again.
+        {dir / "empty", dir / "no/parent", PrepareStatus::NoFiles, "Sorry, found no audio files that could be sorted!",
          "Warning", FolderField::None},
     };
     for (const Case &c : cases) {
@@ -79,6 +82,41 @@ TEST_F(OrganizeCommand, RefusalsWithTheirTexts)
         EXPECT_EQ(outcome.field, c.field) << c.message;
     }
     EXPECT_FALSE(fs::exists(dir / "no"));
+    EXPECT_FALSE(fs::exists(dir / "file.mp3/below"));
+    EXPECT_TRUE(session.mainDirectory.empty());
+    EXPECT_TRUE(session.mainDirectoryList.empty());
+}
+
+// A destination several levels below the nearest existing folder: asked once, then created
+// whole; every level made is listed, outermost first, and the destination is the main
+// directory.
+TEST_F(OrganizeCommand, MissingDestinationCreatedWithItsMissingParents)
+{
+    writeFile(dir / "src/a.mp3", "x");
+    struct Case {
+        const char *what;
+        fs::path destination;
+        std::vector<fs::path> made;
+    };
+    const std::vector<Case> cases = {
+        {"two levels", dir / "new/dst", {dir / "new", dir / "new/dst"}},
+        {"three levels, named with a trailing separator", dir / "deep/er/dst/",
+         {dir / "deep", dir / "deep/er", dir / "deep/er/dst"}},
+        {"one level below an existing folder", dir / "src/out", {dir / "src/out"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        session.mainDirectoryList.clear();
+        session.mainDirectory.clear();
+        answer.asked = 0;
+        const PrepareOutcome outcome = prepare(dir / "src", c.destination);
+        EXPECT_EQ(outcome.status, PrepareStatus::Ready);
+        EXPECT_TRUE(outcome.destinationCreated);
+        EXPECT_EQ(answer.asked, 1);
+        EXPECT_TRUE(fs::is_directory(c.destination));
+        EXPECT_EQ(session.mainDirectoryList, c.made);
+        EXPECT_EQ(session.mainDirectory, c.made.back());
+    }
 }
 
 TEST_F(OrganizeCommand, MissingDestinationCreatedOneLevelWhenAccepted)

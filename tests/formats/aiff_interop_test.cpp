@@ -8,6 +8,7 @@
 #include "catalog/text/codepage.h"
 #include "formats/reader_records.h"
 #include "formats/riff_fixtures.h"
+#include "support/audio_tools.h"
 #include "support/temp_dir.h"
 
 #include "formats/writer_calls.h"
@@ -21,6 +22,11 @@ using tunvale::testing::callWriter;
 
 using namespace tunvale::testing::riff;
 using tunvale::testing::TempDir;
+using tunvale::testing::ffmpegSamples;
+using tunvale::testing::ffprobeSummary;
+using tunvale::testing::mutagenSummary;
+using tunvale::testing::mutagenTag;
+using tunvale::testing::runPython;
 
 const catalog::LoadOptions kNoNameTags{false, true};
 
@@ -160,10 +166,10 @@ TEST_F(AiffInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
             ASSERT_TRUE(mutagenTag(path, c.tagVersion, c.picture));
         }
         if (c.chunkAfterTag) {
-            ASSERT_TRUE(shell("/usr/bin/python3 -c " + quote("import sys\n"
+            ASSERT_EQ(runPython("import sys\n"
                 "d = open(sys.argv[1], 'rb').read() + b'ANNO' + (5).to_bytes(4, 'big') + b'note\\0\\0'\n"
                 "d = d[:4] + (len(d) - 8).to_bytes(4, 'big') + d[8:]\n"
-                "open(sys.argv[1], 'wb').write(d)\n") + " " + quote(path.string())));
+                "open(sys.argv[1], 'wb').write(d)\n", {path.string()}), 0);
         }
         const std::vector<std::int16_t> before = ffmpegSamples(path);
         const std::string probeBefore = ffprobeSummary(path);

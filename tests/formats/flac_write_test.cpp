@@ -1,6 +1,7 @@
 #include "formats/flac/flac_tags.h"
 
 #include "formats/flac_fixtures.h"
+#include "support/audio_tools.h"
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
@@ -15,8 +16,10 @@ using tunvale::testing::callWriter;
 namespace fs = std::filesystem;
 namespace flac = tunvale::testing::flac;
 using tunvale::formats::WriteFlacTags;
+using tunvale::testing::haveMutagen;
 using tunvale::testing::readFile;
 using tunvale::testing::runCommand;
+using tunvale::testing::runPython;
 using tunvale::testing::giveToUnprivileged;
 using tunvale::testing::runUnprivileged;
 using tunvale::testing::UnprivilegedRun;
@@ -223,16 +226,15 @@ TEST_F(FlacWrite, ReadOnlyFileIsRefused)
 // An independent reader (mutagen) sees what was written.
 TEST_F(FlacWrite, MutagenReadsTheRewrittenCopy)
 {
-    if (!fs::exists("/usr/bin/python3") || runCommand("/usr/bin/python3 -c 'import mutagen.flac' 2>&1") != 0)
+    if (!haveMutagen())
         GTEST_SKIP() << "mutagen is needed";
     const fs::path copy = copyOfSource("mutagen.flac");
     ASSERT_EQ(callWriter(WriteFlacTags, copy, u"\u00c9t\u00e9 \u20ac", u"Artist", 2, 10, true), 1);
     std::string out;
-    ASSERT_EQ(runCommand("/usr/bin/python3 -c \"import sys; from mutagen.flac import FLAC; f = FLAC(sys.argv[1]); "
-                         "print(repr((f['title'], f['artist'], f['tracknumber'], f['tracktotal'], len(f.pictures), "
-                         "f.info.total_samples)))\" " +
-                             flac::quote(copy.string()),
-                         &out),
+    ASSERT_EQ(runPython("import sys; from mutagen.flac import FLAC; f = FLAC(sys.argv[1]); "
+                        "print(repr((f['title'], f['artist'], f['tracknumber'], f['tracktotal'], len(f.pictures), "
+                        "f.info.total_samples)))",
+                        {copy.string()}, &out),
               0);
     EXPECT_EQ(out, "(['\u00c9t\u00e9 \u20ac'], ['Artist'], ['2'], ['10'], 0, 30000)\n");
 }

@@ -1,6 +1,7 @@
 // The MP3 reader: frame rules on tags built in code, whole files through the reader (tags
 // found and cleaned by the program, parsed by the library), damaged input, and files tagged
 // by mutagen.
+#include "support/audio_tools.h"
 #include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -26,6 +27,8 @@ using tunvale::testing::callWriter;
 
 using testing::TempDir;
 using testing::writeFile;
+using testing::haveMutagen;
+using testing::runPython;
 namespace fx = testing::mp3;
 using Frames = std::vector<fx::Frame>;
 
@@ -362,7 +365,7 @@ protected:
     void SetUp() override
     {
         Mp3ReadFile::SetUp();
-        if (fx::plainAudioMp3().empty() || !fx::haveMutagen())
+        if (fx::plainAudioMp3().empty() || !haveMutagen())
             GTEST_SKIP() << "sox, lame or mutagen missing";
     }
 
@@ -387,7 +390,7 @@ tag.add(TXXX(encoding=Encoding.UTF8, desc="COMPOSER", text="ellington"))
 tag.add(POPM(email="x@example.com", rating=200, count=3))
 )" + std::string("tag.save(sys.argv[1], ") + saveArguments + ")\n" +
                                    (dropV2 ? "mutagen.id3.delete(sys.argv[1], delete_v1=False, delete_v2=True)\n" : "");
-        EXPECT_EQ(fx::runPython(script, {path.string()}), 0);
+        EXPECT_EQ(runPython(script, {path.string()}), 0);
         return path;
     }
 };

@@ -1,5 +1,6 @@
 // The MP3 writer: copy -> WriteMp3Tags -> reopen -> check, with the audio bytes after the tag
 // compared to the source's, and mutagen / ffprobe reading what we wrote.
+#include "support/audio_tools.h"
 #include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
@@ -23,6 +24,13 @@ using tunvale::testing::callWriter;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
+using testing::ffprobeTags;
+using testing::haveFfprobe;
+using testing::haveMp3val;
+using testing::haveMutagen;
+using testing::mp3valReport;
+using testing::mutagenFrames;
+using testing::runPython;
 namespace fx = testing::mp3;
 
 struct TagDeleter {
@@ -99,9 +107,9 @@ void expectStrictV23(const std::string &bytes)
 // mutagen, reading the file as it is, sees an ID3v2.3 tag it fully understands with these texts.
 void expectMutagenReads(const std::filesystem::path &path, const std::map<std::string, std::string> &expected)
 {
-    if (!fx::haveMutagen())
+    if (!haveMutagen())
         return;
-    auto frames = fx::mutagenFrames(path);
+    auto frames = mutagenFrames(path);
     EXPECT_EQ(frames["version"], "2.3.0");
     EXPECT_EQ(frames["unknown"], "0");
     for (const auto &[key, value] : expected)
@@ -298,8 +306,8 @@ TEST_F(Mp3Write, PicturesRemovedOtherFramesKept)
     EXPECT_EQ(firstText(*tag, "TALB"), "album");
     EXPECT_EQ(frameCount(*tag, "TXXX"), 1);
     expectMutagenReads(path, {{"TIT2", "title"}, {"TXXX:MOOD", "calm"}, {"TALB", "album"}});
-    if (fx::haveMutagen()) {
-        for (const auto &[key, value] : fx::mutagenFrames(path))
+    if (haveMutagen()) {
+        for (const auto &[key, value] : mutagenFrames(path))
             EXPECT_NE(key.rfind("APIC", 0), 0u) << key;
     }
 }
@@ -471,7 +479,7 @@ class Mp3WriteInterop : public Mp3Write {
 protected:
     void SetUp() override
     {
-        if (fx::plainAudioMp3().empty() || !fx::haveMutagen())
+        if (fx::plainAudioMp3().empty() || !haveMutagen())
             GTEST_SKIP() << "sox, lame or mutagen missing";
         m_plain = readFile(fx::plainAudioMp3());
     }
@@ -493,7 +501,7 @@ tag.add(COMM(encoding=Encoding.UTF8, lang="eng", desc="", text="kept"))
 tag.add(APIC(encoding=Encoding.LATIN1, mime="image/png", type=3, desc="front", data=b"x" * 3000))
 tag.add(APIC(encoding=Encoding.LATIN1, mime="image/png", type=4, desc="back", data=b"y" * 3000))
 tag.save(sys.argv[1], )" + saveArguments + ")\n";
-        EXPECT_EQ(fx::runPython(script, {path.string()}), 0);
+        EXPECT_EQ(runPython(script, {path.string()}), 0);
         return path;
     }
 
@@ -510,7 +518,7 @@ TEST_F(Mp3WriteInterop, Id3v24FromMutagenBecomesReadableId3v23)
     EXPECT_EQ(bytes.substr(tagLength(bytes)), source.substr(tagLength(source))) << "audio frames unchanged";
     EXPECT_EQ(bytes.substr(tagLength(bytes)), m_plain);
 
-    auto frames = fx::mutagenFrames(path);
+    auto frames = mutagenFrames(path);
     EXPECT_EQ(frames["version"], "2.3.0");
     EXPECT_EQ(frames["unknown"], "0");
     EXPECT_EQ(frames["TIT2"], "\xC3\x89t\xC3\xA9 \xE2\x82\xAC");
@@ -526,14 +534,14 @@ TEST_F(Mp3WriteInterop, Id3v24FromMutagenBecomesReadableId3v23)
     for (const auto &[key, value] : frames)
         EXPECT_NE(key.rfind("APIC", 0), 0u) << key;
 
-    if (fx::haveMp3val()) {
-        const std::string report = fx::mp3valReport(path);
+    if (haveMp3val()) {
+        const std::string report = mp3valReport(path);
         EXPECT_NE(report.find("+ID3v2"), std::string::npos) << report;
         EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
         EXPECT_EQ(report.find("ERROR"), std::string::npos) << report;
     }
-    if (fx::haveFfprobe()) {
-        auto tags = fx::ffprobeTags(path);
+    if (haveFfprobe()) {
+        auto tags = ffprobeTags(path);
         EXPECT_EQ(tags["title"], "\xC3\x89t\xC3\xA9 \xE2\x82\xAC");
         EXPECT_EQ(tags["artist"], "New artist");
         EXPECT_EQ(tags["track"], "5/12");
@@ -550,7 +558,7 @@ TEST_F(Mp3WriteInterop, Id3v23InPlaceAndId3v1FromMutagen)
     EXPECT_EQ(bytes.size(), source.size()) << "mutagen leaves padding: rewritten in place";
     expectStrictV23(bytes);
     EXPECT_EQ(bytes.substr(tagLength(bytes), m_plain.size()), m_plain);
-    auto frames = fx::mutagenFrames(path);
+    auto frames = mutagenFrames(path);
     EXPECT_EQ(frames["version"], "2.3.0");
     EXPECT_EQ(frames["unknown"], "0");
     EXPECT_EQ(frames["v1"], "1");
@@ -561,8 +569,8 @@ TEST_F(Mp3WriteInterop, Id3v23InPlaceAndId3v1FromMutagen)
     const std::string v1 = bytes.substr(bytes.size() - 128);
     EXPECT_EQ(v1.substr(0, 8), std::string("TAGShort", 8));
     EXPECT_EQ(v1.substr(33, 10), "old artist");
-    if (fx::haveMp3val()) {
-        const std::string report = fx::mp3valReport(path);
+    if (haveMp3val()) {
+        const std::string report = mp3valReport(path);
         EXPECT_NE(report.find("+ID3v1+ID3v2"), std::string::npos) << report;
         EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
     }

@@ -1,10 +1,8 @@
 #include "formats/riff_fixtures.h"
 
+#include "support/audio_tools.h"
 #include "support/temp_dir.h"
 
-#include <cmath>
-#include <fstream>
-#include <sstream>
 
 namespace tunvale::testing::riff {
 
@@ -152,16 +150,6 @@ std::string quote(const std::string &text)
     return tunvale::testing::shellQuote(text);
 }
 
-bool haveMutagen()
-{
-    return runCommand("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0;
-}
-
-int runPython(const std::string &script, const std::filesystem::path &path, std::string *output)
-{
-    return runCommand("PYTHONIOENCODING=utf-8 /usr/bin/python3 -c " + quote(script) + " " + quote(path.string()) + " 2>&1", output);
-}
-
 bool haveAudioTools()
 {
     return haveTool("sox") && haveTool("ffmpeg") && haveTool("ffprobe") && haveMutagen();
@@ -172,17 +160,6 @@ bool shell(const std::string &command)
     return runCommand(command + " >/dev/null 2>&1") == 0;
 }
 
-std::vector<std::int16_t> ffmpegSamples(const std::filesystem::path &path)
-{
-    std::string raw;
-    if (runCommand("ffmpeg -v error -i " + quote(path.string()) + " -f s16le -c:a pcm_s16le - 2>/dev/null", &raw) != 0)
-        return {};
-    std::vector<std::int16_t> values(raw.size() / 2);
-    for (std::size_t i = 0; i < values.size(); ++i)
-        values[i] = static_cast<std::int16_t>(static_cast<unsigned char>(raw[2 * i]) | (static_cast<unsigned char>(raw[2 * i + 1]) << 8));
-    return values;
-}
-
 std::vector<std::int16_t> halved(const std::vector<std::int16_t> &values)
 {
     std::vector<std::int16_t> out;
@@ -191,55 +168,6 @@ std::vector<std::int16_t> halved(const std::vector<std::int16_t> &values)
         out.push_back(static_cast<std::int16_t>((values[i + 1] >> 1) + (values[i + 3] >> 1)));
     }
     return out;
-}
-
-std::string ffprobeSummary(const std::filesystem::path &path)
-{
-    std::string errors;
-    runCommand("ffprobe -v error " + quote(path.string()) + " 2>&1 >/dev/null", &errors);
-    if (!errors.empty())
-        return "error: " + errors;
-    std::string out;
-    runCommand("ffprobe -v error -select_streams a:0 -count_packets -show_entries stream=codec_name,sample_rate,channels,duration_ts "
-               "-of csv=p=0:s='|' " + quote(path.string()) + " 2>&1", &out);
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
-        out.pop_back();
-    return out;
-}
-
-std::string mutagenSummary(const std::filesystem::path &path)
-{
-    std::string out;
-    runPython("import sys, mutagen\n"
-              "f = mutagen.File(sys.argv[1])\n"
-              "t = f.tags\n"
-              "g = lambda k: str(t[k].text[0]) if t is not None and k in t else '-'\n"
-              "print(g('TIT2') + '|' + g('TPE1') + '|' + g('TRCK'))\n",
-              path, &out);
-    while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
-        out.pop_back();
-    return out;
-}
-
-bool mutagenTag(const std::filesystem::path &path, int version, bool withPicture)
-{
-    std::string out;
-    const int status = runPython(
-        "import sys, mutagen\n"
-        "from mutagen.id3 import TIT2, TPE1, TALB, TRCK, APIC, COMM\n"
-        "f = mutagen.File(sys.argv[1])\n"
-        "f.add_tags()\n"
-        "f.tags.add(TIT2(encoding=3, text='Old Title'))\n"
-        "f.tags.add(TPE1(encoding=1, text='Old Artist'))\n"
-        "f.tags.add(TALB(encoding=0, text='Album'))\n"
-        "f.tags.add(TRCK(encoding=1, text='4/11'))\n"
-        "f.tags.add(COMM(encoding=3, lang='eng', desc='Info', text='Live'))\n"
-        + std::string(withPicture ? "import base64\n"
-                                 "png = base64.b64decode('iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==')\n"
-                                 "f.tags.add(APIC(encoding=0, mime='image/png', type=3, desc='cover', data=png))\n" : "")
-        + "f.save(v2_version=" + std::to_string(version) + ")\n",
-        path, &out);
-    return status == 0;
 }
 
 } // namespace tunvale::testing::riff

@@ -49,29 +49,14 @@ std::string id3Tag(std::string_view frames, int major = 3, std::size_t padding =
 
 // Reads a whole file as bytes.
 std::string readBytes(const std::filesystem::path &path);
-// True when mutagen is importable by /usr/bin/python3.
-bool haveMutagen();
-// Runs a Python snippet with /usr/bin/python3 (argv[1] is the path); exit status, stdout.
-int runPython(const std::string &script, const std::filesystem::path &path, std::string *output = nullptr);
 std::string quote(const std::string &text);
 
 // True when sox, ffmpeg and ffprobe can be run and mutagen imported.
 bool haveAudioTools();
 // Runs a shell command line; true when it exits with 0.
 bool shell(const std::string &command);
-// The samples ffmpeg decodes from a file, as 16-bit values at the file's own rate and
-// channel count; empty when ffmpeg fails.
-std::vector<std::int16_t> ffmpegSamples(const std::filesystem::path &path);
 // The 16-bit values after the rate halving: each two stereo frames (four values) averaged
 // into one, incomplete groups at the end dropped.
 std::vector<std::int16_t> halved(const std::vector<std::int16_t> &values);
-// What ffprobe reports about the first audio stream ("codec|rate|channels|samples"), or
-// "error: ..." when it reports any error.
-std::string ffprobeSummary(const std::filesystem::path &path);
-// Title, artist and track number as mutagen reads them ("title|artist|track"), or the error.
-std::string mutagenSummary(const std::filesystem::path &path);
-// Adds an ID3v2 tag with mutagen (title, artist, album, track, a picture when withPicture)
-// at version 3 or 4; true on success.
-bool mutagenTag(const std::filesystem::path &path, int version, bool withPicture);
 
 } // namespace tunvale::testing::riff

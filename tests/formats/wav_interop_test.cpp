@@ -7,6 +7,7 @@
 #include "catalog/text/codepage.h"
 #include "formats/reader_records.h"
 #include "formats/riff_fixtures.h"
+#include "support/audio_tools.h"
 #include "support/temp_dir.h"
 
 #include "formats/writer_calls.h"
@@ -20,6 +21,11 @@ using tunvale::testing::callWriter;
 
 using namespace tunvale::testing::riff;
 using tunvale::testing::TempDir;
+using tunvale::testing::ffmpegSamples;
+using tunvale::testing::ffprobeSummary;
+using tunvale::testing::mutagenSummary;
+using tunvale::testing::mutagenTag;
+using tunvale::testing::runPython;
 
 const catalog::LoadOptions kNoNameTags{false, true};
 
@@ -149,12 +155,12 @@ TEST_F(WavInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         ASSERT_TRUE(shell(withPath(kSources[c.source].command, path)));
         const auto addList = [&] {
             // A LIST INFO chunk behind the others, as many editors write one.
-            ASSERT_TRUE(shell("/usr/bin/python3 -c " + quote("import sys\n"
+            ASSERT_EQ(runPython("import sys\n"
                 "d = open(sys.argv[1], 'rb').read()\n"
                 "l = b'INFO' + b'IGNR' + (5).to_bytes(4, 'little') + b'Jazz\\0\\0'\n"
                 "d = d + b'LIST' + len(l).to_bytes(4, 'little') + l\n"
                 "d = d[:4] + (len(d) - 8).to_bytes(4, 'little') + d[8:]\n"
-                "open(sys.argv[1], 'wb').write(d)\n") + " " + quote(path.string())));
+                "open(sys.argv[1], 'wb').write(d)\n", {path.string()}), 0);
         };
         if (!c.listAfterTag) {
             addList();

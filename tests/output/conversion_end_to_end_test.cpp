@@ -125,7 +125,7 @@ TEST_F(ConversionEndToEndTest, SourcesConvertWithTheirAudio)
             EXPECT_EQ(infoMarker(bytes, frames[0]), "Xing");
         }
 
-        const std::vector<std::int16_t> decoded = decodeWithFfmpeg(mp3, c.channels);
+        const std::vector<std::int16_t> decoded = ffmpegSamples(mp3, c.channels);
         const double decodedFrames = static_cast<double>(decoded.size()) / c.channels;
         // One MP3 frame plus the encoder's delay and padding at most.
         EXPECT_NEAR(decodedFrames, seconds * c.expectedRate, 1152.0 + 576.0 + 1152.0);
@@ -201,7 +201,7 @@ TEST_F(ConversionEndToEndTest, Mp3SourceIsCopiedNotConverted)
 // converted file as mutagen reads it.
 TEST_F(ConversionEndToEndTest, FlacTagsReachTheMp3)
 {
-    if (!haveTool("metaflac") || runCommand("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") != 0)
+    if (!haveTool("metaflac") || !haveMutagen())
         GTEST_SKIP() << "metaflac or mutagen missing";
     const fs::path wav = makeTones("tagged-source.wav", 44100, 16, 2, 1.0, {440.0, 880.0});
     const fs::path flac = m_dir / "src" / "tagged.flac";
@@ -215,15 +215,13 @@ TEST_F(ConversionEndToEndTest, FlacTagsReachTheMp3)
     output::PlacementContext context = contextFor(flac, 0);
     ASSERT_EQ(output::ConvertToMp3(context, true), 0);
 
-    const fs::path script = m_dir / "read.py";
-    writeFile(script,
-              "import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1])\n"
-              "print(t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0], t['TDRC'].text[0], t['TRCK'].text[0], sep='|')\n"
-              "c = t.getall('COMM')[0]\nprint(int(c.encoding), c.text[0], sep='|')\n"
-              "print(len(t.getall('APIC')), int(t.getall('APIC')[0].type) if t.getall('APIC') else -1, sep='|')\n");
+    const std::string script =
+        "import sys\nfrom mutagen.id3 import ID3\nt = ID3(sys.argv[1])\n"
+        "print(t['TIT2'].text[0], t['TPE1'].text[0], t['TALB'].text[0], t['TDRC'].text[0], t['TRCK'].text[0], sep='|')\n"
+        "c = t.getall('COMM')[0]\nprint(int(c.encoding), c.text[0], sep='|')\n"
+        "print(len(t.getall('APIC')), int(t.getall('APIC')[0].type) if t.getall('APIC') else -1, sep='|')\n";
     std::string output;
-    ASSERT_EQ(runCommand("/usr/bin/python3 " + shellQuote(script) + " " + shellQuote(context.destinationPath) + " 2>&1", &output), 0)
-        << output;
+    ASSERT_EQ(runPython(script, {context.destinationPath.string()}, &output), 0) << output;
     EXPECT_EQ(output, "Caf\xC3\xA9|Someone|Record|1999|4\n1|D\xC3\xA9j\xC3\xA0 vu\n1|3\n");
 }
 

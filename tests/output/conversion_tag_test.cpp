@@ -42,28 +42,27 @@ std::vector<TagFrame> walkId3v23(const std::string &bytes)
 }
 
 // What mutagen reads from the file: "version" and one entry per frame, keyed by frame kind.
-std::multimap<std::string, std::string> readWithMutagen(const fs::path &file, const fs::path &scriptDir)
+std::multimap<std::string, std::string> readWithMutagen(const fs::path &file)
 {
-    const fs::path script = scriptDir / "read_tag.py";
-    writeFile(script,
-              "import sys, hashlib\n"
-              "from mutagen.id3 import ID3\n"
-              "t = ID3(sys.argv[1])\n"
-              "print('version|%d.%d' % t.version[:2])\n"
-              "for f in t.values():\n"
-              "    k = f.FrameID\n"
-              "    if k == 'COMM':\n"
-              "        print('COMM|%d|%s|%s' % (f.encoding, f.desc, f.text[0]))\n"
-              "    elif k == 'TXXX':\n"
-              "        print('TXXX|%d|%s|%s' % (f.encoding, f.desc, f.text[0]))\n"
-              "    elif k == 'POPM':\n"
-              "        print('POPM|%s|%d|%s' % (f.email, f.rating, getattr(f, 'count', 'none')))\n"
-              "    elif k == 'APIC':\n"
-              "        print('APIC|%s|%d|%s|%s' % (f.mime, f.type, f.desc, hashlib.sha1(f.data).hexdigest()))\n"
-              "    elif k.startswith('T'):\n"
-              "        print('%s|%d|%s' % (k, f.encoding, f.text[0]))\n");
+    const std::string script =
+        "import sys, hashlib\n"
+        "from mutagen.id3 import ID3\n"
+        "t = ID3(sys.argv[1])\n"
+        "print('version|%d.%d' % t.version[:2])\n"
+        "for f in t.values():\n"
+        "    k = f.FrameID\n"
+        "    if k == 'COMM':\n"
+        "        print('COMM|%d|%s|%s' % (f.encoding, f.desc, f.text[0]))\n"
+        "    elif k == 'TXXX':\n"
+        "        print('TXXX|%d|%s|%s' % (f.encoding, f.desc, f.text[0]))\n"
+        "    elif k == 'POPM':\n"
+        "        print('POPM|%s|%d|%s' % (f.email, f.rating, getattr(f, 'count', 'none')))\n"
+        "    elif k == 'APIC':\n"
+        "        print('APIC|%s|%d|%s|%s' % (f.mime, f.type, f.desc, hashlib.sha1(f.data).hexdigest()))\n"
+        "    elif k.startswith('T'):\n"
+        "        print('%s|%d|%s' % (k, f.encoding, f.text[0]))\n";
     std::string output;
-    runCommand("/usr/bin/python3 " + shellQuote(script) + " " + shellQuote(file) + " 2>&1", &output);
+    runPython(script, {file.string()}, &output);
     std::multimap<std::string, std::string> frames;
     std::size_t start = 0;
     while (start < output.size()) {
@@ -187,7 +186,7 @@ TEST_F(ConversionTagTest, FramesInOrderWithTheirEncodings)
 // reaches the next: one made from empty records gets no tag at all.
 TEST_F(ConversionTagTest, MutagenReadsTheTagBack)
 {
-    if (!fs::exists("/usr/bin/python3") || runCommand("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") != 0)
+    if (!haveMutagen())
         GTEST_SKIP() << "mutagen not installed";
     const fs::path file = convert("tags.mp3", false);
     const std::string next = readFile(convertWith(catalog::CurrentTags{}, catalog::PictureTable{}, "next.mp3", false));
@@ -195,7 +194,7 @@ TEST_F(ConversionTagTest, MutagenReadsTheTagBack)
     EXPECT_EQ(next.find("TIT2"), std::string::npos);
     EXPECT_EQ(next.find("APIC"), std::string::npos);
 
-    const auto frames = readWithMutagen(file, m_dir.path());
+    const auto frames = readWithMutagen(file);
     EXPECT_EQ(valuesOf(frames, "version"), std::vector<std::string>{"2.3"});
     EXPECT_EQ(valuesOf(frames, "TIT2"), std::vector<std::string>{"1|Caf\u00e9 \u20ac 5"});
     EXPECT_EQ(valuesOf(frames, "TPE1"), std::vector<std::string>{"0|John Coltrane"});

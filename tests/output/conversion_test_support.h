@@ -1,15 +1,15 @@
 #pragma once
 
-// Helpers of the MP3 conversion tests: synthetic PCM sources, an MPEG frame walker and the
-// checks made with independent tools (ffprobe, ffmpeg, mp3val).
+// Helpers of the MP3 conversion tests: synthetic PCM sources, an MPEG frame walker, and the
+// checks made with independent tools (ffmpeg, mp3val) from the shared support.
 
 #include "formats/audio/pcm_source.h"
+#include "support/audio_tools.h"
 #include "support/temp_dir.h"
 
 #include <atomic>
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <numbers>
 #include <string>
@@ -181,46 +181,6 @@ inline std::string shellQuote(const std::filesystem::path &path)
 {
     const std::string text = path.string();
     return tunvale::testing::shellQuote(std::string_view(text));
-}
-
-// ffmpeg decodes the whole file; returns its error output (empty when clean) in errors.
-inline bool ffmpegDecodesCleanly(const std::filesystem::path &file, std::string *errors)
-{
-    const int status = runCommand("ffmpeg -v error -nostdin -i " + shellQuote(file) + " -map 0:a -f null - 2>&1", errors);
-    return status == 0 && errors->empty();
-}
-
-// mp3val's verdict lines about the file (warnings and problems); empty when it finds none.
-// A file without any tag is no fault here (a source without tags converts to one).
-inline std::string mp3valProblems(const std::filesystem::path &file)
-{
-    std::string output;
-    runCommand("mp3val " + shellQuote(file) + " 2>&1", &output);
-    std::string problems;
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        if (end == std::string::npos)
-            end = output.size();
-        const std::string line = output.substr(start, end - start);
-        const bool verdict = line.rfind("WARNING", 0) == 0 || line.rfind("PROBLEM", 0) == 0 || line.rfind("ERROR", 0) == 0;
-        if (verdict && line.find("No supported tags in the file") == std::string::npos)
-            problems += line + "\n";
-        start = end + 1;
-    }
-    return problems;
-}
-
-// ffmpeg's decoding of the file as interleaved 16-bit samples at the file's own rate.
-inline std::vector<std::int16_t> decodeWithFfmpeg(const std::filesystem::path &file, int channels)
-{
-    std::string raw;
-    runCommand("ffmpeg -v error -nostdin -i " + shellQuote(file) + " -f s16le -acodec pcm_s16le -ac " +
-                   std::to_string(channels) + " - 2>/dev/null",
-               &raw);
-    std::vector<std::int16_t> samples(raw.size() / 2);
-    std::memcpy(samples.data(), raw.data(), samples.size() * 2);
-    return samples;
 }
 
 // Power of frequency freq in one channel of interleaved samples (Goertzel), relative to

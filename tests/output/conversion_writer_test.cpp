@@ -162,7 +162,7 @@ TEST_F(ConversionWriterTest, MonoSourceGivesMonoStream)
         ASSERT_EQ(frame.channelMode, 3);
     if (!haveTool("ffmpeg"))
         GTEST_SKIP() << "ffmpeg not installed";
-    const std::vector<std::int16_t> decoded = decodeWithFfmpeg(context.destinationPath, 1);
+    const std::vector<std::int16_t> decoded = ffmpegSamples(context.destinationPath, 1);
     EXPECT_NEAR(static_cast<double>(decoded.size()), 44100.0 * 2, 1152.0);
     EXPECT_GT(tonePower(decoded, 1, 0, 44100, 1000.0), 0.9);
 }

@@ -1,5 +1,7 @@
 // tunvale-cli organize on real tagged MP3 files: the tree, the names, the tags written into
 // the copies (read back by mutagen) and the sources left byte for byte as they were.
+#include "support/audio_tools.h"
+#include "support/cli_runner.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +14,18 @@
 namespace {
 
 namespace fs = std::filesystem;
+using tunvale::testing::haveMutagen;
 using tunvale::testing::haveTool;
 using tunvale::testing::listTree;
+using tunvale::testing::mp3valReport;
 using tunvale::testing::readFile;
 using tunvale::testing::runCommand;
+using tunvale::testing::runProgram;
+using tunvale::testing::runPython;
 using tunvale::testing::TempDir;
 using tunvale::testing::writeFile;
 
 const fs::path kCli = fs::path(TUNVALE_BINARY_DIR) / "cli" / "tunvale-cli";
-const char *const kPython = "/usr/bin/python3";   // Debian's mutagen is visible to this one only
 
 std::string quote(const std::string &text)
 {
@@ -86,10 +91,8 @@ protected:
     {
         if (!fs::exists(kCli))
             GTEST_SKIP() << "build tunvale-cli first: " << kCli;
-        if (!haveTool("sox") || !haveTool("lame") || runCommand(std::string(kPython) + " -c 'import mutagen'") != 0)
+        if (!haveTool("sox") || !haveTool("lame") || !haveMutagen())
             GTEST_SKIP() << "sox, lame and mutagen for /usr/bin/python3 are needed to make the files";
-        writeFile(dir / "make.py", kMakeFiles);
-        writeFile(dir / "dump.py", kDumpTags);
         const std::string encode = "sox -n -r 44100 -c 1 " + quote((dir / "base.wav").string()) + " synth 0.3 sine 440 && lame --quiet -b 64 "
             + quote((dir / "base.wav").string()) + " " + quote((dir / "base.mp3").string());
         ASSERT_EQ(runCommand(encode), 0) << encode;
@@ -98,15 +101,15 @@ protected:
     void makeFiles(const std::string &json)
     {
         writeFile(dir / "layout.json", json);
-        const std::string command = std::string(kPython) + " " + quote((dir / "make.py").string()) + " "
-            + quote((dir / "base.mp3").string()) + " " + quote((dir / "src").string()) + " " + quote((dir / "layout.json").string());
-        ASSERT_EQ(runCommand(command), 0) << command;
+        const std::vector<std::string> arguments = {(dir / "base.mp3").string(), (dir / "src").string(),
+                                                    (dir / "layout.json").string()};
+        ASSERT_EQ(runPython(kMakeFiles, arguments), 0);
     }
 
     std::vector<std::string> dumpTags(const fs::path &root)
     {
         std::string out;
-        EXPECT_EQ(runCommand(std::string(kPython) + " " + quote((dir / "dump.py").string()) + " " + quote(root.string()), &out), 0);
+        EXPECT_EQ(runPython(kDumpTags, {root.string()}, &out), 0);
         std::vector<std::string> lines;
         std::size_t start = 0;
         while (start < out.size()) {
@@ -121,11 +124,13 @@ protected:
 
     int organize(const std::vector<std::string> &options, std::string *out)
     {
+        std::vector<std::string> arguments = {"organize", (dir / "src").string(), (dir / "dst").string()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
         // Run journals go to a folder of the test, not to the user's state folder.
-        std::string command = "XDG_STATE_HOME=" + quote((dir / "state").string()) + " " + quote(kCli.string()) + " organize " + quote((dir / "src").string()) + " " + quote((dir / "dst").string());
-        for (const std::string &option : options)
-            command += " " + option;
-        return runCommand(command + " 2>/dev/null", out);
+        const tunvale::testing::CliResult result =
+            runProgram(kCli, arguments, {}, {"XDG_STATE_HOME=" + (dir / "state").string()});
+        *out = result.out;
+        return result.status;
     }
 
     std::map<std::string, std::string> sourceBytes()
@@ -191,8 +196,7 @@ TEST_F(OrganizeEndToEnd, DefaultOptions)
     EXPECT_EQ(readFile(dir / "dst" / "Undefined" / "Untitled.mp3"), readFile(dir / "src" / "- untitled.mp3"));
     EXPECT_EQ(readFile(dir / "dst" / "Undefined" / "Untitled(1).mp3"), readFile(dir / "src" / "untitled.mp3"));
     if (haveTool("mp3val")) {
-        std::string report;
-        runCommand("mp3val " + quote((dir / "dst" / "Pink Floyd" / "01 - Pink Floyd - Money.mp3").string()), &report);
+        const std::string report = mp3valReport(dir / "dst" / "Pink Floyd" / "01 - Pink Floyd - Money.mp3");
         EXPECT_EQ(report.find("WARNING"), std::string::npos) << report;
     }
 }

@@ -3,7 +3,6 @@
 #include "support/temp_dir.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include <zlib.h>
 
@@ -32,20 +31,6 @@ std::string utf16Units(const std::u16string &text, bool bigEndian)
         out += bigEndian ? std::string{high, low} : std::string{low, high};
     }
     return out;
-}
-
-
-std::map<std::string, std::string> parseLines(const std::string &text)
-{
-    std::map<std::string, std::string> result;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        const std::size_t equals = line.find('=');
-        if (equals != std::string::npos)
-            result[line.substr(0, equals)] = line.substr(equals + 1);
-    }
-    return result;
 }
 
 } // namespace
@@ -197,14 +182,6 @@ std::string mpegFrames(int count)
 
 bool haveEncoderTools() { return haveTool("sox") && haveTool("lame"); }
 
-bool haveMutagen()
-{
-    static const bool available = runCommand("/usr/bin/python3 -c 'import mutagen' 2>/dev/null") == 0;
-    return available;
-}
-
-bool haveFfprobe() { return haveTool("ffprobe"); }
-
 const std::filesystem::path &plainAudioMp3()
 {
     static TempDir folder;
@@ -221,76 +198,6 @@ const std::filesystem::path &plainAudioMp3()
         return mp3;
     }();
     return result;
-}
-
-int runPython(const std::string &script, const std::vector<std::string> &arguments, std::string *output)
-{
-    static TempDir folder;
-    static int counter = 0;
-    const std::filesystem::path file = folder / ("script" + std::to_string(counter++) + ".py");
-    writeFile(file, script);
-    std::string command = "/usr/bin/python3 " + shellQuote(file.string());
-    for (const std::string &argument : arguments)
-        command += " " + shellQuote(argument);
-    return runCommand(command + " 2>/dev/null", output);
-}
-
-std::map<std::string, std::string> mutagenFrames(const std::filesystem::path &file)
-{
-    static const char *script = R"(import sys
-from mutagen.id3 import ID3, ID3NoHeaderError
-path = sys.argv[1]
-try:
-    tag = ID3(path, translate=False)
-except ID3NoHeaderError:
-    print("version=none")
-    sys.exit(0)
-print("version=%d.%d.%d" % tag.version)
-print("unknown=%d" % len(tag.unknown_frames))
-with open(path, "rb") as f:
-    f.seek(-128, 2)
-    print("v1=%d" % (1 if f.read(3) == b"TAG" else 0))
-for key in tag.keys():
-    frame = tag[key]
-    if hasattr(frame, "text"):
-        value = "/".join(str(t) for t in frame.text)
-    elif hasattr(frame, "rating"):
-        value = str(frame.rating)
-    elif hasattr(frame, "data"):
-        value = "%d bytes" % len(frame.data)
-    else:
-        value = str(frame)
-    print("%s=%s" % (key, value.replace("\n", " ")))
-)";
-    std::string output;
-    if (runPython(script, {file.string()}, &output) != 0)
-        return {{"error", "mutagen failed"}};
-    return parseLines(output);
-}
-
-bool haveMp3val() { return haveTool("mp3val"); }
-
-std::string mp3valReport(const std::filesystem::path &file)
-{
-    std::string output;
-    runCommand("mp3val " + shellQuote(file.string()), &output);
-    return output;
-}
-
-std::map<std::string, std::string> ffprobeTags(const std::filesystem::path &file)
-{
-    std::string output;
-    if (runCommand("ffprobe -v error -show_entries format_tags -of default=nw=1 " + shellQuote(file.string()),
-                   &output) != 0)
-        return {{"error", "ffprobe failed"}};
-    std::map<std::string, std::string> tags;
-    for (const auto &[key, value] : parseLines(output)) {
-        std::string name = key.rfind("TAG:", 0) == 0 ? key.substr(4) : key;
-        for (char &c : name)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        tags[name] = value;
-    }
-    return tags;
 }
 
 } // namespace tunvale::testing::mp3

@@ -1,12 +1,10 @@
 #pragma once
 
 // MP3 test files: ID3v2 (2.2, 2.3, 2.4) and ID3v1 tags built field by field, synthetic MPEG
-// frames, real audio encoded by sox + lame, and mutagen / ffprobe as independent readers and
-// taggers.
+// frames, and real audio encoded by sox + lame.
 
 #include <cstdint>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -50,23 +48,5 @@ std::string mpegFrames(int count);
 // path when the tools are missing.
 const std::filesystem::path &plainAudioMp3();
 bool haveEncoderTools();
-bool haveMutagen();
-bool haveFfprobe();
-
-// Runs a Python script with /usr/bin/python3 (where Debian's mutagen lives); arguments are
-// passed as sys.argv[1:]. Returns the exit status, stdout in *output.
-int runPython(const std::string &script, const std::vector<std::string> &arguments, std::string *output = nullptr);
-
-// What mutagen sees in a file's ID3v2 tag, read without translation: "version" ("2.3.0"),
-// "unknown" (count of frames it could not parse), "v1" ("1" when an ID3v1 tag is present) and
-// one entry per frame key holding its text (text frames joined by "/").
-std::map<std::string, std::string> mutagenFrames(const std::filesystem::path &file);
-
-bool haveMp3val();
-// mp3val's report on a file (its INFO, WARNING and ERROR lines).
-std::string mp3valReport(const std::filesystem::path &file);
-
-// ffprobe's format tags, keys lower case ("title", "artist", "track", ...).
-std::map<std::string, std::string> ffprobeTags(const std::filesystem::path &file);
 
 } // namespace tunvale::testing::mp3

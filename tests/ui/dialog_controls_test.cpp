@@ -176,18 +176,18 @@ TEST_F(DialogTest, OrganizeIsDisabledDuringARunOnly)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    auto dialog = makeDialog(gatedSetup(gate));
+    const tunvale::testing::BlockingPlacement held;
+    auto dialog = makeDialog(gatedSetup(held));
     fs::create_directories(m_dir / "out");
     setFolders(*dialog, text(library), text(m_dir / "out"));
     EXPECT_TRUE(dialog->control(control_id::kOrganize)->isEnabled());
     dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    ASSERT_TRUE(testing::waitFor([&] { return held.entered() > 0; }));
     EXPECT_FALSE(dialog->control(control_id::kOrganize)->isEnabled());
     // Everything else stays live.
     for (int id : {1000, 1001, 1016, 1004, 1022, 2, 1})
         EXPECT_TRUE(dialog->control(id)->isEnabled()) << id;
-    gate->open = true;
+    held.release();
     ASSERT_TRUE(waitForSummary(*dialog));
     EXPECT_TRUE(dialog->control(control_id::kOrganize)->isEnabled());
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 // The main dialog's test fixture: a store of its own, scripted prompts, a scratch folder, and
-// a placement gate that holds a run active while a test acts.
+// runs held at their placement so that a run stays active while a test acts.
 #include "ui_test_support.h"
 
 #include "output/place_file.h"
+#include "support/blocking_placement.h"
 #include "ui/edit_color.h"
 
 #include <QAbstractButton>
@@ -12,10 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 namespace tunvale::ui {
 
@@ -56,6 +55,19 @@ protected:
         return testing::waitFor([&] { return !dialog.runActive() && dialog.lastSummary().has_value(); });
     }
 
+    // A dialog made from setup (its placement held by held, see gatedSetup) with a run of
+    // library into a fresh folder "out" started; returns once the run's first file is held.
+    std::unique_ptr<CTunvaleDlg> startHeldRun(DialogSetup setup, const tunvale::testing::BlockingPlacement &held,
+                                              const fs::path &library)
+    {
+        auto dialog = makeDialog(std::move(setup));
+        fs::create_directories(m_dir / "out");
+        setFolders(*dialog, text(library), text(m_dir / "out"));
+        dialog->control(control_id::kOrganize)->click();
+        EXPECT_TRUE(testing::waitFor([&] { return held.entered() > 0; }));
+        return dialog;
+    }
+
     testing::StoreFixture m_store;   // first: the store must point at its folder before it is opened
     CPreferences m_preferences;
     engine::RunOptions m_options = engine::RunOptions{};
@@ -63,32 +75,11 @@ protected:
     tunvale::testing::TempDir m_dir;
 };
 
-// Placement held at a gate, so a run stays active while the test acts.
-struct Gate {
-    std::atomic<bool> open{false};
-    std::atomic<int> entered{0};
-};
-
-// Opens the gate from another thread after a while: the dialog's thread is busy waiting then.
-inline void openLater(const std::shared_ptr<Gate> &gate, int ms)
-{
-    std::thread([gate, ms] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        gate->open = true;
-    }).detach();
-}
-
-inline DialogSetup gatedSetup(const std::shared_ptr<Gate> &gate)
+// A setup whose placement waits for held's release, then places the file for real.
+inline DialogSetup gatedSetup(const tunvale::testing::BlockingPlacement &held)
 {
     DialogSetup setup;
-    setup.hooks.placeFile = [gate](int index, int count, output::PlacementContext &context) {
-        ++gate->entered;
-        // Bounded, so a failed test cannot leave a worker waiting for ever.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!gate->open.load() && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return output::PlaceFile(index, count, context);
-    };
+    setup.hooks.placeFile = held.hook(output::PlaceFile);
     return setup;
 }
 

@@ -16,6 +16,7 @@ namespace tunvale::ui {
 namespace {
 
 using namespace output::colour;
+using tunvale::testing::BlockingPlacement;
 
 // What a timer saw, every 10 ms, while the dialog's thread was inside a command.
 struct Watch {
@@ -54,16 +55,11 @@ private:
 class StoppingTest : public DialogTest {
 protected:
     // A dialog with a run held at its first file.
-    std::unique_ptr<CTunvaleDlg> startHeldRun(const std::shared_ptr<Gate> &gate, engine::AbortTiming timing = {})
+    std::unique_ptr<CTunvaleDlg> startHeldRun(const BlockingPlacement &held, engine::AbortTiming timing = {})
     {
-        DialogSetup setup = gatedSetup(gate);
+        DialogSetup setup = gatedSetup(held);
         setup.abortTiming = timing;
-        auto dialog = makeDialog(std::move(setup));
-        fs::create_directories(m_dir / "out");
-        setFolders(*dialog, text(m_library), text(m_dir / "out"));
-        dialog->control(control_id::kOrganize)->click();
-        EXPECT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
-        return dialog;
+        return DialogTest::startHeldRun(std::move(setup), held, m_library);
     }
 
     void SetUp() override
@@ -93,16 +89,16 @@ TEST_F(StoppingTest, CancelKeepsTheWindowAliveWhileTheWorkerStops)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         m_prompts = testing::ScriptedPrompts{};
-        auto gate = std::make_shared<Gate>();
+        const BlockingPlacement held;
         engine::AbortTiming timing;
         timing.finishedWait = c.finishedWait;
         timing.afterGiveUp = std::chrono::milliseconds(100);
-        auto dialog = startHeldRun(gate, timing);
+        auto dialog = startHeldRun(held, timing);
         ASSERT_TRUE(dialog->runActive());
 
         Watch watch;
         Watcher watcher(*dialog, watch);
-        openLater(gate, c.openAfterMs);
+        held.releaseAfter(std::chrono::milliseconds(c.openAfterMs));
         m_prompts.answers = c.answers;
         QElapsedTimer clock;
         clock.start();
@@ -125,7 +121,7 @@ TEST_F(StoppingTest, CancelKeepsTheWindowAliveWhileTheWorkerStops)
         EXPECT_TRUE(m_prompts.answers.empty());
         ASSERT_TRUE(testing::waitFor([&] { return dialog->lastSummary().has_value(); }));
         EXPECT_EQ(dialog->lastSummary()->word, std::u16string(u"Aborting"));
-        gate->open = true;
+        held.release();
         ASSERT_TRUE(testing::waitFor([&] {
             return !dialog->organizer().abandonedWorkerRunning() && dialog->control(control_id::kOrganize)->isEnabled();
         }));
@@ -134,11 +130,11 @@ TEST_F(StoppingTest, CancelKeepsTheWindowAliveWhileTheWorkerStops)
 
 TEST_F(StoppingTest, ExitClosesTheWindowAtOnceAndTheStopCompletesBehindIt)
 {
-    auto gate = std::make_shared<Gate>();
-    auto dialog = startHeldRun(gate);
+    const BlockingPlacement held;
+    auto dialog = startHeldRun(held);
     Watch watch;
     Watcher watcher(*dialog, watch);
-    openLater(gate, 400);
+    held.releaseAfter(std::chrono::milliseconds(400));
     m_prompts.answers = {true};
     dialog->control(control_id::kExit)->click();
     // Hidden from the first tick of the wait, while the worker was still finishing.
@@ -152,14 +148,14 @@ TEST_F(StoppingTest, ExitClosesTheWindowAtOnceAndTheStopCompletesBehindIt)
 
 TEST_F(StoppingTest, ClosingDuringTheWaitClosesAtOnceAndAsksNoMore)
 {
-    auto gate = std::make_shared<Gate>();
-    auto dialog = startHeldRun(gate);
+    const BlockingPlacement held;
+    auto dialog = startHeldRun(held);
     QTimer::singleShot(100, dialog.get(), [&] {
         EXPECT_TRUE(dialog->stopping());
         dialog->close();
         EXPECT_FALSE(dialog->isVisible());
     });
-    openLater(gate, 400);
+    held.releaseAfter(std::chrono::milliseconds(400));
     m_prompts.answers = {true};   // the abort question; nothing is asked after the close
     dialog->control(control_id::kCancel)->click();
     EXPECT_FALSE(dialog->isVisible());

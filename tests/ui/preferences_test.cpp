@@ -49,7 +49,9 @@ TEST(Preferences, ReadsStoredValuesAndReplacesUnreadableOnesWithTheDefault)
     EXPECT_EQ(fixture.stored("NEW_DIR").toString(), "/default");
 }
 
-TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartWithRegisterError)
+// The message names the store of the platform: the registry on Windows, the configuration
+// file (with its path) elsewhere.
+TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartNamingTheStore)
 {
     tunvale::testing::TempDir dir;
     // The configuration folder is a plain file: nothing can be created below it.
@@ -61,8 +63,16 @@ TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartWithRegisterError)
     ScriptedPrompts prompts;
     EXPECT_FALSE(openPreferencesOrReport(preferences, prompts));
     ASSERT_EQ(prompts.messages.size(), 1);
+#ifdef Q_OS_WIN
     EXPECT_EQ(prompts.messages[0], "Could not Write to Windows Register Data Base");
     EXPECT_EQ(prompts.captions[0], "REGISTER ERROR");
+#else
+    const QString file = QString::fromStdString((blocker / "config" / "QX" / "Tunvale.conf").string());
+    EXPECT_EQ(prompts.messages[0], "Could not write the configuration file \"" + file + "\".");
+    EXPECT_EQ(prompts.captions[0], "CONFIGURATION ERROR");
+    EXPECT_FALSE(prompts.messages[0].contains("Windows"));
+#endif
+    EXPECT_EQ(prompts.kinds[0], MessageKind::Error);
     // A store that is not open reads nothing and writes nothing.
     EXPECT_EQ(preferences.readNumber("MP3_FORMAT", 1), 0);
     EXPECT_FALSE(preferences.contains("MP3_FORMAT"));

@@ -108,6 +108,10 @@ TEST_F(DialogTest, EveryTextOfTheDialogIsInTheTranslationSource)
     // The texts the dialog builds around data.
     for (const char *pattern : {"%1 Version %2", "E.mail: %1", "Copyright (C) %1", "%1 - Stopping...",
                                 "REGISTER ERROR", "Could not Write to Windows Register Data Base",
+                                "CONFIGURATION ERROR", "Could not write the configuration file \"%1\".",
+                                "%1 in %2 created by this session will be deleted.",
+                                "%1 created by this session will be deleted.", "1 file", "%1 files", "1 folder",
+                                "%1 folders",
                                 "Folder where the Audio Files are located",
                                 "Main Folder where the Sub-folders will be created",
                                 "This destination Folder doesn't exist.\r\nDo you want to create it ?"})

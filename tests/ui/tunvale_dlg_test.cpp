@@ -3,6 +3,7 @@
 #include "engine/run_options.h"
 #include "output/place_file.h"
 #include "output/status_reporter.h"
+#include "support/audio_tools.h"
 #include "ui/edit_color.h"
 
 #include <QAbstractButton>
@@ -26,6 +27,7 @@ namespace fs = std::filesystem;
 using namespace output::colour;
 using testing::ScriptedPrompts;
 using testing::StoreFixture;
+using tunvale::testing::BlockingPlacement;
 
 TEST_F(DialogTest, FirstStartWritesEveryDefaultAndShowsIt)
 {
@@ -192,6 +194,7 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
     fs::create_directories(m_dir / "empty-source" / "notes");
     tunvale::testing::writeFile(m_dir / "empty-source" / "notes" / "readme.txt", "not audio");
     fs::create_directories(m_dir / "out");
+    tunvale::testing::writeFile(m_dir / "plain", "a file, not a folder");
     struct Case {
         const char *what;
         QString source;
@@ -211,8 +214,11 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
         {"empty destination", text(m_dir / "empty-source"), "", {}, "Please define a valid Destination folder", "Error",
          kRed, kGreen, kRed},
         {"declined destination", text(m_dir / "empty-source"), text(m_dir / "new-out"), {false}, "", "", 0, kGreen, 0},
+        // Created with its missing parent (asked once), then removed again with the refusal.
         {"destination two levels deep", text(m_dir / "empty-source"), text(m_dir / "a" / "b"), {true},
-         "Sorry. Could not create directory \"" + text(m_dir / "a" / "b") + "\".", "Error", kRed, kGreen, kRed},
+         "Sorry, found no audio files that could be sorted!", "Warning", kYellow, kGreen, 0},
+        {"destination below a file", text(m_dir / "empty-source"), text(m_dir / "plain" / "b"), {true},
+         "Sorry. Could not create directory \"" + text(m_dir / "plain" / "b") + "\".", "Error", kRed, kGreen, kRed},
         {"no audio", text(m_dir / "empty-source"), text(m_dir / "out"), {},
          "Sorry, found no audio files that could be sorted!", "Warning", kYellow, kGreen, 0},
     };
@@ -249,6 +255,7 @@ TEST_F(DialogTest, OrganizeRefusalsColourTheBoxesAndSayWhy)
     }
     EXPECT_FALSE(fs::exists(m_dir / "new-out"));
     EXPECT_FALSE(fs::exists(m_dir / "a"));
+    EXPECT_TRUE(fs::is_regular_file(m_dir / "plain"));
 }
 
 TEST_F(DialogTest, CompleteRunEndsWithTheSummaryInItsColour)
@@ -295,7 +302,7 @@ TEST_F(DialogTest, DemoLibraryConvertsWholeWithConversionTicked)
         if (!tunvale::testing::haveTool(tool))
             GTEST_SKIP() << tool << " is needed to make the demo library";
     }
-    if (tunvale::testing::runCommand("/usr/bin/python3 -c 'import mutagen'") != 0)
+    if (!tunvale::testing::haveMutagen())
         GTEST_SKIP() << "mutagen is needed to tag the demo library";
     const fs::path source = m_dir / "demo";
     ASSERT_EQ(tunvale::testing::runCommand(tunvale::testing::shellQuote(std::string(TUNVALE_SOURCE_DIR)
@@ -353,22 +360,37 @@ TEST_F(DialogTest, CancelAfterARunDeletesEverythingOrOnlyTheSessionFiles)
         QTest::keyClick(dialog.get(), Qt::Key_Escape);
         EXPECT_TRUE(dialog->isVisible());
         EXPECT_TRUE(m_prompts.answers.empty());
-        EXPECT_EQ(m_prompts.questions.value(0), "Do you want to delete everything?");
+        // Each question keeps its sentence as its first line and says what a Yes takes.
+        EXPECT_EQ(m_prompts.questions.value(0).section('\n', 0, 0), "Do you want to delete everything?");
+        EXPECT_EQ(m_prompts.questions.value(0), "Do you want to delete everything?\n\n"
+                                                "3 files in 2 folders created by this session will be deleted.");
+        EXPECT_EQ(m_prompts.defaults.front(), DefaultAnswer::No);
         if (c.answers.size() == 2) {
-            EXPECT_EQ(m_prompts.questions.value(1), "Do you want to delete the files created during this session?");
+            EXPECT_EQ(m_prompts.questions.value(1).section('\n', 0, 0),
+                      "Do you want to delete the files created during this session?");
+            EXPECT_EQ(m_prompts.questions.value(1),
+                      "Do you want to delete the files created during this session?\n\n"
+                      "3 files created by this session will be deleted.\n"
+                      "2 folders created by this session will then be empty and removed.");
+            EXPECT_EQ(m_prompts.defaults.back(), DefaultAnswer::Yes);
         }
         ASSERT_EQ(m_prompts.messages.size(), 1);
         EXPECT_EQ(m_prompts.messages[0], c.message);
         EXPECT_EQ(dialog->statusBox()->colour(), kLightRed);
+        // The status line reports the undo, no longer the copies.
+        EXPECT_EQ(dialog->statusBox()->text(), c.message);
         EXPECT_FALSE(fs::exists(out / "Alpha Band"));
         EXPECT_FALSE(fs::exists(out / "Miscellaneous"));
         EXPECT_TRUE(fs::is_directory(out));   // it was not created by the session
         EXPECT_TRUE(fs::exists(library / "albums" / "alpha" / "one.mp3"));
 
-        // A second Cancel, answered the same way, finds nothing left to take back.
-        m_prompts.answers = c.answers;
+        // A second Cancel finds nothing left to take back: no question, and the status line
+        // keeps the count.
+        m_prompts.questions.clear();
         dialog->control(control_id::kCancel)->click();
+        EXPECT_TRUE(m_prompts.questions.isEmpty()) << m_prompts.questions.join("\n").toStdString();
         EXPECT_EQ(m_prompts.messages.value(1), "Nothing to cancel!");
+        EXPECT_EQ(dialog->statusBox()->text(), c.message);
     }
 }
 
@@ -377,12 +399,9 @@ TEST_F(DialogTest, ASecondOrganizeDuringARunDoesNothing)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    auto dialog = makeDialog(gatedSetup(gate));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    const BlockingPlacement held;
+    auto dialog = startHeldRun(gatedSetup(held), held, library);
+    ASSERT_GT(held.entered(), 0);
     ASSERT_TRUE(dialog->runActive());
 
     // Were the click taken, the empty source would be refused with a message.
@@ -394,7 +413,7 @@ TEST_F(DialogTest, ASecondOrganizeDuringARunDoesNothing)
     clickIndicator(dialog->control(1018));
     EXPECT_EQ(m_store.stored("FILE_REPLACE").toInt(), 1);
 
-    gate->open = true;
+    held.release();
     ASSERT_TRUE(waitForSummary(*dialog));
     EXPECT_EQ(dialog->lastSummary()->line, u"Done: on 3 files, 3 are copied in 2 folders");
 }
@@ -404,8 +423,8 @@ TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    DialogSetup setup = gatedSetup(gate);
+    const BlockingPlacement held;
+    DialogSetup setup = gatedSetup(held);
     // Placement keeps reporting through the synchronous status line while the dialog waits
     // for it: neither side may wait for the other.
     auto inner = setup.hooks.placeFile;
@@ -417,11 +436,8 @@ TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
         return inner(index, count, context);
     };
     setup.abortTiming.finishedWait = std::chrono::milliseconds(8000);
-    auto dialog = makeDialog(std::move(setup));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    auto dialog = startHeldRun(std::move(setup), held, library);
+    ASSERT_GT(held.entered(), 0);
 
     // No to the abort: nothing is touched and the run goes on.
     m_prompts.answers = {false};
@@ -433,7 +449,7 @@ TEST_F(DialogTest, CancelDuringARunAsksToAbortAndStopsTheRunOnYes)
     // Yes: the current file is finished and the run stops before the next one; then No to both
     // undo questions leaves the copied file and shows no count.
     m_prompts.answers = {true, false, false};
-    openLater(gate, 100);
+    held.releaseAfter(std::chrono::milliseconds(100));
     dialog->control(control_id::kCancel)->click();
     EXPECT_FALSE(dialog->runActive());
     EXPECT_TRUE(m_prompts.answers.empty());
@@ -456,15 +472,12 @@ TEST_F(DialogTest, AWorkerStuckPastTheWaitIsGivenUp)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    DialogSetup setup = gatedSetup(gate);
+    const BlockingPlacement held;
+    DialogSetup setup = gatedSetup(held);
     setup.abortTiming.finishedWait = std::chrono::milliseconds(200);
     setup.abortTiming.afterGiveUp = std::chrono::milliseconds(10);
-    auto dialog = makeDialog(std::move(setup));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    auto dialog = startHeldRun(std::move(setup), held, library);
+    ASSERT_GT(held.entered(), 0);
 
     m_prompts.answers = {true, false, false};
     dialog->control(control_id::kCancel)->click();
@@ -478,7 +491,7 @@ TEST_F(DialogTest, AWorkerStuckPastTheWaitIsGivenUp)
     dialog->control(control_id::kOrganize)->click();
     EXPECT_FALSE(dialog->runActive());
 
-    gate->open = true;
+    held.release();
     ASSERT_TRUE(testing::waitFor([&] { return !dialog->organizer().abandonedWorkerRunning(); }));
 }
 
@@ -524,12 +537,9 @@ TEST_F(DialogTest, EnterIsExitAndClosingDuringARunAsksFirst)
     const fs::path library = testing::smallMp3Library(m_dir / "lib");
     if (library.empty())
         GTEST_SKIP() << "sox or lame missing";
-    auto gate = std::make_shared<Gate>();
-    auto dialog = makeDialog(gatedSetup(gate));
-    fs::create_directories(m_dir / "out");
-    setFolders(*dialog, text(library), text(m_dir / "out"));
-    dialog->control(control_id::kOrganize)->click();
-    ASSERT_TRUE(testing::waitFor([&] { return gate->entered.load() > 0; }));
+    const BlockingPlacement held;
+    auto dialog = startHeldRun(gatedSetup(held), held, library);
+    ASSERT_GT(held.entered(), 0);
 
     // No: the window stays and the run goes on.
     m_prompts.answers = {false};
@@ -542,7 +552,7 @@ TEST_F(DialogTest, EnterIsExitAndClosingDuringARunAsksFirst)
 
     // Yes: the run is stopped before the window goes.
     m_prompts.answers = {true};
-    openLater(gate, 100);
+    held.releaseAfter(std::chrono::milliseconds(100));
     dialog->close();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->runActive());

@@ -31,9 +31,10 @@ QChar mnemonicOf(const QString &caption)
     return {};
 }
 
-bool ScriptedPrompts::askYesNo(QWidget *, const QString &text)
+bool ScriptedPrompts::askYesNo(QWidget *, const QString &text, DefaultAnswer defaultAnswer)
 {
     questions << text;
+    defaults.push_back(defaultAnswer);
     if (answers.empty()) {
         ADD_FAILURE() << "unexpected question: " << text.toStdString();
         return false;

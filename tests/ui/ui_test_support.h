@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <ostream>
+#include <vector>
 
 // QString values in failure messages as text.
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -32,7 +33,7 @@ QChar mnemonicOf(const QString &caption);
 // Answers the dialog's questions from a script and records every question and message.
 class ScriptedPrompts final : public DialogPrompts {
 public:
-    bool askYesNo(QWidget *owner, const QString &text) override;
+    bool askYesNo(QWidget *owner, const QString &text, DefaultAnswer defaultAnswer) override;
     void showMessage(QWidget *owner, const QString &text, const QString &caption = {},
                      MessageKind kind = MessageKind::Information) override;
     std::optional<QString> pickFolder(QWidget *owner, const QString &title, const QString &startFolder,
@@ -41,6 +42,7 @@ public:
     std::deque<bool> answers;                       // one per question, in order
     std::deque<std::optional<QString>> pickedFolders;   // one per picker opened
     QStringList questions;
+    std::vector<DefaultAnswer> defaults;            // the default answer of each question
     QStringList messages;
     QStringList captions;
     std::vector<MessageKind> kinds;                 // the icon of each message

@@ -30,6 +30,14 @@
         <source>Could not Write to Windows Register Data Base</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>CONFIGURATION ERROR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write the configuration file &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tunvale::ui::CTunvaleDlg</name>
@@ -348,6 +356,62 @@ Do you want to create it ?</source>
     </message>
     <message>
         <source>%1 - Stopping...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing will be deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 in %2 created by this session will be deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 in the folders created by this session will be deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 created by this session will be removed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1 of these files was not created by this session.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 of these files were not created by this session.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 created by this session will be deleted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 created by this session will then be empty and removed.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 replaced by this session will be put back.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 replaced by this session cannot be put back and will stay in the folder of kept files.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
