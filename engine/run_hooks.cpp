@@ -1,30 +1,17 @@
 #include "engine/run_hooks.h"
 
-#include "catalog/records/load_refusal.h"
 #include "engine/run_options.h"
 
 namespace tunvale::engine {
 
-bool formatEnabled(const RunOptions &options, SourceFormat format)
+bool formatEnabled(const RunOptions &options, const formats::FormatRow &format)
 {
-    switch (format) {
-    case SourceFormat::Mp3: return options.mp3Format != 0;
-    case SourceFormat::Wav: return options.wavFormat != 0;
-    case SourceFormat::Flac: return options.flacFormat != 0;
-    case SourceFormat::Aiff: return options.aiffFormat != 0;
-    }
-    return false;
+    return options.formatFlags.enabled(format);
 }
 
-std::string refusalReason(int status)
+void RunHooks::addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load)
 {
-    const std::string &reason = catalog::loadRefusal();
-    return reason.empty() ? "not loaded (status " + std::to_string(status) + ")" : reason;
-}
-
-void RunHooks::addLoader(std::u16string extension, SourceFormat format, LoaderFn load)
-{
-    loaders.push_back(LoaderEntry{std::move(extension), format, std::move(load)});
+    loaders.push_back(LoaderEntry{std::move(extension), &format, std::move(load)});
 }
 
 namespace {

@@ -1,6 +1,10 @@
 #include "ui/dialog_controls.h"
 
+#include "formats/format_table.h"
+
 #include <QtGlobal>
+
+#include <vector>
 
 namespace tunvale::ui {
 
@@ -8,24 +12,47 @@ namespace {
 
 // Every caption carries a mnemonic, each letter or digit used once in the whole window (with
 // the Help menu's H). The texts are marked for translation in the main dialog's context.
-constexpr CheckBoxSpec kFormatBoxes[] = {
-    {1012, "MP3_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Mp&3"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the MP3 files of the source folder")},
-    {1013, "FLAC_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Flac"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the FLAC files of the source folder")},
-    {1014, "WAV_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Wav"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the WAV files of the source folder")},
-    {1015, "AIFF_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Aiff"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the AIFF files of the source folder")},
+
+// The check boxes of the formats of the format table, by the option they store: the dialog
+// shows one box per row of the table, in its order, with this id, caption and tooltip.
+constexpr CheckBoxSpec kKnownFormatBoxes[] = {
+    {1012, "MP3_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Mp&3"),
+     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Sort the MP3 files of the source folder")},
+    {1013, "FLAC_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Flac"),
+     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Sort the FLAC files of the source folder")},
+    {1014, "WAV_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Wav"),
+     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Sort the WAV files of the source folder")},
+    {1015, "AIFF_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Aiff"),
+     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Sort the AIFF files of the source folder")},
 };
+
+// A format of the table without a box above gets one with the next of these ids, its caption
+// from the table and no tooltip.
+constexpr int kFirstExtraFormatId = 1100;
+
+std::vector<CheckBoxSpec> buildFormatBoxes()
+{
+    std::vector<CheckBoxSpec> boxes;
+    int nextId = kFirstExtraFormatId;
+    for (const formats::FormatRow &format : formats::formatTable()) {
+        const CheckBoxSpec *known = nullptr;
+        for (const CheckBoxSpec &box : kKnownFormatBoxes) {
+            if (format.optionName == box.valueName)
+                known = &box;
+        }
+        // The table's texts are literals, so their views end with a NUL.
+        boxes.push_back(known ? *known
+                              : CheckBoxSpec{nextId++, format.optionName.data(), format.caption.data(), nullptr});
+    }
+    return boxes;
+}
+
+// Made once from the format table, then never changed.
+const std::vector<CheckBoxSpec> &formatBoxList()
+{
+    static const std::vector<CheckBoxSpec> boxes = buildFormatBoxes();
+    return boxes;
+}
 
 constexpr CheckBoxSpec kOptionBoxes[] = {
     {1016, "GROUP_ISOLATED",
@@ -117,10 +144,7 @@ constexpr RadioSpec kQualityRadios[] = {
 
 } // namespace
 
-std::span<const CheckBoxSpec> formatBoxes()
-{
-    return kFormatBoxes;
-}
+std::span<const CheckBoxSpec> formatBoxes() { return formatBoxList(); }
 
 std::span<const CheckBoxSpec> optionBoxes()
 {
@@ -144,7 +168,7 @@ std::span<const RadioSpec> qualityRadios()
 
 const CheckBoxSpec *findCheckBox(int id)
 {
-    for (const auto &box : kFormatBoxes)
+    for (const auto &box : formatBoxList())
         if (box.id == id)
             return &box;
     for (const auto &box : kOptionBoxes)
@@ -155,7 +179,7 @@ const CheckBoxSpec *findCheckBox(int id)
 
 int checkBoxIdFor(std::string_view valueName)
 {
-    for (const auto &box : kFormatBoxes)
+    for (const auto &box : formatBoxList())
         if (valueName == box.valueName)
             return box.id;
     for (const auto &box : kOptionBoxes)

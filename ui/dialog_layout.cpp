@@ -89,7 +89,8 @@ void CTunvaleDlg::buildControls()
     auto addCheckBox = [&](const CheckBoxSpec &item, QWidget *parent, QLayout *into) {
         auto *box = new QCheckBox(tr(item.caption), parent);
         box->setObjectName(QString::fromLatin1(item.valueName));
-        box->setToolTip(tr(item.toolTip));
+        if (item.toolTip != nullptr)
+            box->setToolTip(tr(item.toolTip));
         m_controls[item.id] = box;
         into->addWidget(box);
     };

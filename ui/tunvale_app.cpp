@@ -1,7 +1,5 @@
 #include "ui/tunvale_app.h"
 
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
 #include "ui/tunvale_dlg.h"
@@ -67,7 +65,7 @@ engine::RunOptions startOptions()
 {
     engine::RunOptions options;
     for (const engine::OptionField &field : engine::optionFields())
-        options.*field.field = 0;
+        field.of(options) = 0;
     options.tagId = engine::tag_id::kArtist;
     options.trackStep = 1;
     return options;
@@ -91,7 +89,6 @@ int CTunvaleApp::run()
     CPreferences preferences;
     if (!openPreferencesOrReport(preferences, prompts))
         return 1;
-    catalog::resetTagRecords();
 
     DialogSetup setup;
     const QStringList args = arguments();
@@ -104,7 +101,6 @@ int CTunvaleApp::run()
         CTunvaleDlg dialog(m_options, preferences, prompts, std::move(setup));
         dialog.exec();
     }
-    catalog::catalog().clear();
     return 0;
 }
 

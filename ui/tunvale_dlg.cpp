@@ -171,7 +171,7 @@ void CTunvaleDlg::loadOptions()
 {
     for (const engine::OptionField &field : engine::optionFields()) {
         const std::int32_t value = m_preferences.readNumber(valueNameText(field.valueName), field.firstStartDefault);
-        m_options.*field.field = value;
+        field.of(m_options) = value;
         if (field.field == &engine::RunOptions::tagId) {
             // A value outside the five criteria leaves every radio unchecked.
             for (const auto &item : criterionRadios())
@@ -248,7 +248,7 @@ void CTunvaleDlg::storeCheckBox(int id, bool checked)
     std::int32_t value = checked ? 1 : 0;
     if (id == control_id::kStep)
         value = checked ? 10 : 1;
-    m_options.*field->field = value;
+    field->of(m_options) = value;
     m_preferences.writeNumber(QString::fromLatin1(item->valueName), value);
 }
 
@@ -346,7 +346,7 @@ void CTunvaleDlg::organize()
     if (m_stopping || m_organizer.isActive() || m_organizer.abandonedWorkerRunning())
         return;
     for (const engine::OptionField &field : engine::runStartRereads())
-        m_options.*field.field = m_preferences.readNumber(valueNameText(field.valueName), field.firstStartDefault);
+        field.of(m_options) = m_preferences.readNumber(valueNameText(field.valueName), field.firstStartDefault);
 
     const QString source = m_sourceEdit->text().left(kMaxFolderLength);
     const QString destination = m_destinationEdit->text().left(kMaxFolderLength);

@@ -1,11 +1,5 @@
 #include "formats/mp3/sort_mp3.h"
 
-#include "catalog/intake/intake.h"
-#include "catalog/intake/tag_completion.h"
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
-#include "catalog/records/picture_table.h"
 #include "catalog/records/tag_strings.h"
 #include "formats/mp3/id3_file_tags.h"
 #include "formats/mp3/id3_frame_reader.h"
@@ -22,13 +16,6 @@
 namespace tunvale::formats {
 
 namespace {
-
-// Refuses the file: 1, with the reason kept for the skipped-file report.
-int refuse(std::string_view reason)
-{
-    catalog::loadRefusal() = reason;
-    return 1;
-}
 
 // Whether the file starts with an ID3v2 tag or holds MPEG audio near its start. Most files
 // start with a tag: only the others have the whole probe area read.
@@ -48,52 +35,30 @@ bool holdsMpegAudio(BinaryFile &file, bool &readError)
 
 } // namespace
 
-int CSortMp3::ReadMp3Tags(const std::filesystem::path &path, const catalog::LoadOptions &options)
+ReadResult ReadMp3Tags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read)
 {
-    catalog::CurrentTags &tags = catalog::currentTags();
-    tags.clear();
-    catalog::pictureTable().clear();
-    catalog::loadRefusal().clear();
-
     BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::Read))
-        return refuse(openErrorReason(file.openError()));
-    // Anything named .mp3 (a text file, a link to a system file) must not be copied as audio.
+    const bool opened = file.open(path, BinaryFile::Mode::Read);
+    if (ReadResult status = openedStatus(opened, file.openError(), file.size()); !status.ok())
+        return status;
     bool readError = false;
-    if (!holdsMpegAudio(file, readError))
-        return refuse(readError ? "read error" : "no MPEG audio or ID3 tag in the first 64 KiB");
+    if (!holdsMpegAudio(file, readError)) {
+        if (readError)
+            return ReadResult::failure(ReadStatus::ReadFailed, "MP3: read error");
+        return ReadResult::failure(ReadStatus::NotThisFormat, "MP3: no MPEG audio or ID3 tag in the first 64 KiB");
+    }
 
     const Id3TagPtr tag = readMergedId3Tags(file);
     if (!tag)
-        return refuse("out of memory");
+        return ReadResult::failure(ReadStatus::NoMemory);
     if (tag->nframes == 0) {
-        if (options.tagsFromName)
-            catalog::completeTags(tags, path, true);
-        else
-            catalog::lastFillScore() = 0;
-        return 0;
+        read.tagged = false;
+        return ReadResult::success();
     }
-
     catalog::TagStrings slots;
     readId3Frames(*tag, options.acceptSimilitudes, slots);
-    copySlotsToTags(slots, tags);
-    catalog::completeTags(tags, path, options.tagsFromName);
-    return 0;
-}
-
-int CSortMp3::LoadMp3(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
-{
-    const int result = ReadMp3Tags(path, options);
-    if (result != 0)
-        return result;
-    catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
-    return 0;
-}
-
-CSortMp3 &sortMp3()
-{
-    static CSortMp3 reader;
-    return reader;
+    copySlotsToTags(slots, read.tags);
+    return ReadResult::success();
 }
 
 } // namespace tunvale::formats

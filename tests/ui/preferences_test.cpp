@@ -98,7 +98,7 @@ TEST(Preferences, StartOptionsAreZeroExceptCriterionAndStep)
         const std::int32_t expected = field.field == &engine::RunOptions::tagId       ? 1004
                                       : field.field == &engine::RunOptions::trackStep ? 1
                                                                                       : 0;
-        EXPECT_EQ(options.*field.field, expected);
+        EXPECT_EQ(field.of(options), expected);
     }
 }
 
