@@ -474,8 +474,9 @@ TEST_F(WorkerRun, PlacementContextCarriesRunState)
             ++*context.miscellaneousFiles;
         // The run's own catalog, which holds the file's entry.
         EXPECT_NE(context.catalog, nullptr);
-        if (context.catalog)
+        if (context.catalog) {
             EXPECT_NE(context.catalog->findByPath(context.sourcePath), nullptr);
+        }
         EXPECT_NE(context.status, nullptr);
         if (context.status)
             context.status->showStatus(u"Copying: " + context.sourcePath.filename().u16string(), 0xC8FFC8);
