@@ -7,7 +7,7 @@
 
 #include "catalog/records/current_tags.h"
 #include "catalog/records/load_options.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,7 +5,7 @@
 #include "catalog/text/fold.h"
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
-#include "engine/sort_string_array.h"
+#include "engine/file_name_sorted_paths.h"
 #include "output/folder_name.h"
 #include "output/place_file.h"
 #include "output/system_error.h"
@@ -241,10 +241,10 @@ private:
         postStatus(output::colour::kLightBlue, u"");
     }
 
-    // Placement phase: one group per seed that is not yet placed.
+    // Placement phase: one group per first entry that is not yet placed.
     void place()
     {
-        // A loader that reported success without appending an entry must not make the seeds
+        // A loader that reported success without appending an entry must not make the first entries
         // run past the catalog.
         const std::size_t loaded = std::min<std::size_t>(static_cast<std::size_t>(m_filesLoaded), m_catalog.size());
         const int criterionCode = m_session.criterionCode;
@@ -259,18 +259,18 @@ private:
         const std::vector<fs::path> sourceFiles = m_session.sourceFiles;
         m_runSources = unleased([&] { return output::RunSources(sourceFiles); });
 
-        for (std::size_t seed = 0; seed < static_cast<std::size_t>(m_filesLoaded); ++seed) {
+        for (std::size_t first = 0; first < static_cast<std::size_t>(m_filesLoaded); ++first) {
             if (abortRequested())
                 return;
-            if (seed >= loaded)
+            if (first >= loaded)
                 continue;
             // Filled without the lease into the worker's own buffer, then handed to the session.
-            const std::size_t memberCount = unleased([&] { return groups->members(seed, loaded, m_members); });
+            const std::size_t memberCount = unleased([&] { return groups->members(first, loaded, m_members); });
             m_session.groupMembers = m_members;
             m_session.groupMemberCount = memberCount;
             if (m_session.groupMemberCount == 0)
                 continue;
-            const std::u16string groupName = m_catalog.at(seed).GroupName;
+            const std::u16string groupName = m_catalog.at(first).GroupName;
             if (m_session.destinationFolder.empty())
                 continue;
             switch (placeGroup(groupName)) {
@@ -287,7 +287,7 @@ private:
     {
         const bool newNames = m_options.newFileNames != 0;
         const output::PlacementOptions placementOptions = m_options.placementOptions();
-        CSortStringArray sources;
+        FileNameSortedPaths sources;
         std::vector<std::u16string> names;
         const std::size_t memberCount = std::min(m_session.groupMemberCount, m_session.groupMembers.size());
         for (std::size_t k = 1; k <= memberCount; ++k) {

@@ -20,19 +20,19 @@ class ExactNameGroups final : public GroupSource {
 public:
     explicit ExactNameGroups(const catalog::Catalog &catalog) : m_catalog(catalog) {}
 
-    std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) override
+    std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members) override
     {
         members.clear();
         if (n > m_catalog.size())
             n = m_catalog.size();
-        if (seed >= n)
+        if (first >= n)
             return 0;
-        const catalog::CMetaDat &first = m_catalog.at(seed);
-        if (first.Placed || first.KeyWordCount == 0)
+        const catalog::CMetaDat &firstEntry = m_catalog.at(first);
+        if (firstEntry.Placed || firstEntry.KeyWordCount == 0)
             return 0;
-        for (std::size_t i = seed; i < n; ++i) {
+        for (std::size_t i = first; i < n; ++i) {
             const catalog::CMetaDat &entry = m_catalog.at(i);
-            if (!entry.Placed && entry.GroupName == first.GroupName)
+            if (!entry.Placed && entry.GroupName == firstEntry.GroupName)
                 members.push_back(i);
         }
         return members.size();

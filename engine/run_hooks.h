@@ -37,13 +37,13 @@ using PlaceFileFn = std::function<int(int index, int count, output::PlacementCon
 using TrackNameFn = std::function<std::u16string(const catalog::CMetaDat &entry, int index,
                                                  const output::PlacementOptions &options)>;
 
-// Answers, for each seed of the placement phase, the unplaced entries of its group.
+// Answers, for the first entry of each group in the placement phase, the unplaced entries of its group.
 class GroupSource {
 public:
     virtual ~GroupSource() = default;
-    // Fills members (seed first) from the entries 0..n-1; 0 when the seed is placed or has no
+    // Fills members (the first entry itself first) from the entries 0..n-1; 0 when the first entry is placed or has no
     // key words.
-    virtual std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) = 0;
+    virtual std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members) = 0;
 };
 using GroupingFn = std::function<std::unique_ptr<GroupSource>(const catalog::Catalog &catalog,
                                                               int criterionCode, bool acceptSimilitudes)>;

@@ -18,9 +18,9 @@ public:
     {
     }
 
-    std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) override
+    std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members) override
     {
-        return m_finder.members(seed, n, members);
+        return m_finder.members(first, n, members);
     }
 
 private:

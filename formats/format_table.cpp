@@ -2,7 +2,7 @@
 
 #include "formats/aiff/aiff.h"
 #include "formats/flac/flac_tags.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 #include "formats/wav/wave.h"
 
 #include <array>

@@ -7,7 +7,7 @@ namespace tunvale::ui {
 
 // The check boxes and radio buttons of the main dialog: control id, stored value name, caption
 // (with its mnemonic) and tooltip (may be null). Captions and tooltips are untranslated source
-// texts in the context of the main dialog (CTunvaleDlg::tr translates them).
+// texts in the context of the main dialog (TunvaleDialog::tr translates them).
 struct CheckBoxSpec {
     int id;
     const char *valueName;

@@ -2,7 +2,7 @@
 
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -25,15 +25,15 @@ constexpr bool kRegistryStore = false;
 QString registerErrorCaption()
 {
     if (kRegistryStore)
-        return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "REGISTER ERROR");
-    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "CONFIGURATION ERROR");
+        return QCoreApplication::translate("tunvale::ui::TunvaleApp", "REGISTER ERROR");
+    return QCoreApplication::translate("tunvale::ui::TunvaleApp", "CONFIGURATION ERROR");
 }
 
 QString registerErrorText(const QString &location)
 {
     if (kRegistryStore)
-        return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not Write to Windows Register Data Base");
-    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not write the configuration file \"%1\".")
+        return QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not Write to Windows Register Data Base");
+    return QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not write the configuration file \"%1\".")
         .arg(location);
 }
 
@@ -51,7 +51,7 @@ void installTranslation(QApplication &app)
     delete translator;
 }
 
-bool openPreferencesOrReport(CPreferences &preferences, DialogPrompts &prompts)
+bool openPreferencesOrReport(Preferences &preferences, DialogPrompts &prompts)
 {
     if (preferences.open())
         return true;
@@ -71,7 +71,7 @@ engine::RunOptions startOptions()
     return options;
 }
 
-CTunvaleApp::CTunvaleApp(int &argc, char **argv)
+TunvaleApp::TunvaleApp(int &argc, char **argv)
     : QApplication(argc, argv)
     , m_options(startOptions())
 {
@@ -83,10 +83,10 @@ CTunvaleApp::CTunvaleApp(int &argc, char **argv)
     installTranslation(*this);
 }
 
-int CTunvaleApp::run()
+int TunvaleApp::run()
 {
     MessageBoxPrompts prompts;
-    CPreferences preferences;
+    Preferences preferences;
     if (!openPreferencesOrReport(preferences, prompts))
         return 1;
 
@@ -98,7 +98,7 @@ int CTunvaleApp::run()
         setup.destination = args.at(2);
 
     {
-        CTunvaleDlg dialog(m_options, preferences, prompts, std::move(setup));
+        TunvaleDialog dialog(m_options, preferences, prompts, std::move(setup));
         dialog.exec();
     }
     return 0;

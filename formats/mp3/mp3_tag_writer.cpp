@@ -1,7 +1,7 @@
 // WriteMp3Tags: edits title, artist, track and pictures of a copied MP3 through libid3tag and
 // writes the tag back as ID3v2.3, in place when it fits, otherwise into a new file beside the
 // copy that then replaces it, so a failure never leaves a half-moved file.
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 
 #include "formats/io/file_identity.h"
 #include "formats/io/work_files.h"

@@ -8,7 +8,7 @@
 #include "catalog/genre/genre_table.h"
 #include "catalog/records/current_tags.h"
 #include "formats/mp3/id3_frame_reader.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 #include "formats/reader_records.h"
 
 #include "formats/writer_calls.h"

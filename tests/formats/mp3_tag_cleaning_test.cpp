@@ -6,7 +6,7 @@
 #include "catalog/records/current_tags.h"
 #include "formats/mp3/id3v2_tag_cleaner.h"
 #include "formats/mp3/mpeg_audio_probe.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 #include "formats/reader_records.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 
 #include "catalog/records/current_tags.h"
 #include "formats/io/work_files.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 
 #include "formats/writer_calls.h"
 

@@ -6,7 +6,7 @@
 #include "formats/format_table.h"
 #include "output/status_reporter.h"
 #include "ui/dialog_controls.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -232,7 +232,7 @@ TEST_F(DialogTest, EnterInAFolderEditTakesTheTextAndKeepsTheWindow)
     auto dialog = makeDialog();
     QApplication::setActiveWindow(dialog.get());
     struct Case {
-        CEditColor *edit;
+        ColoredEdit *edit;
         QString typed;
         const char *valueName;
         std::uint32_t colour;
@@ -264,7 +264,7 @@ TEST_F(DialogTest, FolderEditsChangeColourWhileTyping)
     fs::create_directories(m_dir / "music");
     auto dialog = makeDialog();
     struct Case {
-        CEditColor *edit;
+        ColoredEdit *edit;
         QString start;
         QString typed;
         std::uint32_t colour;

@@ -1,4 +1,4 @@
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 
 #include "catalog/records/tag_strings.h"
 #include "formats/mp3/id3_file_tags.h"

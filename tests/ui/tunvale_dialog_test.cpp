@@ -4,7 +4,7 @@
 #include "output/place_file.h"
 #include "output/status_reporter.h"
 #include "support/audio_tools.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 
 #include <QAbstractButton>
 #include <QAction>
