@@ -1,9 +1,9 @@
 #include "formats/format_table.h"
 
-#include "formats/aiff/aiff.h"
+#include "formats/aiff/aiff_format.h"
 #include "formats/flac/flac_tags.h"
 #include "formats/mp3/mp3_tags.h"
-#include "formats/wav/wave.h"
+#include "formats/wav/wave_format.h"
 
 #include <array>
 

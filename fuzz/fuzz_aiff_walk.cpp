@@ -1,8 +1,8 @@
 // Reads the input as an AIFF file (tags, whole-buffer samples, streamed samples), then
 // rewrites its tag chunk and reads the result again.
 
-#include "formats/aiff/aiff.h"
-#include "formats/aiff/c_aiff.h"
+#include "formats/aiff/aiff_format.h"
+#include "formats/aiff/aiff_file.h"
 #include "formats/audio/decoded_audio.h"
 #include "fuzz_input_file.h"
 
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const catalog::LoadOptions options{true, true};
     formats::TrackRead read;
     formats::DecodedAudio audio;
-    const bool first = formats::CAiff().ReadAiff(path, true, true, read, audio).ok();
+    const bool first = formats::AiffFile().read(path, true, true, read, audio).ok();
     const std::vector<std::int16_t> whole = audio.pcm;
 
     const formats::PcmOpening opening = formats::OpenAiffPcm(path, options);
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     formats::io::WorkNames names;
     if (formats::WriteAiffTags(path, {u"New", u"", 3, 0, true}, names).written) {
         formats::TrackRead again;
-        if (!formats::CAiff().ReadAiff(path, false, false, again, audio).ok())
+        if (!formats::AiffFile().read(path, false, false, again, audio).ok())
             std::abort();
         if (again.tags.Title.view() != "New")
             std::abort();

@@ -2,8 +2,8 @@
 // its tag chunk and reads the result again.
 
 #include "formats/audio/decoded_audio.h"
-#include "formats/wav/c_wave.h"
-#include "formats/wav/wave.h"
+#include "formats/wav/wave_file.h"
+#include "formats/wav/wave_format.h"
 #include "fuzz_input_file.h"
 
 #include <cstdlib>
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const catalog::LoadOptions options{true, true};
     formats::TrackRead read;
     formats::DecodedAudio audio;
-    formats::CWave().ParseRiff(path, true, true, true, read, audio);
+    formats::WaveFile().read(path, true, true, true, read, audio);
     const std::vector<std::int16_t> whole = audio.pcm;
 
     const formats::PcmOpening opening = formats::OpenWavePcm(path, options);
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (formats::WriteWaveTags(path, {u"New", u"", 3, 0, true}, names).written) {
         // A rewritten copy is a valid WAV that holds the new tag.
         formats::TrackRead again;
-        if (!formats::CWave().ParseRiff(path, false, true, false, again, audio).ok())
+        if (!formats::WaveFile().read(path, false, true, false, again, audio).ok())
             std::abort();
         if (again.tags.Title.view() != "New")
             std::abort();

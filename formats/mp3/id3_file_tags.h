@@ -4,7 +4,7 @@
 // library never opens the file, and every ID3v2 tag is cleaned first (see
 // id3v2_tag_cleaner.h).
 
-#include "formats/riff/binary_file.h"
+#include "formats/audio/binary_file.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // Where the tags of an MP3 file sit: the ID3v2 tag at its start and the ID3v1 tag in its last
 // 128 bytes, found from their headers before the file is changed.
 
-#include "formats/riff/binary_file.h"
+#include "formats/audio/binary_file.h"
 
 #include <cstdint>
 #include <optional>

@@ -11,7 +11,7 @@
 #include "formats/mp3/id3v2_tag_cleaner.h"
 #include "formats/mp3/mp3_tag_layout.h"
 #include "formats/mp3/ucs4_text.h"
-#include "formats/riff/binary_file.h"
+#include "formats/audio/binary_file.h"
 
 #include <id3tag.h>
 

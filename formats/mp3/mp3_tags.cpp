@@ -5,7 +5,7 @@
 #include "formats/mp3/id3_frame_reader.h"
 #include "formats/mp3/id3v2_tag_cleaner.h"
 #include "formats/mp3/mpeg_audio_probe.h"
-#include "formats/riff/binary_file.h"
+#include "formats/audio/binary_file.h"
 
 #include <id3tag.h>
 

@@ -4,7 +4,7 @@
 #include "catalog/text/tag_text.h"
 #include "catalog/text/trim.h"
 #include "formats/id3v2/id3v2_text.h"
-#include "formats/riff/chunk_walker.h"
+#include "formats/container/chunk_walker.h"
 
 #include <string_view>
 

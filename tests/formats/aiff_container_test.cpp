@@ -1,8 +1,8 @@
 // The AIFF / AIFF-C container on hand-built files: COMM and its sample formats, FVER, the
 // "ID3 " chunk, sample loading and streaming, malformed files and the tag chunk rewrite.
 
-#include "formats/aiff/aiff.h"
-#include "formats/aiff/c_aiff.h"
+#include "formats/aiff/aiff_format.h"
+#include "formats/aiff/aiff_file.h"
 
 #include "formats/audio/byte_reader.h"
 #include "formats/reader_records.h"
@@ -48,7 +48,7 @@ protected:
     {
         return readWith(path, kNoNameTags.tagsFromName,
                         [&](TrackRead &read, DecodedAudio &audio) {
-                            return CAiff().ReadAiff(path, loadPcm, true, read, audio);
+                            return AiffFile().read(path, loadPcm, true, read, audio);
                         })
             .status;
     }

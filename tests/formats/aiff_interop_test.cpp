@@ -2,8 +2,8 @@
 // decoding, compressed AIFF-C refused, mutagen tags read, and rewritten copies checked by
 // mutagen and ffprobe.
 
-#include "formats/aiff/aiff.h"
-#include "formats/aiff/c_aiff.h"
+#include "formats/aiff/aiff_format.h"
+#include "formats/aiff/aiff_file.h"
 
 #include "catalog/text/codepage.h"
 #include "formats/reader_records.h"
@@ -34,7 +34,7 @@ struct Source {
     const char *name;
     const char *file;      // output name (the extension picks the format for sox and ffmpeg)
     std::string command;   // %s is the output path
-    ReadStatus status;     // of ReadAiff with samples
+    ReadStatus status;     // of the read with samples
     int rate;              // after halving
     bool halves = false;
 };
@@ -73,7 +73,7 @@ protected:
     {
         return readWith(path, kNoNameTags.tagsFromName,
                         [&](TrackRead &read, DecodedAudio &audio) {
-                            return CAiff().ReadAiff(path, loadPcm, true, read, audio);
+                            return AiffFile().read(path, loadPcm, true, read, audio);
                         })
             .status;
     }

@@ -2,7 +2,7 @@
 // walker (pad bytes, cut-short headers, size limits) shared by the WAV and AIFF containers.
 
 #include "formats/audio/byte_reader.h"
-#include "formats/riff/chunk_walker.h"
+#include "formats/container/chunk_walker.h"
 
 #include "formats/riff_fixtures.h"
 #include "support/temp_dir.h"

@@ -1,8 +1,8 @@
 // The WAV container on hand-built files: INFO lists, "id3 " chunks, the format checks,
 // sample loading and streaming, malformed chunk structures and the tag chunk rewrite.
 
-#include "formats/wav/c_wave.h"
-#include "formats/wav/wave.h"
+#include "formats/wav/wave_file.h"
+#include "formats/wav/wave_format.h"
 
 #include "formats/audio/byte_reader.h"
 #include "formats/reader_records.h"
@@ -47,7 +47,7 @@ protected:
     ReadResult parse(const std::filesystem::path &path, bool loadPcm = false)
     {
         return readWith(path, kNoNameTags.tagsFromName, [&](TrackRead &read, DecodedAudio &audio) {
-            return CWave().ParseRiff(path, loadPcm, true, true, read, audio);
+            return WaveFile().read(path, loadPcm, true, true, read, audio);
         });
     }
     PcmOpening openWavePcm(const std::filesystem::path &path) { return openPcm(OpenWavePcm, path, kNoNameTags); }

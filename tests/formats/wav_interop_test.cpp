@@ -1,8 +1,8 @@
 // WAV files written by sox, ffmpeg and mutagen: samples against ffmpeg's decoding, tags
 // written by mutagen, and rewritten copies checked by mutagen and ffprobe.
 
-#include "formats/wav/c_wave.h"
-#include "formats/wav/wave.h"
+#include "formats/wav/wave_file.h"
+#include "formats/wav/wave_format.h"
 
 #include "catalog/text/codepage.h"
 #include "formats/reader_records.h"
@@ -66,7 +66,7 @@ protected:
     ReadResult parse(const std::filesystem::path &path, bool loadPcm)
     {
         return readWith(path, kNoNameTags.tagsFromName, [&](TrackRead &read, DecodedAudio &audio) {
-            return CWave().ParseRiff(path, loadPcm, true, true, read, audio);
+            return WaveFile().read(path, loadPcm, true, true, read, audio);
         });
     }
     TempDir m_dir;

@@ -13,7 +13,7 @@ file(REMOVE_RECURSE ${WORK})
 # file | its includes | whether the check must report it
 set(cases
   "catalog/records/own.h|#include \"catalog/text/codepage.h\"|ok"
-  "formats/wav/reads_catalog.cpp|#include \"formats/riff/chunk_walker.h\"\n#include \"catalog/records/current_tags.h\"|ok"
+  "formats/wav/reads_catalog.cpp|#include \"formats/container/chunk_walker.h\"\n#include \"catalog/records/current_tags.h\"|ok"
   "output/reads_below.cpp|#include \"formats/mp3/mp3_tags.h\"\n#include <catalog/genre/genre_table.h>\n#include <vector>|ok"
   "engine/reads_output.h|#include \"output/place_file.h\"|ok"
   "cli/reads_engine.cpp|#include \"engine/organizer.h\"\n#include <CLI/CLI.hpp>|ok"

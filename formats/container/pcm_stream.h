@@ -7,8 +7,8 @@
 
 #include "formats/audio/pcm_source.h"
 #include "formats/pcm_opening.h"
-#include "formats/riff/binary_file.h"
-#include "formats/riff/chunk_walker.h"
+#include "formats/audio/binary_file.h"
+#include "formats/container/chunk_walker.h"
 
 #include <cstdint>
 #include <filesystem>

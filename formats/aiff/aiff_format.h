@@ -11,8 +11,8 @@
 
 namespace tunvale::formats {
 
-// The AIFF / AIFF-C format's reader, conversion read and tag writer (over the container of
-// aiff/c_aiff.h).
+// The AIFF / AIFF-C format's reader, conversion read and tag writer, as the format table lists
+// them (over AiffFile, aiff/aiff_file.h).
 
 // Reads the tags of the "ID3 " chunk into read (no pictures).
 ReadResult ReadAiffTags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read);

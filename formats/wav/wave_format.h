@@ -11,7 +11,8 @@
 
 namespace tunvale::formats {
 
-// The WAV format's reader, conversion read and tag writer (over the container of wav/c_wave.h).
+// The WAV format's reader, conversion read and tag writer, as the format table lists them (over
+// WaveFile, wav/wave_file.h).
 
 // Reads the tags of the LIST INFO and "id3 " chunks into read (no pictures).
 ReadResult ReadWaveTags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read);

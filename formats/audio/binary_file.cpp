@@ -1,4 +1,4 @@
-#include "formats/riff/binary_file.h"
+#include "formats/audio/binary_file.h"
 
 #include <cerrno>
 #include <new>

@@ -1,4 +1,4 @@
-#include "formats/riff/pcm_stream.h"
+#include "formats/container/pcm_stream.h"
 
 #include "formats/audio/byte_reader.h"
 

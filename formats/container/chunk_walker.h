@@ -3,7 +3,7 @@
 // Walks the chunks of a RIFF (little-endian sizes) or IFF/AIFF (big-endian sizes) file:
 // identifier (4 bytes), size (4 bytes), data, and a pad byte after data of odd size.
 
-#include "formats/riff/binary_file.h"
+#include "formats/audio/binary_file.h"
 
 #include <array>
 #include <cstdint>

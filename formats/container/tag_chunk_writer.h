@@ -12,7 +12,7 @@
 // a failed write puts back the bytes it changed and the old length.
 
 #include "formats/audio/byte_reader.h"
-#include "formats/riff/chunk_walker.h"
+#include "formats/container/chunk_walker.h"
 #include "formats/tag_writing.h"
 
 #include <cstdint>

@@ -1,6 +1,7 @@
 #pragma once
 
-// A file read and written at explicit positions, the only access the chunk containers need.
+// A file read and written at explicit positions, as the chunk containers and the MP3 tag code
+// need it.
 // Only regular files are opened, and opening never blocks (see RegularFile).
 
 #include "formats/audio/regular_file.h"

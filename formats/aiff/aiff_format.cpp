@@ -1,30 +1,27 @@
-#include "formats/aiff/aiff.h"
+#include "formats/aiff/aiff_format.h"
 
-#include "formats/aiff/c_aiff.h"
+#include "formats/aiff/aiff_file.h"
 
 namespace tunvale::formats {
 
 ReadResult ReadAiffTags(const std::filesystem::path &path, const catalog::LoadOptions &, TrackRead &read)
 {
-    CAiff aiff;
     DecodedAudio audio;
-    return aiff.ReadAiff(path, CAiff::PcmMode::None, false, read, audio);
+    return AiffFile().read(path, PcmMode::None, false, read, audio);
 }
 
 PcmOpening OpenAiffPcm(const std::filesystem::path &path, const catalog::LoadOptions &)
 {
     PcmOpening opening;
-    CAiff aiff;
-    opening.status = aiff.ReadAiff(path, CAiff::PcmMode::Stream, true, opening.read, opening.audio);
+    AiffFile aiff;
+    opening.status = aiff.read(path, PcmMode::Stream, true, opening.read, opening.audio);
     attachContainerPcm(path, aiff.pcmLayout(), opening);
     return opening;
 }
 
 WriteResult WriteAiffTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &)
 {
-    CAiff aiff;
-    return aiff.WriteAiffTags(path, changes.title, changes.artist, changes.track, changes.totalTracks,
-                              changes.removePictures);
+    return AiffFile().writeTags(path, changes);
 }
 
 } // namespace tunvale::formats

@@ -1,6 +1,7 @@
-#include "formats/riff/tag_chunk_writer.h"
+#include "formats/container/tag_chunk_writer.h"
 
-#include "formats/riff/binary_file.h"
+#include "formats/audio/binary_file.h"
+#include "formats/container/chunk_table.h"
 
 #include <new>
 #include <stdexcept>
@@ -74,15 +75,16 @@ WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &styl
     if (fileSize < kFormHeader)
         return WriteResult::failure();
 
-    std::vector<Chunk> chunks;
-    ChunkWalker walker(file, style.order, kFormHeader);
-    while (const std::optional<Chunk> chunk = walker.next()) {
-        if (!chunk->completeIn(fileSize))
-            return WriteResult::failure(); // a chunk cut off by the end of the file: its structure cannot be kept
-        chunks.push_back(*chunk);
-    }
-    if (walker.endReason() != WalkEnd::EndOfFile && walker.endReason() != WalkEnd::HeaderCutShort)
+    ChunkTable table;
+    if (!table.read(file, style.order, kFormHeader))
         return WriteResult::failure();
+    if (table.end() != WalkEnd::EndOfFile && table.end() != WalkEnd::HeaderCutShort)
+        return WriteResult::failure();
+    const std::span<const Chunk> chunks = table.chunks();
+    for (const Chunk &chunk : chunks) {
+        if (!chunk.completeIn(fileSize))
+            return WriteResult::failure(); // a chunk cut off by the end of the file: its structure cannot be kept
+    }
     const std::uint64_t structureEnd = chunks.empty() ? kFormHeader : chunks.back().nextPos();
 
     const Chunk *primary = nullptr;

@@ -1,4 +1,4 @@
-#include "formats/riff/chunk_walker.h"
+#include "formats/container/chunk_walker.h"
 
 #include "formats/audio/byte_reader.h"
 

@@ -1,30 +1,27 @@
-#include "formats/wav/wave.h"
+#include "formats/wav/wave_format.h"
 
-#include "formats/wav/c_wave.h"
+#include "formats/wav/wave_file.h"
 
 namespace tunvale::formats {
 
 ReadResult ReadWaveTags(const std::filesystem::path &path, const catalog::LoadOptions &, TrackRead &read)
 {
-    CWave wave;
     DecodedAudio audio;
-    return wave.ParseRiff(path, CWave::PcmMode::None, true, false, read, audio);
+    return WaveFile().read(path, PcmMode::None, true, false, read, audio);
 }
 
 PcmOpening OpenWavePcm(const std::filesystem::path &path, const catalog::LoadOptions &)
 {
     PcmOpening opening;
-    CWave wave;
-    opening.status = wave.ParseRiff(path, CWave::PcmMode::Stream, true, true, opening.read, opening.audio);
+    WaveFile wave;
+    opening.status = wave.read(path, PcmMode::Stream, true, true, opening.read, opening.audio);
     attachContainerPcm(path, wave.pcmLayout(), opening);
     return opening;
 }
 
 WriteResult WriteWaveTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &)
 {
-    CWave wave;
-    return wave.WriteWaveTags(path, changes.title, changes.artist, changes.track, changes.totalTracks,
-                              changes.removePictures);
+    return WaveFile().writeTags(path, changes);
 }
 
 } // namespace tunvale::formats
