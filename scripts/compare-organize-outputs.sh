@@ -35,7 +35,9 @@ for library in "${libraries[@]}"; do
             [ "$side" = new ] && cli=$new_cli
             rm -rf "$work/$side" "$work/state-$side"
             # shellcheck disable=SC2086
-            XDG_STATE_HOME="$work/state-$side" "$cli" organize $options "$library" "$work/$side" >"$work/$side.out" 2>&1 || true
+            XDG_STATE_HOME="$work/state-$side" "$cli" organize $options "$library" "$work/$side" >"$work/$side.raw" 2>&1 || true
+            # Messages name the destination; each side has its own, so it is written as DEST.
+            sed "s|$work/$side|DEST|g" "$work/$side.raw" >"$work/$side.out"
         done
         if diff -r "$work/old" "$work/new" >"$work/diff" 2>&1 && diff "$work/old.out" "$work/new.out" >>"$work/diff" 2>&1; then
             echo "same: $(basename "$library") [${options:-defaults}] ($(find "$work/new" -type f | wc -l) files)"

@@ -66,121 +66,158 @@ std::vector<std::uint8_t> chunkHeader(const FourCC &id, ByteOrder order, std::ui
     return header;
 }
 
+// The chunks of a file whose structure a rewrite can keep: every chunk complete, the walk
+// ended at the end of the file or a few stray bytes before it.
+bool readWholeTable(BinaryFile &file, ByteOrder order, ChunkTable &table)
+{
+    if (!table.read(file, order, kFormHeader))
+        return false;
+    if (table.end() != WalkEnd::EndOfFile && table.end() != WalkEnd::HeaderCutShort)
+        return false;
+    for (const Chunk &chunk : table.chunks()) {
+        if (!chunk.completeIn(file.size()))
+            return false; // a chunk cut off by the end of the file: its structure cannot be kept
+    }
+    return true;
+}
+
+// The file's tag chunks: the first is the file's tag, any further ones are superseded.
+struct TagChunks {
+    const Chunk *primary = nullptr;
+    std::vector<const Chunk *> extras;
+};
+
+TagChunks findTagChunks(std::span<const Chunk> chunks, const TagChunkStyle &style)
+{
+    TagChunks found;
+    for (const Chunk &chunk : chunks) {
+        if (!style.isTagChunk(chunk.id))
+            continue;
+        if (!found.primary)
+            found.primary = &chunk;
+        else
+            found.extras.push_back(&chunk);
+    }
+    return found;
+}
+
+// The new tag built from the old one (the primary chunk's bytes when they start with "ID3").
+std::optional<std::vector<std::uint8_t>> buildTag(BinaryFile &file, const Chunk *primary, const TagBuilder &build)
+{
+    std::vector<std::uint8_t> oldBytes;
+    if (primary) {
+        if (primary->size > kMaxTagChunkBytes || !file.readExact(primary->dataPos(), primary->size, oldBytes))
+            return std::nullopt;
+    }
+    std::optional<ByteSpan> oldTag;
+    if (oldBytes.size() >= 3 && oldBytes[0] == 'I' && oldBytes[1] == 'D' && oldBytes[2] == '3')
+        oldTag = ByteSpan(oldBytes);
+    std::optional<std::vector<std::uint8_t>> built = build(oldTag);
+    if (!built || built->size() > 0xFFFFFFF0u)
+        return std::nullopt;
+    return built;
+}
+
+// Where the new tag goes and what becomes of the old tag chunks.
+struct Placement {
+    enum class Plan { RewriteLast, OverwritePadded, Append };
+    Plan plan = Plan::Append;
+    std::uint64_t chunkPos = 0;                // the tag chunk's header
+    std::uint64_t newEnd = 0;                  // the file's size afterwards
+    std::vector<const Chunk *> superseded;     // renamed to filler
+};
+
+// Plans the tag's place; an OverwritePadded tag is padded to the old chunk's size here.
+Placement planPlacement(std::span<const Chunk> chunks, const TagChunks &found, std::uint64_t fileSize,
+                        std::vector<std::uint8_t> &tag)
+{
+    using Plan = Placement::Plan;
+    const Chunk *primary = found.primary;
+    Placement placement;
+    placement.newEnd = fileSize;
+    placement.superseded = found.extras;
+    if (primary && &chunks.back() == primary) {
+        placement.plan = Plan::RewriteLast;
+        placement.chunkPos = primary->headerPos;
+        placement.newEnd = placement.chunkPos + 8 + paddedSize(static_cast<std::uint32_t>(tag.size()));
+    } else if (primary && tag.size() <= primary->size) {
+        placement.plan = Plan::OverwritePadded;
+        // Zero padding inside the tag keeps the old chunk size; the tag's own size field
+        // grows to cover it (ID3v2.3 §3.0: padding is part of the tag).
+        tag.resize(primary->size, 0);
+        if (tag.size() >= 10 && tag.size() - 10 <= kMaxSyncsafe)
+            storeSyncsafe32(tag.data() + 6, static_cast<std::uint32_t>(tag.size() - 10));
+        placement.chunkPos = primary->headerPos;
+    } else {
+        placement.chunkPos = chunks.empty() ? kFormHeader : chunks.back().nextPos();
+        placement.newEnd = placement.chunkPos + 8 + paddedSize(static_cast<std::uint32_t>(tag.size()));
+        if (primary)
+            placement.superseded.insert(placement.superseded.begin(), primary);
+    }
+    return placement;
+}
+
+// Writes the tag chunk (or, padded in place, the tag alone).
+bool writeTagChunk(UndoableWriter &writer, const Placement &placement, const TagChunkStyle &style,
+                   std::uint64_t fileSize, const std::vector<std::uint8_t> &tag)
+{
+    const std::uint8_t zero = 0;
+    if (placement.plan == Placement::Plan::OverwritePadded)
+        return writer.write(placement.chunkPos + 8, tag.data(), tag.size());
+    // A last chunk of odd size whose pad byte is missing gets it before anything follows.
+    if (placement.plan == Placement::Plan::Append && placement.chunkPos > fileSize && !writer.write(fileSize, &zero, 1))
+        return false;
+    const std::vector<std::uint8_t> header = chunkHeader(style.tagId, style.order, static_cast<std::uint32_t>(tag.size()));
+    if (!writer.write(placement.chunkPos, header.data(), header.size())
+        || !writer.write(placement.chunkPos + 8, tag.data(), tag.size()))
+        return false;
+    return tag.size() % 2 == 0 || writer.write(placement.chunkPos + 8 + tag.size(), &zero, 1);
+}
+
+// Renames each superseded tag chunk to filler and wipes its "ID3" header so no scanner takes it
+// for a tag.
+bool retireOldChunks(UndoableWriter &writer, const Placement &placement, const TagChunkStyle &style)
+{
+    for (const Chunk *old : placement.superseded) {
+        const std::vector<std::uint8_t> header = chunkHeader(style.fillerId, style.order, old->size);
+        if (!writer.write(old->headerPos, header.data(), 4))
+            return false;
+        const std::vector<std::uint8_t> wipe(static_cast<std::size_t>(std::min<std::uint32_t>(old->size, 10)), 0);
+        if (!wipe.empty() && !writer.write(old->dataPos(), wipe.data(), wipe.size()))
+            return false;
+    }
+    return true;
+}
+
 WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
 {
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::ReadWrite))
         return WriteResult::failure();
     const std::uint64_t fileSize = file.size();
-    if (fileSize < kFormHeader)
-        return WriteResult::failure();
-
     ChunkTable table;
-    if (!table.read(file, style.order, kFormHeader))
+    if (fileSize < kFormHeader || !readWholeTable(file, style.order, table))
         return WriteResult::failure();
-    if (table.end() != WalkEnd::EndOfFile && table.end() != WalkEnd::HeaderCutShort)
+    const TagChunks found = findTagChunks(table.chunks(), style);
+    std::optional<std::vector<std::uint8_t>> tag = buildTag(file, found.primary, build);
+    if (!tag)
         return WriteResult::failure();
-    const std::span<const Chunk> chunks = table.chunks();
-    for (const Chunk &chunk : chunks) {
-        if (!chunk.completeIn(fileSize))
-            return WriteResult::failure(); // a chunk cut off by the end of the file: its structure cannot be kept
-    }
-    const std::uint64_t structureEnd = chunks.empty() ? kFormHeader : chunks.back().nextPos();
-
-    const Chunk *primary = nullptr;
-    std::vector<const Chunk *> extras;
-    for (const Chunk &chunk : chunks) {
-        if (!style.isTagChunk(chunk.id))
-            continue;
-        if (!primary)
-            primary = &chunk;
-        else
-            extras.push_back(&chunk);
-    }
-
-    std::vector<std::uint8_t> oldBytes;
-    if (primary) {
-        if (primary->size > kMaxTagChunkBytes || !file.readExact(primary->dataPos(), primary->size, oldBytes))
-            return WriteResult::failure();
-    }
-    std::optional<ByteSpan> oldTag;
-    if (oldBytes.size() >= 3 && oldBytes[0] == 'I' && oldBytes[1] == 'D' && oldBytes[2] == '3')
-        oldTag = ByteSpan(oldBytes);
-
-    std::optional<std::vector<std::uint8_t>> built = build(oldTag);
-    if (!built || built->size() > 0xFFFFFFF0u)
-        return WriteResult::failure();
-    std::vector<std::uint8_t> &tag = *built;
-
-    enum class Plan { RewriteLast, OverwritePadded, Append };
-    Plan plan = Plan::Append;
-    if (primary && &chunks.back() == primary)
-        plan = Plan::RewriteLast;
-    else if (primary && tag.size() <= primary->size)
-        plan = Plan::OverwritePadded;
-
-    std::uint64_t newEnd = fileSize;
-    std::uint64_t chunkPos = 0;
-    std::vector<const Chunk *> superseded = extras;
-    switch (plan) {
-    case Plan::RewriteLast:
-        chunkPos = primary->headerPos;
-        newEnd = chunkPos + 8 + paddedSize(static_cast<std::uint32_t>(tag.size()));
-        break;
-    case Plan::OverwritePadded:
-        // Zero padding inside the tag keeps the old chunk size; the tag's own size field
-        // grows to cover it (ID3v2.3 §3.0: padding is part of the tag).
-        tag.resize(primary->size, 0);
-        if (tag.size() >= 10 && tag.size() - 10 <= kMaxSyncsafe)
-            storeSyncsafe32(tag.data() + 6, static_cast<std::uint32_t>(tag.size() - 10));
-        chunkPos = primary->headerPos;
-        break;
-    case Plan::Append:
-        chunkPos = structureEnd;
-        newEnd = chunkPos + 8 + paddedSize(static_cast<std::uint32_t>(tag.size()));
-        if (primary)
-            superseded.insert(superseded.begin(), primary);
-        break;
-    }
-    if (newEnd - 8 > 0xFFFFFFFFu)
+    const Placement placement = planPlacement(table.chunks(), found, fileSize, *tag);
+    if (placement.newEnd - 8 > 0xFFFFFFFFu)
         return WriteResult::failure();
 
     UndoableWriter writer(file);
-    bool ok = true;
-    const std::uint8_t zero = 0;
-    // A last chunk of odd size whose pad byte is missing gets it before anything follows.
-    if (plan == Plan::Append && structureEnd > fileSize)
-        ok = writer.write(fileSize, &zero, 1);
-    if (ok && plan == Plan::OverwritePadded) {
-        ok = writer.write(primary->dataPos(), tag.data(), tag.size());
-    } else if (ok) {
-        const std::vector<std::uint8_t> header = chunkHeader(style.tagId, style.order, static_cast<std::uint32_t>(tag.size()));
-        ok = writer.write(chunkPos, header.data(), header.size()) && writer.write(chunkPos + 8, tag.data(), tag.size());
-        if (ok && tag.size() % 2 != 0)
-            ok = writer.write(chunkPos + 8 + tag.size(), &zero, 1);
-    }
-    for (const Chunk *old : superseded) {
-        if (!ok)
-            break;
-        // Renamed to filler, with its "ID3" header wiped so no scanner takes it for a tag.
-        std::vector<std::uint8_t> header = chunkHeader(style.fillerId, style.order, old->size);
-        ok = writer.write(old->headerPos, header.data(), 4);
-        const std::vector<std::uint8_t> wipe(static_cast<std::size_t>(std::min<std::uint32_t>(old->size, 10)), 0);
-        if (ok && !wipe.empty())
-            ok = writer.write(old->dataPos(), wipe.data(), wipe.size());
-    }
-    if (ok) {
-        std::uint8_t formSize[4];
-        storeSize(formSize, style.order, static_cast<std::uint32_t>(newEnd - 8));
-        ok = writer.write(4, formSize, 4) && file.flush();
-    }
+    std::uint8_t formSize[4];
+    storeSize(formSize, style.order, static_cast<std::uint32_t>(placement.newEnd - 8));
+    const bool ok = writeTagChunk(writer, placement, style, fileSize, *tag) && retireOldChunks(writer, placement, style)
+        && writer.write(4, formSize, 4) && file.flush();
     if (!ok) {
         const int error = file.writeError();
         writer.restore(path);
         return WriteResult::failure(error);
     }
     file.close();
-    if (newEnd != fileSize && !resizeFile(path, newEnd)) {
+    if (placement.newEnd != fileSize && !resizeFile(path, placement.newEnd)) {
         // The chunk was written but the old tail could not be cut: the sizes would disagree.
         return WriteResult::failure();
     }
