@@ -16,7 +16,6 @@ bool ChunkTable::read(BinaryFile &file, ByteOrder order, std::uint64_t start, st
         return false;
     }
     m_end = walker.endReason();
-    m_endPosition = walker.position();
     return true;
 }
 

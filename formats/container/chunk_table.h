@@ -19,15 +19,12 @@ public:
     bool read(BinaryFile &file, ByteOrder order, std::uint64_t start, std::uint32_t sizeLimit = 0xFFFFFFFFu);
 
     std::span<const Chunk> chunks() const { return m_chunks; }
-    // Why the walk ended, and where (the position of the header after the last chunk, or of
-    // the header that could not be used).
+    // Why the walk ended.
     WalkEnd end() const { return m_end; }
-    std::uint64_t endPosition() const { return m_endPosition; }
 
 private:
     std::vector<Chunk> m_chunks;
     WalkEnd m_end = WalkEnd::None;
-    std::uint64_t m_endPosition = 0;
 };
 
 // How a format compares chunk identifiers: WAV writers differ in case, IFF ids are exact.

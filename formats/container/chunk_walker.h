@@ -61,8 +61,6 @@ public:
     // The next chunk header, or nothing once the walk has ended (see endReason()).
     std::optional<Chunk> next();
     WalkEnd endReason() const { return m_end; }
-    // The position of the next header (after the walk: where it ended).
-    std::uint64_t position() const { return m_position; }
 
 private:
     BinaryFile &m_file;

@@ -1,7 +1,9 @@
-// The byte reader (integers, syncsafe numbers, the 80-bit AIFF rate, bounds) and the chunk
-// walker (pad bytes, cut-short headers, size limits) shared by the WAV and AIFF containers.
+// The byte reader (integers, syncsafe numbers, the 80-bit AIFF rate, bounds), the chunk
+// walker (pad bytes, cut-short headers, size limits) and the chunk table's interpreter loop
+// shared by the WAV and AIFF containers.
 
 #include "formats/audio/byte_reader.h"
+#include "formats/container/chunk_table.h"
 #include "formats/container/chunk_walker.h"
 
 #include "formats/riff_fixtures.h"
@@ -104,6 +106,57 @@ TEST(RiffChunkWalker, PadBytesCutShortHeadersAndLimits)
         EXPECT_EQ(ids, c.ids);
         EXPECT_EQ(walker.endReason(), c.end);
         EXPECT_FALSE(walker.next());
+    }
+}
+
+// The chunks met by the rules of interpretChunks, and the refusal that stops it.
+struct SeenChunks {
+    std::string ids;
+};
+
+ReadResult noteChunk(SeenChunks &seen, const Chunk &chunk)
+{
+    seen.ids += std::string(chunk.id.begin(), chunk.id.end()) + ";";
+    return ReadResult::success();
+}
+
+ReadResult refuseChunk(SeenChunks &seen, const Chunk &chunk)
+{
+    noteChunk(seen, chunk);
+    return ReadResult::failure(ReadStatus::Damaged, "stop");
+}
+
+TEST(RiffChunkTable, InterpretersSeeTheirChunksInFileOrderUntilARefusal)
+{
+    tunvale::testing::TempDir dir;
+    const auto path = dir / "table.bin";
+    const ChunkRule<SeenChunks> rules[] = {{"data", &noteChunk}, {"id3 ", &noteChunk}, {"stop", &refuseChunk}};
+    struct Case {
+        const char *name;
+        std::string body;
+        IdMatch match;
+        std::string seen;
+        ReadStatus status;
+    };
+    const Case cases[] = {
+        {"unknown chunks skipped", chunkLE("fmt ", "x") + chunkLE("data", "abc") + chunkLE("LIST", "") + chunkLE("id3 ", "t"),
+         IdMatch::Exact, "data;id3 ;", ReadStatus::Ok},
+        {"exact ids", chunkLE("DATA", "") + chunkLE("ID3 ", "") + chunkLE("data", ""), IdMatch::Exact, "data;", ReadStatus::Ok},
+        {"ids ignoring case", chunkLE("DATA", "") + chunkLE("ID3 ", ""), IdMatch::IgnoringCase, "DATA;ID3 ;", ReadStatus::Ok},
+        {"a refusal ends the walk", chunkLE("data", "") + chunkLE("stop", "") + chunkLE("id3 ", ""), IdMatch::Exact,
+         "data;stop;", ReadStatus::Damaged},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        tunvale::testing::writeFile(path, "RIFF" + le32(0) + "WAVE" + c.body);
+        BinaryFile file;
+        ASSERT_TRUE(file.open(path, BinaryFile::Mode::Read));
+        ChunkTable table;
+        ASSERT_TRUE(table.read(file, ByteOrder::Little, 12));
+        EXPECT_EQ(table.end(), WalkEnd::EndOfFile);
+        SeenChunks seen;
+        EXPECT_EQ(interpretChunks<SeenChunks>(table, rules, c.match, seen).status, c.status);
+        EXPECT_EQ(seen.ids, c.seen);
     }
 }
 
