@@ -176,7 +176,7 @@ ReadResult readList(WaveWalk &walk, const Chunk &chunk)
 }
 
 // Every "id3 " chunk that holds an ID3v2 tag is read, each filling what the ones before left
-// blank.
+// blank. Without parseId3 (the tag writer's check of the file) the chunk is not even loaded.
 ReadResult readId3(WaveWalk &walk, const Chunk &chunk)
 {
     if (!walk.parseId3)
