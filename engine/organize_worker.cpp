@@ -362,18 +362,7 @@ private:
         output::PlacementContext placement = placementContext(placementOptions, miscellaneousFiles, status, log);
         if (m_hooks.observer)
             m_hooks.observer->fileStarting(placement.destinationPath, placementOptions);
-        int result = 0;
-        try {
-            m_lease.without([&] {
-                result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
-                                           : output::PlaceFile(index, count, placement);
-            });
-        } catch (const GivenUp &) {
-            // The run was given up while this file was written: nothing will record it, so a
-            // copy finished meanwhile is taken back and a file it replaced put back.
-            undoRecords(log.finish(placement, result), {}, KeptOriginals::PutBack);
-            throw;
-        }
+        const int result = runPlacement(index, count, placement, log);
         const std::vector<CreatedRecord> made = log.finish(placement, result);
         m_session.createdInSession.insert(m_session.createdInSession.end(), made.begin(), made.end());
         m_session.miscellaneousFiles = miscellaneousFiles;
@@ -385,6 +374,24 @@ private:
         }
         reportPlacementFailure(result, placement.failure);
         return false;
+    }
+
+    // Runs placement without the lease. When the run was given up while the file was written,
+    // nothing will record it: a copy finished meanwhile is taken back and a file it replaced
+    // put back before the worker unwinds.
+    int runPlacement(int index, int count, output::PlacementContext &placement, PlacementLog &log)
+    {
+        int result = 0;
+        try {
+            m_lease.without([&] {
+                result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
+                                           : output::PlaceFile(index, count, placement);
+            });
+        } catch (const GivenUp &) {
+            undoRecords(log.finish(placement, result), {}, KeptOriginals::PutBack);
+            throw;
+        }
+        return result;
     }
 
     // What placement needs for the session's current file; the counter, status reporter and
