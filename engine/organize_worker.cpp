@@ -15,7 +15,6 @@
 #include <exception>
 #include <string>
 #include <system_error>
-#include <type_traits>
 
 namespace tunvale::engine {
 
@@ -30,9 +29,6 @@ std::u16string decimal(long long value)
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());
 }
-
-// Thrown inside the worker when it finds the run given up: it unwinds without writing.
-struct GivenUp {};
 
 // Hears what one placement makes and moves aside: passes it on to the run's observer at once
 // (a journal has it before it happens) and keeps it for the session.
@@ -70,7 +66,16 @@ private:
     RunObserver *m_observer;
 };
 
-// The steps of one run; the members are the worker's own state for that run.
+// The files of one group still to be placed, with their new names (empty when names are kept,
+// or when no name could be made; parallel to sources before it is sorted).
+struct GroupFiles {
+    FileNameSortedPaths sources;
+    std::vector<std::u16string> names;
+};
+
+// The steps of one run; the members are the worker's own state for that run. The worker holds
+// the run's lease (m_lease) from its start to its end and lets it go only inside
+// m_lease.without(...), around each call that may take long.
 class Worker {
 public:
     explicit Worker(OrganizeRun &run)
@@ -81,14 +86,13 @@ public:
         , m_hooks(run.hooks)
         , m_control(run.control)
         , m_catalog(run.catalog)
+        , m_lease(run.control)
     {
     }
 
     void run()
     {
-        m_lease = std::unique_lock(m_control.lease);
-        if (m_control.giveUp.load())
-            throw GivenUp{};
+        m_lease.throwIfGivenUp();
         start();
         if (load()) {
             rescaleProgress();
@@ -102,9 +106,7 @@ public:
     void fail(const std::u16string &message)
     {
         try {
-            if (!m_lease.owns_lock())
-                m_lease = std::unique_lock(m_control.lease);
-            if (m_control.giveUp.load())
+            if (m_lease.givenUp())
                 return;
             reportFailure(message);
             end();
@@ -113,41 +115,6 @@ public:
     }
 
 private:
-    // Runs f without the lease (a call that may take long), then takes the lease back; throws
-    // GivenUp when the run was given up meanwhile, so nothing more is written.
-    template <class F>
-    auto unleased(F &&f) -> decltype(f())
-    {
-        m_lease.unlock();
-        if constexpr (std::is_void_v<decltype(f())>) {
-            try {
-                f();
-            } catch (...) {
-                m_lease.lock();
-                throw;
-            }
-            relock();
-        } else {
-            auto result = [&] {
-                try {
-                    return f();
-                } catch (...) {
-                    m_lease.lock();
-                    throw;
-                }
-            }();
-            relock();
-            return result;
-        }
-    }
-
-    void relock()
-    {
-        m_lease.lock();
-        if (m_control.giveUp.load())
-            throw GivenUp{};
-    }
-
     bool abortRequested()
     {
         if (!m_control.abort.isSet())
@@ -173,13 +140,7 @@ private:
         postStatus(output::colour::kRed, u"Error");
         // Shown without the lease (the user may take a while), through the gate the give-up
         // path waits on, so no message appears once the run has been given up.
-        unleased([&] {
-            if (m_control.giveUp.load())
-                return;
-            std::lock_guard gate(m_control.statusGate);
-            if (!m_control.giveUp.load())
-                m_sink.showMessage(message);
-        });
+        m_lease.without([&] { m_control.throughStatusGate([&] { m_sink.showMessage(message); }); });
         m_session.flags.error = 1;
     }
 
@@ -209,7 +170,7 @@ private:
             const fs::path path = m_session.sourceFiles[m_session.fileCursor++];
             const std::u16string extension = findExtension(path);
             postStatus(output::colour::kLightGreen, u"Loading: " + fileNameText(path));
-            unleased([&] { sleepFor(m_run.pauses.afterLoadingNotice); });
+            m_lease.without([&] { sleepFor(m_run.pauses.afterLoadingNotice); });
             for (const LoaderEntry &loader : m_hooks.loaders) {
                 if (!loader.load || loader.format == nullptr || !formatEnabled(m_options, *loader.format))
                     continue;
@@ -217,7 +178,7 @@ private:
                     continue;
                 const int criterionCode = m_session.criterionCode;
                 const formats::ReadResult status =
-                    unleased([&] { return loader.load(path, criterionCode, loadOptions, m_catalog); });
+                    m_lease.without([&] { return loader.load(path, criterionCode, loadOptions, m_catalog); });
                 if (status.ok())
                     ++m_filesLoaded;
                 else
@@ -248,7 +209,7 @@ private:
         // run past the catalog.
         const std::size_t loaded = std::min<std::size_t>(static_cast<std::size_t>(m_filesLoaded), m_catalog.size());
         const int criterionCode = m_session.criterionCode;
-        std::unique_ptr<GroupSource> groups = unleased([&] {
+        std::unique_ptr<GroupSource> groups = m_lease.without([&] {
             return m_hooks.grouping ? m_hooks.grouping(m_catalog, criterionCode, m_options.acceptSimilitudes != 0)
                                     : exactNameGrouping(m_catalog, criterionCode, m_options.acceptSimilitudes != 0);
         });
@@ -257,7 +218,7 @@ private:
         // Known by identity once, before the first file is written: placement never writes
         // over a file the run reads.
         const std::vector<fs::path> sourceFiles = m_session.sourceFiles;
-        m_runSources = unleased([&] { return output::RunSources(sourceFiles); });
+        m_runSources = m_lease.without([&] { return output::RunSources(sourceFiles); });
 
         for (std::size_t first = 0; first < static_cast<std::size_t>(m_filesLoaded); ++first) {
             if (abortRequested())
@@ -265,7 +226,7 @@ private:
             if (first >= loaded)
                 continue;
             // Filled without the lease into the worker's own buffer, then handed to the session.
-            const std::size_t memberCount = unleased([&] { return groups->members(first, loaded, m_members); });
+            const std::size_t memberCount = m_lease.without([&] { return groups->members(first, loaded, m_members); });
             m_session.groupMembers = m_members;
             m_session.groupMemberCount = memberCount;
             if (m_session.groupMemberCount == 0)
@@ -283,12 +244,26 @@ private:
 
     enum class GroupResult { Next, Aborted, FolderFailed };
 
+    // The session's current group: its files not yet placed go into the group's folder.
     GroupResult placeGroup(const std::u16string &groupName)
     {
-        const bool newNames = m_options.newFileNames != 0;
-        const output::PlacementOptions placementOptions = m_options.placementOptions();
-        FileNameSortedPaths sources;
-        std::vector<std::u16string> names;
+        GroupFiles files = takeUnplacedMembers(groupName);
+        if (files.sources.empty())
+            return GroupResult::Next;
+        // New names follow the grouping's order (the names are parallel to it); kept names are
+        // sorted by file name.
+        if (m_options.newFileNames == 0)
+            files.sources.sortByFileName();
+        const fs::path folder = groupFolder(groupName, files.sources.size());
+        if (!makeGroupFolder(folder))
+            return GroupResult::FolderFailed;
+        return placeFiles(files, folder);
+    }
+
+    // Marks the group's members that are not yet placed as placed and gives each its name.
+    GroupFiles takeUnplacedMembers(const std::u16string &groupName)
+    {
+        GroupFiles files;
         const std::size_t memberCount = std::min(m_session.groupMemberCount, m_session.groupMembers.size());
         for (std::size_t k = 1; k <= memberCount; ++k) {
             const std::size_t index = m_session.groupMembers[k - 1];
@@ -299,124 +274,165 @@ private:
                 continue;
             entry.Placed = 1;
             m_session.currentSource = entry.Path;
-            std::u16string name;
-            if (newNames) {
-                if (groupName == u"Undefined") {
-                    name = undefinedFileName(entry.Path);
-                } else {
-                    name = m_hooks.trackFileName ? m_hooks.trackFileName(entry, static_cast<int>(k), placementOptions)
-                                                 : output::BuildTrackFileName(entry, static_cast<int>(k), placementOptions);
-                    if (!name.empty())
-                        name += asciiLower(findExtension(entry.Path));
-                }
-            }
-            names.push_back(std::move(name));
-            sources.add(entry.Path);
+            files.names.push_back(m_options.newFileNames != 0 ? newFileName(entry, k, groupName) : std::u16string());
+            files.sources.add(entry.Path);
         }
-        if (sources.empty())
-            return GroupResult::Next;
-        // New names follow the grouping's order (the names are parallel to it); kept names are
-        // sorted by file name.
-        if (!newNames)
-            sources.sortByFileName();
+        return files;
+    }
 
-        // Folder names follow the file-name rules: a tag longer than a name, or holding
-        // control characters, still gives a folder that can be made.
-        fs::path groupFolder = m_session.destinationFolder;
-        if (m_filesLoaded > 1 && sources.size() == 1 && m_options.groupIsolated != 0
-            && m_session.criterionCode != catalog::criterion::kYear) {
-            groupFolder /= pathFromUtf16(output::groupFolderName(m_session.miscellaneousFolderName));
+    // The new name of the group's k-th member (1-based); empty when none can be made.
+    std::u16string newFileName(const catalog::CMetaDat &entry, std::size_t k, const std::u16string &groupName) const
+    {
+        if (groupName == u"Undefined")
+            return undefinedFileName(entry.Path);
+        const output::PlacementOptions placementOptions = m_options.placementOptions();
+        std::u16string name = m_hooks.trackFileName
+            ? m_hooks.trackFileName(entry, static_cast<int>(k), placementOptions)
+            : output::BuildTrackFileName(entry, static_cast<int>(k), placementOptions);
+        if (!name.empty())
+            name += asciiLower(findExtension(entry.Path));
+        return name;
+    }
+
+    // The folder a group of fileCount files goes to, counted among the folders used: the
+    // Miscellaneous folder for a file alone in its group (when isolated files are grouped),
+    // else the group's own. Folder names follow the file-name rules: a tag longer than a
+    // name, or holding control characters, still gives a folder that can be made.
+    fs::path groupFolder(const std::u16string &groupName, std::size_t fileCount)
+    {
+        const bool miscellaneous = m_filesLoaded > 1 && fileCount == 1 && m_options.groupIsolated != 0
+            && m_session.criterionCode != catalog::criterion::kYear;
+        if (miscellaneous) {
             m_miscellaneousUsed = true;
-        } else {
-            groupFolder /= pathFromUtf16(output::groupFolderName(groupName));
-            ++m_session.foldersUsed;
+            return m_session.destinationFolder / pathFromUtf16(output::groupFolderName(m_session.miscellaneousFolderName));
         }
+        ++m_session.foldersUsed;
+        return m_session.destinationFolder / pathFromUtf16(output::groupFolderName(groupName));
+    }
 
-        // A folder that exists, or that another run makes meanwhile, is used and is not this
-        // run's to record.
-        const FolderMade folderMade = unleased([&] { return makeFolder(groupFolder); });
+    // Makes the group's folder, recording it when this run made it; false (failure reported)
+    // when it cannot be made. A folder that exists, or that another run makes meanwhile, is
+    // used and is not this run's to record.
+    bool makeGroupFolder(const fs::path &folder)
+    {
+        const FolderMade folderMade = m_lease.without([&] { return makeFolder(folder); });
         if (folderMade == FolderMade::Failed) {
-            reportFailure(folderFailureMessage(groupFolder));
-            return GroupResult::FolderFailed;
+            reportFailure(folderFailureMessage(folder));
+            return false;
         }
         if (folderMade == FolderMade::Created) {
-            m_session.foldersCreatedInRun.push_back(groupFolder);
-            m_session.foldersCreatedInSession.push_back(groupFolder);
+            m_session.foldersCreatedInRun.push_back(folder);
+            m_session.foldersCreatedInSession.push_back(folder);
             if (m_hooks.observer)
-                m_hooks.observer->folderCreated(groupFolder);
+                m_hooks.observer->folderCreated(folder);
         }
+        return true;
+    }
 
-        const int count = static_cast<int>(sources.size());
-        for (std::size_t i = 0; i < sources.size(); ++i) {
+    // Places the group's files one by one into folder; the group ends at its first failure.
+    GroupResult placeFiles(const GroupFiles &files, const fs::path &folder)
+    {
+        const bool newNames = m_options.newFileNames != 0;
+        const int count = static_cast<int>(files.sources.size());
+        for (std::size_t i = 0; i < files.sources.size(); ++i) {
             if (abortRequested())
                 return GroupResult::Aborted;
             advanceProgress();
-            m_session.currentSource = sources.at(i);
-            if (newNames && names[i].empty())
+            m_session.currentSource = files.sources.at(i);
+            if (newNames && files.names[i].empty())
                 continue;
-            m_session.currentDestination = groupFolder / (newNames ? pathFromUtf16(names[i]) : sources.at(i).filename());
-
-            output::PlacementContext placement;
-            placement.options = placementOptions;
-            placement.sourcePath = m_session.currentSource;
-            placement.destinationPath = m_session.currentDestination;
-            // Nothing may be written outside the destination folder, whatever the tags say.
-            placement.destinationRoot = m_session.destinationFolder;
-            // Placement runs without the lease: it counts into a copy of the counter and
-            // reports through a gate that drops its status lines once the run is given up.
-            std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;
-            placement.miscellaneousFiles = &miscellaneousFiles;
-            placement.catalog = &m_catalog;
-            GatedStatus status(m_control, m_sink);
-            placement.status = &status;
-            placement.cancel = &m_control.giveUp;
-            placement.runSources = &m_runSources;
-            placement.workNames = &m_run.workNames;
-            PlacementLog log(m_hooks.observer);
-            placement.recorder = &log;
-            const int index = static_cast<int>(i) + 1;
-            if (m_hooks.observer)
-                m_hooks.observer->fileStarting(placement.destinationPath, placementOptions);
-            m_lease.unlock();
-            int result = 0;
-            try {
-                result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
-                                           : output::PlaceFile(index, count, placement);
-            } catch (...) {
-                m_lease.lock();
-                throw;
-            }
-            m_lease.lock();
-            std::vector<CreatedRecord> made = log.finish(placement, result);
-            if (m_control.giveUp.load()) {
-                // The run was given up while this file was written: nothing will record it,
-                // so a copy finished meanwhile is taken back and a file it replaced put back.
-                undoRecords(made, {}, KeptOriginals::PutBack);
-                throw GivenUp{};
-            }
-            m_session.createdInSession.insert(m_session.createdInSession.end(), made.begin(), made.end());
-            m_session.miscellaneousFiles = miscellaneousFiles;
-            m_session.currentDestination = placement.destinationPath;
-            if (result == 0) {
-                m_session.filesCreatedInSession.push_back(m_session.currentDestination);
-                ++m_session.filesCopied;
-                if (m_hooks.observer)
-                    m_hooks.observer->fileCreated(m_session.currentDestination);
-                continue;
-            }
-            if (placement.failure.writtenWithoutTags) {
-                // The file is there, only its tags failed: it is the run's, and undo takes it
-                // back like the others. It is not counted as copied.
-                m_session.filesCreatedInSession.push_back(m_session.currentDestination);
-                if (m_hooks.observer)
-                    m_hooks.observer->fileCreated(m_session.currentDestination);
-            }
-            reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination,
-                                              &placement.failure));
-            unleased([&] { sleepFor(m_run.pauses.afterFailure); });
-            return GroupResult::Next;
+            m_session.currentDestination =
+                folder / (newNames ? pathFromUtf16(files.names[i]) : files.sources.at(i).filename());
+            if (!placeCurrentFile(static_cast<int>(i) + 1, count))
+                return GroupResult::Next;
         }
         return GroupResult::Next;
+    }
+
+    // Places the session's current source at its current destination and records what it
+    // made; false when it failed (the failure is reported).
+    bool placeCurrentFile(int index, int count)
+    {
+        const output::PlacementOptions placementOptions = m_options.placementOptions();
+        // Placement runs without the lease: it counts into a copy of the counter and reports
+        // through a gate that drops its status lines once the run is given up.
+        std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;
+        GatedStatus status(m_control, m_sink);
+        PlacementLog log(m_hooks.observer);
+        output::PlacementContext placement = placementContext(placementOptions, miscellaneousFiles, status, log);
+        if (m_hooks.observer)
+            m_hooks.observer->fileStarting(placement.destinationPath, placementOptions);
+        const int result = runPlacement(index, count, placement, log);
+        const std::vector<CreatedRecord> made = log.finish(placement, result);
+        m_session.createdInSession.insert(m_session.createdInSession.end(), made.begin(), made.end());
+        m_session.miscellaneousFiles = miscellaneousFiles;
+        m_session.currentDestination = placement.destinationPath;
+        if (result == 0) {
+            ++m_session.filesCopied;
+            recordCreatedFile();
+            return true;
+        }
+        reportPlacementFailure(result, placement.failure);
+        return false;
+    }
+
+    // Runs placement without the lease. When the run was given up while the file was written,
+    // nothing will record it: a copy finished meanwhile is taken back and a file it replaced
+    // put back before the worker unwinds.
+    int runPlacement(int index, int count, output::PlacementContext &placement, PlacementLog &log)
+    {
+        int result = 0;
+        try {
+            m_lease.without([&] {
+                result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
+                                           : output::PlaceFile(index, count, placement);
+            });
+        } catch (const GivenUp &) {
+            undoRecords(log.finish(placement, result), {}, KeptOriginals::PutBack);
+            throw;
+        }
+        return result;
+    }
+
+    // What placement needs for the session's current file; the counter, status reporter and
+    // log are the caller's.
+    output::PlacementContext placementContext(const output::PlacementOptions &placementOptions,
+                                              std::int32_t &miscellaneousFiles, GatedStatus &status,
+                                              PlacementLog &log)
+    {
+        output::PlacementContext placement;
+        placement.options = placementOptions;
+        placement.sourcePath = m_session.currentSource;
+        placement.destinationPath = m_session.currentDestination;
+        // Nothing may be written outside the destination folder, whatever the tags say.
+        placement.destinationRoot = m_session.destinationFolder;
+        placement.miscellaneousFiles = &miscellaneousFiles;
+        placement.catalog = &m_catalog;
+        placement.status = &status;
+        placement.cancel = &m_control.giveUp;
+        placement.runSources = &m_runSources;
+        placement.workNames = &m_run.workNames;
+        placement.recorder = &log;
+        return placement;
+    }
+
+    // The session's current destination is a file this run made: undo takes it back.
+    void recordCreatedFile()
+    {
+        m_session.filesCreatedInSession.push_back(m_session.currentDestination);
+        if (m_hooks.observer)
+            m_hooks.observer->fileCreated(m_session.currentDestination);
+    }
+
+    void reportPlacementFailure(int result, const output::PlacementFailure &failure)
+    {
+        // The file is there, only its tags failed: it is the run's, and undo takes it back
+        // like the others. It is not counted as copied.
+        if (failure.writtenWithoutTags)
+            recordCreatedFile();
+        reportFailure(
+            placeFailureMessage(result, m_session.currentSource, m_session.currentDestination, &failure));
+        m_lease.without([&] { sleepFor(m_run.pauses.afterFailure); });
     }
 
     void end()
@@ -444,7 +460,7 @@ private:
     bool m_ended = false;
     std::vector<std::size_t> m_members;
     output::RunSources m_runSources;
-    std::unique_lock<std::mutex> m_lease;
+    RunLease m_lease;
 };
 
 } // namespace
@@ -498,12 +514,7 @@ std::u16string undefinedFileName(const fs::path &source)
 
 void GatedStatus::showStatus(const std::u16string &text, std::uint32_t colour)
 {
-    if (m_control.giveUp.load())
-        return;
-    std::lock_guard lock(m_control.statusGate);
-    if (m_control.giveUp.load())
-        return;
-    m_target.showStatus(text, colour);
+    m_control.throughStatusGate([&] { m_target.showStatus(text, colour); });
 }
 
 int runOrganizeWorker(OrganizeRun &run)

@@ -1,36 +1,16 @@
 #pragma once
 
 #include "catalog/records/catalog.h"
-#include "engine/manual_reset_event.h"
 #include "engine/progress_sink.h"
+#include "engine/run_control.h"
 #include "engine/run_hooks.h"
 #include "engine/run_options.h"
 #include "engine/session_state.h"
 #include "formats/io/work_files.h"
 
-#include <atomic>
 #include <chrono>
-#include <mutex>
 
 namespace tunvale::engine {
-
-// The signals shared between a front end and one run's worker.
-struct RunControl {
-    ManualResetEvent abort;      // polled by the worker before each file and each group
-    ManualResetEvent finished;   // set by the worker when it reaches its end
-    // Set when the front end gives the run up: placement and conversion stop at their next
-    // safe point (the abort event never interrupts a file).
-    std::atomic<bool> giveUp{false};
-    // Held by the worker whenever it writes the session or calls the sink, released around
-    // the calls that may take long (loaders, grouping, placement, messages, pauses). The
-    // give-up path takes it once after setting giveUp: from then on the worker writes nothing.
-    std::mutex lease;
-    // Held while a status line from placement or a failure message is handed to the front
-    // end, so the give-up path can wait for one in flight.
-    std::mutex statusGate;
-    // Set when the worker's routine has returned (also after it was given up).
-    ManualResetEvent exited;
-};
 
 // The status reporter handed to placement: forwards to the run's sink until the run is
 // given up, then drops every call.

@@ -84,21 +84,9 @@ void Organizer::giveUp(std::chrono::milliseconds statusWait)
 {
     if (!m_thread.exists() || !m_control)
         return;
-    m_control->giveUp.store(true);
+    m_control->giveUpRun(statusWait);
+    // Written once the worker can no longer write the session.
     m_session.flags.aborted = 1;
-    // A status line or message already being handed to the front end is let through first
-    // (polled: a front end that blocks it for long is not waited for beyond statusWait).
-    const auto deadline = std::chrono::steady_clock::now() + statusWait;
-    bool held = m_control->statusGate.try_lock();
-    while (!held && std::chrono::steady_clock::now() < deadline) {
-        sleepFor(std::chrono::milliseconds(1));
-        held = m_control->statusGate.try_lock();
-    }
-    if (held)
-        m_control->statusGate.unlock();
-    // Once the lease has been held here, the worker finds the give-up flag whenever it takes
-    // the lease again and unwinds without writing.
-    { std::lock_guard lease(m_control->lease); }
     m_abandoned = m_control;
     m_thread.abandon();
     m_control->abort.reset();
