@@ -32,10 +32,12 @@ std::string workingText(std::u16string_view value, std::size_t limit)
     return u::boundedCopy(u::fileNameSafe(text::utf16ToUtf8(value)), limit);
 }
 
-bool isLetter(char32_t c) { return u::isFoldedAlpha(c); }
-bool isAlnum(char32_t c) { return u::isFoldedAlnum(c); }
+// Characters beyond the Basic Multilingual Plane (emoji, historic scripts, rare ideographs)
+// count as letters, so that a title made of them is kept.
+bool isLetter(char32_t c) { return c >= 0x10000 || u::isFoldedAlpha(c); }
+bool isAlnum(char32_t c) { return c >= 0x10000 || u::isFoldedAlnum(c); }
 // A mark belongs to the letter before it.
-bool continuesWord(char32_t c) { return u::isFoldedAlnum(c) || u::isWordJoining(c); }
+bool continuesWord(char32_t c) { return isAlnum(c) || u::isWordJoining(c); }
 
 bool resemblesAny(const std::string &word, const u::WordSplit &words)
 {
