@@ -133,7 +133,7 @@ TEST(FlacCommentFields, NumbersReadFromTheStartWithTheirDefaults)
 TEST(FlacCommentFields, TextIsConvertedFromUtf8AndCut)
 {
     // UTF-8 is kept as it is; a control character ends the text.
-    EXPECT_EQ(applyAll({"TITLE=Caf\xC3\xA9 \xE2\x82\xAC"}).Title.str(), text::cp1252ToUtf8("Caf\xE9 \x80"));
+    EXPECT_EQ(applyAll({"TITLE=Caf\xC3\xA9 \xE2\x82\xAC"}).Title.str(), tunvale::text::cp1252ToUtf8("Caf\xE9 \x80"));
     // Characters of every script are kept, and a decomposed accent is composed (NFC).
     EXPECT_EQ(applyAll({"ARTIST=\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE Bjo\xCC\x88rk"}).Artist.str(),
               "\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE Bj\xC3\xB6rk");
