@@ -141,18 +141,18 @@ GroupingResult group(Catalog &catalog)
     return best;
 }
 
-// A catalog of the given keys; with unicodeKeys, the key words are those of the UTF-8 split
-// (converted back to the records' Windows-1252 form).
+// A catalog of the given keys: the records split their keys by the UTF-8 rules; without
+// unicodeKeys, the key words are replaced by those of the 8-bit split (in UTF-8).
 Catalog makeCatalog(const std::vector<std::string> &keys, bool unicodeKeys)
 {
     Catalog catalog;
     for (std::size_t i = 0; i < keys.size(); ++i) {
         auto entry = std::make_unique<CMetaDat>("/music/" + std::to_string(i) + ".mp3", text::cp1252ToUtf16(keys[i]));
-        if (unicodeKeys) {
-            const unicode::WordSplit split = unicode::splitWords(text::cp1252ToUtf8(keys[i]));
+        if (!unicodeKeys) {
+            const text::WordSplit split = text::splitWords(keys[i]);
             entry->KeyWordCount = static_cast<std::int32_t>(split.count);
             for (std::size_t k = 0; k < split.count; ++k)
-                entry->KeyWords[k] = text::utf8ToCp1252(split.words[k]);
+                entry->KeyWords[k] = text::cp1252ToUtf8(split.words[k]);
         }
         catalog.append(std::move(entry));
     }

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string utf8(const catalog::TagTextField &field) { return text::cp1252ToUtf8(field.view()); }
+std::string utf8(const catalog::TagTextField &field) { return field.str(); }
 
 nlohmann::ordered_json tagsJson(const catalog::CurrentTags &tags)
 {
@@ -49,7 +49,7 @@ nlohmann::ordered_json entryJson(const catalog::CMetaDat &entry)
 {
     nlohmann::ordered_json words = nlohmann::ordered_json::array();
     for (std::int32_t i = 0; i < entry.KeyWordCount && i < static_cast<std::int32_t>(entry.KeyWords.size()); ++i)
-        words.push_back(text::cp1252ToUtf8(entry.KeyWords[static_cast<std::size_t>(i)]));
+        words.push_back(entry.KeyWords[static_cast<std::size_t>(i)]);
     return {
         {"GroupName", text::utf16ToUtf8(entry.GroupName)},
         {"Artist", text::utf16ToUtf8(entry.Artist)},

@@ -1,6 +1,6 @@
 #include "output/conversion_tag.h"
 
-#include "catalog/text/codepage.h"
+#include "catalog/text/unicode/utf8.h"
 #include "formats/mp3/id3v23_renderer.h"
 
 #include <id3tag.h>
@@ -23,15 +23,13 @@ struct TagDeleter {
 };
 using TagPtr = std::unique_ptr<id3_tag, TagDeleter>;
 
-// Windows-1252 text to the code points libid3tag stores. Going through the code page keeps
-// the euro sign and the other characters of 0x80-0x9F instead of turning them into C1
-// control codes.
-Ucs4 toUcs4(std::string_view cp1252)
+// Tag text (UTF-8) to the code points libid3tag stores.
+Ucs4 toUcs4(std::string_view utf8)
 {
     Ucs4 result;
-    result.reserve(cp1252.size());
-    for (const char16_t unit : text::cp1252ToUtf16(cp1252))
-        result.push_back(unit);
+    result.reserve(utf8.size());
+    for (const char32_t c : text::unicode::toCodePoints(utf8))
+        result.push_back(c);
     return result;
 }
 
@@ -43,7 +41,8 @@ bool isAscii(std::string_view text)
     return true;
 }
 
-// Plain ASCII stays ISO-8859-1 (one byte a character); anything else needs UTF-16.
+// Plain ASCII stays ISO-8859-1 (one byte a character); anything else is written in UTF-16
+// with a byte-order mark, which every ID3v2.3 reader takes whole.
 id3_field_textencoding encodingFor(std::string_view text)
 {
     return isAscii(text) ? ID3_FIELD_TEXTENCODING_ISO_8859_1 : ID3_FIELD_TEXTENCODING_UTF_16;

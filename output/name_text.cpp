@@ -1,7 +1,8 @@
 #include "output/name_text.h"
 
 #include "catalog/text/codepage.h"
-#include "catalog/text/fold.h"
+#include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/clusters.h"
 
 namespace tunvale::output {
 
@@ -25,51 +26,19 @@ std::filesystem::path pathFromText(std::u16string_view text)
 }
 
 namespace {
-
-// Punctuation, symbols, arrows, box drawing, CJK punctuation, specials: not letters.
-bool isSymbolBlock(char16_t unit)
-{
-    return (unit >= 0x2000 && unit <= 0x2BFF) || (unit >= 0x3000 && unit <= 0x303F)
-        || (unit >= 0xFE30 && unit <= 0xFE4F) || (unit >= 0xFF00 && unit <= 0xFF0F) || unit >= 0xFFF0;
-}
-
-// The byte a unit has in Windows-1252, or -1 when the code page cannot show it.
-int cp1252Byte(char16_t unit)
-{
-    if (unit < 0x80)
-        return unit;
-    const char byte = text::cp1252FromUnit(unit);
-    if (byte == '?')
-        return -1;
-    return static_cast<unsigned char>(byte);
-}
-
+// A unit of a surrogate pair stands for a character outside the BMP: a letter for these tests
+// (most such characters in names are ideographs).
+bool isSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 } // namespace
 
 bool isNameLetter(char16_t unit)
 {
-    const int byte = cp1252Byte(unit);
-    if (byte >= 0)
-        return text::isFoldedAlpha(static_cast<char>(byte));
-    return !isSymbolBlock(unit);
+    return isSurrogate(unit) || text::unicode::isFoldedAlpha(unit) || text::unicode::isWordJoining(unit);
 }
 
-bool isNameDigit(char16_t unit)
-{
-    const int byte = cp1252Byte(unit);
-    return byte >= 0 && text::isFoldedDigit(static_cast<char>(byte));
-}
+bool isNameDigit(char16_t unit) { return !isSurrogate(unit) && text::unicode::isFoldedDigit(unit); }
 
 bool isNameAlnum(char16_t unit) { return isNameLetter(unit) || isNameDigit(unit); }
-
-std::string projectToCp1252(std::u16string_view text)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t unit : text)
-        out.push_back(unit < 0x80 ? static_cast<char>(unit) : text::cp1252FromUnit(unit));
-    return out;
-}
 
 namespace {
 char16_t lowerLatin1(char16_t unit)
@@ -104,42 +73,17 @@ std::u16string lowerExtension(std::u16string_view fileName)
     return extension;
 }
 
-namespace {
-std::size_t unitBytes(char16_t unit)
-{
-    if (unit < 0x80)
-        return 1;
-    if (unit < 0x800)
-        return 2;
-    if (unit >= 0xD800 && unit <= 0xDFFF)
-        return 2;   // each half of a pair: 4 bytes for the pair
-    return 3;
-}
-} // namespace
-
-std::size_t utf8Length(std::u16string_view text)
-{
-    std::size_t bytes = 0;
-    for (char16_t unit : text)
-        bytes += unitBytes(unit);
-    return bytes;
-}
+std::size_t utf8Length(std::u16string_view text) { return text::utf16ToUtf8(text).size(); }
 
 std::u16string_view utf8Prefix(std::u16string_view text, std::size_t maxBytes)
 {
-    std::size_t bytes = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const bool highSurrogate = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()
-            && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
-        const std::size_t units = highSurrogate ? 2 : 1;
-        const std::size_t need = highSurrogate ? 4 : unitBytes(text[i]);
-        if (bytes + need > maxBytes)
-            break;
-        bytes += need;
-        i += units;
-    }
-    return text.substr(0, i);
+    const std::string utf8 = text::utf16ToUtf8(text);
+    if (utf8.size() <= maxBytes)
+        return text;
+    // UTF-16 and UTF-8 hold the same characters (a lone surrogate becomes one U+FFFD unit), so
+    // the units of the cut UTF-8 count the units to keep.
+    const std::size_t cut = text::unicode::cutAtBytes(utf8, maxBytes);
+    return text.substr(0, text::utf8ToUtf16(std::string_view(utf8).substr(0, cut)).size());
 }
 
 } // namespace tunvale::output

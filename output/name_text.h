@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers shared by the name builders and placement: wide text of paths, the letter and digit
-// tests of name building, and the one-byte-per-unit Windows-1252 view of wide text.
+// tests of name building, and byte lengths of names.
 
 #include <cstddef>
 #include <filesystem>
@@ -19,16 +19,12 @@ inline constexpr std::size_t kMaxBuiltNameBytes = 240;
 std::u16string pathToText(const std::filesystem::path &path);
 std::filesystem::path pathFromText(std::u16string_view text);
 
-// Letter and digit tests of name building. A unit Windows-1252 can show is tested on its byte
-// after accent folding; any other unit (Cyrillic, CJK, surrogates of one character) counts
-// as a letter, except the general punctuation and symbol blocks.
+// Letter and digit tests of name building: a letter or digit of any script after accent
+// folding (a combining mark goes with its letter; a unit of a surrogate pair counts as a
+// letter).
 bool isNameLetter(char16_t unit);
 bool isNameDigit(char16_t unit);
 bool isNameAlnum(char16_t unit);
-
-// One Windows-1252 byte per UTF-16 unit ('?' for a unit the code page cannot show), so that
-// a byte position in the result is the unit position in the input.
-std::string projectToCp1252(std::u16string_view text);
 
 // Case-insensitive (ASCII and Latin-1) equality of two wide texts.
 bool equalsIgnoreCase(std::u16string_view a, std::u16string_view b);
@@ -39,7 +35,8 @@ std::u16string lowerExtension(std::u16string_view fileName);
 
 // UTF-8 length of wide text (a surrogate pair counts 4 bytes).
 std::size_t utf8Length(std::u16string_view text);
-// The longest prefix of text whose UTF-8 form fits in maxBytes, never splitting a pair.
+// The longest prefix of text whose UTF-8 form fits in maxBytes, never cutting a character
+// (a letter keeps its marks, a surrogate pair stays whole).
 std::u16string_view utf8Prefix(std::u16string_view text, std::size_t maxBytes);
 
 } // namespace tunvale::output

@@ -1,49 +1,48 @@
 #include "output/title_builders.h"
 
 #include "catalog/text/codepage.h"
-#include "catalog/text/fold.h"
-#include "catalog/text/similarity.h"
-#include "catalog/text/word_split.h"
+#include "catalog/text/unicode/clusters.h"
+#include "catalog/text/unicode/fold.h"
+#include "catalog/text/unicode/similarity.h"
+#include "catalog/text/unicode/trim.h"
+#include "catalog/text/unicode/word_split.h"
 #include "output/name_text.h"
-
-#include <cctype>
 
 namespace tunvale::output {
 
 namespace {
 
-constexpr std::size_t kFieldLimit = 1022;
-constexpr std::size_t kResultLimit = 1021;
+namespace u = text::unicode;
+
+constexpr std::size_t kFieldLimit = 1022;    // characters
+constexpr std::size_t kResultLimit = 1021;   // characters
 constexpr std::size_t kMaxRecords = 8;
 constexpr float kResemblance = 0.7f;
 
-std::u16string limited(std::u16string text)
+std::u16string limited(std::string_view text)
 {
-    if (text.size() > kResultLimit)
-        text.resize(kResultLimit);
-    return text;
+    return text::utf8ToUtf16(u::boundedCopy(text, kResultLimit));
 }
 
-// The words are compared on the Windows-1252 view of the texts; the result is built from
-// the wide texts themselves, so a title holding characters the code page cannot show keeps
-// them.
-std::u16string headTitle(std::u16string_view head, std::u16string_view title, std::u16string_view joiner)
+// The words are compared folded; the result is built from the texts themselves, so their
+// accents and scripts stay.
+std::u16string headTitle(std::u16string_view wideHead, std::u16string_view wideTitle, std::string_view joiner)
 {
-    if (head.empty() || equalsIgnoreCase(head, u"Undefined"))
-        return std::u16string(title);
-    head = head.substr(0, std::min(head.size(), kFieldLimit));
-    title = title.substr(0, std::min(title.size(), kFieldLimit));
+    if (wideHead.empty() || equalsIgnoreCase(wideHead, u"Undefined"))
+        return std::u16string(wideTitle);
+    const std::string head = u::boundedCopy(text::utf16ToUtf8(wideHead), kFieldLimit);
+    const std::string title = u::boundedCopy(text::utf16ToUtf8(wideTitle), kFieldLimit);
 
-    const text::WordSplit headWords = text::splitWords(projectToCp1252(head));
+    const u::WordSplit headWords = u::splitWords(head);
     if (headWords.count == 0)
-        return std::u16string(title);
-    const text::WordSplit titleWords = text::splitWords(projectToCp1252(title));
+        return text::utf8ToUtf16(title);
+    const u::WordSplit titleWords = u::splitWords(title);
 
-    bool recorded[text::kMaxKeyWords] = {};
+    bool recorded[u::kMaxKeyWords] = {};
     std::size_t records = 0;
     for (std::size_t h = 0; h < headWords.count; ++h) {
         for (std::size_t t = 0; t < titleWords.count; ++t) {
-            if (records < kMaxRecords && text::stringSimilarity(headWords.words[h], titleWords.words[t]) > kResemblance) {
+            if (records < kMaxRecords && u::stringSimilarity(headWords.words[h], titleWords.words[t]) > kResemblance) {
                 recorded[h] = true;
                 ++records;
             }
@@ -51,26 +50,23 @@ std::u16string headTitle(std::u16string_view head, std::u16string_view title, st
     }
     // The head is taken as already present.
     if (records == headWords.count || records >= 2)
-        return std::u16string(title);
+        return text::utf8ToUtf16(title);
 
     if (records == 0)
-        return limited(std::u16string(head) + u", " + std::u16string(title));
+        return limited(head + ", " + title);
 
     for (std::size_t h = 0; h < headWords.count; ++h) {
         if (recorded[h])
             continue;
-        std::string word = headWords.words[h];
-        if (!word.empty())
-            word[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text::foldChar(word[0]))));
-        return limited(text::cp1252ToUtf16(word) + std::u16string(joiner) + std::u16string(title));
+        return limited(u::foldedUpperFirst(headWords.words[h]) + std::string(joiner) + title);
     }
-    return std::u16string(title);
+    return text::utf8ToUtf16(title);
 }
 
 } // namespace
 
-std::u16string ArtistTitle(const catalog::CMetaDat &entry) { return headTitle(entry.Artist, entry.Title, u", "); }
+std::u16string ArtistTitle(const catalog::CMetaDat &entry) { return headTitle(entry.Artist, entry.Title, ", "); }
 
-std::u16string ComposerTitle(const catalog::CMetaDat &entry) { return headTitle(entry.Composer, entry.Title, u" "); }
+std::u16string ComposerTitle(const catalog::CMetaDat &entry) { return headTitle(entry.Composer, entry.Title, " "); }
 
 } // namespace tunvale::output

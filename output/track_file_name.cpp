@@ -1,69 +1,54 @@
 #include "output/track_file_name.h"
 
 #include "catalog/text/codepage.h"
-#include "catalog/text/names.h"
-#include "catalog/text/similarity.h"
-#include "catalog/text/word_split.h"
+#include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/names.h"
+#include "catalog/text/unicode/similarity.h"
+#include "catalog/text/unicode/trim.h"
+#include "catalog/text/unicode/utf8.h"
+#include "catalog/text/unicode/word_split.h"
 #include "output/name_text.h"
 #include "output/track_numbering.h"
 
+#include <string>
 #include <vector>
 
 namespace tunvale::output {
 
 namespace {
 
-constexpr std::size_t kFieldLimit = 1022;       // artist, composer, title
+namespace u = text::unicode;
+
+constexpr std::size_t kFieldLimit = 1022;       // characters of artist, composer, title
 constexpr std::size_t kTrackTextLimit = 13;
-constexpr std::size_t kNameLimit = 1021;        // the name being built
 constexpr float kResemblance = 0.7f;
+constexpr std::string_view kPartSeparator = " - ";
 
-// An entry text as the builder works on it: file-name safe, control characters as spaces (the
-// catalog stores it so, but a name must be a single component whatever the caller handed in),
-// at most limit units.
-std::u16string workingText(std::u16string_view value, std::size_t limit)
+// An entry text as the builder works on it (UTF-8): file-name safe, control characters as
+// spaces (the catalog stores it so, but a name must be a single component whatever the caller
+// handed in), at most limit characters.
+std::string workingText(std::u16string_view value, std::size_t limit)
 {
-    return text::fileNameSafe(value.substr(0, std::min(value.size(), limit)));
+    return u::boundedCopy(u::fileNameSafe(text::utf16ToUtf8(value)), limit);
 }
 
-void boundedAppend(std::u16string &name, std::u16string_view part)
-{
-    if (name.size() >= kNameLimit)
-        return;
-    name.append(part.substr(0, std::min(part.size(), kNameLimit - name.size())));
-}
+// Characters beyond the Basic Multilingual Plane (emoji, historic scripts, rare ideographs)
+// count as letters, so that a title made of them is kept.
+bool isLetter(char32_t c) { return c >= 0x10000 || u::isFoldedAlpha(c); }
+bool isAlnum(char32_t c) { return c >= 0x10000 || u::isFoldedAlnum(c); }
+// A mark belongs to the letter before it.
+bool continuesWord(char32_t c) { return isAlnum(c) || u::isWordJoining(c); }
 
-// Shorten to 40 on the one-byte-per-unit view: the result is a prefix of the text followed by
-// "...", or the text unchanged, so the cut carries over to the wide text unit for unit.
-void shortenTo40(std::u16string &value)
-{
-    const std::string original = projectToCp1252(value);
-    std::string shortened = original;
-    text::shortenTo40(shortened);
-    if (shortened == original)
-        return;
-    const std::size_t keep = shortened.size() >= 3 ? shortened.size() - 3 : 0;
-    if (shortened.compare(keep, std::string::npos, "...") == 0 && keep <= value.size()
-        && original.compare(0, keep, shortened, 0, keep) == 0) {
-        value.resize(keep);
-        value += u"...";
-        return;
-    }
-    value = text::cp1252ToUtf16(shortened);
-}
-
-text::WordSplit split(std::u16string_view value) { return text::splitWords(projectToCp1252(value)); }
-
-bool resemblesAny(const std::string &word, const text::WordSplit &words)
+bool resemblesAny(const std::string &word, const u::WordSplit &words)
 {
     for (std::size_t i = 0; i < words.count; ++i) {
-        if (text::stringSimilarity(word, words.words[i]) > kResemblance)
+        if (u::stringSimilarity(word, words.words[i]) > kResemblance)
             return true;
     }
     return false;
 }
 
-bool anyPairResembles(const text::WordSplit &a, const text::WordSplit &b)
+bool anyPairResembles(const u::WordSplit &a, const u::WordSplit &b)
 {
     for (std::size_t i = 0; i < a.count; ++i) {
         if (resemblesAny(a.words[i], b))
@@ -72,125 +57,138 @@ bool anyPairResembles(const text::WordSplit &a, const text::WordSplit &b)
     return false;
 }
 
-bool isBlankUnit(char16_t unit) { return unit <= 0x20; }
+bool isBlank(char32_t c) { return c <= 0x20; }
 
 // The title without the words that repeat the artist or composer: each such word goes with
 // everything after it up to the next letter, except that a space ending the removed stretch
 // stays (so "Artist - Song" leaves " Song").
-std::u16string titleWithoutRepeats(const std::u16string &title, const text::WordSplit &artistWords,
-                                   const text::WordSplit &composerWords)
+std::string titleWithoutRepeats(const std::string &title, const u::WordSplit &artistWords,
+                                const u::WordSplit &composerWords)
 {
-    const text::WordSplit titleWords = split(title);
-    std::vector<bool> removed(title.size(), false);
+    const u::WordSplit titleWords = u::splitWords(title);
+    const u::DecodedText decoded = u::decodeWithOffsets(title);
+    const std::u32string &chars = decoded.codePoints;
+    std::vector<bool> removed(chars.size(), false);
     for (std::size_t w = 0; w < titleWords.count; ++w) {
         if (!resemblesAny(titleWords.words[w], artistWords) && !resemblesAny(titleWords.words[w], composerWords))
             continue;
-        std::size_t i = titleWords.starts[w];
+        // The character where the word starts.
+        std::size_t i = 0;
+        while (i < chars.size() && decoded.offsets[i] < titleWords.starts[w])
+            ++i;
         const std::size_t first = i;
-        while (i < title.size() && isNameAlnum(title[i]))
+        while (i < chars.size() && continuesWord(chars[i]))
             removed[i++] = true;
-        while (i < title.size() && !isNameLetter(title[i]))
+        while (i < chars.size() && !isLetter(chars[i]))
             removed[i++] = true;
-        if (i > first && title[i - 1] == u' ')
+        if (i > first && chars[i - 1] == U' ')
             removed[i - 1] = false;
     }
-    std::u16string kept;
-    for (std::size_t i = 0; i < title.size(); ++i) {
+    std::u32string kept;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
         if (!removed[i])
-            kept.push_back(title[i]);
+            kept.push_back(chars[i]);
     }
     std::size_t begin = 0;
     std::size_t end = kept.size();
-    while (begin < end && isBlankUnit(kept[begin]))
+    while (begin < end && isBlank(kept[begin]))
         ++begin;
-    while (end > begin && isBlankUnit(kept[end - 1]))
+    while (end > begin && isBlank(kept[end - 1]))
         --end;
-    return kept.substr(begin, end - begin);
+    return u::toUtf8(std::u32string_view(kept).substr(begin, end - begin));
 }
 
-bool stopsTrailingTrim(char16_t unit)
+bool stopsTrailingTrim(char32_t c)
 {
-    return unit == u'"' || unit == u'\'' || unit == u'(' || unit == u')' || unit == u'[' || unit == u']';
+    return c == U'"' || c == U'\'' || c == U'(' || c == U')' || c == U'[' || c == U']';
 }
 
 // Leading characters up to the first letter or digit go; trailing ones that are not letters
 // or digits go too, unless a quotation mark, apostrophe, parenthesis or bracket stops it.
-std::u16string trimToAlphanumerics(std::u16string_view name)
+std::string trimToAlphanumerics(std::string_view name)
 {
+    const std::u32string chars = u::toCodePoints(name);
     std::size_t begin = 0;
-    while (begin < name.size() && !isNameAlnum(name[begin]))
+    while (begin < chars.size() && !isAlnum(chars[begin]))
         ++begin;
-    if (begin == name.size())
+    if (begin == chars.size())
         return {};
-    std::u16string_view rest = name.substr(begin, std::min(name.size() - begin, kFieldLimit));
+    std::u32string_view rest = std::u32string_view(chars).substr(begin, kFieldLimit);
     std::size_t end = rest.size();
-    while (end > 0 && !isNameAlnum(rest[end - 1]) && !stopsTrailingTrim(rest[end - 1]))
+    while (end > 0 && !continuesWord(rest[end - 1]) && !stopsTrailingTrim(rest[end - 1]))
         --end;
-    return std::u16string(rest.substr(0, end));
+    return u::toUtf8(rest.substr(0, end));
 }
 
-std::u16string collapseSpaces(std::u16string_view name)
+std::string collapseSpaces(std::string_view name)
 {
-    std::u16string out;
+    std::string out;
     out.reserve(name.size());
-    for (char16_t unit : name) {
-        if (unit == u' ' && !out.empty() && out.back() == u' ')
+    for (const char c : name) {
+        if (c == ' ' && !out.empty() && out.back() == ' ')
             continue;
-        out.push_back(unit);
+        out.push_back(c);
     }
     return out;
 }
+
+// Parts of a name joined by " - "; an empty part takes no place and no separator.
+class NameParts {
+public:
+    void add(std::string_view part)
+    {
+        if (part.empty())
+            return;
+        if (!m_name.empty())
+            u::boundedAppend(m_name, kPartSeparator);
+        u::boundedAppend(m_name, part);
+    }
+    const std::string &name() const { return m_name; }
+
+private:
+    std::string m_name;
+};
 
 } // namespace
 
 std::u16string BuildTrackFileName(const catalog::CMetaDat &entry, int index, const PlacementOptions &options)
 {
-    std::u16string track = workingText(trackTextFor(entry.TrackText, index, options), kTrackTextLimit);
-    std::u16string artist = workingText(entry.Artist, kFieldLimit);
-    std::u16string composer = workingText(entry.Composer, kFieldLimit);
-    const std::u16string title = workingText(entry.Title, kFieldLimit);
+    const std::string track = workingText(trackTextFor(entry.TrackText, index, options), kTrackTextLimit);
+    std::string artist = workingText(entry.Artist, kFieldLimit);
+    std::string composer = workingText(entry.Composer, kFieldLimit);
+    const std::string title = workingText(entry.Title, kFieldLimit);
 
-    std::u16string name;
-    if (!track.empty()) {
-        boundedAppend(name, track);
-        boundedAppend(name, u" - ");
-    }
+    NameParts parts;
+    parts.add(track);
 
-    shortenTo40(artist);
-    shortenTo40(composer);
+    u::shortenTo40(artist);
+    u::shortenTo40(composer);
 
-    text::WordSplit artistWords;
-    text::WordSplit composerWords;
+    u::WordSplit artistWords;
+    u::WordSplit composerWords;
     if (!artist.empty()) {
-        artistWords = split(artist);
-        boundedAppend(name, artist);
+        artistWords = u::splitWords(artist);
+        parts.add(artist);
         if (!composer.empty()) {
-            composerWords = split(composer);
+            composerWords = u::splitWords(composer);
             // A composer without words is left out; one that resembles the artist too.
-            if (composerWords.count > 0 && !anyPairResembles(artistWords, composerWords)) {
-                boundedAppend(name, u" - ");
-                boundedAppend(name, composer);
-            }
+            if (composerWords.count > 0 && !anyPairResembles(artistWords, composerWords))
+                parts.add(composer);
         }
-    } else if (!composer.empty()) {
-        boundedAppend(name, composer);
+    } else {
+        parts.add(composer);
     }
 
-    if (!title.empty()) {
-        const std::u16string kept = titleWithoutRepeats(title, artistWords, composerWords);
-        if (!kept.empty()) {
-            boundedAppend(name, u" - ");
-            boundedAppend(name, kept);
-        }
-    }
+    if (!title.empty())
+        parts.add(titleWithoutRepeats(title, artistWords, composerWords));
 
-    name = collapseSpaces(trimToAlphanumerics(name));
+    std::string name = collapseSpaces(trimToAlphanumerics(parts.name()));
 
     // One file name component: keep within the file system's limit with room for a
     // collision suffix and the extension, then trim again what the cut left at the end.
-    if (utf8Length(name) > kMaxBuiltNameBytes)
-        name = collapseSpaces(trimToAlphanumerics(utf8Prefix(name, kMaxBuiltNameBytes)));
-    return name;
+    if (name.size() > kMaxBuiltNameBytes)
+        name = collapseSpaces(trimToAlphanumerics(u::fitNameBytes(name, kMaxBuiltNameBytes)));
+    return text::utf8ToUtf16(name);
 }
 
 } // namespace tunvale::output

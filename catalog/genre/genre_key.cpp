@@ -2,10 +2,10 @@
 
 #include "catalog/genre/genre_table.h"
 #include "catalog/grouping/similitude.h"
-#include "catalog/text/codepage.h"
-#include "catalog/text/fold.h"
-#include "catalog/text/tag_text.h"
-#include "catalog/text/word_split.h"
+#include "catalog/text/unicode/fold.h"
+#include "catalog/text/unicode/tag_text.h"
+#include "catalog/text/unicode/utf8.h"
+#include "catalog/text/unicode/word_split.h"
 
 #include <array>
 
@@ -38,17 +38,12 @@ constexpr std::array<Substitution, 10> kSubstitutions{{
     {"Liric", "Opera"},
 }};
 
-char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-WordList wideWords(const text::WordSplit &split)
+WordList wordList(const text::unicode::WordSplit &split)
 {
     WordList words;
     words.reserve(split.count);
     for (std::size_t i = 0; i < split.count; ++i)
-        words.push_back(text::cp1252ToUtf16(split.words[i]));
+        words.push_back(text::unicode::toCodePoints(split.words[i]));
     return words;
 }
 
@@ -61,7 +56,7 @@ int bestTableMatch(const WordList &genreWords, Similitude &best)
         WordList tableWords;
         for (const std::string &word : catalog::genreWords(index)) {
             if (!word.empty())
-                tableWords.push_back(text::cp1252ToUtf16(word));
+                tableWords.push_back(text::unicode::toCodePoints(word));
         }
         if (tableWords.empty())
             continue;
@@ -79,16 +74,16 @@ int bestTableMatch(const WordList &genreWords, Similitude &best)
 
 } // namespace
 
-std::string_view genreSubstitution(std::string_view genre8)
+std::string_view genreSubstitution(std::string_view genre)
 {
     for (const Substitution &substitution : kSubstitutions) {
-        if (text::containsFolded(genre8, substitution.pattern) != std::string_view::npos)
+        if (text::unicode::containsFolded(genre, substitution.pattern) != std::string_view::npos)
             return substitution.genre;
     }
     return {};
 }
 
-GenreKey genreKey(std::string_view genre8, std::u16string_view genreWide, bool acceptSimilitudes)
+GenreKey genreKey(std::string_view genre, std::u16string_view genreWide, bool acceptSimilitudes)
 {
     GenreKey out;
     out.genre = std::u16string(genreWide);
@@ -97,10 +92,8 @@ GenreKey genreKey(std::string_view genre8, std::u16string_view genreWide, bool a
         return out;
     }
 
-    std::string normalized = text::foldToLower(genre8, 1022);
-    if (!normalized.empty())
-        normalized[0] = upperAscii(text::foldChar(normalized[0]));
-    std::u16string wide = text::ansiToWide(normalized);
+    std::string normalized = text::unicode::foldedUpperFirst(text::unicode::foldToLower(genre, 1022));
+    std::u16string wide = text::unicode::tagTextToWide(normalized);
     if (wide.empty())
         return out;   // no usable text: the key stays empty
     out.key = wide;
@@ -111,14 +104,14 @@ GenreKey genreKey(std::string_view genre8, std::u16string_view genreWide, bool a
     const std::string_view substitute = genreSubstitution(normalized);
     if (!substitute.empty()) {
         normalized = std::string(substitute);
-        wide = text::ansiToWide(normalized);
+        wide = text::unicode::tagTextToWide(normalized);
         if (wide.empty())
             return out;
         out.key = wide;
         out.genre = wide;
     }
 
-    const WordList words = wideWords(text::splitWords(normalized));
+    const WordList words = wordList(text::unicode::splitWords(normalized));
     if (words.empty())
         return out;
 
@@ -130,7 +123,7 @@ GenreKey genreKey(std::string_view genre8, std::u16string_view genreWide, bool a
     if (best.matchCount >= 1)
         score += kMatchBonus;
     if (score >= kMatchThreshold) {
-        out.key = text::ansiToWide(genreName(genreParent(bestIndex)));
+        out.key = text::unicode::tagTextToWide(genreName(genreParent(bestIndex)));
         out.genre = out.key;
     }
     return out;

@@ -17,12 +17,11 @@ struct GenreKey {
     std::u16string genre;
 };
 
-// genre8 is the 8-bit (Windows-1252) genre of the tags; genreWide the wide text already taken
-// from it.
-GenreKey genreKey(std::string_view genre8, std::u16string_view genreWide, bool acceptSimilitudes);
+// genre is the genre of the tags (UTF-8); genreWide the wide text already taken from it.
+GenreKey genreKey(std::string_view genre, std::u16string_view genreWide, bool acceptSimilitudes);
 
 // The substitution of well-known genre spellings ("Chanson" -> "Vocal", " OST" ->
 // "Soundtrack", ...): the replacement text, or empty when no pattern is contained.
-std::string_view genreSubstitution(std::string_view genre8);
+std::string_view genreSubstitution(std::string_view genre);
 
 } // namespace tunvale::catalog

@@ -1,6 +1,6 @@
 #include "catalog/genre/genre_table.h"
 
-#include "catalog/text/word_split.h"
+#include "catalog/text/unicode/word_split.h"
 
 #include <algorithm>
 #include <utility>
@@ -68,7 +68,7 @@ GenreWords buildGenreWords()
 {
     GenreWords words;
     for (int index = 0; index < kGenreCount; ++index) {
-        const text::WordSplit split = text::splitWords(kGenreNames[static_cast<std::size_t>(index)]);
+        const text::unicode::WordSplit split = text::unicode::splitWords(kGenreNames[static_cast<std::size_t>(index)]);
         for (std::size_t slot = 0; slot < 2 && slot < split.count; ++slot)
             words[static_cast<std::size_t>(index)][slot] = split.words[slot].substr(0, kGenreWordLength);
     }

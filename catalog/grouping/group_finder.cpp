@@ -2,8 +2,8 @@
 
 #include "catalog/grouping/similitude.h"
 #include "catalog/records/load_options.h"
-#include "catalog/text/codepage.h"
-#include "catalog/text/fold.h"
+#include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/utf8.h"
 
 #include <algorithm>
 #include <array>
@@ -60,7 +60,7 @@ std::uint32_t commonCharacters(const Histogram &a, const Histogram &b)
 
 // Characters counted by bucket, case folded together; merging characters into one bucket
 // only raises the common count, so it stays an upper bound.
-std::size_t bucketOf(char16_t unit)
+std::size_t bucketOf(char32_t unit)
 {
     if (unit >= u'a' && unit <= u'z')
         return static_cast<std::size_t>(unit - u'a');
@@ -210,17 +210,16 @@ std::uint32_t GroupFinder::Impl::keyOf(const CMetaDat &entry)
     KeyBound bound;
     std::string folded;
     for (std::size_t w = 0; w < count; ++w) {
-        std::u16string word = text::cp1252ToUtf16(entry.KeyWords[w]);
+        std::u32string word = text::unicode::toCodePoints(entry.KeyWords[w]);
         if (word.empty())
             bound.boundable = false;
         folded += std::to_string(word.size());
         folded += ':';
         std::uint64_t wordHash = 1469598103934665603ULL;
-        for (const char16_t unit : word) {
-            const char16_t lower = text::wideToLower(unit);
+        for (const char32_t unit : word) {
+            const char32_t lower = text::unicode::toLower(unit);
             wordHash = (wordHash ^ lower) * 1099511628211ULL;
-            folded += static_cast<char>(lower & 0xFF);
-            folded += static_cast<char>(lower >> 8);
+            text::unicode::appendCodePoint(folded, lower);
             ++bound.histogram[bucketOf(unit)];
         }
         if (word.size() >= 4)

@@ -1,6 +1,6 @@
 #include "catalog/grouping/similitude.h"
 
-#include "catalog/text/fold.h"
+#include "catalog/text/unicode/characters.h"
 
 #include <algorithm>
 #include <array>
@@ -16,32 +16,32 @@ namespace {
 constexpr std::size_t kInlineWords = 8;
 constexpr std::size_t kInlineWordLength = 64;
 
-bool equalIgnoringCase(std::u16string_view a, std::u16string_view b)
+bool equalIgnoringCase(std::u32string_view a, std::u32string_view b)
 {
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i] != b[i] && text::wideToLower(a[i]) != text::wideToLower(b[i]))
+        if (a[i] != b[i] && text::unicode::toLower(a[i]) != text::unicode::toLower(b[i]))
             return false;
     }
     return true;
 }
 
 // True when the shorter of a and b is the beginning of the longer (in lower case when asked).
-bool isPrefixRelated(std::u16string_view a, std::u16string_view b, bool lowerCase)
+bool isPrefixRelated(std::u32string_view a, std::u32string_view b, bool lowerCase)
 {
     if (a.size() > b.size())
         std::swap(a, b);
     for (std::size_t i = 0; i < a.size(); ++i) {
-        const char16_t x = lowerCase ? text::wideToLower(a[i]) : a[i];
-        const char16_t y = lowerCase ? text::wideToLower(b[i]) : b[i];
+        const char32_t x = lowerCase ? text::unicode::toLower(a[i]) : a[i];
+        const char32_t y = lowerCase ? text::unicode::toLower(b[i]) : b[i];
         if (x != y)
             return false;
     }
     return true;
 }
 
-bool sameWords(std::span<const std::u16string> s, std::span<const std::u16string> l)
+bool sameWords(std::span<const std::u32string> s, std::span<const std::u32string> l)
 {
     if (s.size() != l.size())
         return false;
@@ -54,13 +54,13 @@ bool sameWords(std::span<const std::u16string> s, std::span<const std::u16string
 
 // Words of the longer list (4 characters or more) that equal some word of the shorter one; a
 // word of the longer list counts once.
-std::size_t commonLongWords(std::span<const std::u16string> s, std::span<const std::u16string> l)
+std::size_t commonLongWords(std::span<const std::u32string> s, std::span<const std::u32string> l)
 {
     std::size_t common = 0;
-    for (const std::u16string &longWord : l) {
+    for (const std::u32string &longWord : l) {
         if (longWord.size() < 4)
             continue;
-        for (const std::u16string &shortWord : s) {
+        for (const std::u32string &shortWord : s) {
             if (equalIgnoringCase(shortWord, longWord)) {
                 ++common;
                 break;
@@ -70,7 +70,7 @@ std::size_t commonLongWords(std::span<const std::u16string> s, std::span<const s
     return common;
 }
 
-int prefixCount(std::span<const std::u16string> s, std::span<const std::u16string> l)
+int prefixCount(std::span<const std::u32string> s, std::span<const std::u32string> l)
 {
     int count = 0;
     for (std::size_t k = 0; k < s.size(); ++k) {
@@ -228,7 +228,7 @@ private:
 namespace {
 
 // Levenshtein distance by dynamic programming, one row over the shorter word b.
-int dynamicDistance(std::u16string_view a, std::u16string_view b)
+int dynamicDistance(std::u32string_view a, std::u32string_view b)
 {
     std::array<int, kInlineWordLength + 1> inlineRow{};
     std::vector<int> heapRow;
@@ -252,9 +252,9 @@ int dynamicDistance(std::u16string_view a, std::u16string_view b)
     return row[b.size()];
 }
 
-bool isAscii(std::u16string_view word)
+bool isAscii(std::u32string_view word)
 {
-    for (const char16_t unit : word) {
+    for (const char32_t unit : word) {
         if (unit >= 128)
             return false;
     }
@@ -264,15 +264,15 @@ bool isAscii(std::u16string_view word)
 // Levenshtein distance with the bit-parallel method of Myers (in Hyyrö's form for whole
 // strings): one machine word holds a column of the table. The pattern must be non-empty, at
 // most 64 units and ASCII like the text.
-int bitParallelDistance(std::u16string_view pattern, std::u16string_view text)
+int bitParallelDistance(std::u32string_view pattern, std::u32string_view text)
 {
     // Per character, where it occurs in the pattern. Only the entries of the characters of the
     // two words are ever read, so only they are cleared, on each call: clearing the whole table
     // would cost more than the distance itself.
     std::array<std::uint64_t, 128> positions;
-    for (const char16_t unit : text)
+    for (const char32_t unit : text)
         positions[unit] = 0;
-    for (const char16_t unit : pattern)
+    for (const char32_t unit : pattern)
         positions[unit] = 0;
     for (std::size_t i = 0; i < pattern.size(); ++i)
         positions[pattern[i]] |= std::uint64_t{1} << i;
@@ -280,7 +280,7 @@ int bitParallelDistance(std::u16string_view pattern, std::u16string_view text)
     std::uint64_t plusVertical = ~std::uint64_t{0};
     std::uint64_t minusVertical = 0;
     int distance = static_cast<int>(pattern.size());
-    for (const char16_t unit : text) {
+    for (const char32_t unit : text) {
         const std::uint64_t equal = positions[unit];
         const std::uint64_t xv = equal | minusVertical;
         const std::uint64_t xh = (((equal & plusVertical) + plusVertical) ^ plusVertical) | equal;
@@ -300,7 +300,7 @@ int bitParallelDistance(std::u16string_view pattern, std::u16string_view text)
 
 } // namespace
 
-int unitWordSimilarity(std::u16string_view a, std::u16string_view b)
+int unitWordSimilarity(std::u32string_view a, std::u32string_view b)
 {
     if (a.empty() && b.empty())
         return 1;
@@ -322,7 +322,7 @@ int maxAssignmentTotal(std::span<const int> cells, std::size_t rows, std::size_t
     return solver.solve();
 }
 
-Similitude similitude(std::span<const std::u16string> shorter, std::span<const std::u16string> longer)
+Similitude similitude(std::span<const std::u32string> shorter, std::span<const std::u32string> longer)
 {
     Similitude result;
     const std::size_t s = shorter.size();
@@ -359,9 +359,9 @@ Similitude similitude(std::span<const std::u16string> shorter, std::span<const s
     const int total = s == 0 ? 0 : maxAssignmentTotal(cells, s, l);
 
     std::size_t lengths = 0;
-    for (const std::u16string &word : shorter)
+    for (const std::u32string &word : shorter)
         lengths += word.size();
-    for (const std::u16string &word : longer)
+    for (const std::u32string &word : longer)
         lengths += word.size();
     const std::size_t half = lengths / 2;
     if (half == 0) {

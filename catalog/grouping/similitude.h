@@ -2,7 +2,8 @@
 
 // The similitude of two word lists: a score from 0 to 1 telling how alike two names are, used
 // to merge spelling variants into one group and to match free-text genres against the genre
-// table. Words are compared as UTF-16 units; key words are already folded to plain ASCII.
+// table. Words are compared as code points, cases alike; key words of Latin text are already folded to plain
+// ASCII.
 
 #include <cstddef>
 #include <span>
@@ -11,7 +12,7 @@
 
 namespace tunvale::catalog {
 
-using WordList = std::vector<std::u16string>;
+using WordList = std::vector<std::u32string>;
 
 struct Similitude {
     float score = 0.0f;   // 0..1, single precision
@@ -24,7 +25,7 @@ struct Similitude {
 // otherwise the score is 0). Equal lists score 1.0; long lists differing by at most one word
 // score 0.75; otherwise the best one-to-one pairing of word similarities divided by half the
 // total length of all words.
-Similitude similitude(std::span<const std::u16string> shorter, std::span<const std::u16string> longer);
+Similitude similitude(std::span<const std::u32string> shorter, std::span<const std::u32string> longer);
 
 // Greatest total of a one-to-one assignment of each of `rows` rows to a distinct column of
 // `cols` (rows <= cols), by the labelling (Hungarian) method on single-precision labels.
@@ -32,8 +33,8 @@ Similitude similitude(std::span<const std::u16string> shorter, std::span<const s
 int maxAssignmentTotal(std::span<const int> cells, std::size_t rows, std::size_t cols);
 
 // Word similarity as the similitude uses it: the greater length minus the Levenshtein
-// distance (units compared exactly); 1 when both are empty.
-int unitWordSimilarity(std::u16string_view a, std::u16string_view b);
+// distance (code points compared exactly); 1 when both are empty.
+int unitWordSimilarity(std::u32string_view a, std::u32string_view b);
 
 // Grouping's acceptance rule: the bonus for a match count of 1 or more and the threshold. The
 // bonus is added and compared in single precision, so 0.75 + 0.05 reaches 0.8.

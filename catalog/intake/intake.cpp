@@ -4,12 +4,14 @@
 #include "catalog/records/load_options.h"
 #include "catalog/records/tag_strings.h"
 #include "catalog/text/codepage.h"
-#include "catalog/text/fold.h"
-#include "catalog/text/names.h"
-#include "catalog/text/similarity.h"
-#include "catalog/text/tag_text.h"
-#include "catalog/text/trim.h"
-#include "catalog/text/word_split.h"
+#include "catalog/text/unicode/clusters.h"
+#include "catalog/text/unicode/fold.h"
+#include "catalog/text/unicode/names.h"
+#include "catalog/text/unicode/similarity.h"
+#include "catalog/text/unicode/tag_text.h"
+#include "catalog/text/unicode/trim.h"
+#include "catalog/text/unicode/utf8.h"
+#include "catalog/text/unicode/word_split.h"
 
 #include <array>
 #include <cstdio>
@@ -25,7 +27,7 @@ namespace {
 constexpr std::u16string_view kUndefined = u"Undefined";
 // Wide texts of this many characters or more do not fit the tag strings and stay empty.
 constexpr std::size_t kMaxWideText = 1022;
-// The artist key is measured as 8-bit text of at most this many characters.
+// The artist key is measured as text of at most this many characters.
 constexpr std::size_t kMaxKeyText = 4094;
 // A separator before this position is part of the name (AC/DC, Jay-Z), not a cut point.
 constexpr std::size_t kFirstCutPosition = 5;
@@ -35,19 +37,35 @@ constexpr float kSharedWordSimilarity = 0.7f;
 constexpr std::int32_t kFirstYear = 1000;
 constexpr std::int32_t kLastYear = 2199;
 
+namespace u = text::unicode;
+
+// Characters of wide text: a surrogate pair is one.
+std::size_t wideCharacters(std::u16string_view wide)
+{
+    std::size_t count = 0;
+    for (const char16_t unit : wide)
+        count += (unit >= 0xDC00 && unit <= 0xDFFF) ? 0 : 1;
+    return count;
+}
+
 std::u16string toWide(std::string_view text)
 {
-    std::u16string wide = text::ansiToWide(text);
-    if (wide.size() >= kMaxWideText)
+    std::u16string wide = u::tagTextToWide(text);
+    if (wide.size() >= kMaxWideText && wideCharacters(wide) >= kMaxWideText)
         return {};
     return wide;
 }
 
-std::u16string upperFirst(std::u16string text)
+std::u16string upperFirst(const std::u16string &text)
 {
-    if (!text.empty())
-        text[0] = text::wideToUpper(text[0]);
-    return text;
+    if (text.empty())
+        return text;
+    return text::utf8ToUtf16(u::upperFirst(text::utf16ToUtf8(text)));
+}
+
+std::u16string titleCase(const std::u16string &text)
+{
+    return text::utf8ToUtf16(u::titleCase(text::utf16ToUtf8(text)));
 }
 
 std::u16string asciiToWide(const char *text)
@@ -75,21 +93,21 @@ std::u16string decade(std::int32_t year)
 
 bool sameName(std::string_view a, std::string_view b)
 {
-    return !a.empty() && a.size() == b.size() && text::compareFolded(a, b) == 0;
+    return !a.empty() && u::characterCount(a) == u::characterCount(b) && u::compareFolded(a, b) == 0;
 }
 
 // The words of x that resemble a word of y, each once, separated by spaces.
-std::string sharedWords(const text::WordSplit &x, const text::WordSplit &y)
+std::string sharedWords(const u::WordSplit &x, const u::WordSplit &y)
 {
     std::string collected;
     for (std::size_t i = 0; i < x.count; ++i) {
         const std::string &word = x.words[i];
         for (std::size_t k = 0; k < y.count; ++k) {
-            if (!(text::stringSimilarity(word, y.words[k]) > kSharedWordSimilarity))
+            if (!(u::stringSimilarity(word, y.words[k]) > kSharedWordSimilarity))
                 continue;
             if (collected.empty()) {
                 collected = word;
-            } else if (text::containsFolded(collected, word) == std::string_view::npos) {
+            } else if (u::containsFolded(collected, word) == std::string_view::npos) {
                 collected += ' ';
                 collected += word;
             }
@@ -103,14 +121,14 @@ std::string keyFromSharedWords(std::string_view artist, std::string_view albumAr
                                std::string_view performer, std::string_view composer)
 {
     auto split = [](std::string_view field) {
-        return field.empty() ? text::WordSplit{} : text::splitWords(field);
+        return field.empty() ? u::WordSplit{} : u::splitWords(field);
     };
-    const text::WordSplit a = split(artist);
-    const text::WordSplit aa = split(albumArtist);
-    const text::WordSplit p = split(performer);
-    const text::WordSplit c = split(composer);
+    const u::WordSplit a = split(artist);
+    const u::WordSplit aa = split(albumArtist);
+    const u::WordSplit p = split(performer);
+    const u::WordSplit c = split(composer);
 
-    using Pair = std::array<const text::WordSplit *, 2>;
+    using Pair = std::array<const u::WordSplit *, 2>;
     const std::array<Pair, 3> pairs = a.count > 0
                                           ? std::array<Pair, 3>{{{&a, &aa}, {&a, &p}, {&a, &c}}}
                                           : std::array<Pair, 3>{{{&p, &aa}, {&p, &c}, {&aa, &c}}};
@@ -126,16 +144,16 @@ std::string keyFromSharedWords(std::string_view artist, std::string_view albumAr
 // title-cases it.
 std::u16string finishKey(std::u16string_view key)
 {
-    std::string key8 = text::utf16ToCp1252(key);
-    if (key8.size() > kMaxKeyText)
-        key8.resize(kMaxKeyText);
-    for (const std::size_t position : text::separatorPositions(key8)) {
-        if (position >= kFirstCutPosition) {
-            key8 = text::trimCopy(std::string_view(key8).substr(0, position), position);
+    std::string name = text::utf16ToUtf8(key);
+    if (name.size() > kMaxKeyText)
+        name.resize(u::cutAtCharacters(name, kMaxKeyText));
+    for (const u::SeparatorPosition &position : u::separatorPositions(name)) {
+        if (position.character >= kFirstCutPosition) {
+            name = u::trimCopy(std::string_view(name).substr(0, position.byte), position.character);
             break;
         }
     }
-    return text::titleCaseWide(text::cp1252ToUtf16(key8));
+    return text::utf8ToUtf16(u::titleCase(name));
 }
 
 } // namespace
@@ -161,19 +179,19 @@ std::u16string artistKey(const CurrentTags &tags)
 
     std::u16string key;
     if (filled == 1) {
-        key = text::ansiToWide(onlyOne);
+        key = u::tagTextToWide(onlyOne);
     } else if (sameName(artist, albumArtist) || sameName(artist, performer)) {
-        key = text::ansiToWide(artist);
+        key = u::tagTextToWide(artist);
     } else if (sameName(albumArtist, performer)) {
-        key = text::ansiToWide(albumArtist);
+        key = u::tagTextToWide(albumArtist);
     } else {
         const std::string shared = keyFromSharedWords(artist, albumArtist, performer, composer);
         if (!shared.empty()) {
-            key = text::cp1252ToUtf16(shared);
+            key = text::utf8ToUtf16(shared);
         } else {
             for (const std::string_view field : inOrder) {
                 if (!field.empty()) {
-                    key = text::ansiToWide(field);
+                    key = u::tagTextToWide(field);
                     break;
                 }
             }
@@ -223,8 +241,8 @@ void intake(int criterionCode, const std::filesystem::path &path, const CurrentT
 
         auto entry = std::make_unique<CMetaDat>(path, key);
         entry->setArtist(strings.Artist);
-        entry->setComposer(text::titleCaseWide(strings.Composer));
-        entry->setTitle(text::titleCaseWide(strings.Title));
+        entry->setComposer(titleCase(strings.Composer));
+        entry->setTitle(titleCase(strings.Title));
         entry->setTrackText(strings.Track);
         catalog.append(std::move(entry));
     } catch (const std::bad_alloc &) {

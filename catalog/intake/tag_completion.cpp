@@ -1,9 +1,11 @@
 #include "catalog/intake/tag_completion.h"
 
-#include "catalog/text/codepage.h"
-#include "catalog/text/fold.h"
-#include "catalog/text/names.h"
-#include "catalog/text/trim.h"
+#include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/clusters.h"
+#include "catalog/text/unicode/fold.h"
+#include "catalog/text/unicode/names.h"
+#include "catalog/text/unicode/trim.h"
+#include "catalog/text/unicode/utf8.h"
 
 #include <exception>
 #include <string>
@@ -13,33 +15,43 @@ namespace tunvale::catalog {
 
 namespace {
 
-// File names are cut to this many 8-bit characters before they are parsed.
+namespace u = text::unicode;
+
+// File names are cut to this many characters before they are parsed.
 constexpr std::size_t kMaxNameLength = 1022;
 // A separator before this position is part of the name (AC/DC, 01 - ...), not a cut point.
 constexpr std::size_t kFirstCutPosition = 5;
 // A segment of Title or Album must have at least this many characters to be taken as artist.
 constexpr std::size_t kMinArtistSegment = 4;
 
-char upperAscii(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char lowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string trimBlanks(std::string_view text)
 {
-    return text::trimCopy(text, text.size());
+    return u::trimCopy(text, text.size());
 }
 
-// The first character folded to plain ASCII and converted to upper case.
+// The first character in upper case. A character of Windows-1252 is accent folded first, as it
+// always has been ("Édith" becomes "Edith"); any other keeps its accents, so that no letter is
+// lost from a name the code page never held ("Łona" stays "Łona").
 void capitalizeFirst(std::string &text)
 {
-    if (!text.empty())
-        text[0] = upperAscii(text::foldChar(text[0]));
+    if (text.empty())
+        return;
+    std::size_t pos = 0;
+    const char32_t first = u::nextCodePoint(text, pos);
+    text = u::isCp1252(first) ? u::foldedUpperFirst(text) : u::upperFirst(text);
+}
+
+// Lower case for the genre: ASCII letters, and the letters of the scripts Windows-1252 does
+// not hold; the accented Latin letters keep their case, as they always have.
+std::string lowerGenre(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t c = u::nextCodePoint(text, pos);
+        u::appendCodePoint(out, (c < 0x80 || !u::isCp1252(c)) ? u::toLower(c) : c);
+    }
+    return out;
 }
 
 // An artist name at the start of a "Artist - Song" style text: the text before the first
@@ -50,13 +62,13 @@ std::string artistFromText(std::string_view text)
     const std::size_t first = text.find_first_of(kCuts);
     if (first == std::string_view::npos)
         return {};
-    if (first >= kMinArtistSegment)
+    if (u::characterCount(text.substr(0, first)) >= kMinArtistSegment)
         return trimBlanks(text.substr(0, first));
     const std::size_t second = text.find_first_of(kCuts, first + 1);
     if (second == std::string_view::npos)
         return {};
     const std::string_view between = text.substr(first + 1, second - first - 1);
-    if (between.size() >= kMinArtistSegment)
+    if (u::characterCount(between) >= kMinArtistSegment)
         return trimBlanks(between);
     return {};
 }
@@ -66,7 +78,7 @@ void completeArtist(CurrentTags &tags)
     const bool hasPerformer = !tags.Performer.empty();
     const bool hasAlbumArtist = !tags.AlbumArtist.empty();
     if (hasPerformer && hasAlbumArtist) {
-        if (tags.Performer.size() < tags.AlbumArtist.size())
+        if (u::characterCount(tags.Performer.view()) < u::characterCount(tags.AlbumArtist.view()))
             tags.Artist.set(tags.Performer.view());
         else
             tags.Artist.set(tags.AlbumArtist.view());
@@ -90,20 +102,20 @@ void completeArtist(CurrentTags &tags)
     tags.Artist.set(artist);
 }
 
-// The file name without folder and extension as 8-bit text.
+// The file name without folder and extension, as tag text (NFC).
 std::string nameOf(const std::filesystem::path &path)
 {
     std::string name;
     try {
-        // On POSIX the name's bytes as they are (taken as UTF-8, invalid bytes become '?');
+        // On POSIX the name's bytes as they are (taken as UTF-8, invalid bytes become U+FFFD);
         // on Windows its UTF-16 text converted to UTF-8.
         const std::u8string utf8 = path.stem().u8string();
-        name = text::utf8ToCp1252(std::string_view(reinterpret_cast<const char *>(utf8.data()), utf8.size()));
+        name = u::normalizeNfc(std::string_view(reinterpret_cast<const char *>(utf8.data()), utf8.size()));
     } catch (const std::exception &) {
         return {};   // a name the platform cannot convert gives nothing to complete from
     }
     if (name.size() > kMaxNameLength)
-        name.resize(kMaxNameLength);
+        name.resize(u::cutAtCharacters(name, kMaxNameLength));
     return name;
 }
 
@@ -114,38 +126,39 @@ void completeFromName(CurrentTags &tags, const std::filesystem::path &path)
     // A leading zero marks a track number: then only letters start or end the parts.
     const bool trackPrefixed = !name.empty() && name[0] == '0';
     auto trimPart = [trackPrefixed](std::string_view part) {
-        return trackPrefixed ? text::trimToLetters(part) : text::trimToAlphanumerics(part);
+        return trackPrefixed ? u::trimToLetters(part) : u::trimToAlphanumerics(part);
     };
 
     if (tags.Artist.empty()) {
         const bool titleWasEmpty = tags.Title.empty();
-        for (const std::size_t position : text::separatorPositions(name)) {
-            if (position < kFirstCutPosition)
+        for (const u::SeparatorPosition &position : u::separatorPositions(name)) {
+            if (position.character < kFirstCutPosition)
                 continue;
-            std::string artist = trimPart(std::string_view(name).substr(0, position));
-            text::titleCaseInPlace(artist);
+            std::string artist = trimPart(std::string_view(name).substr(0, position.byte));
+            u::titleCaseInPlace(artist);
             tags.Artist.set(artist);
-            if (titleWasEmpty)
-                tags.Title.set(trimPart(std::string_view(name).substr(position + 1)));
+            if (titleWasEmpty) {
+                std::size_t after = position.byte;
+                u::nextCodePoint(name, after);   // past the separator
+                tags.Title.set(trimPart(std::string_view(name).substr(after)));
+            }
             break;
         }
     }
     if (tags.Title.empty())
-        tags.Title.set(text::trimToLetters(name));
+        tags.Title.set(u::trimToLetters(name));
 }
 
 void normalize(CurrentTags &tags)
 {
-    tags.Title.set(text::trimToAlphanumerics(tags.Title.view()));
-    tags.Album.set(text::trimToAlphanumerics(tags.Album.view()));
+    tags.Title.set(u::trimToAlphanumerics(tags.Title.view()));
+    tags.Album.set(u::trimToAlphanumerics(tags.Album.view()));
     for (TagTextField *field : {&tags.Artist, &tags.AlbumArtist, &tags.Performer, &tags.Composer}) {
-        std::string value = text::trimToAlphanumerics(field->view());
+        std::string value = u::trimToAlphanumerics(field->view());
         capitalizeFirst(value);
         field->set(value);
     }
-    std::string genre = text::trimToAlphanumerics(tags.Genre.view());
-    for (char &c : genre)
-        c = lowerAscii(c);
+    std::string genre = lowerGenre(u::trimToAlphanumerics(tags.Genre.view()));
     capitalizeFirst(genre);
     tags.Genre.set(genre);
 }

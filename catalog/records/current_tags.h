@@ -6,7 +6,7 @@
 
 namespace tunvale::catalog {
 
-// The tags of one file: eleven 8-bit text fields and seven numbers. An absent text is empty,
+// The tags of one file: eleven UTF-8 text fields and seven numbers. An absent text is empty,
 // an absent number 0. Each read of a file fills a record of its own.
 struct CurrentTags {
     TagTextField Title;

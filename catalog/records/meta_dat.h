@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalog/text/word_split.h"
+#include "catalog/text/unicode/word_split.h"
 
 #include <array>
 #include <cstdint>
@@ -13,8 +13,8 @@ namespace tunvale::catalog {
 // to name and retag its copy. Every text setter stores the file-name-safe form.
 class CMetaDat {
 public:
-    // Copies the path, stores the file-name-safe key as GroupName and splits the key (as
-    // Windows-1252 text of at most 1022 bytes) into KeyWords.
+    // Copies the path, stores the file-name-safe key as GroupName and splits the key (its
+    // first 1022 characters) into KeyWords.
     CMetaDat(std::filesystem::path path, std::u16string_view groupKey);
 
     void setArtist(std::u16string_view artist);
@@ -28,7 +28,7 @@ public:
     std::u16string Composer;
     std::u16string Title;
     std::u16string TrackText;
-    std::array<std::string, text::kMaxKeyWords> KeyWords;
+    std::array<std::string, text::unicode::kMaxKeyWords> KeyWords;   // UTF-8
     std::int32_t KeyWordCount = 0;
     std::int32_t Placed = 0;
 };

@@ -10,8 +10,8 @@ namespace tunvale::catalog {
 struct Picture {
     std::vector<std::uint8_t> data;
     std::int32_t type = 0;        // ID3v2 / FLAC picture type, 3 = front cover
-    std::string mimeType;         // 8-bit text, at most 31 characters
-    std::string description;      // 8-bit text, at most 63 characters
+    std::string mimeType;         // ASCII, at most 31 characters
+    std::string description;      // UTF-8, at most 63 characters
 };
 
 // The attached pictures of one file: at most 20, owned by the table.

@@ -4,8 +4,15 @@
 
 #include "catalog/text/codepage.h"
 #include "catalog/text/names.h"
+#include "catalog/text/unicode/clusters.h"
+#include "catalog/text/unicode/word_split.h"
 
 namespace tunvale::catalog {
+
+namespace {
+// The group key is split into words from at most this many characters.
+constexpr std::size_t kMaxKeyCharacters = 1022;
+} // namespace
 
 bool PictureTable::add(Picture picture)
 {
@@ -14,7 +21,7 @@ bool PictureTable::add(Picture picture)
     if (picture.mimeType.size() > kMaxMimeType)
         picture.mimeType.resize(kMaxMimeType);
     if (picture.description.size() > kMaxDescription)
-        picture.description.resize(kMaxDescription);
+        picture.description.resize(text::unicode::cutAtCharacters(picture.description, kMaxDescription));
     m_pictures.push_back(std::move(picture));
     return true;
 }
@@ -23,10 +30,10 @@ CMetaDat::CMetaDat(std::filesystem::path path, std::u16string_view groupKey)
     : Path(std::move(path))
     , GroupName(text::fileNameSafe(groupKey))
 {
-    std::string key8 = text::utf16ToCp1252(groupKey);
-    if (key8.size() > 1022)
-        key8.resize(1022);
-    const text::WordSplit split = text::splitWords(key8);
+    std::string key = text::utf16ToUtf8(groupKey);
+    if (key.size() > kMaxKeyCharacters)
+        key.resize(text::unicode::cutAtCharacters(key, kMaxKeyCharacters));
+    const text::unicode::WordSplit split = text::unicode::splitWords(key);
     for (std::size_t i = 0; i < split.count; ++i)
         KeyWords[i] = split.words[i];
     KeyWordCount = static_cast<std::int32_t>(split.count);

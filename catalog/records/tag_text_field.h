@@ -1,40 +1,40 @@
 #pragma once
 
-#include <array>
+#include "catalog/text/unicode/clusters.h"
+
 #include <cstddef>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 namespace tunvale::catalog {
 
-// One 8-bit (Windows-1252) tag text field: a fixed 1024-byte buffer holding at most 1023
-// characters and always terminated, so the whole tag block can be cleared in one operation.
+// One tag text field: UTF-8 text in NFC (the readers normalize it) of at most 1023
+// characters, cut between characters, never inside one.
 class TagTextField {
 public:
-    static constexpr std::size_t kCapacity = 1024;
-    static constexpr std::size_t kMaxLength = kCapacity - 1;
+    static constexpr std::size_t kMaxLength = 1023;   // characters
 
-    // Stores text cut to 1023 bytes (and at its first NUL, as a C string would be).
+    // Stores text cut to 1023 characters (and at its first NUL, as a C string would be).
     void set(std::string_view text)
     {
         const std::size_t nul = text.find('\0');
         if (nul != std::string_view::npos)
             text = text.substr(0, nul);
-        const std::size_t n = text.size() < kMaxLength ? text.size() : kMaxLength;
-        std::memcpy(m_bytes.data(), text.data(), n);
-        m_bytes[n] = '\0';
+        // Text of at most kMaxLength bytes holds at most kMaxLength characters.
+        if (text.size() > kMaxLength)
+            text = text.substr(0, text::unicode::cutAtCharacters(text, kMaxLength));
+        m_text.assign(text);
     }
-    void clear() { m_bytes[0] = '\0'; }
+    void clear() { m_text.clear(); }
 
-    std::string_view view() const { return std::string_view(m_bytes.data()); }
-    std::string str() const { return std::string(view()); }
-    const char *c_str() const { return m_bytes.data(); }
-    bool empty() const { return m_bytes[0] == '\0'; }
-    std::size_t size() const { return view().size(); }
+    std::string_view view() const { return m_text; }
+    const std::string &str() const { return m_text; }
+    const char *c_str() const { return m_text.c_str(); }
+    bool empty() const { return m_text.empty(); }
+    std::size_t size() const { return m_text.size(); }   // bytes
 
 private:
-    std::array<char, kCapacity> m_bytes{};
+    std::string m_text;
 };
 
 } // namespace tunvale::catalog

@@ -1,6 +1,6 @@
 #include "formats/flac/flac_tags.h"
 
-#include "catalog/text/tag_text.h"
+#include "catalog/text/unicode/tag_text.h"
 #include "formats/audio/regular_file.h"
 #include "formats/flac/flac_decoder.h"
 #include "formats/flac/flac_metadata_blocks.h"
@@ -50,9 +50,8 @@ void capturePictureBlocks(RegularFile &file, catalog::PictureTable &table)
         picture.type = static_cast<std::int32_t>(kPictureTypeFirst + i);
         if (p.mime_type)
             picture.mimeType = std::string(p.mime_type).substr(0, catalog::PictureTable::kMaxMimeType);
-        // The description is UTF-8 in the file; the table holds 8-bit text.
         if (p.description)
-            picture.description = text::utf8To8bit(reinterpret_cast<const char *>(p.description),
+            picture.description = text::unicode::utf8ToTagText(reinterpret_cast<const char *>(p.description),
                                                    catalog::PictureTable::kMaxDescription);
         table.add(std::move(picture));
     }

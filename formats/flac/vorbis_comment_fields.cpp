@@ -1,7 +1,7 @@
 #include "formats/flac/vorbis_comment_fields.h"
 
-#include "catalog/text/tag_text.h"
-#include "catalog/text/trim.h"
+#include "catalog/text/unicode/tag_text.h"
+#include "catalog/text/unicode/trim.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -126,11 +126,11 @@ void applyVorbisComment(std::string_view entry, CurrentTags &tags)
             continue;
         switch (row.rule) {
         case Rule::TextIfBlank:
-            if (!text::isBlank((tags.*row.text).view()))
+            if (!text::unicode::isBlank((tags.*row.text).view()))
                 break;
             [[fallthrough]];
         case Rule::Text:
-            (tags.*row.text).set(text::utf8To8bit(value, TagTextField::kMaxLength));
+            (tags.*row.text).set(text::unicode::utf8ToTagText(value, TagTextField::kMaxLength));
             break;
         case Rule::Number: {
             std::int32_t number = row.numberDefault;

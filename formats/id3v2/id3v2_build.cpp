@@ -3,7 +3,7 @@
 #include "formats/id3v2/id3v2_frames.h"
 #include "formats/id3v2/id3v2_text.h"
 
-#include "catalog/text/fold.h"
+#include "catalog/text/unicode/fold.h"
 
 #include <array>
 #include <cstdio>
@@ -78,7 +78,7 @@ bool isTotalTracksFrame(const id3v2::Frame &frame, std::uint8_t major)
     ByteSpan description;
     ByteSpan value;
     id3v2::splitTerminated((*content)[0], content->subspan(1), description, value);
-    return text::compareFolded(id3v2::decodeText((*content)[0], description), "TOTALTRACKS") == 0;
+    return text::unicode::compareFolded(id3v2::decodeText((*content)[0], description), "TOTALTRACKS") == 0;
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 #include "catalog/records/current_tags.h"
 #include "catalog/records/picture_table.h"
 #include "catalog/text/fold.h"
-#include "catalog/text/tag_text.h"
-#include "catalog/text/trim.h"
+#include "catalog/text/unicode/fold.h"
+#include "catalog/text/unicode/trim.h"
 #include "formats/id3v2/id3v2_frames.h"
 #include "formats/id3v2/id3v2_text.h"
 
@@ -21,13 +21,13 @@ using id3v2::Frame;
 
 void replaceWhenNotBlank(TagTextField &field, const std::string &text)
 {
-    if (!text::isBlank(text))
+    if (!text::unicode::isBlank(text))
         field.set(text);
 }
 
 void setWhileBlank(TagTextField &field, const std::string &text)
 {
-    if (text::isBlank(field.view()) && !text::isBlank(text))
+    if (text::unicode::isBlank(field.view()) && !text::unicode::isBlank(text))
         field.set(text);
 }
 
@@ -64,9 +64,8 @@ void readComment(ByteSpan content, CurrentTags &tags)
     id3v2::splitTerminated(encoding, content.subspan(4), description, value);
     const std::string head = id3v2::decodeText(encoding, description);
     const std::string body = id3v2::decodeText(encoding, value);
-    std::string comment = head.empty() ? body : head + "-" + body;
-    if (comment.size() > TagTextField::kMaxLength)
-        comment.resize(TagTextField::kMaxLength);
+    // The field keeps the first 1023 characters.
+    const std::string comment = head.empty() ? body : head + "-" + body;
     replaceWhenNotBlank(tags.Comment, comment);
 }
 
@@ -89,15 +88,15 @@ void readUserText(ByteSpan content, CurrentTags &tags)
     id3v2::splitTerminated(encoding, content.subspan(1), description, value);
     const std::string name = id3v2::decodeText(encoding, description);
     const std::string text = id3v2::decodeText(encoding, value);
-    if (text::compareFolded(name, "PERFORMER") == 0) {
+    if (text::unicode::compareFolded(name, "PERFORMER") == 0) {
         setWhileBlank(tags.Performer, text);
-    } else if (text::compareFolded(name, "COMPOSER") == 0) {
+    } else if (text::unicode::compareFolded(name, "COMPOSER") == 0) {
         setWhileBlank(tags.Composer, text);
-    } else if (text::compareFolded(name, "TOTALTRACKS") == 0) {
+    } else if (text::unicode::compareFolded(name, "TOTALTRACKS") == 0) {
         const std::uint32_t total = txxxNumber(text);
         if (total != 0)
             tags.TrackTotal = static_cast<std::int32_t>(total);
-    } else if (text::compareFolded(name, "RATING") == 0) {
+    } else if (text::unicode::compareFolded(name, "RATING") == 0) {
         const std::uint32_t rating = txxxNumber(text);
         if (rating != 0 && tags.Rating == 0)
             tags.Rating = static_cast<std::int32_t>(rating);

@@ -1,7 +1,6 @@
 #include "formats/id3v2/id3v2_text.h"
 
-#include "catalog/text/tag_text.h"
-#include "catalog/text/trim.h"
+#include "catalog/text/unicode/tag_text.h"
 
 namespace tunvale::formats::id3v2 {
 
@@ -44,15 +43,15 @@ std::string decodeText(std::uint8_t encoding, ByteSpan bytes)
     ByteSpan ignored;
     splitTerminated(encoding, bytes, text, ignored);
     if (encoding == 0)
-        return text::trimCopy(asChars(text), kTextLimit);
+        return text::unicode::cp1252ToTagText(asChars(text), kTextLimit);
     if (encoding == 2 && !(text.size() >= 2 && ((text[0] == 0xFE && text[1] == 0xFF) || (text[0] == 0xFF && text[1] == 0xFE)))) {
         // UTF-16BE carries no byte-order mark (ID3v2.4 §4.2); give it one so it is not taken
         // for little-endian text.
         std::string marked("\xFE\xFF", 2);
         marked.append(asChars(text));
-        return text::tagTextTo8bit(marked, kTextLimit);
+        return text::unicode::tagTextToUtf8(marked, kTextLimit);
     }
-    return text::tagTextTo8bit(asChars(text), kTextLimit);
+    return text::unicode::tagTextToUtf8(asChars(text), kTextLimit);
 }
 
 std::uint32_t leadingNumber(std::string_view text)

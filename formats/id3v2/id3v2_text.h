@@ -15,7 +15,8 @@ namespace tunvale::formats::id3v2 {
 // terminator gives the whole as head and an empty rest.
 void splitTerminated(std::uint8_t encoding, ByteSpan bytes, ByteSpan &head, ByteSpan &rest);
 
-// Text up to its terminator as 8-bit Windows-1252 text of at most 1023 bytes, trimmed.
+// Text up to its terminator as UTF-8 (NFC) of at most 1023 characters, trimmed. ISO-8859-1
+// text is read as Windows-1252, as players do.
 std::string decodeText(std::uint8_t encoding, ByteSpan bytes);
 
 // The unsigned decimal number at the start of text after leading spaces; 0 when there is

@@ -2,7 +2,8 @@
 
 #include "catalog/genre/genre_table.h"
 #include "catalog/text/codepage.h"
-#include "catalog/text/fold.h"
+#include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/utf8.h"
 #include "formats/mp3/ucs4_text.h"
 
 #include <id3tag.h>
@@ -104,10 +105,15 @@ std::u16string decimal(std::int32_t value)
     return std::u16string(digits.begin(), digits.end());
 }
 
+// The first character in upper case (Unicode's simple mapping; one that needs a surrogate pair
+// keeps its case).
 void capitalise(std::u16string &text)
 {
-    if (!text.empty())
-        text[0] = text::wideToUpper(text[0]);
+    if (text.empty() || (text[0] >= 0xD800 && text[0] <= 0xDFFF))
+        return;
+    const char32_t upper = text::unicode::toUpper(text[0]);
+    if (upper <= 0xFFFF)
+        text[0] = static_cast<char16_t>(upper);
 }
 
 // A frame value as UTF-16; none when empty or longer than kMaxValueUnits.
@@ -160,7 +166,7 @@ void applyGenre(std::u16string value, bool acceptSimilitudes, TagStrings &slots)
         const std::optional<std::int32_t> number = leadingInteger(value);
         if (number && *number >= 0 && *number < catalog::kGenreCount) {
             const int index = acceptSimilitudes ? catalog::genreParent(*number) : *number;
-            value = text::cp1252ToUtf16(catalog::genreName(index));
+            value = text::utf8ToUtf16(catalog::genreName(index));
         }
     }
     slots.Genre = std::move(value);
@@ -247,10 +253,19 @@ void applyUserText(const id3_frame &frame, TagStrings &slots)
     }
 }
 
+// A frame value as tag text: UTF-8 in NFC. libid3tag reads ISO-8859-1 frames as Latin-1; their
+// bytes 0x80-0x9F, C1 controls in Latin-1, are read as the Windows-1252 characters (euro sign,
+// curly quotes ...) that the writers of such frames meant.
 void copyText(const std::u16string &slot, catalog::TagTextField &field)
 {
-    if (!slot.empty())
-        field.set(text::utf16ToCp1252(slot));
+    if (slot.empty())
+        return;
+    std::u16string value = slot;
+    for (char16_t &unit : value) {
+        if (unit >= 0x80 && unit <= 0x9F)
+            unit = text::cp1252ToUnit(static_cast<unsigned char>(unit));
+    }
+    field.set(text::unicode::normalizeNfc(text::utf16ToUtf8(value)));
 }
 
 void copyNumber(const std::u16string &slot, std::int32_t &field)

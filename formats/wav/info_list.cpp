@@ -1,8 +1,9 @@
 #include "formats/wav/info_list.h"
 
 #include "catalog/records/current_tags.h"
-#include "catalog/text/tag_text.h"
-#include "catalog/text/trim.h"
+#include "catalog/text/unicode/tag_text.h"
+#include "catalog/text/unicode/trim.h"
+#include "catalog/text/unicode/utf8.h"
 #include "formats/id3v2/id3v2_text.h"
 #include "formats/container/chunk_walker.h"
 
@@ -40,6 +41,20 @@ std::int32_t leadingNumber4(ByteSpan data)
     return static_cast<std::int32_t>(id3v2::leadingNumber(asChars(data.first(std::min<std::size_t>(data.size(), 4)))));
 }
 
+// INFO text carries no encoding: text that is valid UTF-8 (up to its first control byte) is
+// read as UTF-8, anything else as Windows-1252, the encoding of the older writers. A control
+// byte ends the text.
+std::string infoText(std::string_view bytes)
+{
+    std::size_t end = 0;
+    while (end < bytes.size() && static_cast<unsigned char>(bytes[end]) >= 0x20 && bytes[end] != 0x7F)
+        ++end;
+    bytes = bytes.substr(0, end);
+    if (text::unicode::isValidUtf8(bytes))
+        return text::unicode::utf8ToTagText(bytes, TagTextField::kMaxLength);
+    return text::unicode::cp1252ToTagText(bytes, TagTextField::kMaxLength);
+}
+
 } // namespace
 
 void ReadInfoList(ByteSpan list, CurrentTags &tags)
@@ -73,8 +88,8 @@ void ReadInfoList(ByteSpan list, CurrentTags &tags)
         const ByteSpan data = list.subspan(dataPos, size);
         if (textRule) {
             TagTextField &field = tags.*(textRule->field);
-            if (text::isBlank(field.view()))
-                field.set(text::utf8To8bit(asChars(data), TagTextField::kMaxLength));
+            if (text::unicode::isBlank(field.view()))
+                field.set(infoText(asChars(data)));
         } else if (year) {
             if (tags.Year == 0)
                 tags.Year = leadingNumber4(data);
@@ -83,7 +98,7 @@ void ReadInfoList(ByteSpan list, CurrentTags &tags)
         }
         pos = dataPos + size;
     }
-    if (text::isBlank(tags.Title.view()))
+    if (text::unicode::isBlank(tags.Title.view()))
         tags.Title.set(tags.Comment.view());
 }
 

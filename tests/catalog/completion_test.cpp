@@ -108,7 +108,7 @@ TEST(TagCompletion, Normalization)
     CurrentTags tags;
     tags.Title.set("(Intro) Song");
     tags.Album.set("  ...Greatest Hits!!  ");
-    tags.Artist.set("\xE9lise");                 // Windows-1252 e acute
+    tags.Artist.set("\xC3\xA9lise");             // e acute
     tags.AlbumArtist.set(" the band ");
     tags.Performer.set("--conductor");
     tags.Composer.set("bach");
@@ -164,12 +164,17 @@ TEST(TagCompletion, FillScore)
 
 TEST(TagCompletion, NameWithNonAsciiCharacters)
 {
-    // UTF-8 file names become Windows-1252: e acute survives; a character outside the code
-    // page becomes '?', which is not a letter and is trimmed.
+    // UTF-8 file names are read whole: e acute survives, and so does a character of any other
+    // script (a letter, so the trims keep it).
     CurrentTags tags;
     completeTags(tags, std::filesystem::path(u8"/m/\u00C9dith Piaf - La Vie en rose \u4E2D.mp3"), true);
     EXPECT_EQ(tags.Artist.view(), "Edith Piaf");   // title case folds accents
-    EXPECT_EQ(tags.Title.view(), "La Vie en rose");
+    EXPECT_EQ(tags.Title.view(), "La Vie en rose \u4E2D");
+    // A decomposed name (as macOS stores names) reads as the composed text.
+    CurrentTags decomposed;
+    completeTags(decomposed, std::filesystem::path(u8"/m/Bjo\u0308rk - Jo\u0301ga.mp3"), true);
+    EXPECT_EQ(decomposed.Artist.view(), "Bjork");   // title case folds accents
+    EXPECT_EQ(decomposed.Title.view(), "J\u00F3ga");
 }
 
 TEST(TagCompletion, LongNamesAreCut)

@@ -5,6 +5,8 @@
 #include "catalog/records/load_options.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
+#include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +50,7 @@ Indices literalMembers(const Catalog &catalog, std::size_t i, std::size_t n, int
     auto wordsOf = [](const CMetaDat &entry) {
         WordList words;
         for (std::int32_t w = 0; w < entry.KeyWordCount; ++w)
-            words.push_back(text::cp1252ToUtf16(entry.KeyWords[static_cast<std::size_t>(w)]));
+            words.push_back(text::unicode::toCodePoints(entry.KeyWords[static_cast<std::size_t>(w)]));
         return words;
     };
     const WordList a = wordsOf(first);
@@ -72,7 +74,7 @@ Indices literalMembers(const Catalog &catalog, std::size_t i, std::size_t n, int
                     break;
                 }
                 for (std::size_t c = 0; c < a[w].size(); ++c) {
-                    if (text::wideToLower(a[w][c]) != text::wideToLower(b[w][c]))
+                    if (text::unicode::toLower(a[w][c]) != text::unicode::toLower(b[w][c]))
                         member = false;
                 }
             }

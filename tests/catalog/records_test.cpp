@@ -99,7 +99,8 @@ TEST(Records, MetaDatKeyWordsAndSafeNames)
         {u"\u00C9lectro-Pop 80's", u"\u00C9lectro-Pop 80's", {"Electro", "Pop", "80", "S"}},
         {u"Undefined", u"Undefined", {"Undefined"}},
         {u"!!!", u"!!!", {}},                            // no letters or digits: no key words
-        {u"\u041C\u0438\u0440", u"\u041C\u0438\u0440", {}},   // outside the code page: "???"
+        {u"\u041C\u0438\u0440", u"\u041C\u0438\u0440", {"\u041C\u0438\u0440"}},   // any script has words
+        {u"\u5742\u672C \u9F8D\u4E00", u"\u5742\u672C \u9F8D\u4E00", {"\u5742\u672C\u9F8D\u4E00"}},   // no spaces in Han
         {u"", u"", {}},
     };
     for (const Case &c : cases) {

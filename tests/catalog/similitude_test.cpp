@@ -1,6 +1,7 @@
 #include "catalog/grouping/similitude.h"
 
 #include "catalog/text/similarity.h"
+#include "catalog/text/unicode/similarity.h"
 
 #include <gtest/gtest.h>
 
@@ -26,21 +27,21 @@ TEST(Similitude, WorkedExamples)
 {
     const std::vector<WorkedExample> examples = {
         // 7 (Beatles with Beatles) over H = (7 + 10) / 2 = 8; The is too short for a prefix.
-        {"beatles", {u"Beatles"}, {u"The", u"Beatles"}, 0.875f, 0, true},
+        {"beatles", {U"Beatles"}, {U"The", U"Beatles"}, 0.875f, 0, true},
         // Near-equal long lists: two common long words of three.
-        {"guns_n_roses", {u"Guns", u"Roses"}, {u"Guns", u"N", u"Roses"}, 0.75f, 2, true},
+        {"guns_n_roses", {U"Guns", U"Roses"}, {U"Guns", U"N", U"Roses"}, 0.75f, 2, true},
         // 4 + (5 - 1) over H = 9; Pink is a common prefix.
-        {"pink_floyd", {u"Pink", u"Floyd"}, {u"Pink", u"Floid"}, 8.0f / 9.0f, 1, true},
+        {"pink_floyd", {U"Pink", U"Floyd"}, {U"Pink", U"Floid"}, 8.0f / 9.0f, 1, true},
         // 9 - 6 over H = 8.
-        {"madonna_metallica", {u"Madonna"}, {u"Metallica"}, 0.375f, 0, false},
+        {"madonna_metallica", {U"Madonna"}, {U"Metallica"}, 0.375f, 0, false},
         // Two decades: 3 + 3 over H = 8, no prefix relation.
-        {"decades", {u"1980", u"1989"}, {u"1990", u"1999"}, 0.75f, 0, false},
+        {"decades", {U"1980", U"1989"}, {U"1990", U"1999"}, 0.75f, 0, false},
         // Equal lists ignoring case.
-        {"equal_ignoring_case", {u"Live", u"At", u"Leeds"}, {u"LIVE", u"at", u"leeds"}, 1.0f, 3, true},
+        {"equal_ignoring_case", {U"Live", U"At", U"Leeds"}, {U"LIVE", U"at", U"leeds"}, 1.0f, 3, true},
         // More words first: no similitude at all.
-        {"longer_first", {u"A", u"B"}, {u"A"}, 0.0f, 0, false},
+        {"longer_first", {U"A", U"B"}, {U"A"}, 0.0f, 0, false},
         // Near-equal needs the common words to be long: Abc is not.
-        {"short_common_words", {u"Abc", u"Def"}, {u"Abc", u"Def", u"Ghi"}, 6.0f / 7.0f, 2, true},
+        {"short_common_words", {U"Abc", U"Def"}, {U"Abc", U"Def", U"Ghi"}, 6.0f / 7.0f, 2, true},
     };
     for (const WorkedExample &example : examples) {
         SCOPED_TRACE(example.name);
@@ -54,7 +55,7 @@ TEST(Similitude, WorkedExamples)
 TEST(Similitude, BonusIsAddedInSinglePrecision)
 {
     // 0.75 + 0.05 reaches 0.8 only in single precision; in double it falls short by 1e-8.
-    const Similitude result = similitude(WordList{u"Guns", u"Roses"}, WordList{u"Guns", u"N", u"Roses"});
+    const Similitude result = similitude(WordList{U"Guns", U"Roses"}, WordList{U"Guns", U"N", U"Roses"});
     ASSERT_EQ(result.score, 0.75f);
     EXPECT_LT(static_cast<double>(result.score) + static_cast<double>(kGroupingBonus),
               static_cast<double>(kGroupingThreshold));
@@ -66,22 +67,22 @@ TEST(Similitude, BonusIsAddedInSinglePrecision)
 TEST(Similitude, PrefixCountComparesLongWordsIgnoringCaseAndShortWordsExactly)
 {
     // BEAT/Beatles: both long, lowered, "beat" starts "beatles".
-    EXPECT_EQ(similitude(WordList{u"BEAT", u"x"}, WordList{u"Beatles", u"y"}).matchCount, 1);
+    EXPECT_EQ(similitude(WordList{U"BEAT", U"x"}, WordList{U"Beatles", U"y"}).matchCount, 1);
     // Short words keep their case: "AB" does not start "abc".
-    EXPECT_EQ(similitude(WordList{u"AB"}, WordList{u"abc"}).matchCount, 0);
-    EXPECT_EQ(similitude(WordList{u"ab"}, WordList{u"abc"}).matchCount, 1);
+    EXPECT_EQ(similitude(WordList{U"AB"}, WordList{U"abc"}).matchCount, 0);
+    EXPECT_EQ(similitude(WordList{U"ab"}, WordList{U"abc"}).matchCount, 1);
     // Only the same positions count.
-    EXPECT_EQ(similitude(WordList{u"Pink", u"Floyd"}, WordList{u"Floyd", u"Pink"}).matchCount, 0);
+    EXPECT_EQ(similitude(WordList{U"Pink", U"Floyd"}, WordList{U"Floyd", U"Pink"}).matchCount, 0);
 }
 
 TEST(Similitude, NearEqualCountsEachWordOfTheLongerListOnce)
 {
     // Rock matches both Rock words of the longer list: 2 = l - 1 common words.
-    const Similitude duplicated = similitude(WordList{u"Rock", u"Jazz", u"Funk"}, WordList{u"Rock", u"Rock", u"Soul"});
+    const Similitude duplicated = similitude(WordList{U"Rock", U"Jazz", U"Funk"}, WordList{U"Rock", U"Rock", U"Soul"});
     EXPECT_EQ(duplicated.score, 0.75f);
     EXPECT_EQ(duplicated.matchCount, 3);
     // The other way round only one word of the longer list is common.
-    const Similitude reversed = similitude(WordList{u"Rock", u"Rock", u"Soul"}, WordList{u"Rock", u"Jazz", u"Funk"});
+    const Similitude reversed = similitude(WordList{U"Rock", U"Rock", U"Soul"}, WordList{U"Rock", U"Jazz", U"Funk"});
     EXPECT_NE(reversed.score, 0.75f);
 }
 
@@ -90,30 +91,30 @@ TEST(Similitude, EmptyWordsAndEmptyLists)
     // Both lists empty: equal.
     EXPECT_EQ(similitude(WordList{}, WordList{}).score, 1.0f);
     // Half of the total length is 0: 1.0.
-    EXPECT_EQ(similitude(WordList{u""}, WordList{u"", u"B"}).score, 1.0f);
-    EXPECT_EQ(similitude(WordList{}, WordList{u"Abc"}).score, 0.0f);
+    EXPECT_EQ(similitude(WordList{U""}, WordList{U"", U"B"}).score, 1.0f);
+    EXPECT_EQ(similitude(WordList{}, WordList{U"Abc"}).score, 0.0f);
 }
 
 TEST(Similitude, WordSimilarityAgreesWithTextUtilities)
 {
-    // Short ASCII words take the bit-parallel distance, others (longer than 64 units, or with
+    // Short ASCII words take the bit-parallel distance, others (longer than 64 characters, or with
     // characters past ASCII) the table; both must agree with the plain Levenshtein distance.
     std::mt19937 random(7);
-    const std::u16string alphabet = u"abcdeABé\u20ac";
+    const std::u32string alphabet = U"abcdeAB\u00e9\u20ac\u041a\U0001F600";
     for (int round = 0; round < 20000; ++round) {
         const int maxLength = round % 10 == 0 ? 70 : 12;
         const std::size_t letters = round % 3 == 0 ? alphabet.size() : 5;
-        std::u16string a, b;
+        std::u32string a, b;
         for (int i = static_cast<int>(random() % (maxLength + 1)); i > 0; --i)
             a.push_back(alphabet[random() % letters]);
         for (int i = static_cast<int>(random() % (maxLength + 1)); i > 0; --i)
             b.push_back(alphabet[random() % letters]);
-        ASSERT_EQ(unitWordSimilarity(a, b), text::wordSimilarity(a, b)) << round;
+        ASSERT_EQ(unitWordSimilarity(a, b), text::unicode::wordSimilarity(a, b)) << round;
     }
     // Longer than the inline row buffer.
-    const std::u16string longA(100, u'a');
-    const std::u16string longB = std::u16string(50, u'a') + std::u16string(60, u'b');
-    EXPECT_EQ(unitWordSimilarity(longA, longB), text::wordSimilarity(longA, longB));
+    const std::u32string longA(100, U'a');
+    const std::u32string longB = std::u32string(50, U'a') + std::u32string(60, U'b');
+    EXPECT_EQ(unitWordSimilarity(longA, longB), text::unicode::wordSimilarity(longA, longB));
 }
 
 // Every injective assignment of rows to columns, by brute force.

@@ -1,5 +1,6 @@
 #include "formats/flac/vorbis_comment_fields.h"
 
+#include "catalog/text/codepage.h"
 #include "catalog/records/current_tags.h"
 
 #include <gtest/gtest.h>
@@ -131,8 +132,11 @@ TEST(FlacCommentFields, NumbersReadFromTheStartWithTheirDefaults)
 
 TEST(FlacCommentFields, TextIsConvertedFromUtf8AndCut)
 {
-    // é (C3 A9) becomes 0xE9; the euro sign becomes 0x80; a control character ends the text.
-    EXPECT_EQ(applyAll({"TITLE=Caf\xC3\xA9 \xE2\x82\xAC"}).Title.str(), "Caf\xE9 \x80");
+    // UTF-8 is kept as it is; a control character ends the text.
+    EXPECT_EQ(applyAll({"TITLE=Caf\xC3\xA9 \xE2\x82\xAC"}).Title.str(), tunvale::text::cp1252ToUtf8("Caf\xE9 \x80"));
+    // Characters of every script are kept, and a decomposed accent is composed (NFC).
+    EXPECT_EQ(applyAll({"ARTIST=\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE Bjo\xCC\x88rk"}).Artist.str(),
+              "\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE Bj\xC3\xB6rk");
     EXPECT_EQ(applyAll({std::string("ARTIST=Before\nAfter")}).Artist.str(), "Before");
     // At most 1023 characters are kept.
     const std::string longValue(5000, 'x');

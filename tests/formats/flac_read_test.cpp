@@ -1,3 +1,4 @@
+#include "catalog/text/codepage.h"
 #include "formats/flac/flac_tags.h"
 
 #include "formats/flac/flac_file_name.h"
@@ -122,8 +123,8 @@ TEST_F(FlacRead, PicturesAreCapturedInTypeOrder)
     EXPECT_EQ(front.type, 3);
     EXPECT_EQ(back.type, 4);
     EXPECT_EQ(front.mimeType, "image/png");
-    // The description is stored as 8-bit text.
-    EXPECT_EQ(front.description, "Caf\xE9 front");
+    // The description is stored as UTF-8.
+    EXPECT_EQ(front.description, tunvale::text::cp1252ToUtf8("Caf\xE9 front"));
     EXPECT_EQ(front.data.size(), 100u);
     EXPECT_EQ(std::string(front.data.begin(), front.data.begin() + 4), "\x89PNG");
     EXPECT_EQ(back.description, "back");

@@ -3,6 +3,7 @@
 
 #include "formats/id3v2/id3v2_chunk.h"
 
+#include "catalog/text/codepage.h"
 #include "catalog/records/current_tags.h"
 #include "catalog/records/picture_table.h"
 #include "formats/riff_fixtures.h"
@@ -73,7 +74,11 @@ TEST_F(Id3v2ChunkTest, FramesFillTheirFields)
         {"utf-16BE without mark", id3Frame("TALB", std::string("\x02\0A\0b", 5)), nullptr,
          [](const CurrentTags &t) { EXPECT_EQ(t.Album.view(), "Ab"); }},
         {"utf-8 text", id3Frame("TCON", "\x03" "Caf\xC3\xA9"), nullptr,
-         [](const CurrentTags &t) { EXPECT_EQ(t.Genre.view(), "Caf\xE9"); }},
+         [](const CurrentTags &t) { EXPECT_EQ(t.Genre.view(), text::cp1252ToUtf8("Caf\xE9")); }},
+        {"latin-1 frame read as Windows-1252", id3Frame("TIT2", latin1("Caf\xE9 \x80")), nullptr,
+         [](const CurrentTags &t) { EXPECT_EQ(t.Title.view(), "Caf\u00E9 \u20AC"); }},
+        {"utf-16 text of other scripts kept whole", id3Frame("TPE1", std::string("\x01\xFF\xFE\xE2\x05\xD9\x05\xD3\x05\xDF\x05\0\0", 13)), nullptr,
+         [](const CurrentTags &t) { EXPECT_EQ(t.Artist.view(), "\u05E2\u05D9\u05D3\u05DF"); }},
         {"identifiers ignore case", id3Frame("tit2", latin1("Lower")), nullptr,
          [](const CurrentTags &t) { EXPECT_EQ(t.Title.view(), "Lower"); }},
         {"blank text does not replace", id3Frame("TIT2", latin1("   ")), [](CurrentTags &t) { t.Title.set("Kept"); },

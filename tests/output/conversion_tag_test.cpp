@@ -99,13 +99,13 @@ protected:
     void SetUp() override
     {
         catalog::CurrentTags &tags = m_tags;
-        tags.Title.set("Caf\xE9 \x80 5");          // e acute and the euro sign (Windows-1252)
+        tags.Title.set("Caf\u00e9 \u20ac 5");      // e acute and the euro sign
         tags.Subtitle.set("Live");
         tags.Album.set("Blue Train");
         tags.Artist.set("John Coltrane");
         tags.AlbumArtist.set("Various");
         tags.Composer.set("Coltrane");
-        tags.Comment.set("Tr\xE8s bien");          // e grave
+        tags.Comment.set("Tr\u00e8s bien");        // e grave
         tags.Performer.set("Quintet");
         tags.Publisher.set("Blue Note");
         tags.Encoder.set("Tunvale");

@@ -88,6 +88,13 @@ TEST(BuildTrackFileName, Cases)
         {"characters outside Windows-1252 kept",
          {u"\u0427\u0430\u0439\u043a\u043e\u0432\u0441\u043a\u0438\u0439", u"", u"\u041f\u0451\u0442\u0440", u""}, 1,
          options(true), u"01 - \u0427\u0430\u0439\u043a\u043e\u0432\u0441\u043a\u0438\u0439 - \u041f\u0451\u0442\u0440"},
+        {"neither artist nor composer: no empty part", {u"", u"", u"Lonely Track", u""}, 1, options(true),
+         u"01 - Lonely Track"},
+        {"title repeating a Cyrillic artist in another case", {u"\u041a\u0438\u043d\u043e", u"",
+         u"\u041a\u0418\u041d\u041e - \u041a\u0443\u043a\u0443\u0448\u043a\u0430", u""}, 1, options(true),
+         u"01 - \u041a\u0438\u043d\u043e - \u041a\u0443\u043a\u0443\u0448\u043a\u0430"},
+        {"Hebrew title ending with a letter", {u"\u05e2\u05d9\u05d3\u05df", u"", u"\u05d1\u05d5\u05d0\u05d9!", u""}, 1,
+         options(true), u"01 - \u05e2\u05d9\u05d3\u05df - \u05d1\u05d5\u05d0\u05d9"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(utf8(BuildTrackFileName(entryWith(c.fields), c.index, c.options)), utf8(c.expected)) << c.what;

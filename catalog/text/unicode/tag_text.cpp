@@ -119,4 +119,13 @@ std::string utf8OrCp1252ToTagText(std::string_view bytes, std::size_t limit)
     return cp1252ToTagText(bytes, limit);
 }
 
+std::u16string tagTextToWide(std::string_view utf8)
+{
+    constexpr std::size_t kWideLimit = 4092;
+    utf8 = untilNul(utf8);
+    if (utf8.empty() || (utf8.size() > kWideLimit && characterCount(utf8) > kWideLimit))
+        return {};
+    return utf8ToUtf16(trimCopy(utf8, kWideLimit));
+}
+
 } // namespace tunvale::text::unicode

@@ -31,4 +31,8 @@ std::string cp1252ToTagText(std::string_view bytes, std::size_t limit = 1023);
 // 0x7F, Windows-1252 otherwise. Up to its first NUL, trim copied.
 std::string utf8OrCp1252ToTagText(std::string_view bytes, std::size_t limit = 1023);
 
+// Tag text to wide text for the catalog: up to its first NUL, trim copied; empty when that is
+// empty or longer than 4092 characters.
+std::u16string tagTextToWide(std::string_view utf8);
+
 } // namespace tunvale::text::unicode
