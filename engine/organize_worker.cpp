@@ -162,10 +162,12 @@ private:
         m_sink.postStatus(colour, m_session.statusText);
     }
 
-    void advanceProgress()
+    // The position notice of the next file, then the run's share with that file in work.
+    void advanceProgress(double cost = 1.0)
     {
         m_sink.postProgress(m_session.progressPosition, 0);
         ++m_session.progressPosition;
+        m_sink.postWork(m_progress.beginFile(cost));
     }
 
     void reportFailure(const std::u16string &message)
@@ -200,6 +202,8 @@ private:
     {
         const catalog::LoadOptions loadOptions = m_options.loadOptions();
         const std::size_t count = m_session.sourceFiles.size();
+        m_progress.startLoading(static_cast<std::int32_t>(std::min<std::size_t>(count, INT32_MAX)),
+                                placementCost(m_session.sourceFiles, m_options));
         for (std::size_t n = 0; n < count; ++n) {
             if (abortRequested())
                 return false;
@@ -236,6 +240,10 @@ private:
         // A run started without a range (no bar set up) keeps the bar at its start.
         m_session.progressPosition = r > 0 ? static_cast<std::int32_t>(t / r * p) : 0;
         m_sink.postProgress(m_session.progressPosition, m_session.progressRange);
+        std::vector<fs::path> loaded;
+        for (std::size_t i = 0; i < m_catalog.size(); ++i)
+            loaded.push_back(m_catalog.at(i).Path);
+        m_sink.postWork(m_progress.startPlacing(m_filesLoaded, placementCost(loaded, m_options)));
         m_session.filesLoaded = m_filesLoaded;
         m_session.foldersCreatedInRun.clear();
         postStatus(output::colour::kLightBlue, u"");
@@ -350,7 +358,7 @@ private:
         for (std::size_t i = 0; i < sources.size(); ++i) {
             if (abortRequested())
                 return GroupResult::Aborted;
-            advanceProgress();
+            advanceProgress(placementCost(sources.at(i), m_options));
             m_session.currentSource = sources.at(i);
             if (newNames && names[i].empty())
                 continue;
@@ -367,7 +375,7 @@ private:
             std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;
             placement.miscellaneousFiles = &miscellaneousFiles;
             placement.catalog = &m_catalog;
-            GatedStatus status(m_control, m_sink);
+            GatedStatus status(m_control, m_sink, m_progress);
             placement.status = &status;
             placement.cancel = &m_control.giveUp;
             placement.runSources = &m_runSources;
@@ -444,6 +452,7 @@ private:
     bool m_ended = false;
     std::vector<std::size_t> m_members;
     output::RunSources m_runSources;
+    RunProgress m_progress;
     std::unique_lock<std::mutex> m_lease;
 };
 
@@ -494,6 +503,17 @@ std::u16string undefinedFileName(const fs::path &source)
     if (!name.empty())
         name[0] = text::wideToUpper(name[0]);
     return name;
+}
+
+void GatedStatus::showFileProgress(double fraction)
+{
+    if (m_progress == nullptr || m_sink == nullptr || m_control.giveUp.load())
+        return;
+    std::lock_guard lock(m_control.statusGate);
+    if (m_control.giveUp.load())
+        return;
+    if (const std::optional<WorkProgress> progress = m_progress->fileShare(fraction))
+        m_sink->postWork(*progress);
 }
 
 void GatedStatus::showStatus(const std::u16string &text, std::uint32_t colour)
