@@ -89,6 +89,15 @@ void DialogSink::postProgress(std::int32_t position, std::int32_t range)
     queue([this, position, range] { m_dialog.applyProgress(position, range); }, true);
 }
 
+void DialogSink::postWork(const engine::WorkProgress &progress)
+{
+    if (onDialogThread()) {
+        m_dialog.applyWork(progress);
+        return;
+    }
+    queue([this, progress] { m_dialog.applyWork(progress); }, true);
+}
+
 void DialogSink::postStatus(std::uint32_t colour, const std::u16string &text)
 {
     const QString shown = QString::fromStdU16String(text);

@@ -11,6 +11,7 @@
 #include "ui/colored_edit.h"
 #include "ui/preferences.h"
 #include "ui/program_icon.h"
+#include "ui/work_progress_text.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -383,10 +384,30 @@ void TunvaleDialog::organize()
 
 void TunvaleDialog::applyProgress(std::int32_t position, std::int32_t range)
 {
+    // The run's own work reports follow its cost; its position notices are the protocol's
+    // and are left aside until the summary fills and empties the bar.
+    if (m_showingWork && !m_session.summaryShown)
+        return;
+    if (m_showingWork) {
+        // Back to the protocol's figures: the run's own range, which the summary fills.
+        m_showingWork = false;
+        showWorkText(*m_progress, nullptr);
+        if (m_session.progressRange > 0)
+            m_progress->setRange(0, m_session.progressRange);
+    }
     if (range > 0)
         m_progress->setRange(0, range);
     // Positions past the end fill the bar rather than being ignored.
     m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
+}
+
+void TunvaleDialog::applyWork(const engine::WorkProgress &progress)
+{
+    // A report that arrives after the summary belongs to a run that is over.
+    if (m_session.summaryShown)
+        return;
+    m_showingWork = true;
+    showWorkText(*m_progress, &progress);
 }
 
 void TunvaleDialog::applyStatus(std::uint32_t colour, const QString &text)

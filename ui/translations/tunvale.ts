@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" sourcelanguage="en">
 <context>
+    <name>WorkProgressText</name>
+    <message>
+        <source>Loading %1 of %2 (%p%)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Placing %1 of %2 (%p%)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tunvale::ui::AboutDialog</name>
     <message>
         <source>Copyright (C) %1</source>
@@ -17,6 +28,17 @@
     </message>
     <message>
         <source>E.mail: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::FolderPicker</name>
+    <message>
+        <source>The source folder is chosen in the list of folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -412,17 +434,6 @@ Do you want to create it ?</source>
     </message>
     <message>
         <source>%1 replaced by this session cannot be put back and will stay in the folder of kept files.</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>tunvale::ui::FolderPicker</name>
-    <message>
-        <source>The source folder is chosen in the list of folders</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
