@@ -1,5 +1,6 @@
 #include "ui/dialog_sink.h"
 
+#include "ui/engine_texts.h"
 #include "ui/tunvale_dialog.h"
 
 #include <QMetaObject>
@@ -100,7 +101,7 @@ void DialogSink::postWork(const engine::WorkProgress &progress)
 
 void DialogSink::postStatus(std::uint32_t colour, const std::u16string &text)
 {
-    const QString shown = QString::fromStdU16String(text);
+    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
     if (onDialogThread()) {
         m_dialog.applyStatus(colour, shown);
         return;
@@ -119,7 +120,7 @@ void DialogSink::postRunEnded()
 
 void DialogSink::showMessage(const std::u16string &text)
 {
-    const QString shown = QString::fromStdU16String(text);
+    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
     if (onDialogThread()) {
         m_dialog.showWorkerMessage(shown);
         return;
@@ -130,7 +131,7 @@ void DialogSink::showMessage(const std::u16string &text)
 
 void DialogSink::showStatus(const std::u16string &text, std::uint32_t colour)
 {
-    const QString shown = QString::fromStdU16String(text);
+    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
     if (onDialogThread()) {
         m_dialog.applyShowStatus(shown, colour);
         return;

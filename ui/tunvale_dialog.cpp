@@ -8,6 +8,7 @@
 #include "ui/dialog_questions.h"
 #include "ui/dialog_controls.h"
 #include "ui/dialog_prompts.h"
+#include "ui/engine_texts.h"
 #include "ui/colored_edit.h"
 #include "ui/preferences.h"
 #include "ui/program_icon.h"
@@ -363,13 +364,13 @@ void TunvaleDialog::organize()
     }
     if (outcome.status != engine::PrepareStatus::Ready) {
         if (!outcome.statusWord.empty())
-            showStatusWord(QString::fromStdU16String(outcome.statusWord), outcome.statusColour);
+            showStatusWord(EngineTexts::translate(QString::fromStdU16String(outcome.statusWord)), outcome.statusColour);
         if (outcome.field == engine::FolderField::Source)
             m_sourceEdit->setColour(outcome.fieldColour);
         else if (outcome.field == engine::FolderField::Destination)
             m_destinationEdit->setColour(outcome.fieldColour);
         if (!outcome.message.empty())
-            m_prompts.showMessage(this, QString::fromStdU16String(outcome.message), {},
+            m_prompts.showMessage(this, EngineTexts::translate(QString::fromStdU16String(outcome.message)), {},
                                   refusalKind(outcome.statusWord));
         return;
     }
