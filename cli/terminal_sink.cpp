@@ -26,6 +26,14 @@ void TerminalSink::postProgress(std::int32_t position, std::int32_t range)
     drawLocked();
 }
 
+void TerminalSink::postWork(const engine::WorkProgress &progress)
+{
+    std::lock_guard lock(m_mutex);
+    m_haveWork = true;
+    m_work = progress;
+    drawLocked();
+}
+
 void TerminalSink::postStatus(std::uint32_t, const std::u16string &text)
 {
     std::lock_guard lock(m_mutex);
@@ -78,9 +86,10 @@ void TerminalSink::clearLocked()
 
 void TerminalSink::drawLocked()
 {
-    if (!m_showBar || m_finished || m_range <= 0)
+    if (!m_showBar || m_finished || (m_range <= 0 && !m_haveWork))
         return;
-    const double fraction = std::clamp(static_cast<double>(m_position) / m_range, 0.0, 1.0);
+    const double fraction = m_haveWork ? std::clamp(m_work.permille / 1000.0, 0.0, 1.0)
+                                       : std::clamp(static_cast<double>(m_position) / m_range, 0.0, 1.0);
     const int filled = static_cast<int>(fraction * kBarWidth);
     std::string bar(static_cast<std::size_t>(filled), '#');
     bar.append(static_cast<std::size_t>(kBarWidth - filled), '.');
@@ -91,7 +100,11 @@ void TerminalSink::drawLocked()
             --cut;   // never split a UTF-8 sequence
         status = status.substr(0, cut) + "...";
     }
-    std::fprintf(m_err, "\r\033[K[%s] %3d%% %s", bar.c_str(), static_cast<int>(fraction * 100), status.c_str());
+    std::string count;
+    if (m_haveWork && m_work.file > 0)
+        count = std::to_string(m_work.file) + "/" + std::to_string(m_work.fileCount) + " ";
+    std::fprintf(m_err, "\r\033[K[%s] %3d%% %s%s", bar.c_str(), static_cast<int>(fraction * 100), count.c_str(),
+                 status.c_str());
     std::fflush(m_err);
     m_barDrawn = true;
 }

@@ -22,6 +22,8 @@ public:
     void postRunEnded() override;
     void showStatus(const std::u16string &text, std::uint32_t colour) override;
     void showMessage(const std::u16string &text) override;
+    // Once the run reports its work, the bar shows its weighted share and "n/N".
+    void postWork(const engine::WorkProgress &progress) override;
 
     // Set when the worker posted its end of run.
     engine::ManualResetEvent &runEnded() { return m_runEnded; }
@@ -40,6 +42,8 @@ private:
     bool m_barDrawn = false;
     std::int32_t m_position = 0;
     std::int32_t m_range = 0;
+    bool m_haveWork = false;
+    engine::WorkProgress m_work;
     std::string m_status;
     std::vector<std::string> m_messages;
     engine::ManualResetEvent m_runEnded;

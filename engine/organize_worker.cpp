@@ -129,10 +129,12 @@ private:
         m_sink.postStatus(colour, m_session.statusText);
     }
 
-    void advanceProgress()
+    // The position notice of the next file, then the run's share with that file in work.
+    void advanceProgress(double cost = 1.0)
     {
         m_sink.postProgress(m_session.progressPosition, 0);
         ++m_session.progressPosition;
+        m_sink.postWork(m_progress.beginFile(cost));
     }
 
     void reportFailure(const std::u16string &message)
@@ -161,6 +163,8 @@ private:
     {
         const catalog::LoadOptions loadOptions = m_options.loadOptions();
         const std::size_t count = m_session.sourceFiles.size();
+        m_progress.startLoading(static_cast<std::int32_t>(std::min<std::size_t>(count, INT32_MAX)),
+                                placementCost(m_session.sourceFiles, m_options));
         for (std::size_t n = 0; n < count; ++n) {
             if (abortRequested())
                 return false;
@@ -197,6 +201,10 @@ private:
         // A run started without a range (no bar set up) keeps the bar at its start.
         m_session.progressPosition = r > 0 ? static_cast<std::int32_t>(t / r * p) : 0;
         m_sink.postProgress(m_session.progressPosition, m_session.progressRange);
+        std::vector<fs::path> loaded;
+        for (std::size_t i = 0; i < m_catalog.size(); ++i)
+            loaded.push_back(m_catalog.at(i).Path);
+        m_sink.postWork(m_progress.startPlacing(m_filesLoaded, placementCost(loaded, m_options)));
         m_session.filesLoaded = m_filesLoaded;
         m_session.foldersCreatedInRun.clear();
         postStatus(output::colour::kLightBlue, u"");
@@ -337,7 +345,7 @@ private:
         for (std::size_t i = 0; i < files.sources.size(); ++i) {
             if (abortRequested())
                 return GroupResult::Aborted;
-            advanceProgress();
+            advanceProgress(placementCost(files.sources.at(i), m_options));
             m_session.currentSource = files.sources.at(i);
             if (newNames && files.names[i].empty())
                 continue;
@@ -357,7 +365,7 @@ private:
         // Placement runs without the lease: it counts into a copy of the counter and reports
         // through a gate that drops its status lines once the run is given up.
         std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;
-        GatedStatus status(m_control, m_sink);
+        GatedStatus status(m_control, m_sink, m_progress);
         PlacementLog log(m_hooks.observer);
         output::PlacementContext placement = placementContext(placementOptions, miscellaneousFiles, status, log);
         if (m_hooks.observer)
@@ -460,6 +468,7 @@ private:
     bool m_ended = false;
     std::vector<std::size_t> m_members;
     output::RunSources m_runSources;
+    RunProgress m_progress;
     RunLease m_lease;
 };
 
@@ -510,6 +519,16 @@ std::u16string undefinedFileName(const fs::path &source)
     if (!name.empty())
         name[0] = text::wideToUpper(name[0]);
     return name;
+}
+
+void GatedStatus::showFileProgress(double fraction)
+{
+    if (m_progress == nullptr || m_sink == nullptr)
+        return;
+    m_control.throughStatusGate([&] {
+        if (const std::optional<WorkProgress> progress = m_progress->fileShare(fraction))
+            m_sink->postWork(*progress);
+    });
 }
 
 void GatedStatus::showStatus(const std::u16string &text, std::uint32_t colour)

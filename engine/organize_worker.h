@@ -5,6 +5,7 @@
 #include "engine/run_control.h"
 #include "engine/run_hooks.h"
 #include "engine/run_options.h"
+#include "engine/run_progress.h"
 #include "engine/session_state.h"
 #include "formats/io/work_files.h"
 
@@ -17,11 +18,17 @@ namespace tunvale::engine {
 class GatedStatus final : public output::StatusReporter {
 public:
     GatedStatus(RunControl &control, output::StatusReporter &target) : m_control(control), m_target(target) {}
+    // Also turns the file's own progress into the run's share done, posted to sink.
+    GatedStatus(RunControl &control, ProgressSink &sink, RunProgress &progress)
+        : m_control(control), m_target(sink), m_sink(&sink), m_progress(&progress) {}
     void showStatus(const std::u16string &text, std::uint32_t colour) override;
+    void showFileProgress(double fraction) override;
 
 private:
     RunControl &m_control;
     output::StatusReporter &m_target;
+    ProgressSink *m_sink = nullptr;
+    RunProgress *m_progress = nullptr;
 };
 
 // Pauses the worker makes so a front end can keep up; tests may shorten them.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/run_progress.h"
 #include "output/status_reporter.h"
 
 #include <cstdint>
@@ -23,6 +24,10 @@ public:
     virtual void postRunEnded() = 0;
     // A failure message, shown before the worker goes on.
     virtual void showMessage(const std::u16string &text) = 0;
+    // How far the run has come ("n of N" in its phase, the whole run's share done), posted
+    // after the position notice of each file and as a long file advances. A front end that
+    // shows only the position notices ignores it.
+    virtual void postWork(const WorkProgress &) {}
 };
 
 } // namespace tunvale::engine

@@ -5,6 +5,7 @@
 
 #include <id3tag.h>
 
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -146,7 +147,13 @@ public:
         check(id3_field_setlatin1(id3_frame_field(frame, 1), reinterpret_cast<const id3_latin1_t *>(mime.c_str())));
         check(id3_field_setint(id3_frame_field(frame, 2), picture.type));
         check(id3_field_setstring(id3_frame_field(frame, 3), description.c_str()));
-        check(id3_field_setbinarydata(id3_frame_field(frame, 4), picture.data.data(), picture.data.size()));
+        // id3_length_t is 32-bit on Windows; a picture that does not fit fails the tag rather
+        // than being cut (no tag holds one: a frame is at most 256 MiB).
+        if (picture.data.size() > std::numeric_limits<id3_length_t>::max())
+            check(-1);
+        else
+            check(id3_field_setbinarydata(id3_frame_field(frame, 4), picture.data.data(),
+                                          static_cast<id3_length_t>(picture.data.size())));
         attach(frame);
     }
 

@@ -138,6 +138,11 @@ int writeFile(formats::PcmSource &source, const catalog::CurrentTags &tags, cons
         return files.temporary.write(bytes);
     };
 
+    // The encoding is most of a conversion's time: its share is told as it goes, by
+    // thousandths of the source's values.
+    const std::uint64_t totalValues = source.totalValues();
+    std::uint64_t encodedValues = 0;
+    std::uint64_t toldPermille = 0;
     for (;;) {
         if (context.cancel && context.cancel->load())
             return conversion::kCancelled;
@@ -150,6 +155,12 @@ int writeFile(formats::PcmSource &source, const catalog::CurrentTags &tags, cons
             return conversion::kEncoderFailed;
         if (const int error = writeOutput(encoder.output()))
             return error;
+        encodedValues += count;
+        const std::uint64_t permille = totalValues > 0 ? std::min<std::uint64_t>(encodedValues * 1000 / totalValues, 1000) : 0;
+        if (permille > toldPermille && context.status != nullptr) {
+            toldPermille = permille;
+            context.status->showFileProgress(static_cast<double>(permille) / 1000.0);
+        }
     }
     if (encoder.flush() < 0)
         return conversion::kEncoderFailed;

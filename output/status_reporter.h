@@ -22,6 +22,9 @@ class StatusReporter {
 public:
     virtual ~StatusReporter() = default;
     virtual void showStatus(const std::u16string &text, std::uint32_t colour) = 0;
+    // How much of the file in work is done (0..1), told by steps that take long (a
+    // conversion); posted, never waited for. Ignored unless the front end shows it.
+    virtual void showFileProgress(double) {}
 };
 
 } // namespace tunvale::output

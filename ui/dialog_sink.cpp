@@ -1,5 +1,6 @@
 #include "ui/dialog_sink.h"
 
+#include "ui/engine_texts.h"
 #include "ui/tunvale_dialog.h"
 
 #include <QMetaObject>
@@ -89,9 +90,18 @@ void DialogSink::postProgress(std::int32_t position, std::int32_t range)
     queue([this, position, range] { m_dialog.applyProgress(position, range); }, true);
 }
 
+void DialogSink::postWork(const engine::WorkProgress &progress)
+{
+    if (onDialogThread()) {
+        m_dialog.applyWork(progress);
+        return;
+    }
+    queue([this, progress] { m_dialog.applyWork(progress); }, true);
+}
+
 void DialogSink::postStatus(std::uint32_t colour, const std::u16string &text)
 {
-    const QString shown = QString::fromStdU16String(text);
+    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
     if (onDialogThread()) {
         m_dialog.applyStatus(colour, shown);
         return;
@@ -110,7 +120,7 @@ void DialogSink::postRunEnded()
 
 void DialogSink::showMessage(const std::u16string &text)
 {
-    const QString shown = QString::fromStdU16String(text);
+    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
     if (onDialogThread()) {
         m_dialog.showWorkerMessage(shown);
         return;
@@ -121,7 +131,7 @@ void DialogSink::showMessage(const std::u16string &text)
 
 void DialogSink::showStatus(const std::u16string &text, std::uint32_t colour)
 {
-    const QString shown = QString::fromStdU16String(text);
+    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
     if (onDialogThread()) {
         m_dialog.applyShowStatus(shown, colour);
         return;

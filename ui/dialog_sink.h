@@ -30,6 +30,7 @@ public:
     void postRunEnded() override;
     void showMessage(const std::u16string &text) override;
     void showStatus(const std::u16string &text, std::uint32_t colour) override;
+    void postWork(const engine::WorkProgress &progress) override;
 
     // While set, showStatus and showMessage from the worker hand their text over without
     // waiting, and any that are waiting return.

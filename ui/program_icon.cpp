@@ -40,13 +40,15 @@ QPixmap programPixmap(int size, qreal devicePixelRatio)
     return pixmap;
 }
 
+QString desktopId() { return QStringLiteral(TUNVALE_APP_ID); }
+
+QString programIconName() { return QStringLiteral("tunvale"); }
+
 QIcon programIcon()
 {
-    // The place of the installed icon: the desktop entry and the SVG are installed under this
-    // name; a running desktop finds it in its icon theme.
-    const QIcon installed = QIcon::fromTheme(QStringLiteral("tunvale"));
-    if (!installed.isNull())
-        return installed;
+    // Asked first: a themed icon can be non-null and still have no picture.
+    if (QIcon::hasThemeIcon(programIconName()))
+        return QIcon::fromTheme(programIconName());
     QIcon drawn;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         drawn.addPixmap(programPixmap(size));

@@ -2,6 +2,7 @@
 
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
+#include "ui/program_icon.h"
 #include "ui/tunvale_dialog.h"
 
 #include <QLocale>
@@ -78,8 +79,8 @@ TunvaleApp::TunvaleApp(int &argc, char **argv)
     setOrganizationName(kOrganization);
     setApplicationName(kApplication);
     setApplicationDisplayName(kAppTitle);
-    // Ties the window to the installed desktop entry (tunvale.desktop) and its icon.
-    setDesktopFileName(QStringLiteral("tunvale"));
+    // Ties the window to the installed menu entry (<desktop id>.desktop) and its icon.
+    setDesktopFileName(desktopId());
     installTranslation(*this);
 }
 

@@ -8,9 +8,11 @@
 #include "ui/dialog_questions.h"
 #include "ui/dialog_controls.h"
 #include "ui/dialog_prompts.h"
+#include "ui/engine_texts.h"
 #include "ui/colored_edit.h"
 #include "ui/preferences.h"
 #include "ui/program_icon.h"
+#include "ui/work_progress_text.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -362,13 +364,13 @@ void TunvaleDialog::organize()
     }
     if (outcome.status != engine::PrepareStatus::Ready) {
         if (!outcome.statusWord.empty())
-            showStatusWord(QString::fromStdU16String(outcome.statusWord), outcome.statusColour);
+            showStatusWord(EngineTexts::translate(QString::fromStdU16String(outcome.statusWord)), outcome.statusColour);
         if (outcome.field == engine::FolderField::Source)
             m_sourceEdit->setColour(outcome.fieldColour);
         else if (outcome.field == engine::FolderField::Destination)
             m_destinationEdit->setColour(outcome.fieldColour);
         if (!outcome.message.empty())
-            m_prompts.showMessage(this, QString::fromStdU16String(outcome.message), {},
+            m_prompts.showMessage(this, EngineTexts::translate(QString::fromStdU16String(outcome.message)), {},
                                   refusalKind(outcome.statusWord));
         return;
     }
@@ -383,10 +385,30 @@ void TunvaleDialog::organize()
 
 void TunvaleDialog::applyProgress(std::int32_t position, std::int32_t range)
 {
+    // The run's own work reports follow its cost; its position notices are the protocol's
+    // and are left aside until the summary fills and empties the bar.
+    if (m_showingWork && !m_session.summaryShown)
+        return;
+    if (m_showingWork) {
+        // Back to the protocol's figures: the run's own range, which the summary fills.
+        m_showingWork = false;
+        showWorkText(*m_progress, nullptr);
+        if (m_session.progressRange > 0)
+            m_progress->setRange(0, m_session.progressRange);
+    }
     if (range > 0)
         m_progress->setRange(0, range);
     // Positions past the end fill the bar rather than being ignored.
     m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
+}
+
+void TunvaleDialog::applyWork(const engine::WorkProgress &progress)
+{
+    // A report that arrives after the summary belongs to a run that is over.
+    if (m_session.summaryShown)
+        return;
+    m_showingWork = true;
+    showWorkText(*m_progress, &progress);
 }
 
 void TunvaleDialog::applyStatus(std::uint32_t colour, const QString &text)

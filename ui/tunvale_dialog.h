@@ -78,7 +78,10 @@ public:
     void showAbout();
 
     // The worker's notices, on the dialog's thread.
+    // Position notices move the bar until the run reports its work; from then until its
+    // summary the bar shows the run's weighted share and "n of N" (applyWork).
     void applyProgress(std::int32_t position, std::int32_t range);
+    void applyWork(const engine::WorkProgress &progress);
     void applyStatus(std::uint32_t colour, const QString &text);
     void handleRunEnded();
     void applyShowStatus(const QString &text, std::uint32_t colour);
@@ -152,6 +155,7 @@ private:
     QAction *m_aboutAction = nullptr;
     QuaverPicture *m_picture = nullptr;
     QWidget *m_menuBar = nullptr;
+    bool m_showingWork = false;   // the bar shows the run's work reports
     bool m_exiting = false;
     bool m_stopping = false;
     bool m_closedWhileStopping = false;

@@ -34,7 +34,9 @@ std::optional<ParsedTag> parseId3v2At(BinaryFile &file, std::uint64_t position, 
     std::vector<std::uint8_t>().swap(raw);
     if (!clean)
         return std::nullopt;
-    Id3TagPtr tag(id3_tag_parse(clean->bytes.data(), clean->bytes.size()));
+    // An ID3v2 tag is at most 256 MiB (a 28-bit size): it fits id3_length_t, which is 32-bit
+    // on Windows.
+    Id3TagPtr tag(id3_tag_parse(clean->bytes.data(), static_cast<id3_length_t>(clean->bytes.size())));
     if (!tag)
         return std::nullopt;
     return ParsedTag{std::move(tag), clean->isUpdate};
@@ -47,7 +49,7 @@ std::optional<ParsedTag> parseId3v1(BinaryFile &file)
     if (size < kId3v1Size || !file.readExact(size - kId3v1Size, kId3v1Size, bytes) ||
         std::memcmp(bytes.data(), "TAG", 3) != 0)
         return std::nullopt;
-    Id3TagPtr tag(id3_tag_parse(bytes.data(), bytes.size()));
+    Id3TagPtr tag(id3_tag_parse(bytes.data(), static_cast<id3_length_t>(bytes.size())));
     if (!tag)
         return std::nullopt;
     return ParsedTag{std::move(tag), false};

@@ -47,12 +47,13 @@ TagPtr loadTag(BinaryFile &file, const Mp3TagLayout &layout)
         const std::optional<CleanId3v2Tag> clean = cleanId3v2Tag(bytes);
         if (!clean || clean->droppedFrames > 0)
             return nullptr;
-        return TagPtr(id3_tag_parse(clean->bytes.data(), clean->bytes.size()));
+        // At most 256 MiB (a 28-bit size): it fits id3_length_t, 32-bit on Windows.
+        return TagPtr(id3_tag_parse(clean->bytes.data(), static_cast<id3_length_t>(clean->bytes.size())));
     }
     if (layout.hasV1) {
         if (!file.readExact(layout.v1Position, 128, bytes))
             return nullptr;
-        return TagPtr(id3_tag_parse(bytes.data(), bytes.size()));
+        return TagPtr(id3_tag_parse(bytes.data(), static_cast<id3_length_t>(bytes.size())));
     }
     return TagPtr(id3_tag_new());
 }

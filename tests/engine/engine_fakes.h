@@ -32,6 +32,17 @@ public:
     void postRunEnded() override { add({Notice::RunEnded, 0, 0, 0, {}}); }
     void showStatus(const std::u16string &text, std::uint32_t colour) override { add({Notice::ShowStatus, 0, 0, colour, text}); }
     void showMessage(const std::u16string &text) override { add({Notice::Message, 0, 0, 0, text}); }
+    // Work reports are kept apart from the notices above.
+    void postWork(const WorkProgress &progress) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_works.push_back(progress);
+    }
+    std::vector<WorkProgress> works() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_works;
+    }
 
     std::vector<Notice> notices() const
     {
@@ -57,6 +68,7 @@ public:
     {
         std::lock_guard lock(m_mutex);
         m_notices.clear();
+        m_works.clear();
     }
 
 private:
@@ -67,6 +79,7 @@ private:
     }
     mutable std::mutex m_mutex;
     std::vector<Notice> m_notices;
+    std::vector<WorkProgress> m_works;
 };
 
 // A fake library: each file name maps to the group key its loader gives it; files not in the

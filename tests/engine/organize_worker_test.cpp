@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tunvale::engine {
@@ -422,6 +423,34 @@ TEST_F(WorkerRun, ProgressIsRescaledAfterLoading)
     for (const Notice &n : progress)
         seen.emplace_back(n.position, n.range);
     EXPECT_EQ(seen, (std::vector<std::pair<int, int>>{{1, 0}, {2, 0}, {3, 0}, {4, 0}, {1, 4}, {1, 0}, {2, 0}, {4, 0}, {0, 0}}));
+}
+
+// Beside the position notices, the worker tells each file as "n of N" of its phase and the
+// run's share done, weighted by cost: loading 4 files (3 each) against placing them (1 each
+// expected), then the 2 loaded files share the last quarter; a file's own progress (a long
+// conversion) moves the share between two files.
+TEST_F(WorkerRun, WorkReportsCountFilesAndWeighPhases)
+{
+    files({{"a.mp3", u"Alpha"}, {"b.mp3", nullptr}, {"c.mp3", u"Alpha"}, {"d.mp3", nullptr}});
+    PlaceFileFn fake = placement.hook();
+    hooks.placeFile = [&](int index, int count, output::PlacementContext &context) {
+        context.status->showFileProgress(0.5);
+        context.status->showFileProgress(0.5);   // no change: not posted again
+        return fake(index, count, context);
+    };
+    run();
+    std::vector<std::tuple<RunPhase, int, int, int>> seen;
+    for (const WorkProgress &w : sink.works())
+        seen.emplace_back(w.phase, w.file, w.fileCount, w.permille);
+    using T = std::tuple<RunPhase, int, int, int>;
+    const std::vector<T> expected = {
+        {RunPhase::Loading, 1, 4, 0},   {RunPhase::Loading, 2, 4, 187},  {RunPhase::Loading, 3, 4, 375},
+        {RunPhase::Loading, 4, 4, 562}, {RunPhase::Placing, 0, 2, 750},  {RunPhase::Placing, 1, 2, 750},
+        {RunPhase::Placing, 1, 2, 812}, {RunPhase::Placing, 2, 2, 875},  {RunPhase::Placing, 2, 2, 937},
+    };
+    EXPECT_EQ(seen, expected);
+    // The position notices are those of the protocol, unchanged.
+    EXPECT_EQ(sink.of(Notice::Progress).size(), 9u);
 }
 
 TEST_F(WorkerRun, StatusSequenceOfALoadingAndPlacement)

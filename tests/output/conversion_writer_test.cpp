@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <lame/lame.h>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -312,6 +313,42 @@ TEST_F(ConversionWriterTest, FailedWriteReturnsThePlatformErrorAndRemovesThePart
     // EFBIG, reported in the copy's code space: the same code a copy gives for it.
     EXPECT_EQ(result, output::copy_error::kFileTooLarge);
     EXPECT_TRUE(listTree(m_dir.path()).empty());
+}
+
+} // namespace
+
+namespace {
+
+// Records the file shares a conversion tells.
+class ShareRecorder final : public output::StatusReporter {
+public:
+    void showStatus(const std::u16string &, std::uint32_t) override {}
+    void showFileProgress(double fraction) override { shares.push_back(fraction); }
+    std::vector<double> shares;
+};
+
+// A conversion tells its own progress as it encodes: rising shares that end with the whole
+// file, so a long conversion moves the bar; a source shorter than one chunk tells it at once.
+TEST_F(ConversionWriterTest, EncodingTellsItsShareOfTheFile)
+{
+    struct Case { std::uint64_t frames; std::size_t atLeast; };
+    const Case cases[] = {
+        {44100 * 10, 90},   // 10 s of stereo: 96 chunks, each a new thousandth
+        {1000, 1},          // less than one chunk
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.frames);
+        ToneSource source(2, 44100, c.frames, 440.0, 660.0);
+        output::PlacementContext context = contextFor("Share " + std::to_string(c.frames) + ".mp3");
+        ShareRecorder recorder;
+        context.status = &recorder;
+        ASSERT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), 0);
+        ASSERT_GE(recorder.shares.size(), c.atLeast);
+        EXPECT_TRUE(std::is_sorted(recorder.shares.begin(), recorder.shares.end()));
+        EXPECT_EQ(std::adjacent_find(recorder.shares.begin(), recorder.shares.end()), recorder.shares.end());
+        EXPECT_GT(recorder.shares.front(), 0.0);
+        EXPECT_DOUBLE_EQ(recorder.shares.back(), 1.0);
+    }
 }
 
 } // namespace

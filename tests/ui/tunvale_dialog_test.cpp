@@ -685,3 +685,89 @@ TEST_F(DialogTest, ShowStatusFromAnotherThreadReturnsOnceShown)
 
 } // namespace
 } // namespace tunvale::ui
+
+namespace tunvale::ui {
+namespace {
+
+// Once a run reports its work the bar shows the weighted share and "n of N"; the run's
+// position notices are left aside until the summary fills and empties the bar; a report
+// after the summary changes nothing.
+TEST_F(DialogTest, WorkReportsDriveTheBarUntilTheSummary)
+{
+    auto dialog = makeDialog();
+    QProgressBar *bar = dialog->progressBar();
+    dialog->session().summaryShown = 0;   // a run in progress
+    dialog->applyProgress(1, 24);
+    EXPECT_EQ(bar->maximum(), 24);
+    EXPECT_FALSE(bar->isTextVisible());
+
+    using engine::RunPhase;
+    dialog->applyWork({RunPhase::Loading, 2, 3, 250});
+    EXPECT_EQ(bar->maximum(), 1000);
+    EXPECT_EQ(bar->value(), 250);
+    EXPECT_TRUE(bar->isTextVisible());
+    EXPECT_EQ(bar->text(), "Loading 2 of 3 (25%)");
+    dialog->applyProgress(3, 0);   // the protocol's position: left aside
+    dialog->applyProgress(2, 7);
+    EXPECT_EQ(bar->maximum(), 1000);
+    EXPECT_EQ(bar->value(), 250);
+    dialog->applyWork({RunPhase::Placing, 0, 2, 750});
+    EXPECT_EQ(bar->text(), "75%");
+    dialog->applyWork({RunPhase::Placing, 2, 2, 875});
+    EXPECT_EQ(bar->text(), "Placing 2 of 2 (87%)");
+
+    dialog->session().summaryShown = 1;   // the summary is being written: the run's range is full
+    dialog->session().progressRange = 7;
+    dialog->applyProgress(7, 0);
+    EXPECT_EQ(bar->maximum(), 7);
+    EXPECT_EQ(bar->value(), 7);
+    EXPECT_FALSE(bar->isTextVisible());
+    dialog->applyWork({RunPhase::Placing, 2, 2, 990});   // late
+    EXPECT_EQ(bar->maximum(), 7);
+    EXPECT_FALSE(bar->isTextVisible());
+}
+
+// Over a real run the bar only moves forward while the run reports, names each file of each
+// phase, reaches placement at the weight of loading (three quarters in a copy run) and ends
+// empty after the summary.
+TEST_F(DialogTest, ProgressOverARunFollowsTheWork)
+{
+    auto dialog = makeDialog();
+    const fs::path library = testing::smallMp3Library(m_dir / "lib");
+    if (library.empty())
+        GTEST_SKIP() << "sox or lame missing";
+    fs::create_directories(m_dir / "out");
+    setFolders(*dialog, text(library), text(m_dir / "out"));
+    QProgressBar *bar = dialog->progressBar();
+    struct Seen {
+        int value, maximum;
+        QString text;
+    };
+    std::vector<Seen> seen;
+    QObject::connect(bar, &QProgressBar::valueChanged, bar, [&] {
+        seen.push_back({bar->value(), bar->maximum(), bar->isTextVisible() ? bar->text() : QString()});
+    });
+    dialog->control(control_id::kOrganize)->click();
+    ASSERT_TRUE(waitForSummary(*dialog));
+
+    std::vector<int> work;
+    QStringList texts;
+    for (const Seen &s : seen) {
+        if (s.maximum == 1000 && !s.text.isEmpty()) {
+            work.push_back(s.value);
+            texts << s.text;
+        }
+    }
+    ASSERT_FALSE(work.empty());
+    EXPECT_TRUE(std::is_sorted(work.begin(), work.end()));
+    for (const char *expected : {"Loading 1 of 3 (0%)", "Loading 3 of 3 (50%)", "75%", "Placing 3 of 3 (91%)"})
+        EXPECT_TRUE(texts.contains(QString::fromUtf8(expected))) << expected << "\n" << texts.join('\n').toStdString();
+    // The summary's full bar, then the empty bar.
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen[seen.size() - 2].value, seen[seen.size() - 2].maximum);
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_FALSE(bar->isTextVisible());
+}
+
+} // namespace
+} // namespace tunvale::ui

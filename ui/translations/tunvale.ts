@@ -2,6 +2,17 @@
 <!DOCTYPE TS>
 <TS version="2.1" sourcelanguage="en">
 <context>
+    <name>WorkProgressText</name>
+    <message>
+        <source>Loading %1 of %2 (%p%)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Placing %1 of %2 (%p%)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tunvale::ui::AboutDialog</name>
     <message>
         <source>Copyright (C) %1</source>
@@ -17,6 +28,224 @@
     </message>
     <message>
         <source>E.mail: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::EngineTexts</name>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aborting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PLease Wait...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Loading: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copying: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BE PATIENT! Converting to mp3: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not Copy: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not convert %1 to mp3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not Modify Tags for File %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wait until current file has been processed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Being obliged to kill the process...!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: Nothing done!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: on %2 file, %3 is copied in %4 folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: on %2 files, %3 are copied in %4 folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: on %2 files, %3 are copied in %4 folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: on %2 files, %3 is copied in %4 folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: on %2 files, %3 is copied in %4 folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please define a valid Source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Please define a valid Destination folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry, the source Folder doesn&apos;t exist!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry, found no audio files that could be sorted!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. Could not create directory &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not create head destination directory &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; cannot be found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file &quot;%1&quot; path cannot be used</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Access Denied for copying file &quot;%1&quot; to &quot;%2&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not create directory &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. Could not copy file &quot;%1&quot; to &quot;%2&quot;: Error %3 (%4). The file was not copied.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. Could not copy file &quot;%1&quot; to &quot;%2&quot;: Error %3 (%4). The file was not converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. Could not copy file &quot;%1&quot; to &quot;%2&quot;: Error %3. The file was not copied.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. Could not copy file &quot;%1&quot; to &quot;%2&quot;: Error %3. The file was not converted.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. Could not copy file &quot;%1&quot; to &quot;%2&quot;: Error %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. The file &quot;%1&quot; was copied to &quot;%2&quot;, but its tags could not be written: %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. The file &quot;%1&quot; was converted to &quot;%2&quot;, but its tags could not be written: %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. The file &quot;%1&quot; was copied to &quot;%2&quot;, but its tags could not be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. The file &quot;%1&quot; was converted to &quot;%2&quot;, but its tags could not be written.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorry. The run stopped: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File name too long</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File too large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No space left on device</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file name is not valid</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too many levels of symbolic links</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing to cancel!</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Main Directory removed...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files deleted in %2 directories removed...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files deleted...</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::FolderPicker</name>
+    <message>
+        <source>The source folder is chosen in the list of folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -412,17 +641,6 @@ Do you want to create it ?</source>
     </message>
     <message>
         <source>%1 replaced by this session cannot be put back and will stay in the folder of kept files.</source>
-        <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>tunvale::ui::FolderPicker</name>
-    <message>
-        <source>The source folder is chosen in the list of folders</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
