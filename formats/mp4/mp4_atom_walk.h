@@ -1,0 +1,39 @@
+#pragma once
+
+// A walk over the atom tree of an MP4 file before TagLib parses it. It follows the atoms
+// TagLib descends into (moov, trak, mdia, minf, stbl, stsd, udta, meta, ilst, moof, traf) by
+// the same rules, reading headers only, and stops at fixed limits of depth and count: TagLib
+// builds that tree recursively and would exhaust the stack on a file of nested atoms. On the
+// way it notes what each track holds, so that a file with video or without AAC or ALAC audio
+// is refused.
+
+#include "formats/taglib/tag_read_result.h"
+
+#include <taglib/tiostream.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tunvale::formats {
+
+inline constexpr unsigned kMaxMp4AtomDepth = 32;
+inline constexpr std::uint32_t kMaxMp4Atoms = 200000;
+
+struct Mp4Track {
+    std::string handler;                   // "soun", "vide", "text", ...
+    std::vector<std::string> sampleEntries;   // "mp4a", "alac", "avc1", ...
+};
+
+struct Mp4Layout {
+    TagReadResult result;
+    bool hasMovie = false;
+    std::vector<Mp4Track> tracks;
+    std::string audioCodec;   // "mp4a" (AAC) or "alac": the first such sample entry of a sound track
+};
+
+// Walks the whole stream and judges it: NotRecognized without a movie atom, Damaged past the
+// limits, Unsupported with a video track or without AAC or ALAC audio.
+Mp4Layout walkMp4Atoms(TagLib::IOStream &stream);
+
+} // namespace tunvale::formats

@@ -1,0 +1,79 @@
+#include "formats/mp4/mp4_tags.h"
+
+#include "formats/mp4/mp4_atom_walk.h"
+#include "formats/mp4/mp4_items.h"
+#include "formats/taglib/regular_file_stream.h"
+
+#include <taglib/mp4file.h>
+
+#include <limits>
+#include <new>
+
+namespace tunvale::formats {
+
+namespace {
+
+bool tooLarge(std::uint64_t size) { return size > static_cast<std::uint64_t>(std::numeric_limits<long>::max()); }
+
+TagReadResult readOpened(RegularFile &opened, const std::filesystem::path &path, catalog::CurrentTags &tags,
+                         catalog::PictureTable *pictures, std::string *audioCodec)
+{
+    RegularFileStream stream(opened, path, false);
+    const Mp4Layout layout = walkMp4Atoms(stream);
+    if (!layout.result.ok())
+        return layout.result;
+    TagLib::MP4::File file(&stream, false);
+    if (stream.failed())
+        return TagReadResult::failure(TagReadError::ReadFailed, "read error");
+    if (!file.isValid())
+        return TagReadResult::failure(TagReadError::Damaged, "damaged MP4 file");
+    if (const TagLib::MP4::Tag *tag = file.tag()) {
+        applyMp4Items(tag->itemMap(), tags);
+        if (pictures)
+            collectMp4Pictures(tag->itemMap(), *pictures);
+    }
+    if (audioCodec)
+        *audioCodec = layout.audioCodec;
+    return TagReadResult::success();
+}
+
+bool editOpened(RegularFileStream &stream, const std::u16string &title, const std::u16string &artist, int track,
+                int totalTracks, bool removePictures)
+{
+    if (!walkMp4Atoms(stream).result.ok())
+        return false;
+    TagLib::MP4::File file(&stream, false);
+    TagLib::MP4::Tag *tag = file.tag();
+    if (!file.isValid() || !tag || stream.failed())
+        return false;
+    editMp4Items(*tag, title, artist, track, totalTracks, removePictures);
+    return file.save();
+}
+
+} // namespace
+
+TagReadResult readMp4Tags(const std::filesystem::path &path, catalog::CurrentTags &tags,
+                          catalog::PictureTable *pictures, std::string *audioCodec)
+{
+    RegularFile opened;
+    if (!opened.open(path, RegularFile::Access::Read))
+        return TagReadResult::failure(TagReadError::Open, openErrorReason(opened.error()));
+    if (tooLarge(opened.size()))
+        return TagReadResult::failure(TagReadError::TooLarge, "file too large");
+    try {
+        return readOpened(opened, path, tags, pictures, audioCodec);
+    } catch (const std::bad_alloc &) {
+        return TagReadResult::failure(TagReadError::Damaged, "out of memory");
+    }
+}
+
+WorkCopyOutcome writeMp4Tags(const std::filesystem::path &path, const std::filesystem::path &workPath,
+                             const std::u16string &title, const std::u16string &artist, int track, int totalTracks,
+                             bool removePictures)
+{
+    return editThroughWorkCopy(path, workPath, [&](RegularFileStream &stream) {
+        return editOpened(stream, title, artist, track, totalTracks, removePictures);
+    });
+}
+
+} // namespace tunvale::formats

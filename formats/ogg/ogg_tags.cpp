@@ -1,0 +1,27 @@
+#include "formats/ogg/ogg_tags.h"
+
+#include "formats/ogg/ogg_comment_file.h"
+
+namespace tunvale::formats {
+
+namespace {
+
+constexpr OggCodec kOggFileCodecs[] = {kVorbisCodec, kOpusCodec};
+
+} // namespace
+
+TagReadResult readOggTags(const std::filesystem::path &path, catalog::CurrentTags &tags,
+                          catalog::PictureTable *pictures)
+{
+    return readOggComments(path, kOggFileCodecs, tags, pictures);
+}
+
+WorkCopyOutcome writeOggTags(const std::filesystem::path &path, const std::filesystem::path &workPath,
+                             const std::u16string &title, const std::u16string &artist, int track, int totalTracks,
+                             bool removePictures)
+{
+    return writeOggComments(path, workPath, kOggFileCodecs,
+                            xiphCommentEdit(title, artist, track, totalTracks, removePictures));
+}
+
+} // namespace tunvale::formats
