@@ -61,7 +61,9 @@ WorkCopyOutcome editThroughWorkCopy(const std::filesystem::path &path, const std
     bool ok = false;
     {
         RegularFile work;
-        ok = work.open(workPath, RegularFile::Access::ReadWrite) && copyContents(original, work, outcome.systemError)
+        ok = work.open(workPath, RegularFile::Access::ReadWrite) && copyContents(original, work, outcome.systemError);
+        // Opened again so that the stream starts from the copy's full size.
+        ok = ok && work.open(workPath, RegularFile::Access::ReadWrite)
             && runEdit(work, workPath, edit, outcome.systemError);
         if (ok) {
             errno = 0;
