@@ -61,6 +61,7 @@ private:
     // or a passed limit.
     std::uint64_t walk(const Atom &atom, const Atom *parent, unsigned depth, std::size_t track);
     void noteAtom(const Atom &atom, const Atom *parent, std::size_t track);
+    void checkOffsetTable(const Atom &atom);
 
     TagLib::IOStream &m_stream;
     std::uint64_t m_end = 0;
@@ -103,6 +104,8 @@ AtomWalk::Atom AtomWalk::readHeader(std::uint64_t offset)
 
 void AtomWalk::noteAtom(const Atom &atom, const Atom *parent, std::size_t track)
 {
+    if (atom.name == "stco" || atom.name == "co64")
+        checkOffsetTable(atom);
     if (!parent || track == kNoTrack)
         return;
     if (parent->name == "mdia" && atom.name == "hdlr" && atom.length >= kHandlerTypeAt + 4) {
@@ -111,6 +114,20 @@ void AtomWalk::noteAtom(const Atom &atom, const Atom *parent, std::size_t track)
     } else if (parent->name == "stsd") {
         m_layout.tracks[track].sampleEntries.push_back(atom.name);
     }
+}
+
+void AtomWalk::checkOffsetTable(const Atom &atom)
+{
+    // ISO/IEC 14496-12 §8.7.5: version and flags, an entry count, then 4-byte (stco) or 8-byte
+    // (co64) offsets. TagLib reads the count 12 bytes into the atom, as after a 32-bit size, so
+    // a table with a 64-bit size is not taken either.
+    constexpr std::uint64_t kCountAt = 12;
+    constexpr std::uint64_t kEntriesAt = 16;
+    const TagLib::ByteVector count = readAt(atom.offset + kCountAt, 4);
+    const std::uint64_t entrySize = atom.name == "co64" ? 8 : 4;
+    if (atom.headerSize != kHeaderSize || atom.length < kEntriesAt || count.size() != 4
+        || std::uint64_t(count.toUInt(0, true)) * entrySize > atom.length - kEntriesAt)
+        m_layout.offsetTablesIntact = false;
 }
 
 std::uint64_t AtomWalk::walk(const Atom &atom, const Atom *parent, unsigned depth, std::size_t track)

@@ -30,6 +30,10 @@ struct Mp4Layout {
     bool hasMovie = false;
     std::vector<Mp4Track> tracks;
     std::string audioCodec;   // "mp4a" (AAC) or "alac": the first such sample entry of a sound track
+    // Every chunk offset table (stco, co64) holds the entries it counts. TagLib rewrites them
+    // entry by entry when a tag grows, trusting the count: a damaged one would have it write a
+    // few billion entries past the table. Only a file where this holds is rewritten.
+    bool offsetTablesIntact = true;
 };
 
 // Walks the whole stream and judges it: NotRecognized without a movie atom, Damaged past the

@@ -40,7 +40,8 @@ TagReadResult readOpened(RegularFile &opened, const std::filesystem::path &path,
 bool editOpened(RegularFileStream &stream, const std::u16string &title, const std::u16string &artist, int track,
                 int totalTracks, bool removePictures)
 {
-    if (!walkMp4Atoms(stream).result.ok())
+    const Mp4Layout layout = walkMp4Atoms(stream);
+    if (!layout.result.ok() || !layout.offsetTablesIntact)
         return false;
     TagLib::MP4::File file(&stream, false);
     TagLib::MP4::Tag *tag = file.tag();

@@ -299,6 +299,27 @@ TEST_F(Mp4Tags, FilesThatAreNotAudioOnlyMp4AreRefusedWithAReason)
     }
 }
 
+// TagLib rewrites the chunk offset table entry by entry, trusting its count: a table counting
+// more entries than it holds (found by fuzzing: TagLib then wrote billions of entries) is read
+// but never rewritten.
+TEST_F(Mp4Tags, AChunkOffsetTableCountingPastItsEndIsNotRewritten)
+{
+    const fs::path path = m_dir / "stco.m4a";
+    ASSERT_TRUE(fixtures::makeWithFfmpeg(path, "aac", true));
+    ASSERT_TRUE(fixtures::editMp4(path, "f['\\xa9ART'] = ['Kept']"));
+    std::string bytes = readFile(path);
+    const std::size_t at = bytes.find("stco");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at + 8, 4, "\x7f\xff\xff\xff");   // the entry count after version and flags
+    writeFile(path, bytes);
+    CurrentTags tags;
+    ASSERT_TRUE(readMp4Tags(path, tags, nullptr).ok());
+    EXPECT_EQ(tags.Artist.view(), "Kept");
+    EXPECT_FALSE(writeMp4Tags(path, m_dir / ".work.part", std::u16string(5000, u'x'), u"", 0, 0, false).written);
+    EXPECT_TRUE(readFile(path) == bytes);
+    EXPECT_FALSE(fs::exists(m_dir / ".work.part"));
+}
+
 std::string sizeOf(std::uint32_t size)
 {
     return {static_cast<char>(size >> 24), static_cast<char>((size >> 16) & 0xFF), static_cast<char>((size >> 8) & 0xFF),
