@@ -156,8 +156,11 @@ std::uint64_t AtomWalk::walk(const Atom &atom, const Atom *parent, unsigned dept
     std::uint64_t position = first;
     while (position < end && !m_overLimit) {
         const Atom child = readHeader(position);
-        if (child.length == 0)
-            return m_end;
+        if (child.length == 0 || child.length > end - position) {
+            m_layout.consistent = false;
+            if (child.length == 0)
+                return m_end;
+        }
         position = walk(child, &atom, depth + 1, track);
     }
     return position;
@@ -167,8 +170,10 @@ Mp4Layout AtomWalk::run()
 {
     for (std::uint64_t position = 0; position + kHeaderSize <= m_end && !m_overLimit;) {
         const Atom atom = readHeader(position);
-        if (atom.length == 0)
+        if (atom.length == 0) {
+            m_layout.consistent = false;
             break;
+        }
         if (atom.name == "moov")
             m_layout.hasMovie = true;
         position = walk(atom, nullptr, 1, kNoTrack);

@@ -34,6 +34,10 @@ struct Mp4Layout {
     // entry by entry when a tag grows, trusting the count: a damaged one would have it write a
     // few billion entries past the table. Only a file where this holds is rewritten.
     bool offsetTablesIntact = true;
+    // Every atom lies within its parent and the file. TagLib reads around an atom that does not
+    // (it stops there), but a rewrite of such a tree can leave a file it no longer reads; only
+    // a consistent file is rewritten.
+    bool consistent = true;
 };
 
 // Walks the whole stream and judges it: NotRecognized without a movie atom, Damaged past the

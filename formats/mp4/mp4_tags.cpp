@@ -37,18 +37,58 @@ TagReadResult readOpened(RegularFile &opened, const std::filesystem::path &path,
     return TagReadResult::success();
 }
 
+// The item of key, or an empty one.
+TagLib::MP4::Item itemOf(const TagLib::MP4::ItemMap &items, const char *key)
+{
+    const auto found = items.find(key);
+    return found == items.end() ? TagLib::MP4::Item() : found->second;
+}
+
+bool rewritable(RegularFileStream &stream)
+{
+    const Mp4Layout layout = walkMp4Atoms(stream);
+    return layout.result.ok() && layout.offsetTablesIntact && layout.consistent;
+}
+
+// What a rewritten file must hold: the asked items, read back by a fresh parse of the whole
+// file. TagLib's save on a structure it misread could otherwise leave a file it cannot read.
+bool holdsChanges(RegularFileStream &stream, const TagLib::MP4::ItemMap &wanted, bool removePictures)
+{
+    if (!rewritable(stream))
+        return false;
+    TagLib::MP4::File file(&stream, false);
+    const TagLib::MP4::Tag *tag = file.tag();
+    if (!file.isValid() || !tag || stream.failed())
+        return false;
+    const TagLib::MP4::ItemMap &items = tag->itemMap();
+    for (const char *key : {"\251nam", "\251ART"}) {
+        if (itemOf(items, key).toStringList() != itemOf(wanted, key).toStringList())
+            return false;
+    }
+    const TagLib::MP4::Item::IntPair track = itemOf(items, "trkn").toIntPair();
+    const TagLib::MP4::Item::IntPair wantedTrack = itemOf(wanted, "trkn").toIntPair();
+    if (track.first != wantedTrack.first || track.second != wantedTrack.second)
+        return false;
+    return !removePictures || !items.contains("covr");
+}
+
 bool editOpened(RegularFileStream &stream, const std::u16string &title, const std::u16string &artist, int track,
                 int totalTracks, bool removePictures)
 {
-    const Mp4Layout layout = walkMp4Atoms(stream);
-    if (!layout.result.ok() || !layout.offsetTablesIntact)
+    if (!rewritable(stream))
         return false;
-    TagLib::MP4::File file(&stream, false);
-    TagLib::MP4::Tag *tag = file.tag();
-    if (!file.isValid() || !tag || stream.failed())
-        return false;
-    editMp4Items(*tag, title, artist, track, totalTracks, removePictures);
-    return file.save();
+    TagLib::MP4::ItemMap wanted;
+    {
+        TagLib::MP4::File file(&stream, false);
+        TagLib::MP4::Tag *tag = file.tag();
+        if (!file.isValid() || !tag || stream.failed())
+            return false;
+        editMp4Items(*tag, title, artist, track, totalTracks, removePictures);
+        wanted = tag->itemMap();
+        if (!file.save())
+            return false;
+    }
+    return holdsChanges(stream, wanted, removePictures);
 }
 
 } // namespace

@@ -120,7 +120,12 @@ bool editOpened(RegularFileStream &stream, std::span<const OggCodec> codecs, con
     if (packet == header.packet)
         return true;
     file.setPacket(1, packet);
-    return file.save();
+    if (!file.save())
+        return false;
+    // Read back from the pages as written: the stream must hold exactly the new packet.
+    OggPacketFile written(&stream);
+    const CommentHeader check = readCommentHeader(written, stream, codecs);
+    return check.result.ok() && check.codec == header.codec && check.packet == packet;
 }
 
 } // namespace

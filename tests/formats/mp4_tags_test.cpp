@@ -299,25 +299,44 @@ TEST_F(Mp4Tags, FilesThatAreNotAudioOnlyMp4AreRefusedWithAReason)
     }
 }
 
-// TagLib rewrites the chunk offset table entry by entry, trusting its count: a table counting
-// more entries than it holds (found by fuzzing: TagLib then wrote billions of entries) is read
-// but never rewritten.
-TEST_F(Mp4Tags, AChunkOffsetTableCountingPastItsEndIsNotRewritten)
+// Structures TagLib reads around but would rewrite into a file it no longer reads, or worse;
+// both found by fuzzing. The file is read, but never rewritten.
+TEST_F(Mp4Tags, DamagedStructuresAreReadButNotRewritten)
 {
-    const fs::path path = m_dir / "stco.m4a";
-    ASSERT_TRUE(fixtures::makeWithFfmpeg(path, "aac", true));
-    ASSERT_TRUE(fixtures::editMp4(path, "f['\\xa9ART'] = ['Kept']"));
-    std::string bytes = readFile(path);
-    const std::size_t at = bytes.find("stco");
-    ASSERT_NE(at, std::string::npos);
-    bytes.replace(at + 8, 4, "\x7f\xff\xff\xff");   // the entry count after version and flags
-    writeFile(path, bytes);
-    CurrentTags tags;
-    ASSERT_TRUE(readMp4Tags(path, tags, nullptr).ok());
-    EXPECT_EQ(tags.Artist.view(), "Kept");
-    EXPECT_FALSE(writeMp4Tags(path, m_dir / ".work.part", std::u16string(5000, u'x'), u"", 0, 0, false).written);
-    EXPECT_TRUE(readFile(path) == bytes);
-    EXPECT_FALSE(fs::exists(m_dir / ".work.part"));
+    struct Case {
+        const char *name;
+        const char *atom;   // the atom whose bytes are changed
+        std::size_t at;     // offset of the change from the atom's type
+        std::string bytes;
+    };
+    const std::vector<Case> cases = {
+        // A chunk offset table counting past its end: TagLib rewrites it entry by entry,
+        // trusting the count, billions of entries when the tag grows.
+        {"stco_count", "stco", 8, "\x7f\xff\xff\xff"},
+        // A user data atom reaching past the end of the movie atom (into the media data): a
+        // rewrite of such a tree left a file TagLib could not read.
+        {"udta_size", "udta", 0, ""},
+    };
+    for (const Case &c : cases) {
+        const fs::path path = m_dir / (std::string(c.name) + ".m4a");
+        ASSERT_TRUE(fixtures::makeWithFfmpeg(path, "aac", true));
+        ASSERT_TRUE(fixtures::editMp4(path, "f['\\xa9ART'] = ['Kept']"));
+        std::string bytes = readFile(path);
+        const std::size_t at = bytes.find(c.atom);
+        ASSERT_NE(at, std::string::npos) << c.name;
+        if (c.bytes.empty())
+            bytes[at - 2] = static_cast<char>(bytes[at - 2] + 1);   // the size grows by 256
+        else
+            bytes.replace(at + c.at, c.bytes.size(), c.bytes);
+        writeFile(path, bytes);
+        CurrentTags tags;
+        ASSERT_TRUE(readMp4Tags(path, tags, nullptr).ok()) << c.name;
+        EXPECT_EQ(tags.Artist.view(), "Kept") << c.name;
+        EXPECT_FALSE(writeMp4Tags(path, m_dir / ".work.part", std::u16string(5000, u'x'), u"", 0, 0, false).written)
+            << c.name;
+        EXPECT_TRUE(readFile(path) == bytes) << c.name;
+        EXPECT_FALSE(fs::exists(m_dir / ".work.part")) << c.name;
+    }
 }
 
 std::string sizeOf(std::uint32_t size)
