@@ -16,5 +16,5 @@ tunvale::formats::TagReadResult readMp4(const std::filesystem::path &path, tunva
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    return tunvale::fuzz::readWriteAndReadAgain("input.m4a", &readMp4, &tunvale::formats::writeMp4Tags, data, size);
+    return tunvale::fuzz::readWriteAndReadAgain("input.m4a", &readMp4, &tunvale::formats::writeMp4Tags, true, data, size);
 }

@@ -7,5 +7,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     return tunvale::fuzz::readWriteAndReadAgain("input.ogg", &tunvale::formats::readOggTags,
-                                                &tunvale::formats::writeOggTags, data, size);
+                                                &tunvale::formats::writeOggTags, false, data,
+                                                size);
 }

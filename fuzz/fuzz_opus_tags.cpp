@@ -7,5 +7,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     return tunvale::fuzz::readWriteAndReadAgain("input.opus", &tunvale::formats::readOpusTags,
-                                                &tunvale::formats::writeOpusTags, data, size);
+                                                &tunvale::formats::writeOpusTags, false, data,
+                                                size);
 }
