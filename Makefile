@@ -9,7 +9,7 @@ BUILD ?= build
 PACKAGE_BUILD ?= build-package
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build deps sanitize bench package clean
+.PHONY: run test build deps sanitize tsan bench package clean
 
 deps:
 	@./scripts/install-deps.sh
@@ -29,6 +29,13 @@ sanitize: deps
 	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTUNVALE_SANITIZE=ON -DTUNVALE_BUILD_BENCH=OFF >/dev/null
 	@cmake --build build-asan -j $(JOBS)
 	@cd build-asan && ctest --output-on-failure -j $(JOBS)
+
+# The engine and command-line tests under ThreadSanitizer (two runs at once in one process
+# among them), without the dialog.
+tsan: deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNVALE_TSAN=ON -DTUNVALE_BUILD_UI=OFF -DTUNVALE_BUILD_BENCH=OFF >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@cd build-tsan && ctest --output-on-failure -j $(JOBS) -L "engine|cli"
 
 # A release build without tests or benchmarks, installed under /usr by the package.
 package: deps

@@ -2,7 +2,6 @@
 //   conversion_driver SOURCE DESTINATION.mp3 QUALITY
 // Prints the result code and the path written; exits 0 only when the conversion succeeded.
 
-#include "catalog/records/current_tags.h"
 #include "output/mp3_conversion.h"
 
 #include <cstdio>
@@ -20,7 +19,6 @@ int main(int argc, char **argv)
     context.destinationPath = argv[2];
     context.options.mp3Quality = std::atoi(argv[3]);
     context.options.tagsFromName = false;
-    tunvale::catalog::resetTagRecords();
     const int code = tunvale::output::ConvertToMp3(context, true);
     std::printf("%d %s\n", code, context.destinationPath.string().c_str());
     return code == 0 ? 0 : 1;

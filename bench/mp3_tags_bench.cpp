@@ -7,7 +7,7 @@
 
 #include "catalog/records/current_tags.h"
 #include "catalog/records/load_options.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 
 #include <algorithm>
 #include <chrono>
@@ -104,16 +104,20 @@ int main(int argc, char **argv)
     const tunvale::catalog::LoadOptions options{true, true};
     volatile int sink = 0;
     measure("ReadMp3Tags", paths.size(), [&](std::size_t i) {
-        sink = sink + tunvale::formats::sortMp3().ReadMp3Tags(paths[i], options) +
-               tunvale::catalog::currentTags().Track;
+        tunvale::formats::TrackRead read;
+        const bool ok = tunvale::formats::ReadMp3Tags(paths[i], options, read).ok();
+        tunvale::formats::completeReadTags(read, paths[i], options.tagsFromName);
+        sink = sink + (ok ? 0 : 1) + read.tags.Track;
     });
+    tunvale::formats::io::WorkNames names;
     measure("WriteMp3Tags in place (padding)", paths.size(), [&](std::size_t i) {
-        sink = sink + tunvale::formats::WriteMp3Tags(paths[i], u"New title", u"New artist", 3, 12, false);
+        sink =
+            sink + tunvale::formats::WriteMp3Tags(paths[i], {u"New title", u"New artist", 3, 12, false}, names).written;
     });
     const std::u16string longTitle(1500, u'x');
     const std::size_t growCount = std::min<std::size_t>(paths.size(), 200);
     measure("WriteMp3Tags growing the tag", growCount, [&](std::size_t i) {
-        sink = sink + tunvale::formats::WriteMp3Tags(paths[i], longTitle, u"", 0, 0, false);
+        sink = sink + tunvale::formats::WriteMp3Tags(paths[i], {longTitle, u"", 0, 0, false}, names).written;
     });
     fs::remove_all(folder);
     return 0;

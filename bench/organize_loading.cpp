@@ -5,9 +5,9 @@
 // taken into the catalog, as the worker's loading phase does it without its pauses), and
 // their ratio.
 #include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
 #include "engine/source_scan.h"
-#include "formats/mp3/sort_mp3.h"
+#include "engine/track_loading.h"
+#include "formats/format_table.h"
 
 #include <algorithm>
 #include <chrono>
@@ -48,13 +48,14 @@ double readHeads(const std::vector<std::filesystem::path> &files)
 
 double loadAll(const std::vector<std::filesystem::path> &files, int &loaded)
 {
-    catalog::catalog().clear();
-    catalog::resetTagRecords();
+    catalog::Catalog catalog;
     const catalog::LoadOptions options;
+    const formats::FormatRow &mp3 = *formats::findFormat("mp3");
     loaded = 0;
     const auto start = Clock::now();
     for (const auto &file : files) {
-        if (formats::sortMp3().LoadMp3(file, catalog::criterion::kArtist, options) == 0)
+        formats::TrackRead read;
+        if (engine::loadTrack(mp3, file, catalog::criterion::kArtist, options, catalog, read).ok())
             ++loaded;
     }
     return seconds(start);

@@ -3,10 +3,11 @@
 
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
 #include "catalog/text/codepage.h"
 #include "engine/path_text.h"
-#include "engine/run_hooks.h"
+#include "engine/run_options.h"
+#include "engine/track_loading.h"
+#include "formats/format_table.h"
 
 #include <nlohmann/json.hpp>
 
@@ -63,7 +64,6 @@ nlohmann::ordered_json entryJson(const catalog::CMetaDat &entry)
 
 int runInspect(const InspectArguments &arguments)
 {
-    const engine::RunHooks hooks = engine::standardHooks();
     const int criterionCode = engine::criterionCodeFor(arguments.options.tagId);
     const catalog::LoadOptions loadOptions = arguments.options.loadOptions();
     nlohmann::ordered_json report = nlohmann::ordered_json::array();
@@ -71,38 +71,33 @@ int runInspect(const InspectArguments &arguments)
 
     for (const std::string &argument : arguments.files) {
         const fs::path path = engine::pathFromUtf8(argument);
-        catalog::resetTagRecords();
-        catalog::catalog().clear();
-
-        const engine::LoaderEntry *loader = nullptr;
-        const std::u16string extension = engine::findExtension(path);
-        for (const engine::LoaderEntry &candidate : hooks.loaders) {
-            if (engine::equalsIgnoringAsciiCase(extension, candidate.extension)) {
-                loader = &candidate;
-                break;
-            }
-        }
-        catalog::loadRefusal().clear();
-        const int status = loader ? loader->load(path, criterionCode, loadOptions) : -1;
+        const formats::FormatRow *format = formats::formatOfExtension(engine::findExtension(path));
+        catalog::Catalog entries;
+        formats::TrackRead read;
+        const formats::ReadResult status = format
+            ? engine::loadTrack(*format, path, criterionCode, loadOptions, entries, read)
+            : formats::ReadResult::failure(formats::ReadStatus::Unsupported);
         nlohmann::ordered_json item = {{"path", argument}};
-        // Loaded means the loader said so and its entry is there.
-        if (status == 0 && !catalog::catalog().empty()) {
+        // Loaded means the reader took the file and its entry is there.
+        if (status.ok() && !entries.empty()) {
             item["loaded"] = true;
-            item["tags"] = tagsJson(catalog::currentTags());
-            item["entry"] = entryJson(catalog::catalog().at(catalog::catalog().size() - 1));
+            item["tags"] = tagsJson(read.tags);
+            item["entry"] = entryJson(entries.at(entries.size() - 1));
         } else {
             allLoaded = false;
             item["loaded"] = false;
-            // Why the loader refused the file, and its code. No loader for the extension: both
-            // null rather than a code no loader returned.
-            item["status"] = loader ? nlohmann::ordered_json(engine::refusalReason(status)) : nlohmann::ordered_json(nullptr);
-            item["code"] = loader ? nlohmann::ordered_json(status) : nlohmann::ordered_json(nullptr);
+            // The reader's status, the same for the same cause in every format, with its code
+            // and what the skipped list shows. No reader for the extension: all three null.
+            item["status"] =
+                format ? nlohmann::ordered_json(formats::statusName(status.status)) : nlohmann::ordered_json(nullptr);
+            item["code"] =
+                format ? nlohmann::ordered_json(static_cast<int>(status.status)) : nlohmann::ordered_json(nullptr);
+            item["reason"] =
+                format ? nlohmann::ordered_json(formats::statusText(status)) : nlohmann::ordered_json(nullptr);
             item["entry"] = nullptr;
         }
         report.push_back(std::move(item));
     }
-    catalog::resetTagRecords();
-    catalog::catalog().clear();
 
     std::printf("%s\n", report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
     std::fflush(stdout);

@@ -4,37 +4,66 @@
 //   tunvale-cli undo [--everything] [JOURNAL] | undo --list
 #include "cli/commands.h"
 #include "cli/undo_cli.h"
+#include "formats/format_table.h"
 
 #include <CLI/CLI.hpp>
 
 #include <map>
 #include <sstream>
+#include <string>
+#include <vector>
 
 using namespace tunvale;
 
 namespace {
 
-// "mp3,flac" to the four format flags; false on an unknown name.
+// "mp3,flac" to the formats' flags (the names of the format table); false on an unknown name.
 bool setFormats(const std::string &list, engine::RunOptions &options)
 {
-    options.mp3Format = options.flacFormat = options.wavFormat = options.aiffFormat = 0;
+    options.formatFlags.setAll(0);
     std::stringstream stream(list);
     std::string name;
     bool any = false;
     while (std::getline(stream, name, ',')) {
-        if (name == "mp3")
-            options.mp3Format = 1;
-        else if (name == "flac")
-            options.flacFormat = 1;
-        else if (name == "wav")
-            options.wavFormat = 1;
-        else if (name == "aiff")
-            options.aiffFormat = 1;
-        else
+        const formats::FormatRow *format = formats::findFormat(name);
+        if (format == nullptr)
             return false;
+        options.formatFlags.of(*format) = 1;
         any = true;
     }
     return any;
+}
+
+// The formats converted to MP3, by their names in capitals: "FLAC, WAV and AIFF".
+std::string convertedFormats()
+{
+    std::vector<std::string> names;
+    for (const formats::FormatRow &format : formats::formatTable()) {
+        if (format.openPcm == nullptr)
+            continue;
+        std::string name(format.id);
+        for (char &c : name)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        names.push_back(name);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
+}
+
+// The names of the formats, joined by separator: every format, or those sorted at first start.
+std::string formatNames(std::string_view separator, bool firstStartOnly)
+{
+    std::string names;
+    for (const formats::FormatRow &format : formats::formatTable()) {
+        if (firstStartOnly && format.enabledAtFirstStart == 0)
+            continue;
+        if (!names.empty())
+            names += separator;
+        names += format.id;
+    }
+    return names;
 }
 
 const std::map<std::string, int> kCriteria = {{"artist", engine::tag_id::kArtist}, {"album", engine::tag_id::kAlbum},
@@ -61,14 +90,15 @@ int main(int argc, char **argv)
     app.set_version_flag("--version", std::string("tunvale-cli ") + TUNVALE_VERSION, "Print the version and exit");
 
     cli::OrganizeArguments organize;
-    std::string formats = "mp3,flac,wav,aiff";
+    std::string formatList = formatNames(",", true);
     std::string by = "artist";
     std::string quality = "high";
     int step = 1;
     CLI::App *organizeCommand = app.add_subcommand("organize", "Copy the audio files of SOURCE into folders under DEST");
     organizeCommand->add_option("SOURCE", organize.source, "Folder holding the audio files (at any depth)")->required();
     organizeCommand->add_option("DEST", organize.destination, "Folder receiving the sub-folders (created if missing)")->required();
-    organizeCommand->add_option("--formats", formats, "Comma list of mp3, flac, wav, aiff")->capture_default_str();
+    organizeCommand->add_option("--formats", formatList, "Comma list of " + formatNames(", ", false))
+        ->capture_default_str();
     organizeCommand->add_option("--by", by, "Folder criterion")->check(CLI::IsMember({"artist", "album", "genre", "decade", "year"}))->capture_default_str();
     engine::RunOptions &o = organize.options;
     addSwitch(*organizeCommand, "group-isolated", o.groupIsolated, "Gather lone files in \"Miscellaneous\" (default on)");
@@ -80,7 +110,7 @@ int main(int argc, char **argv)
     addSwitch(*organizeCommand, "composer-in-title", o.addComposer, "Add the composer to the title (default on)");
     addSwitch(*organizeCommand, "renumber", o.alphaTrack, "Renumber the tracks of each folder (default on)");
     addSwitch(*organizeCommand, "remove-pictures", o.removePictures, "Remove attached pictures (default off)");
-    addSwitch(*organizeCommand, "convert", o.mp3Convert, "Convert FLAC, WAV and AIFF to MP3 (default off)");
+    addSwitch(*organizeCommand, "convert", o.mp3Convert, "Convert " + convertedFormats() + " to MP3 (default off)");
     organizeCommand->add_option("--step", step, "Track number step")->check(CLI::IsMember({1, 10}))->capture_default_str();
     organizeCommand->add_option("--quality", quality, "MP3 quality of conversions")->check(CLI::IsMember({"standard", "high", "max"}))->capture_default_str();
     organizeCommand->add_flag("--json", organize.json, "Print a JSON report instead of the summary line");
@@ -113,8 +143,8 @@ int main(int argc, char **argv)
     }
 
     if (organizeCommand->parsed()) {
-        if (!setFormats(formats, o)) {
-            std::fprintf(stderr, "--formats: give a comma list of mp3, flac, wav, aiff\n");
+        if (!setFormats(formatList, o)) {
+            std::fprintf(stderr, "--formats: give a comma list of %s\n", formatNames(", ", false).c_str());
             return cli::exit_code::kRefused;
         }
         o.tagId = kCriteria.at(by);

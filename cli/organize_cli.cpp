@@ -9,10 +9,11 @@
 #include "engine/organize_command.h"
 #include "engine/organizer.h"
 
-#include <chrono>
-#include <cstdlib>
 #include "engine/path_text.h"
 #include "engine/run_journal.h"
+#include "formats/io/work_files.h"
+#include <chrono>
+#include <cstdlib>
 
 #include <nlohmann/json.hpp>
 
@@ -101,8 +102,10 @@ int runOrganize(const OrganizeArguments &arguments)
     std::vector<fs::path> missing;
     if (!destination.empty() && !fs::is_directory(destination, ec))
         missing = engine::missingFolders(destination);
+    // The run's work files carry this token; the journal has it before the first one is made.
+    const std::string workToken = formats::io::newWorkToken();
     if (journal.create(engine::journalFolder(), journalError))
-        journal.writeStart(source, destination, arguments.options, missing);
+        journal.writeStart(source, destination, arguments.options, missing, workToken);
 
     const engine::PrepareOutcome prepared =
         engine::prepareOrganize(session, arguments.options, source, destination, sink, yes);
@@ -150,7 +153,7 @@ int runOrganize(const OrganizeArguments &arguments)
         if (ms > 0 && ms < abortTiming.finishedWait.count())
             abortTiming.finishedWait = std::chrono::milliseconds(ms);
     }
-    if (!organizer.start(arguments.options)) {
+    if (!organizer.start(arguments.options, workToken)) {
         sink.finish();
         return exit_code::kError;
     }

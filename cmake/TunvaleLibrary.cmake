@@ -64,6 +64,7 @@ function(tunvale_test name folder)
   target_compile_definitions(${name} PRIVATE
     TUNVALE_SOURCE_DIR="${TUNVALE_ROOT}"
     TUNVALE_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  # Labelled with the folder, so one subsystem's tests can be run alone (ctest -L engine).
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "TUNVALE_SOURCE_DIR=${TUNVALE_ROOT}")
+    PROPERTIES ENVIRONMENT "TUNVALE_SOURCE_DIR=${TUNVALE_ROOT}" LABELS ${folder})
 endfunction()

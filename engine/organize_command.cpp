@@ -1,7 +1,5 @@
 #include "engine/organize_command.h"
 
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
 #include "engine/make_folder.h"
 #include "engine/manual_reset_event.h"
 #include "engine/path_text.h"
@@ -101,8 +99,6 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     sink.postStatus(kYellow, session.statusText);
 
     session.criterionCode = criterionCodeFor(options.tagId);
-    catalog::resetTagRecords();
-    catalog::catalog().clear();
 
     session.sourceExtensions = sourceExtensions(options);
     session.sourceFiles.clear();

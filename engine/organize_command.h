@@ -48,10 +48,10 @@ struct PrepareOutcome {
 // The Organize command's checks and preparation before a run: validates the two folders
 // (creating a missing destination with its missing parents when the user agrees, each folder
 // made listed in the session's main-directory list, outermost first), derives the criterion
-// code, clears the tag records and the catalog, builds the extension list, scans the source
-// into the session's file list and sets the progress figures (range 8 x files, position 1,
-// posted at once). On Ready the status box shows "PLease Wait..." and the front end starts the
-// worker. A refusal after the destination was created removes what was made again while it is
+// code, builds the extension list, scans the source into the session's file list and sets the
+// progress figures (range 8 x files, position 1, posted at once). On Ready the status box shows
+// "PLease Wait..." and the front end starts the worker, whose run starts with a catalog of its
+// own. A refusal after the destination was created removes what was made again while it is
 // empty. The options are those the front end has just read again from its store.
 PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options, const std::filesystem::path &source,
                                const std::filesystem::path &destination, ProgressSink &sink,

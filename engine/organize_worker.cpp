@@ -1,12 +1,11 @@
 #include "engine/organize_worker.h"
 
 #include "catalog/records/catalog.h"
-#include "catalog/records/load_refusal.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
-#include "engine/sort_string_array.h"
+#include "engine/file_name_sorted_paths.h"
 #include "output/folder_name.h"
 #include "output/place_file.h"
 #include "output/system_error.h"
@@ -74,14 +73,14 @@ private:
 // The steps of one run; the members are the worker's own state for that run.
 class Worker {
 public:
-    explicit Worker(WorkerContext &context)
-        : m_context(context)
-        , m_session(context.session)
-        , m_options(context.options)
-        , m_sink(context.sink)
-        , m_hooks(context.hooks)
-        , m_control(context.control)
-        , m_catalog(catalog::catalog())
+    explicit Worker(OrganizeRun &run)
+        : m_run(run)
+        , m_session(run.session)
+        , m_options(run.options)
+        , m_sink(run.sink)
+        , m_hooks(run.hooks)
+        , m_control(run.control)
+        , m_catalog(run.catalog)
     {
     }
 
@@ -210,21 +209,19 @@ private:
             const fs::path path = m_session.sourceFiles[m_session.fileCursor++];
             const std::u16string extension = findExtension(path);
             postStatus(output::colour::kLightGreen, u"Loading: " + fileNameText(path));
-            unleased([&] { sleepFor(m_context.pauses.afterLoadingNotice); });
+            unleased([&] { sleepFor(m_run.pauses.afterLoadingNotice); });
             for (const LoaderEntry &loader : m_hooks.loaders) {
-                if (!loader.load || !formatEnabled(m_options, loader.format))
+                if (!loader.load || loader.format == nullptr || !formatEnabled(m_options, *loader.format))
                     continue;
                 if (!equalsIgnoringAsciiCase(extension, loader.extension))
                     continue;
                 const int criterionCode = m_session.criterionCode;
-                const int status = unleased([&] {
-                    catalog::loadRefusal().clear();
-                    return loader.load(path, criterionCode, loadOptions);
-                });
-                if (status == 0)
+                const formats::ReadResult status =
+                    unleased([&] { return loader.load(path, criterionCode, loadOptions, m_catalog); });
+                if (status.ok())
                     ++m_filesLoaded;
                 else
-                    m_session.skippedFiles.push_back({path, refusalReason(status)});
+                    m_session.skippedFiles.push_back({path, formats::statusText(status)});
             }
         }
         return true;
@@ -244,10 +241,10 @@ private:
         postStatus(output::colour::kLightBlue, u"");
     }
 
-    // Placement phase: one group per seed that is not yet placed.
+    // Placement phase: one group per first entry that is not yet placed.
     void place()
     {
-        // A loader that reported success without appending an entry must not make the seeds
+        // A loader that reported success without appending an entry must not make the first entries
         // run past the catalog.
         const std::size_t loaded = std::min<std::size_t>(static_cast<std::size_t>(m_filesLoaded), m_catalog.size());
         const int criterionCode = m_session.criterionCode;
@@ -262,18 +259,18 @@ private:
         const std::vector<fs::path> sourceFiles = m_session.sourceFiles;
         m_runSources = unleased([&] { return output::RunSources(sourceFiles); });
 
-        for (std::size_t seed = 0; seed < static_cast<std::size_t>(m_filesLoaded); ++seed) {
+        for (std::size_t first = 0; first < static_cast<std::size_t>(m_filesLoaded); ++first) {
             if (abortRequested())
                 return;
-            if (seed >= loaded)
+            if (first >= loaded)
                 continue;
             // Filled without the lease into the worker's own buffer, then handed to the session.
-            const std::size_t memberCount = unleased([&] { return groups->members(seed, loaded, m_members); });
+            const std::size_t memberCount = unleased([&] { return groups->members(first, loaded, m_members); });
             m_session.groupMembers = m_members;
             m_session.groupMemberCount = memberCount;
             if (m_session.groupMemberCount == 0)
                 continue;
-            const std::u16string groupName = m_catalog.at(seed).GroupName;
+            const std::u16string groupName = m_catalog.at(first).GroupName;
             if (m_session.destinationFolder.empty())
                 continue;
             switch (placeGroup(groupName)) {
@@ -290,7 +287,7 @@ private:
     {
         const bool newNames = m_options.newFileNames != 0;
         const output::PlacementOptions placementOptions = m_options.placementOptions();
-        CSortStringArray sources;
+        FileNameSortedPaths sources;
         std::vector<std::u16string> names;
         const std::size_t memberCount = std::min(m_session.groupMemberCount, m_session.groupMembers.size());
         for (std::size_t k = 1; k <= memberCount; ++k) {
@@ -374,6 +371,7 @@ private:
             placement.status = &status;
             placement.cancel = &m_control.giveUp;
             placement.runSources = &m_runSources;
+            placement.workNames = &m_run.workNames;
             PlacementLog log(m_hooks.observer);
             placement.recorder = &log;
             const int index = static_cast<int>(i) + 1;
@@ -415,7 +413,7 @@ private:
             }
             reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination,
                                               &placement.failure));
-            unleased([&] { sleepFor(m_context.pauses.afterFailure); });
+            unleased([&] { sleepFor(m_run.pauses.afterFailure); });
             return GroupResult::Next;
         }
         return GroupResult::Next;
@@ -434,7 +432,7 @@ private:
         m_sink.postRunEnded();
     }
 
-    WorkerContext &m_context;
+    OrganizeRun &m_run;
     SessionState &m_session;
     const RunOptions &m_options;
     ProgressSink &m_sink;
@@ -508,9 +506,9 @@ void GatedStatus::showStatus(const std::u16string &text, std::uint32_t colour)
     m_target.showStatus(text, colour);
 }
 
-int runOrganizeWorker(WorkerContext &context)
+int runOrganizeWorker(OrganizeRun &run)
 {
-    Worker worker(context);
+    Worker worker(run);
     try {
         worker.run();
     } catch (const GivenUp &) {

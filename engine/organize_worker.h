@@ -1,10 +1,12 @@
 #pragma once
 
+#include "catalog/records/catalog.h"
 #include "engine/manual_reset_event.h"
 #include "engine/progress_sink.h"
 #include "engine/run_hooks.h"
 #include "engine/run_options.h"
 #include "engine/session_state.h"
+#include "formats/io/work_files.h"
 
 #include <atomic>
 #include <chrono>
@@ -48,20 +50,28 @@ struct WorkerPauses {
     std::chrono::milliseconds afterFailure{200};
 };
 
-// Everything one run of the worker reads and writes.
-struct WorkerContext {
+// One organize run: everything it reads and writes, owned here or reached from here, and
+// handed by reference to each step. Nothing of a run lives anywhere else, so two runs (two
+// sessions, two destinations) can go on at once in one process. What one file needs while it
+// is read or placed (its tag and picture records, its audio source) is made by that step and
+// lives only as long as it.
+struct OrganizeRun {
     SessionState &session;
-    RunOptions options;   // snapshot taken when the run starts
+    RunOptions options; // copied when the run starts
     ProgressSink &sink;
-    const RunHooks &hooks;
+    const RunHooks &hooks; // loaders, grouping, naming, placement and the observer (journal)
     RunControl &control;
     WorkerPauses pauses{};
+    // The names of the run's work files and kept files, under the run's own token.
+    formats::io::WorkNames workNames{};
+    // The entries of the files the run loaded, in read order.
+    catalog::Catalog catalog{};
 };
 
-// The organize worker: loads every listed file into the catalog, then places each group in
-// its folder, and ends by setting the finished event and posting the end of run. Runs on the
-// calling thread; returns 0. The catalog and tag records are the process-wide ones.
-int runOrganizeWorker(WorkerContext &context);
+// The organize worker: loads every listed file into the run's catalog, then places each group
+// in its folder, and ends by setting the finished event and posting the end of run. Runs on
+// the calling thread; returns 0.
+int runOrganizeWorker(OrganizeRun &run);
 
 // The failure texts the worker shows. Given what placement told of the failure, the text also
 // names the system's reason and says what became of the file: not copied (or converted), or

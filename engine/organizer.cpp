@@ -25,7 +25,7 @@ Organizer::~Organizer()
         m_abandoned->exited.wait();
 }
 
-bool Organizer::start(const RunOptions &options)
+bool Organizer::start(const RunOptions &options, std::string workToken)
 {
     if (m_thread.exists() || abandonedWorkerRunning())
         return false;
@@ -34,22 +34,25 @@ bool Organizer::start(const RunOptions &options)
     // Fresh, non-signalled events for each run.
     m_control = std::make_shared<RunControl>();
     m_sink.postStatus(output::colour::kLightGreen, u"");
-    m_context = std::make_shared<WorkerContext>(WorkerContext{m_session, options, m_sink, m_hooks, *m_control, m_pauses});
+    formats::io::WorkNames names =
+        workToken.empty() ? formats::io::WorkNames() : formats::io::WorkNames(std::move(workToken));
+    m_run = std::make_shared<OrganizeRun>(
+        OrganizeRun{m_session, options, m_sink, m_hooks, *m_control, m_pauses, std::move(names), {}});
 
     // The routine holds its own references, so a worker given up and left alone never sees
-    // its context or signals freed.
+    // its run or signals freed.
     std::shared_ptr<RunControl> control = m_control;
-    std::shared_ptr<WorkerContext> context = m_context;
+    std::shared_ptr<OrganizeRun> run = m_run;
     std::string error;
     if (!m_thread.start(
-            [context, control] {
-                runOrganizeWorker(*context);
+            [run, control] {
+                runOrganizeWorker(*run);
                 control->exited.set();
             },
             error)) {
         m_sink.showMessage(u"Creating the 'Organize' thread failed with the error: " + text::utf8ToUtf16(error));
         m_control.reset();
-        m_context.reset();
+        m_run.reset();
         return false;
     }
     m_session.userAborted = 0;
@@ -100,7 +103,7 @@ void Organizer::giveUp(std::chrono::milliseconds statusWait)
     m_thread.abandon();
     m_control->abort.reset();
     m_control->finished.reset();
-    m_context.reset();
+    m_run.reset();
 }
 
 bool Organizer::abandonedWorkerRunning() const
@@ -115,7 +118,7 @@ void Organizer::releaseRun()
         m_control->abort.reset();
         m_control->finished.reset();
     }
-    m_context.reset();
+    m_run.reset();
 }
 
 } // namespace tunvale::engine

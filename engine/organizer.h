@@ -19,9 +19,10 @@ public:
     Organizer(const Organizer &) = delete;
     Organizer &operator=(const Organizer &) = delete;
 
-    // Starts a run on the prepared session with a snapshot of options. false when a worker
-    // exists already, or when the thread could not be created (the failure message is shown).
-    bool start(const RunOptions &options);
+    // Starts a run on the prepared session with a snapshot of options; its work files are named
+    // under workToken (empty: a new token). false when a worker exists already, or when the
+    // thread could not be created (the failure message is shown).
+    bool start(const RunOptions &options, std::string workToken = {});
     // A run is active exactly while its thread exists.
     bool isActive() const { return m_thread.exists(); }
     // Signals the abort event of the active run (the worker stops before its next file).
@@ -49,8 +50,8 @@ public:
     // session, calls no sink and records nothing; statusWait bounds the wait for a status line
     // being handed over at that moment. The thread handle is released.
     void giveUp(std::chrono::milliseconds statusWait = std::chrono::milliseconds(2000));
-    // A worker given up has not yet returned: a new run must not start (it would share the
-    // process-wide catalog and tag records with it).
+    // A worker given up has not yet returned: a new run must not start (it may still be
+    // writing into the session's destination).
     bool abandonedWorkerRunning() const;
 
 private:
@@ -59,7 +60,7 @@ private:
     RunHooks m_hooks;
     WorkerPauses m_pauses;
     std::shared_ptr<RunControl> m_control;
-    std::shared_ptr<WorkerContext> m_context;   // shared with the thread's routine
+    std::shared_ptr<OrganizeRun> m_run;         // shared with the thread's routine
     std::shared_ptr<RunControl> m_abandoned;    // the signals of a worker given up, until it returns
     WorkerThread m_thread;
 };

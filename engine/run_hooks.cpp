@@ -1,30 +1,17 @@
 #include "engine/run_hooks.h"
 
-#include "catalog/records/load_refusal.h"
 #include "engine/run_options.h"
 
 namespace tunvale::engine {
 
-bool formatEnabled(const RunOptions &options, SourceFormat format)
+bool formatEnabled(const RunOptions &options, const formats::FormatRow &format)
 {
-    switch (format) {
-    case SourceFormat::Mp3: return options.mp3Format != 0;
-    case SourceFormat::Wav: return options.wavFormat != 0;
-    case SourceFormat::Flac: return options.flacFormat != 0;
-    case SourceFormat::Aiff: return options.aiffFormat != 0;
-    }
-    return false;
+    return options.formatFlags.enabled(format);
 }
 
-std::string refusalReason(int status)
+void RunHooks::addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load)
 {
-    const std::string &reason = catalog::loadRefusal();
-    return reason.empty() ? "not loaded (status " + std::to_string(status) + ")" : reason;
-}
-
-void RunHooks::addLoader(std::u16string extension, SourceFormat format, LoaderFn load)
-{
-    loaders.push_back(LoaderEntry{std::move(extension), format, std::move(load)});
+    loaders.push_back(LoaderEntry{std::move(extension), &format, std::move(load)});
 }
 
 namespace {
@@ -33,19 +20,19 @@ class ExactNameGroups final : public GroupSource {
 public:
     explicit ExactNameGroups(const catalog::Catalog &catalog) : m_catalog(catalog) {}
 
-    std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) override
+    std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members) override
     {
         members.clear();
         if (n > m_catalog.size())
             n = m_catalog.size();
-        if (seed >= n)
+        if (first >= n)
             return 0;
-        const catalog::CMetaDat &first = m_catalog.at(seed);
-        if (first.Placed || first.KeyWordCount == 0)
+        const catalog::CMetaDat &firstEntry = m_catalog.at(first);
+        if (firstEntry.Placed || firstEntry.KeyWordCount == 0)
             return 0;
-        for (std::size_t i = seed; i < n; ++i) {
+        for (std::size_t i = first; i < n; ++i) {
             const catalog::CMetaDat &entry = m_catalog.at(i);
-            if (!entry.Placed && entry.GroupName == first.GroupName)
+            if (!entry.Placed && entry.GroupName == firstEntry.GroupName)
                 members.push_back(i);
         }
         return members.size();

@@ -2,6 +2,8 @@
 
 #include "catalog/records/catalog.h"
 #include "catalog/records/load_options.h"
+#include "formats/format_table.h"
+#include "formats/read_status.h"
 #include "output/placement_context.h"
 
 #include <cstddef>
@@ -15,23 +17,17 @@ namespace tunvale::engine {
 
 struct RunOptions;
 
-// The four source formats a run can take, each behind its own option flag.
-enum class SourceFormat { Mp3, Wav, Flac, Aiff };
+// Whether the run takes the files of format (its option is ticked).
+bool formatEnabled(const RunOptions &options, const formats::FormatRow &format);
 
-bool formatEnabled(const RunOptions &options, SourceFormat format);
-
-// A format's loader: reads the file's tags, completes them and appends one catalog entry;
-// 0 when exactly one entry was appended.
-using LoaderFn = std::function<int(const std::filesystem::path &path, int criterionCode,
-                                   const catalog::LoadOptions &options)>;
-
-// Why the loader called last refused its file (it returned status): the reason the loader
-// left in catalog::loadRefusal(), or "not loaded (status N)" when it left none.
-std::string refusalReason(int status);
+// A format's loader: reads the file's tags, completes them and appends one entry to the run's
+// catalog; ok when the file was taken (the reader's status, with why, when it was not).
+using LoaderFn = std::function<formats::ReadResult(const std::filesystem::path &path, int criterionCode,
+                                                   const catalog::LoadOptions &options, catalog::Catalog &catalog)>;
 
 struct LoaderEntry {
     std::u16string extension;   // with its dot, compared without regard to case
-    SourceFormat format;
+    const formats::FormatRow *format = nullptr; // the option that enables the loader
     LoaderFn load;
 };
 
@@ -41,13 +37,13 @@ using PlaceFileFn = std::function<int(int index, int count, output::PlacementCon
 using TrackNameFn = std::function<std::u16string(const catalog::CMetaDat &entry, int index,
                                                  const output::PlacementOptions &options)>;
 
-// Answers, for each seed of the placement phase, the unplaced entries of its group.
+// Answers, for the first entry of each group in the placement phase, the unplaced entries of its group.
 class GroupSource {
 public:
     virtual ~GroupSource() = default;
-    // Fills members (seed first) from the entries 0..n-1; 0 when the seed is placed or has no
+    // Fills members (the first entry itself first) from the entries 0..n-1; 0 when the first entry is placed or has no
     // key words.
-    virtual std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) = 0;
+    virtual std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members) = 0;
 };
 using GroupingFn = std::function<std::unique_ptr<GroupSource>(const catalog::Catalog &catalog,
                                                               int criterionCode, bool acceptSimilitudes)>;
@@ -94,15 +90,16 @@ struct RunHooks {
     PlaceFileFn placeFile;
     RunObserver *observer = nullptr;
 
-    void addLoader(std::u16string extension, SourceFormat format, LoaderFn load);
+    void addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load);
 };
 
 // Groups entries whose GroupName is identical: the simplest grouping, used when no other is set.
 std::unique_ptr<GroupSource> exactNameGrouping(const catalog::Catalog &catalog, int criterionCode,
                                                bool acceptSimilitudes);
 
-// The four real loaders (.mp3, .wav, .flac, .aiff/.aif), the catalog's GroupFinder, and
-// output's BuildTrackFileName and PlaceFile.
+// A loader for every extension of every row of the format table (the format's reader, then
+// loadTrack's completion and intake), the catalog's GroupFinder, and output's
+// BuildTrackFileName and PlaceFile.
 RunHooks standardHooks();
 
 } // namespace tunvale::engine

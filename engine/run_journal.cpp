@@ -238,14 +238,14 @@ void RunJournal::writeLine(std::string_view key, std::string_view value, bool sy
 }
 
 void RunJournal::writeStart(const fs::path &source, const fs::path &destination, const RunOptions &options,
-                            const std::vector<fs::path> &mainDirectories)
+                            const std::vector<fs::path> &mainDirectories, std::string_view workToken)
 {
     writeLine("started", nowText());
     writeLine("source", pathText(source));
     writeLine("destination", pathText(destination));
-    writeLine("work-files", io::workToken());
+    writeLine("work-files", workToken);
     for (const OptionField &field : optionFields())
-        writeLine("option", std::string(field.valueName) + " " + std::to_string(options.*(field.field)));
+        writeLine("option", std::string(field.valueName) + " " + std::to_string(field.of(options)));
     for (const fs::path &folder : mainDirectories)
         writeLine("main-directory", pathText(folder), &folder == &mainDirectories.back());
 }

@@ -41,13 +41,14 @@ public:
     // Closes and deletes the journal (a run refused before it made anything).
     void discard();
 
-    // The run's folders, options and work-file token. mainDirectories: the folders missing on
-    // the way to the destination, outermost first, the destination last (empty when it
-    // exists), which the run will create; each written as a "main-directory" line before any
-    // is created, so that a run killed at any point after that leaves a journal that names
-    // every one of them.
+    // The run's folders, options and the token of its work files (workToken). mainDirectories:
+    // the folders missing on the way to the destination, outermost first, the destination last
+    // (empty when it exists), which the run will create; each written as a "main-directory"
+    // line before any is created, so that a run killed at any point after that leaves a
+    // journal that names every one of them.
     void writeStart(const std::filesystem::path &source, const std::filesystem::path &destination,
-                    const RunOptions &options, const std::vector<std::filesystem::path> &mainDirectories);
+                    const RunOptions &options, const std::vector<std::filesystem::path> &mainDirectories,
+                    std::string_view workToken);
     // How the run ended: the summary word and the three counters.
     void writeEnd(const std::u16string &word, std::int32_t filesLoaded, std::int32_t filesCopied,
                   std::int32_t foldersUsed);

@@ -1,33 +1,29 @@
 #include "engine/run_options.h"
 
 #include <array>
+#include <stdexcept>
 
 namespace tunvale::engine {
 
 namespace {
 
-constexpr RunOptions kDefaults{};
-
-// Order of the dialog's loading step: formats, criterion, grouping, replace, pictures,
-// artist, composer, new names, tags from name, track numbers, step, convert, quality.
-constexpr std::array<OptionField, 17> kFields{{
-    {"MP3_FORMAT", &RunOptions::mp3Format, kDefaults.mp3Format},
-    {"FLAC_FORMAT", &RunOptions::flacFormat, kDefaults.flacFormat},
-    {"WAV_FORMAT", &RunOptions::wavFormat, kDefaults.wavFormat},
-    {"AIFF_FORMAT", &RunOptions::aiffFormat, kDefaults.aiffFormat},
-    {"TAG_ID", &RunOptions::tagId, kDefaults.tagId},
-    {"GROUP_ISOLATED", &RunOptions::groupIsolated, kDefaults.groupIsolated},
-    {"ACCEPT_SIMILITUDES", &RunOptions::acceptSimilitudes, kDefaults.acceptSimilitudes},
-    {"FILE_REPLACE", &RunOptions::fileReplace, kDefaults.fileReplace},
-    {"REMOVE_PICTS", &RunOptions::removePictures, kDefaults.removePictures},
-    {"ADD_ARTIST", &RunOptions::addArtist, kDefaults.addArtist},
-    {"ADD_COMPOSER", &RunOptions::addComposer, kDefaults.addComposer},
-    {"NEWFILENAMES", &RunOptions::newFileNames, kDefaults.newFileNames},
-    {"TAGSFROMNAME", &RunOptions::tagsFromName, kDefaults.tagsFromName},
-    {"ALPHA_TRACK", &RunOptions::alphaTrack, kDefaults.alphaTrack},
-    {"IDC_TRk_INCREMENT", &RunOptions::trackStep, kDefaults.trackStep},
-    {"MP3_CONVERT", &RunOptions::mp3Convert, kDefaults.mp3Convert},
-    {"MP3_QUALITY", &RunOptions::mp3Quality, kDefaults.mp3Quality},
+// The options after the formats' flags, in the order of the dialog's loading step: criterion,
+// grouping, replace, pictures, artist, composer, new names, tags from name, track numbers,
+// step, convert, quality. Their first-start defaults are RunOptions' initialisers.
+constexpr std::array<OptionField, 13> kOtherFields{{
+    {"TAG_ID", &RunOptions::tagId},
+    {"GROUP_ISOLATED", &RunOptions::groupIsolated},
+    {"ACCEPT_SIMILITUDES", &RunOptions::acceptSimilitudes},
+    {"FILE_REPLACE", &RunOptions::fileReplace},
+    {"REMOVE_PICTS", &RunOptions::removePictures},
+    {"ADD_ARTIST", &RunOptions::addArtist},
+    {"ADD_COMPOSER", &RunOptions::addComposer},
+    {"NEWFILENAMES", &RunOptions::newFileNames},
+    {"TAGSFROMNAME", &RunOptions::tagsFromName},
+    {"ALPHA_TRACK", &RunOptions::alphaTrack},
+    {"IDC_TRk_INCREMENT", &RunOptions::trackStep},
+    {"MP3_CONVERT", &RunOptions::mp3Convert},
+    {"MP3_QUALITY", &RunOptions::mp3Quality},
 }};
 
 constexpr std::array<OptionField, 3> kRunStartRereads{{
@@ -36,7 +32,65 @@ constexpr std::array<OptionField, 3> kRunStartRereads{{
     {"ACCEPT_SIMILITUDES", &RunOptions::acceptSimilitudes, 1},
 }};
 
+std::vector<OptionField> buildFields()
+{
+    const RunOptions defaults;
+    std::vector<OptionField> fields;
+    for (const formats::FormatRow &format : formats::formatTable())
+        fields.push_back(OptionField{format.optionName, nullptr, format.enabledAtFirstStart, &format});
+    for (OptionField field : kOtherFields) {
+        field.firstStartDefault = defaults.*field.field;
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+// Made once from the format table, then never changed.
+const std::vector<OptionField> &allFields()
+{
+    static const std::vector<OptionField> fields = buildFields();
+    return fields;
+}
+
 } // namespace
+
+FormatFlags::FormatFlags()
+{
+    for (const formats::FormatRow &format : formats::formatTable())
+        m_values.push_back(format.enabledAtFirstStart);
+}
+
+std::int32_t &FormatFlags::at(std::string_view id)
+{
+    const formats::FormatRow *format = formats::findFormat(id);
+    if (format == nullptr)
+        throw std::out_of_range("no format " + std::string(id));
+    return of(*format);
+}
+
+std::int32_t FormatFlags::at(std::string_view id) const
+{
+    const formats::FormatRow *format = formats::findFormat(id);
+    if (format == nullptr)
+        throw std::out_of_range("no format " + std::string(id));
+    return of(*format);
+}
+
+void FormatFlags::setAll(std::int32_t value)
+{
+    for (std::int32_t &flag : m_values)
+        flag = value;
+}
+
+std::int32_t &OptionField::of(RunOptions &options) const
+{
+    return format != nullptr ? options.formatFlags.of(*format) : options.*field;
+}
+
+std::int32_t OptionField::of(const RunOptions &options) const
+{
+    return format != nullptr ? options.formatFlags.of(*format) : options.*field;
+}
 
 catalog::LoadOptions RunOptions::loadOptions() const
 {
@@ -62,13 +116,13 @@ output::PlacementOptions RunOptions::placementOptions() const
     return options;
 }
 
-std::span<const OptionField> optionFields() { return kFields; }
+std::span<const OptionField> optionFields() { return allFields(); }
 
 std::span<const OptionField> runStartRereads() { return kRunStartRereads; }
 
 const OptionField *findOptionField(std::string_view valueName)
 {
-    for (const OptionField &f : kFields) {
+    for (const OptionField &f : allFields()) {
         if (f.valueName == valueName)
             return &f;
     }
@@ -99,15 +153,11 @@ std::int32_t clampTrackStep(std::int32_t step)
 std::vector<std::string> sourceExtensions(const RunOptions &options)
 {
     std::vector<std::string> extensions;
-    if (options.mp3Format)
-        extensions.emplace_back(".mp3");
-    if (options.wavFormat)
-        extensions.emplace_back(".wav");
-    if (options.flacFormat)
-        extensions.emplace_back(".flac");
-    if (options.aiffFormat) {
-        extensions.emplace_back(".aiff");
-        extensions.emplace_back(".aif");
+    for (const formats::FormatRow &format : formats::formatTable()) {
+        if (!options.formatFlags.enabled(format))
+            continue;
+        for (const std::string_view extension : format.extensions)
+            extensions.emplace_back(extension);
     }
     return extensions;
 }

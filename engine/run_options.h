@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalog/records/load_options.h"
+#include "formats/format_table.h"
 #include "output/placement_context.h"
 
 #include <array>
@@ -12,13 +13,30 @@
 
 namespace tunvale::engine {
 
+// Whether the files of each format of the format table are sorted: one flag per row, stored
+// under the row's option name (MP3_FORMAT ...) and starting at the row's first-start value. A
+// new row of the table brings its flag.
+class FormatFlags {
+public:
+    FormatFlags();
+
+    std::int32_t &of(const formats::FormatRow &format) { return m_values.at(formats::formatIndex(format)); }
+    std::int32_t of(const formats::FormatRow &format) const { return m_values.at(formats::formatIndex(format)); }
+    // The flag of the row whose id is id ("mp3"); std::out_of_range for an id of no row.
+    std::int32_t &at(std::string_view id);
+    std::int32_t at(std::string_view id) const;
+    bool enabled(const formats::FormatRow &format) const { return of(format) != 0; }
+    // Every flag to value.
+    void setAll(std::int32_t value);
+
+private:
+    std::vector<std::int32_t> m_values; // in the order of the table
+};
+
 // The user's choices for a run. Every field is one signed 32-bit value persisted under the
-// value name given in kOptionFields; the initialisers are the first-start defaults.
+// value name given in optionFields(); the initialisers are the first-start defaults.
 struct RunOptions {
-    std::int32_t mp3Format = 1;          // MP3_FORMAT
-    std::int32_t flacFormat = 1;         // FLAC_FORMAT
-    std::int32_t wavFormat = 1;          // WAV_FORMAT
-    std::int32_t aiffFormat = 1;         // AIFF_FORMAT
+    FormatFlags formatFlags;             // MP3_FORMAT, FLAC_FORMAT, WAV_FORMAT, AIFF_FORMAT ...
     std::int32_t groupIsolated = 1;      // GROUP_ISOLATED
     std::int32_t acceptSimilitudes = 1;  // ACCEPT_SIMILITUDES
     std::int32_t fileReplace = 0;        // FILE_REPLACE
@@ -48,18 +66,25 @@ inline constexpr std::int32_t kDecade = 1007;
 inline constexpr std::int32_t kYear = 1008;
 } // namespace tag_id
 
-// One persisted option: its value name, its field and its first-start default.
+// One persisted option: its value name, its field (or, for a format's flag, its format) and its
+// first-start default.
 struct OptionField {
     std::string_view valueName;
-    std::int32_t RunOptions::*field;
-    std::int32_t firstStartDefault;
+    std::int32_t RunOptions::*field = nullptr; // null for a format's flag
+    std::int32_t firstStartDefault = 0;
+    const formats::FormatRow *format = nullptr; // the format whose flag it is
+
+    // The value of the option in options.
+    std::int32_t &of(RunOptions &options) const;
+    std::int32_t of(const RunOptions &options) const;
 };
 
 // The folder value names; the folders live in SessionState, not in RunOptions.
 inline constexpr std::string_view kSourceFolderValue = "SRC_DIR";
 inline constexpr std::string_view kDestinationFolderValue = "DST_DIR";
 
-// The seventeen numeric options in the order the dialog loads them.
+// The numeric options in the order the dialog loads them: a flag for each format of the format
+// table, then the thirteen others.
 std::span<const OptionField> optionFields();
 // The field persisted under valueName, or nullptr.
 const OptionField *findOptionField(std::string_view valueName);
@@ -75,8 +100,8 @@ int criterionCodeFor(std::int32_t tagId);
 // The step as the dialog reads it from the store: 0 becomes 1, above 10 becomes 10.
 std::int32_t clampTrackStep(std::int32_t step);
 
-// The source extensions of the ticked formats, in scan order: ".mp3", ".wav", ".flac",
-// ".aiff", ".aif".
+// The source extensions of the ticked formats, in the order of the format table: ".mp3",
+// ".flac", ".wav", ".aiff", ".aif".
 std::vector<std::string> sourceExtensions(const RunOptions &options);
 
 } // namespace tunvale::engine

@@ -2,10 +2,8 @@
 #include "engine/run_hooks.h"
 
 #include "catalog/grouping/group_finder.h"
-#include "formats/aiff/aiff.h"
-#include "formats/flac/flac_tags.h"
-#include "formats/mp3/sort_mp3.h"
-#include "formats/wav/wave.h"
+#include "engine/track_loading.h"
+#include "formats/format_table.h"
 #include "output/place_file.h"
 #include "output/track_file_name.h"
 
@@ -20,9 +18,9 @@ public:
     {
     }
 
-    std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members) override
+    std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members) override
     {
-        return m_finder.members(seed, n, members);
+        return m_finder.members(first, n, members);
     }
 
 private:
@@ -34,15 +32,16 @@ private:
 RunHooks standardHooks()
 {
     RunHooks hooks;
-    // The order in which a file's extension is compared: MP3, WAV, FLAC, AIFF.
-    hooks.addLoader(u".mp3", SourceFormat::Mp3,
-                    [](const std::filesystem::path &path, int code, const catalog::LoadOptions &options) {
-                        return formats::sortMp3().LoadMp3(path, code, options);
-                    });
-    hooks.addLoader(u".wav", SourceFormat::Wav, formats::LoadWave);
-    hooks.addLoader(u".flac", SourceFormat::Flac, formats::LoadFlac);
-    hooks.addLoader(u".aiff", SourceFormat::Aiff, formats::LoadAiff);
-    hooks.addLoader(u".aif", SourceFormat::Aiff, formats::LoadAiff);
+    for (const formats::FormatRow &format : formats::formatTable()) {
+        for (const std::string_view extension : format.extensions) {
+            hooks.addLoader(std::u16string(extension.begin(), extension.end()), format,
+                            [&format](const std::filesystem::path &path, int criterionCode,
+                                      const catalog::LoadOptions &options, catalog::Catalog &catalog) {
+                                formats::TrackRead read;
+                                return loadTrack(format, path, criterionCode, options, catalog, read);
+                            });
+        }
+    }
     hooks.grouping = [](const catalog::Catalog &catalog, int code, bool similitudes) -> std::unique_ptr<GroupSource> {
         return std::make_unique<FinderGroups>(catalog, code, similitudes);
     };

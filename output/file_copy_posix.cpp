@@ -207,8 +207,10 @@ int copyFile(const std::filesystem::path &source, const std::filesystem::path &d
 
     int result = copy_error::kFileExists;
     std::filesystem::path temporary;
+    // The replacement is written beside the file under a work name of its own, then renamed.
+    formats::io::WorkNames names;
     for (int attempt = 0; attempt < 8 && result == copy_error::kFileExists; ++attempt) {
-        temporary = formats::io::workFileBeside(destination);
+        temporary = names.beside(destination);
         result = writeNewFile(in.get(), sourceInfo, temporary, cancel);
     }
     if (result != 0)

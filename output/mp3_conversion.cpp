@@ -1,10 +1,8 @@
 #include "output/mp3_conversion.h"
 
-#include "catalog/records/picture_table.h"
-#include "formats/aiff/aiff.h"
-#include "formats/audio/decoded_audio.h"
-#include "formats/flac/flac_tags.h"
-#include "formats/wav/wave.h"
+#include "formats/format_table.h"
+#include "formats/pcm_opening.h"
+#include "formats/track_read.h"
 #include "output/mp3_file_writer.h"
 
 #include <new>
@@ -16,65 +14,53 @@ namespace tunvale::output {
 
 namespace {
 
-std::string lowerAscii(std::string text)
-{
-    for (char &c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-std::string extensionOf(const fs::path &path)
+// The format of the source's extension (as the file system splits the name), or nullptr.
+const formats::FormatRow *sourceFormat(const fs::path &path)
 {
     const std::u8string ext = path.extension().u8string();
-    return lowerAscii(std::string(ext.begin(), ext.end()));
+    std::u16string extension;
+    for (const char8_t unit : ext)
+        extension.push_back(static_cast<char16_t>(static_cast<unsigned char>(unit)));
+    return formats::formatOfExtension(extension);
 }
 
-// Opens the source's audio with the handler of its extension, which also refills the tag
-// records. On failure code is 1 (the handler failed) or 3 (nothing the encoder can take).
-std::unique_ptr<formats::PcmSource> openSource(const PlacementContext &context, int &code)
+// Opens the source's audio with the decoding read of its format and completes the tags that
+// read found, as the loading does. Without a source code says why: 1 (the source could not be
+// read) or 3 (nothing the encoder can take).
+formats::PcmOpening openSource(const PlacementContext &context, int &code)
 {
-    const std::string ext = extensionOf(context.sourcePath);
+    code = conversion::kNoUsableAudio;
+    const formats::FormatRow *format = sourceFormat(context.sourcePath);
+    if (format == nullptr || format->openPcm == nullptr)
+        return {};
     catalog::LoadOptions load;
     load.tagsFromName = context.options.tagsFromName;
-    int status = 0;
-    std::unique_ptr<formats::PcmSource> source;
-    if (ext == ".flac") {
-        source = formats::openFlacPcm(context.sourcePath, load, status);
-        // Every FLAC refusal, an unsupported stream included, counts as a decoder failure.
-        code = conversion::kSourceFailed;
-    } else if (ext == ".wav" || ext == ".aiff" || ext == ".aif") {
-        source = ext == ".wav" ? formats::openWavePcm(context.sourcePath, load, status)
-                               : formats::openAiffPcm(context.sourcePath, load, status);
-        // Only a negative status is a read failure; the others mean "nothing convertible".
-        code = status < 0 ? conversion::kSourceFailed : conversion::kNoUsableAudio;
-    } else {
-        code = conversion::kNoUsableAudio;
-        return nullptr;
+    formats::PcmOpening opening = format->openPcm(context.sourcePath, load);
+    if (!opening.source) {
+        code = opening.sourceFailed ? conversion::kSourceFailed : conversion::kNoUsableAudio;
+        return opening;
     }
-    if (!source)
-        return nullptr;
-    const int channels = source->channels();
-    if ((channels != 1 && channels != 2) || source->sampleRate() <= 0 || source->totalValues() == 0) {
-        code = conversion::kNoUsableAudio;
-        return nullptr;
+    const formats::PcmSource &source = *opening.source;
+    const int channels = source.channels();
+    if ((channels != 1 && channels != 2) || source.sampleRate() <= 0 || source.totalValues() == 0) {
+        opening.source.reset();
+        return opening;
     }
+    formats::completeReadTags(opening.read, context.sourcePath, load.tagsFromName);
+    opening.audio.settleExtraSize(opening.read.tags.FillScore);
     code = 0;
-    return source;
+    return opening;
 }
 
 int convert(PlacementContext &context, bool replace, std::filesystem::path *work)
 {
-    formats::decodedAudio().clear();
-    catalog::pictureTable().clear();
-
     int code = 0;
-    std::unique_ptr<formats::PcmSource> source = openSource(context, code);
-    if (!source) {
-        catalog::pictureTable().clear();
+    formats::PcmOpening opening = openSource(context, code);
+    if (!opening.source)
         return code;
-    }
-    return work != nullptr ? writeMp3WorkFile(*source, context, *work) : writeMp3File(*source, context, replace);
+    const formats::TrackRead &read = opening.read;
+    return work != nullptr ? writeMp3WorkFile(*opening.source, read.tags, read.pictures, context, *work)
+                           : writeMp3File(*opening.source, read.tags, read.pictures, context, replace);
 }
 
 } // namespace
@@ -84,7 +70,6 @@ int ConvertToMp3(PlacementContext &context, bool replace)
     try {
         return convert(context, replace, nullptr);
     } catch (const std::bad_alloc &) {
-        catalog::pictureTable().clear();
         return conversion::kNoMemory;
     }
 }
@@ -95,7 +80,6 @@ int ConvertToMp3WorkFile(PlacementContext &context, std::filesystem::path &work)
     try {
         return convert(context, false, &work);
     } catch (const std::bad_alloc &) {
-        catalog::pictureTable().clear();
         return conversion::kNoMemory;
     }
 }

@@ -15,9 +15,10 @@ inline constexpr int kEncoderFailed = 82;   // the encoder refused the audio or 
 inline constexpr int kCancelled = 1223;     // the run was being given up (Windows ERROR_CANCELLED)
 } // namespace conversion
 
-// Converts the WAV, AIFF or FLAC file context.sourcePath to an MP3 file at
-// context.destinationPath (whose extension placement has already made ".mp3"): an ID3v2.3
-// tag from the source's tags, the encoder's info-tag frame, then the stream. The audio is
+// Converts the file context.sourcePath, of a format with a decoding read (the format table), to
+// an MP3 file at context.destinationPath (whose extension placement has already made ".mp3"):
+// an ID3v2.3 tag from the source's tags, the encoder's info-tag frame, then the stream. Every
+// call reads its source into records of its own. The audio is
 // streamed through the encoder chunk by chunk and written under a work name that is renamed
 // when complete, so nothing half-written ever stands under a final name.
 // With replace clear, the names "Song.mp3", "Song(1).mp3" ... "Song(63).mp3" are tried and

@@ -1,8 +1,6 @@
 #include "output/mp3_file_writer.h"
 
-#include "catalog/records/current_tags.h"
 #include "formats/io/work_files.h"
-#include "catalog/records/picture_table.h"
 #include "output/conversion_file.h"
 #include "output/conversion_settings.h"
 #include "output/conversion_tag.h"
@@ -60,9 +58,9 @@ public:
     }
 
     // A new work file beside the destination, so the final rename stays within one folder.
-    bool openTemporary(const fs::path &destination)
+    bool openTemporary(const fs::path &destination, formats::io::WorkNames &names)
     {
-        return temporary.createNew(formats::io::workFileBeside(destination)) == 0;
+        return temporary.createNew(names.beside(destination)) == 0;
     }
 
     // The complete work file, closed, for the caller to give its name.
@@ -80,10 +78,11 @@ private:
 
 // Used only when the stream has no placeholder for the info-tag frame: rebuilds the
 // temporary file as tag + frame + the stream that followed the tag.
-int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const std::vector<std::uint8_t> &frame)
+int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const std::vector<std::uint8_t> &frame,
+                formats::io::WorkNames &names)
 {
     ConversionFile rebuilt;
-    if (rebuilt.createNew(formats::io::workFileBeside(files.temporary.path())) != 0)
+    if (rebuilt.createNew(names.beside(files.temporary.path())) != 0)
         return conversion::kNoFileCreated;
     int error = rebuilt.write(tag);
     if (error == 0)
@@ -99,28 +98,22 @@ int insertFrame(OutputFiles &files, const std::vector<std::uint8_t> &tag, const 
     return 0;
 }
 
-int writeFile(formats::PcmSource &source, PlacementContext &context, fs::path &work)
+int writeFile(formats::PcmSource &source, const catalog::CurrentTags &tags, const catalog::PictureTable &pictures,
+              PlacementContext &context, fs::path &work)
 {
     const int channels = source.channels();
-    if ((channels != 1 && channels != 2) || source.sampleRate() <= 0) {
-        catalog::pictureTable().clear();
+    if ((channels != 1 && channels != 2) || source.sampleRate() <= 0)
         return conversion::kNoUsableAudio;
-    }
 
-    // The tag comes from what the opening read put into the tag records; a file without any
-    // tag and nothing completed from its name gets none.
+    // The tag comes from what the opening read found, completed; a file without any tag and
+    // nothing completed from its name gets none.
     std::vector<std::uint8_t> tag;
-    catalog::CurrentTags &tags = catalog::currentTags();
     if (tags.FillScore >= 1) {
-        const bool withPictures = !context.options.removePictures && !catalog::pictureTable().empty();
-        tag = buildConversionTag(tags, withPictures ? &catalog::pictureTable() : nullptr);
-        if (tag.empty()) {
-            catalog::pictureTable().clear();
+        const bool withPictures = !context.options.removePictures && !pictures.empty();
+        tag = buildConversionTag(tags, withPictures ? &pictures : nullptr);
+        if (tag.empty())
             return conversion::kNoMemory;
-        }
-        tags.clear();
     }
-    catalog::pictureTable().clear();
 
     Mp3Encoder encoder;
     if (!encoder.open(encoderSettingsFor(context.options.mp3Quality), source.channels(), source.sampleRate()))
@@ -128,7 +121,7 @@ int writeFile(formats::PcmSource &source, PlacementContext &context, fs::path &w
     std::vector<std::int16_t> chunk(Mp3Encoder::kChunkValues);
 
     OutputFiles files;
-    if (!files.openTemporary(context.destinationPath))
+    if (!files.openTemporary(context.destinationPath, context.names()))
         return conversion::kNoFileCreated;
     if (const int error = files.temporary.write(tag))
         return error;
@@ -168,7 +161,7 @@ int writeFile(formats::PcmSource &source, PlacementContext &context, fs::path &w
     const std::vector<std::uint8_t> frame = encoder.infoTagFrame();
     if (!frame.empty()) {
         const int error = startsWithPlaceholder(head, frame) ? files.temporary.writeAt(tag.size(), frame)
-                                                             : insertFrame(files, tag, frame);
+                                                             : insertFrame(files, tag, frame, context.names());
         if (error != 0)
             return error;
     }
@@ -185,21 +178,22 @@ fs::path iterationName(const fs::path &destination, int iteration)
     return iteration == 0 ? destination : iterationPath(destination, iteration);
 }
 
-int writeMp3WorkFile(formats::PcmSource &source, PlacementContext &context, fs::path &work)
+int writeMp3WorkFile(formats::PcmSource &source, const catalog::CurrentTags &tags,
+                     const catalog::PictureTable &pictures, PlacementContext &context, fs::path &work)
 {
     work.clear();
     try {
-        return writeFile(source, context, work);
+        return writeFile(source, tags, pictures, context, work);
     } catch (const std::bad_alloc &) {
-        catalog::pictureTable().clear();
         return conversion::kNoMemory;
     }
 }
 
-int writeMp3File(formats::PcmSource &source, PlacementContext &context, bool replace)
+int writeMp3File(formats::PcmSource &source, const catalog::CurrentTags &tags, const catalog::PictureTable &pictures,
+                 PlacementContext &context, bool replace)
 {
     fs::path work;
-    if (const int result = writeMp3WorkFile(source, context, work))
+    if (const int result = writeMp3WorkFile(source, tags, pictures, context, work))
         return result;
     const int published = replace ? publishWorkFile(context, work, TakenName::Replace, 0)
                                   : publishWorkFile(context, work, TakenName::NextIteration);

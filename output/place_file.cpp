@@ -1,7 +1,7 @@
 #include "output/place_file.h"
 
 #include "catalog/records/catalog.h"
-#include "formats/audio/write_error.h"
+#include "formats/format_table.h"
 #include "formats/io/work_files.h"
 #include "output/file_copy.h"
 #include "output/mp3_conversion.h"
@@ -78,8 +78,7 @@ bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, i
 {
     if (!plan.any())
         return true;
-    catalog::Catalog &entries = context.catalog != nullptr ? *context.catalog : catalog::catalog();
-    catalog::CMetaDat *entry = entries.findByPath(context.sourcePath);
+    catalog::CMetaDat *entry = context.catalog != nullptr ? context.catalog->findByPath(context.sourcePath) : nullptr;
     if (entry == nullptr)
         return false;
     if (plan.addArtist) {
@@ -99,20 +98,20 @@ bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, i
     if (!plan.any())
         return true;
     const TagNumbers numbers = tagNumbers(plan.renumber, plan.step, index, count);
-    formats::takeWriteError();
-    if (RewriteTags(work, context.destinationPath, entry->Title, entry->Artist, numbers.track, numbers.total,
-                    plan.removePictures)
-        != 0)
+    const formats::TagChanges changes{entry->Title, entry->Artist, numbers.track, numbers.total, plan.removePictures};
+    const formats::WriteResult written =
+        RewriteTags(work, context.destinationPath, changes, context.names(), context.tagWriter);
+    if (written.written)
         return true;
-    if (const int error = formats::takeWriteError())
-        context.failure.systemError = systemErrorCode(error);
+    if (written.systemError != 0)
+        context.failure.systemError = systemErrorCode(written.systemError);
     return false;
 }
 
 // Copies the source into a new work file beside the destination; 0 or a copy_error code.
 int copyToWorkFile(PlacementContext &context, std::filesystem::path &work)
 {
-    work = formats::io::workFileBeside(context.destinationPath);
+    work = context.names().beside(context.destinationPath);
     const int result = copyFile(context.sourcePath, work, true, context.cancel);
     if (result != 0)
         work.clear();
@@ -170,8 +169,12 @@ int PlaceFile(int index, int count, PlacementContext &context)
     }
 
     // The file is written, and retagged, under a work name; only the finished file takes its
-    // final name, so no name ever shows a partial or untagged file, even after a crash.
-    const bool converting = convert && lowerExtension(sourceName) != u".mp3";
+    // final name, so no name ever shows a partial or untagged file, even after a crash. A
+    // format that is never converted (MP3) is copied; anything else goes to the encoder, which
+    // refuses what it cannot read.
+    const formats::FormatRow *format = formats::formatOfExtension(lowerExtension(sourceName));
+    const bool keptAsItIs = format != nullptr && format->openPcm == nullptr;
+    const bool converting = convert && !keptAsItIs;
     std::filesystem::path work;
     if (converting) {
         context.destinationPath.replace_extension(".mp3");

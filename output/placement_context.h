@@ -2,12 +2,15 @@
 
 #include "catalog/records/catalog.h"
 #include "formats/io/file_identity.h"
+#include "formats/io/work_files.h"
+#include "output/rewrite_tags.h"
 #include "output/run_sources.h"
 #include "output/status_reporter.h"
 
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 
 namespace tunvale::output {
 
@@ -56,6 +59,7 @@ struct PlacementContext {
     // that would lead outside it.
     std::filesystem::path destinationRoot;
     std::int32_t *miscellaneousFiles = nullptr;   // run-wide counter of Miscellaneous files
+    // The run's catalog: the entry of the source gives the tags a rewrite sets (null: none).
     catalog::Catalog *catalog = nullptr;
     StatusReporter *status = nullptr;
     // Set when the run is being given up: long operations stop at their next safe point and
@@ -69,6 +73,17 @@ struct PlacementContext {
     // Set by placement to the identity of the file it gave destinationPath (also when its tags
     // could not be rewritten); invalid when no file took its final name.
     formats::io::FileIdentity placedIdentity;
+    // The names of the run's work files and of the files it keeps aside (null: names under a
+    // token of this context's own, made when first needed).
+    formats::io::WorkNames *workNames = nullptr;
+    // Stands in for the formats' tag writers when set (tests).
+    const TagWriterOverride *tagWriter = nullptr;
+
+    // workNames, or this context's own names.
+    formats::io::WorkNames &names();
+
+private:
+    std::shared_ptr<formats::io::WorkNames> m_ownNames;
 };
 
 } // namespace tunvale::output

@@ -68,7 +68,7 @@ int keepAside(PlacementContext &context, const fs::path &original)
     if (keptKind != io::EntryKind::Missing && keptKind != io::EntryKind::Folder)
         return copy_error::kAccessDenied;   // never keep anything through a link
     for (unsigned attempt = 0; attempt < kMaxKeptAttempts; ++attempt) {
-        const fs::path kept = io::keptPath(root, original, attempt);
+        const fs::path kept = context.names().keptPath(root, original, attempt);
         if (kept.empty())
             return copy_error::kAccessDenied;
         // Recorded before its folders are made: whatever a crash leaves of them, undo knows.

@@ -1,45 +1,26 @@
 #pragma once
 
+#include "formats/format_table.h"
+#include "formats/io/work_files.h"
+#include "formats/tag_writing.h"
+
 #include <filesystem>
-#include <string>
+#include <functional>
+#include <string_view>
 
 namespace tunvale::output {
 
-// A format's tag writer: (path, title, artist, track, track total, remove pictures), 1 on
-// success and 0 on failure. An empty text or a 0 number leaves the file's own value.
-using TagWriter = int (*)(const std::filesystem::path &, const std::u16string &, const std::u16string &, int, int,
-                          bool);
+// Stands in for the format table's writers (tests record the calls with it): given the format
+// the name stands for, the file and the changes.
+using TagWriterOverride = std::function<formats::WriteResult(
+    const formats::FormatRow &format, const std::filesystem::path &path, const formats::TagChanges &changes)>;
 
-// The writers RewriteTags dispatches to, by destination extension.
-struct TagWriters {
-    TagWriter mp3 = nullptr;    // ".mp3"
-    TagWriter flac = nullptr;   // ".flac"
-    TagWriter wave = nullptr;   // ".wav"
-    TagWriter aiff = nullptr;   // ".aiff", ".aif"
-};
-
-// The format handlers' writers.
-TagWriters formatTagWriters();
-
-// Has the copy at destination retagged by the writer of its extension (compared in lower
-// case). Nonzero on success; 0 when the writer failed or the extension has none.
-int RewriteTags(const std::filesystem::path &destination, const std::u16string &title, const std::u16string &artist,
-                int trackNumber, int trackTotal, bool removePictures);
-// The same for a file written under a work name: the file at path is retagged by the writer
-// of the extension of named, the name it is going to take.
-int RewriteTags(const std::filesystem::path &path, const std::filesystem::path &named, const std::u16string &title,
-                const std::u16string &artist, int trackNumber, int trackTotal, bool removePictures);
-
-// Replaces the writers RewriteTags uses while it lives (tests record the calls with it).
-class ScopedTagWriters {
-public:
-    explicit ScopedTagWriters(const TagWriters &writers);
-    ~ScopedTagWriters();
-    ScopedTagWriters(const ScopedTagWriters &) = delete;
-    ScopedTagWriters &operator=(const ScopedTagWriters &) = delete;
-
-private:
-    TagWriters m_previous;
-};
+// Has the file at path retagged by the writer of the format of named, the name it has or is
+// going to take (its extension compared in lower case): a file written under a work name is
+// retagged before it takes its final name. Not written when the writer failed or the extension
+// names no format. override, when given, is called instead of the format's writer.
+formats::WriteResult RewriteTags(const std::filesystem::path &path, const std::filesystem::path &named,
+                                 const formats::TagChanges &changes, formats::io::WorkNames &names,
+                                 const TagWriterOverride *override = nullptr);
 
 } // namespace tunvale::output

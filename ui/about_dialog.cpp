@@ -17,12 +17,12 @@ VersionRecord buildVersionRecord()
     record.productVersion = QStringLiteral(TUNVALE_VERSION);
     record.companyName = QStringLiteral(TUNVALE_COMPANY);
     record.legalCopyright =
-        QCoreApplication::translate("tunvale::ui::CAboutDlg", "Copyright (C) %1").arg(QStringLiteral(TUNVALE_COMPANY));
+        QCoreApplication::translate("tunvale::ui::AboutDialog", "Copyright (C) %1").arg(QStringLiteral(TUNVALE_COMPANY));
     record.contact = QStringLiteral(TUNVALE_CONTACT);
     return record;
 }
 
-CAboutDlg::CAboutDlg(QWidget *parent, const VersionRecord &record)
+AboutDialog::AboutDialog(QWidget *parent, const VersionRecord &record)
     : QDialog(parent)
 {
     setWindowTitle(tr("About Tunvale"));
@@ -51,17 +51,17 @@ CAboutDlg::CAboutDlg(QWidget *parent, const VersionRecord &record)
     layout->addWidget(buttons);
 }
 
-QString CAboutDlg::productLine() const
+QString AboutDialog::productLine() const
 {
     return m_product->text();
 }
 
-QString CAboutDlg::companyLine() const
+QString AboutDialog::companyLine() const
 {
     return m_company->text();
 }
 
-QString CAboutDlg::contactLine() const
+QString AboutDialog::contactLine() const
 {
     return m_contact->text();
 }

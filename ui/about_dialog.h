@@ -21,10 +21,10 @@ VersionRecord buildVersionRecord();
 
 // "About Tunvale": the program icon, the product line ("Tunvale Version 0.1.0"), the company
 // line and the contact address ("E.mail: ..."), and an OK button.
-class CAboutDlg : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit CAboutDlg(QWidget *parent = nullptr, const VersionRecord &record = buildVersionRecord());
+    explicit AboutDialog(QWidget *parent = nullptr, const VersionRecord &record = buildVersionRecord());
 
     QString productLine() const;
     QString companyLine() const;

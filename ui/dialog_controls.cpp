@@ -1,6 +1,10 @@
 #include "ui/dialog_controls.h"
 
+#include "formats/format_table.h"
+
 #include <QtGlobal>
+
+#include <vector>
 
 namespace tunvale::ui {
 
@@ -8,119 +12,139 @@ namespace {
 
 // Every caption carries a mnemonic, each letter or digit used once in the whole window (with
 // the Help menu's H). The texts are marked for translation in the main dialog's context.
-constexpr CheckBoxSpec kFormatBoxes[] = {
-    {1012, "MP3_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Mp&3"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the MP3 files of the source folder")},
-    {1013, "FLAC_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Flac"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the FLAC files of the source folder")},
-    {1014, "WAV_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Wav"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the WAV files of the source folder")},
-    {1015, "AIFF_FORMAT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Aiff"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
-                       "Sort the AIFF files of the source folder")},
+
+// The check boxes of the formats of the format table, by the option they store: the dialog
+// shows one box per row of the table, in its order, with this id, caption and tooltip.
+constexpr CheckBoxSpec kKnownFormatBoxes[] = {
+    {1012, "MP3_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Mp&3"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the MP3 files of the source folder")},
+    {1013, "FLAC_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Flac"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the FLAC files of the source folder")},
+    {1014, "WAV_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Wav"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the WAV files of the source folder")},
+    {1015, "AIFF_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Aiff"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the AIFF files of the source folder")},
 };
+
+// A format of the table without a box above gets one with the next of these ids, its caption
+// from the table and no tooltip.
+constexpr int kFirstExtraFormatId = 1100;
+
+std::vector<CheckBoxSpec> buildFormatBoxes()
+{
+    std::vector<CheckBoxSpec> boxes;
+    int nextId = kFirstExtraFormatId;
+    for (const formats::FormatRow &format : formats::formatTable()) {
+        const CheckBoxSpec *known = nullptr;
+        for (const CheckBoxSpec &box : kKnownFormatBoxes) {
+            if (format.optionName == box.valueName)
+                known = &box;
+        }
+        // The table's texts are literals, so their views end with a NUL.
+        boxes.push_back(known ? *known
+                              : CheckBoxSpec{nextId++, format.optionName.data(), format.caption.data(), nullptr});
+    }
+    return boxes;
+}
+
+// Made once from the format table, then never changed.
+const std::vector<CheckBoxSpec> &formatBoxList()
+{
+    static const std::vector<CheckBoxSpec> boxes = buildFormatBoxes();
+    return boxes;
+}
 
 constexpr CheckBoxSpec kOptionBoxes[] = {
     {1016, "GROUP_ISOLATED",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Group &isolated files in a \"Miscellaneous\" folder"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Group &isolated files in a \"Miscellaneous\" folder"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "A file that would be alone in its folder goes to the \"Miscellaneous\" folder "
                        "instead (never when organizing by year)")},
     {1017, "ACCEPT_SIMILITUDES",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Acc&ept similitudes"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Acc&ept similitudes"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "Names that differ only slightly, such as \"Beatles\" and \"The Beatles\", share "
                        "one folder")},
     {1018, "FILE_REPLACE",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Re&place existing files (otherwise create another iteration)"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Re&place existing files (otherwise create another iteration)"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "A file of the same name in the destination is replaced; otherwise the copy gets "
                        "a number such as \"(1)\"")},
     {1021, "TAGSFROMNAME",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Use the File Name to fill the -MISSING- &Title and Artist tags"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Use the File Name to fill the -MISSING- &Title and Artist tags"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "A file without a Title or Artist tag gets them from its file name, such as "
                        "\"Artist - Title\"")},
     {1020, "NEWFILENAMES",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Use the Meta Data Tags to create &new File Names"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Use the Meta Data Tags to create &new File Names"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The copies are named from their tags: track number, artist, composer and title")},
     {1027, "ADD_ARTIST",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "Add the Artist in head of the Trac&k Title ( when not already present )"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The title of each copy starts with its artist, unless the title holds it already")},
     {1028, "ADD_COMPOSER",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Add the Co&mposer to the Track Title ( when not already present )"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Add the Co&mposer to the Track Title ( when not already present )"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The composer is added to the title of each copy, unless the title holds it "
                        "already")},
     {1029, "ALPHA_TRACK",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Update the Track Numbers inside each folder"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Update the Track Numbers inside each folder"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The copies of each folder are numbered again from 1 in their sorted order")},
     {1019, "IDC_TRk_INCREMENT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Increment step = 1&0 for spacing"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Increment step = 1&0 for spacing"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "Track numbers go 10, 20, 30 … instead of 1, 2, 3, leaving room for tracks added "
                        "later")},
     {1030, "REMOVE_PICTS",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Remo&ve the Album Art Pictures"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Remo&ve the Album Art Pictures"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The pictures (album art) attached to the copies are removed; the sources keep "
                        "them")},
 };
 
 constexpr CheckBoxSpec kConvertBox =
     {1022, "MP3_CONVERT",
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Create files in 'mp3' format (using LAME 3.&99)"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg",
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Create files in 'mp3' format (using LAME 3.&99)"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of "
                        "being copied")};
 
 constexpr RadioSpec kCriterionRadios[] = {
     {1004,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "A&rtist"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "One sub-folder per artist")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "A&rtist"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per artist")},
     {1005,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Al&bum"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "One sub-folder per album")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Al&bum"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per album")},
     {1006,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Genre"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "One sub-folder per genre")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Genre"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per genre")},
     {1007,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Decade"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "One sub-folder per decade of the year tag")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Decade"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per decade of the year tag")},
     {1008,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "&Year"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "One sub-folder per year")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Year"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per year")},
 };
 
 constexpr RadioSpec kQualityRadios[] = {
     {1023,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Standard quality &128K CBR"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "128 kbit/s at a constant rate: the smallest files")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Standard quality &128K CBR"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "128 kbit/s at a constant rate: the smallest files")},
     {1024,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "High quality &250K VBR"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "About 250 kbit/s at a variable rate")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "High quality &250K VBR"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "About 250 kbit/s at a variable rate")},
     {1025,
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "Max &quality 320K CBR"),
-     QT_TRANSLATE_NOOP("tunvale::ui::CTunvaleDlg", "320 kbit/s at a constant rate: the best sound, the largest files")},
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Max &quality 320K CBR"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "320 kbit/s at a constant rate: the best sound, the largest files")},
 };
 
 } // namespace
 
-std::span<const CheckBoxSpec> formatBoxes()
-{
-    return kFormatBoxes;
-}
+std::span<const CheckBoxSpec> formatBoxes() { return formatBoxList(); }
 
 std::span<const CheckBoxSpec> optionBoxes()
 {
@@ -144,7 +168,7 @@ std::span<const RadioSpec> qualityRadios()
 
 const CheckBoxSpec *findCheckBox(int id)
 {
-    for (const auto &box : kFormatBoxes)
+    for (const auto &box : formatBoxList())
         if (box.id == id)
             return &box;
     for (const auto &box : kOptionBoxes)
@@ -155,7 +179,7 @@ const CheckBoxSpec *findCheckBox(int id)
 
 int checkBoxIdFor(std::string_view valueName)
 {
-    for (const auto &box : kFormatBoxes)
+    for (const auto &box : formatBoxList())
         if (valueName == box.valueName)
             return box.id;
     for (const auto &box : kOptionBoxes)

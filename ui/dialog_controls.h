@@ -6,8 +6,8 @@
 namespace tunvale::ui {
 
 // The check boxes and radio buttons of the main dialog: control id, stored value name, caption
-// (with its mnemonic) and tooltip. Captions and tooltips are untranslated source texts in the
-// context of the main dialog (CTunvaleDlg::tr translates them).
+// (with its mnemonic) and tooltip (may be null). Captions and tooltips are untranslated source
+// texts in the context of the main dialog (TunvaleDialog::tr translates them).
 struct CheckBoxSpec {
     int id;
     const char *valueName;
@@ -21,6 +21,7 @@ struct RadioSpec {
     const char *toolTip;
 };
 
+// One per row of the format table, in its order.
 std::span<const CheckBoxSpec> formatBoxes();
 std::span<const CheckBoxSpec> optionBoxes();
 const CheckBoxSpec &convertBox();

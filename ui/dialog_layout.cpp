@@ -3,9 +3,9 @@
 // progress bar and the command buttons. Two columns keep the window low enough for a laptop
 // screen; extra height goes below the groups, extra width to the folder edits and the columns.
 #include "ui/dialog_controls.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 #include "ui/program_icon.h"
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>
@@ -48,24 +48,24 @@ void reserveTitleWidth(QGroupBox *group)
 
 } // namespace
 
-void CTunvaleDlg::buildControls()
+void TunvaleDialog::buildControls()
 {
     auto *menuBar = new QMenuBar(this);
     m_menuBar = menuBar;
     QMenu *help = menuBar->addMenu(tr("&Help"));
     m_aboutAction = help->addAction(tr("&About Tunvale..."));
-    connect(m_aboutAction, &QAction::triggered, this, &CTunvaleDlg::showAbout);
+    connect(m_aboutAction, &QAction::triggered, this, &TunvaleDialog::showAbout);
 
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
 
     // The two folders: label, edit, Select on one row each.
     auto *folders = new QGridLayout;
-    auto addFolder = [&](int row, const QString &label, int buttonId, CEditColor *&edit, QLabel *&buddy,
+    auto addFolder = [&](int row, const QString &label, int buttonId, ColoredEdit *&edit, QLabel *&buddy,
                          const char *editName, const char *buttonName) {
         buddy = new QLabel(label, this);
         folders->addWidget(buddy, row, 0);
-        edit = new CEditColor(this);
+        edit = new ColoredEdit(this);
         edit->setObjectName(QString::fromLatin1(editName));
         edit->setMaxLength(kMaxFolderLength);
         buddy->setBuddy(edit);
@@ -82,14 +82,15 @@ void CTunvaleDlg::buildControls()
     folders->setColumnStretch(1, 1);
     layout->addLayout(folders);
     connect(static_cast<QPushButton *>(m_controls[control_id::kSelectSource]), &QPushButton::clicked, this,
-            &CTunvaleDlg::selectSource);
+            &TunvaleDialog::selectSource);
     connect(static_cast<QPushButton *>(m_controls[control_id::kSelectDestination]), &QPushButton::clicked, this,
-            &CTunvaleDlg::selectDestination);
+            &TunvaleDialog::selectDestination);
 
     auto addCheckBox = [&](const CheckBoxSpec &item, QWidget *parent, QLayout *into) {
         auto *box = new QCheckBox(tr(item.caption), parent);
         box->setObjectName(QString::fromLatin1(item.valueName));
-        box->setToolTip(tr(item.toolTip));
+        if (item.toolTip != nullptr)
+            box->setToolTip(tr(item.toolTip));
         m_controls[item.id] = box;
         into->addWidget(box);
     };
@@ -155,7 +156,7 @@ void CTunvaleDlg::buildControls()
     columns->addLayout(right, 2);
     layout->addLayout(columns, 1);
 
-    m_statusBox = new CStatusBox(this);
+    m_statusBox = new StatusBox(this);
     m_statusBox->setObjectName(QStringLiteral("statusBox"));
     // Hidden until its first text, without the window changing its layout then.
     QSizePolicy policy = m_statusBox->sizePolicy();
@@ -171,14 +172,14 @@ void CTunvaleDlg::buildControls()
 
     QPushButton *organizeButton = makeButton(this, tr("&Organize"), "organizeButton");
     m_controls[control_id::kOrganize] = organizeButton;
-    connect(organizeButton, &QPushButton::clicked, this, &CTunvaleDlg::organize);
+    connect(organizeButton, &QPushButton::clicked, this, &TunvaleDialog::organize);
     QPushButton *cancelButton = makeButton(this, tr("&Cancel"), "cancelButton");
     m_controls[control_id::kCancel] = cancelButton;
-    connect(cancelButton, &QPushButton::clicked, this, &CTunvaleDlg::cancelSession);
+    connect(cancelButton, &QPushButton::clicked, this, &TunvaleDialog::cancelSession);
     QPushButton *exitButton = makeButton(this, tr("E&xit"), "exitButton");
     exitButton->setDefault(true);
     m_controls[control_id::kExit] = exitButton;
-    connect(exitButton, &QPushButton::clicked, this, &CTunvaleDlg::exitDialog);
+    connect(exitButton, &QPushButton::clicked, this, &TunvaleDialog::exitDialog);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(organizeButton);
     buttons->addStretch(1);
@@ -204,7 +205,7 @@ void CTunvaleDlg::buildControls()
         setTabOrder(order[i - 1], order[i]);
 }
 
-void CTunvaleDlg::describeControls()
+void TunvaleDialog::describeControls()
 {
     // What assistive technology announces, and the tooltips of the folders and commands (the
     // options carry theirs from their table).

@@ -4,7 +4,7 @@
 #include "engine/organize_command.h"
 #include "engine/session_undo.h"
 #include "ui/dialog_prompts.h"
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 #include "ui/undo_question_texts.h"
 
 #include <QApplication>
@@ -14,11 +14,11 @@
 namespace tunvale::ui {
 
 // The engine's questions, answered through the dialog's prompts.
-class CTunvaleDlg::Questions final : public engine::OrganizeQuestions,
+class TunvaleDialog::Questions final : public engine::OrganizeQuestions,
                                      public engine::AbortQuestions,
                                      public engine::UndoQuestions {
 public:
-    explicit Questions(CTunvaleDlg &dialog) : m_dialog(dialog) {}
+    explicit Questions(TunvaleDialog &dialog) : m_dialog(dialog) {}
     ~Questions() override
     {
         if (m_busy)
@@ -28,7 +28,7 @@ public:
     bool createMissingDestination(const std::filesystem::path &) override
     {
         return m_dialog.m_prompts.askYesNo(
-            &m_dialog, CTunvaleDlg::tr("This destination Folder doesn't exist.\r\nDo you want to create it ?"),
+            &m_dialog, TunvaleDialog::tr("This destination Folder doesn't exist.\r\nDo you want to create it ?"),
             DefaultAnswer::Yes);
     }
     bool confirmAbort() override
@@ -71,7 +71,7 @@ private:
                                            DefaultAnswer::Yes);
     }
 
-    CTunvaleDlg &m_dialog;
+    TunvaleDialog &m_dialog;
     bool m_busy = false;
 };
 

@@ -1,6 +1,6 @@
 #include "ui/dialog_sink.h"
 
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include <QMetaObject>
 #include <QThread>
@@ -9,7 +9,7 @@
 
 namespace tunvale::ui {
 
-DialogSink::DialogSink(CTunvaleDlg &dialog)
+DialogSink::DialogSink(TunvaleDialog &dialog)
     : m_dialog(dialog)
 {
 }

@@ -14,7 +14,7 @@
 
 namespace tunvale::ui {
 
-class CTunvaleDlg;
+class TunvaleDialog;
 
 // The worker's reports turned into calls on the dialog's thread. The three notices are queued
 // in the order they are posted and return at once. showStatus and showMessage wait until the
@@ -23,7 +23,7 @@ class CTunvaleDlg;
 // can never wait for each other. Calls made on the dialog's own thread act at once.
 class DialogSink final : public engine::ProgressSink {
 public:
-    explicit DialogSink(CTunvaleDlg &dialog);
+    explicit DialogSink(TunvaleDialog &dialog);
 
     void postProgress(std::int32_t position, std::int32_t range) override;
     void postStatus(std::uint32_t colour, const std::u16string &text) override;
@@ -52,7 +52,7 @@ private:
     // Runs call on the dialog's thread and waits for it, unless waits are released.
     void callAndWait(std::function<void()> call, bool gated);
 
-    CTunvaleDlg &m_dialog;
+    TunvaleDialog &m_dialog;
     std::atomic<std::uint64_t> m_generation{0};
     mutable std::mutex m_mutex;
     std::condition_variable m_done;

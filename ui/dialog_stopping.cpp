@@ -4,7 +4,7 @@
 #include "engine/session_undo.h"
 #include "ui/dialog_questions.h"
 #include "ui/event_wait.h"
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -12,7 +12,7 @@
 
 namespace tunvale::ui {
 
-engine::AbortResult CTunvaleDlg::runAbortCommand(bool hideAtOnce)
+engine::AbortResult TunvaleDialog::runAbortCommand(bool hideAtOnce)
 {
     engine::AbortResult result;
     Questions questions(*this);
@@ -54,7 +54,7 @@ engine::AbortResult CTunvaleDlg::runAbortCommand(bool hideAtOnce)
     return result;
 }
 
-void CTunvaleDlg::afterAbort(const engine::AbortResult &result)
+void TunvaleDialog::afterAbort(const engine::AbortResult &result)
 {
     m_sink.setReleaseWaits(false);
     if (result.outcome == engine::AbortOutcome::GivenUp) {
@@ -66,17 +66,17 @@ void CTunvaleDlg::afterAbort(const engine::AbortResult &result)
     }
 }
 
-void CTunvaleDlg::watchAbandonedWorker()
+void TunvaleDialog::watchAbandonedWorker()
 {
     // Organize waits for a given-up worker to return; the button follows.
     if (!m_organizer.abandonedWorkerRunning()) {
         updateControlStates();
         return;
     }
-    QTimer::singleShot(200, this, &CTunvaleDlg::watchAbandonedWorker);
+    QTimer::singleShot(200, this, &TunvaleDialog::watchAbandonedWorker);
 }
 
-void CTunvaleDlg::cancelSession()
+void TunvaleDialog::cancelSession()
 {
     if (m_stopping)
         return;
@@ -94,12 +94,12 @@ void CTunvaleDlg::cancelSession()
     engine::cancelSession(m_organizer, questions, questions, m_setup.abortTiming);
 }
 
-void CTunvaleDlg::reject()
+void TunvaleDialog::reject()
 {
     cancelSession();
 }
 
-void CTunvaleDlg::exitDialog()
+void TunvaleDialog::exitDialog()
 {
     if (m_stopping)
         return;
@@ -113,7 +113,7 @@ void CTunvaleDlg::exitDialog()
     m_exiting = false;
 }
 
-void CTunvaleDlg::forgetSession()
+void TunvaleDialog::forgetSession()
 {
     // Closing forgets the session: nothing created can be undone afterwards.
     m_session.filesCreatedInSession.clear();
@@ -124,7 +124,7 @@ void CTunvaleDlg::forgetSession()
     m_session.sourceFiles.clear();
 }
 
-void CTunvaleDlg::closeEvent(QCloseEvent *event)
+void TunvaleDialog::closeEvent(QCloseEvent *event)
 {
     if (m_stopping) {
         // The window goes at once; the command that is stopping the run finishes behind it.

@@ -4,6 +4,6 @@
 
 int main(int argc, char **argv)
 {
-    tunvale::ui::CTunvaleApp app(argc, argv);
+    tunvale::ui::TunvaleApp app(argc, argv);
     return app.run();
 }

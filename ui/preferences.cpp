@@ -7,10 +7,10 @@
 
 namespace tunvale::ui {
 
-CPreferences::CPreferences() = default;
-CPreferences::~CPreferences() = default;
+Preferences::Preferences() = default;
+Preferences::~Preferences() = default;
 
-bool CPreferences::open()
+bool Preferences::open()
 {
     auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganization,
                                                 kApplication);
@@ -27,7 +27,7 @@ bool CPreferences::open()
     return true;
 }
 
-std::int32_t CPreferences::readNumber(const QString &name, std::int32_t defaultValue)
+std::int32_t Preferences::readNumber(const QString &name, std::int32_t defaultValue)
 {
     if (!m_settings)
         return 0;
@@ -42,7 +42,7 @@ std::int32_t CPreferences::readNumber(const QString &name, std::int32_t defaultV
     return defaultValue;
 }
 
-QString CPreferences::readText(const QString &name, const QString &defaultText)
+QString Preferences::readText(const QString &name, const QString &defaultText)
 {
     if (!m_settings)
         return {};
@@ -56,7 +56,7 @@ QString CPreferences::readText(const QString &name, const QString &defaultText)
     return defaultText;
 }
 
-void CPreferences::writeNumber(const QString &name, std::int32_t value)
+void Preferences::writeNumber(const QString &name, std::int32_t value)
 {
     if (!m_settings)
         return;
@@ -65,7 +65,7 @@ void CPreferences::writeNumber(const QString &name, std::int32_t value)
     m_settings->sync();
 }
 
-void CPreferences::writeText(const QString &name, const QString &text)
+void Preferences::writeText(const QString &name, const QString &text)
 {
     if (!m_settings)
         return;
@@ -73,7 +73,7 @@ void CPreferences::writeText(const QString &name, const QString &text)
     m_settings->sync();
 }
 
-QByteArray CPreferences::readWindowGeometry()
+QByteArray Preferences::readWindowGeometry()
 {
     if (!m_settings)
         return {};
@@ -83,7 +83,7 @@ QByteArray CPreferences::readWindowGeometry()
     return stored.typeId() == QMetaType::QByteArray ? stored.toByteArray() : QByteArray();
 }
 
-void CPreferences::writeWindowGeometry(const QByteArray &geometry)
+void Preferences::writeWindowGeometry(const QByteArray &geometry)
 {
     if (!m_settings)
         return;
@@ -93,7 +93,7 @@ void CPreferences::writeWindowGeometry(const QByteArray &geometry)
     m_settings->sync();
 }
 
-bool CPreferences::contains(const QString &name) const
+bool Preferences::contains(const QString &name) const
 {
     return m_settings && m_settings->contains(name);
 }

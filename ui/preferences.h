@@ -15,12 +15,12 @@ namespace tunvale::ui {
 // elsewhere the per-user configuration file). Numbers are stored as integers and the two
 // folders as text. A read always yields a value: a missing or unreadable one is replaced by the
 // caller's default, which is written back at once.
-class CPreferences {
+class Preferences {
 public:
-    CPreferences();
-    ~CPreferences();
-    CPreferences(const CPreferences &) = delete;
-    CPreferences &operator=(const CPreferences &) = delete;
+    Preferences();
+    ~Preferences();
+    Preferences(const Preferences &) = delete;
+    Preferences &operator=(const Preferences &) = delete;
 
     // Opens the store and checks that it can be written; false when it cannot.
     bool open();

@@ -4,7 +4,7 @@
 // with --screen the whole screen with the window on it (for the documentation).
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -55,7 +55,7 @@ int main(int argc, char **argv)
     }
     QTemporaryDir store;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, store.path());
-    tunvale::ui::CPreferences preferences;
+    tunvale::ui::Preferences preferences;
     if (!preferences.open())
         return 1;
     if (convert)
@@ -65,7 +65,7 @@ int main(int argc, char **argv)
     tunvale::ui::DialogSetup setup;
     setup.source = args.at(0);
     setup.destination = args.at(1);
-    tunvale::ui::CTunvaleDlg dialog(options, preferences, prompts, std::move(setup));
+    tunvale::ui::TunvaleDialog dialog(options, preferences, prompts, std::move(setup));
     dialog.show();
     settle(5);
     dialog.control(tunvale::ui::control_id::kOrganize)->click();

@@ -1,10 +1,8 @@
 #include "ui/tunvale_app.h"
 
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -27,15 +25,15 @@ constexpr bool kRegistryStore = false;
 QString registerErrorCaption()
 {
     if (kRegistryStore)
-        return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "REGISTER ERROR");
-    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "CONFIGURATION ERROR");
+        return QCoreApplication::translate("tunvale::ui::TunvaleApp", "REGISTER ERROR");
+    return QCoreApplication::translate("tunvale::ui::TunvaleApp", "CONFIGURATION ERROR");
 }
 
 QString registerErrorText(const QString &location)
 {
     if (kRegistryStore)
-        return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not Write to Windows Register Data Base");
-    return QCoreApplication::translate("tunvale::ui::CTunvaleApp", "Could not write the configuration file \"%1\".")
+        return QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not Write to Windows Register Data Base");
+    return QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not write the configuration file \"%1\".")
         .arg(location);
 }
 
@@ -53,7 +51,7 @@ void installTranslation(QApplication &app)
     delete translator;
 }
 
-bool openPreferencesOrReport(CPreferences &preferences, DialogPrompts &prompts)
+bool openPreferencesOrReport(Preferences &preferences, DialogPrompts &prompts)
 {
     if (preferences.open())
         return true;
@@ -67,13 +65,13 @@ engine::RunOptions startOptions()
 {
     engine::RunOptions options;
     for (const engine::OptionField &field : engine::optionFields())
-        options.*field.field = 0;
+        field.of(options) = 0;
     options.tagId = engine::tag_id::kArtist;
     options.trackStep = 1;
     return options;
 }
 
-CTunvaleApp::CTunvaleApp(int &argc, char **argv)
+TunvaleApp::TunvaleApp(int &argc, char **argv)
     : QApplication(argc, argv)
     , m_options(startOptions())
 {
@@ -85,13 +83,12 @@ CTunvaleApp::CTunvaleApp(int &argc, char **argv)
     installTranslation(*this);
 }
 
-int CTunvaleApp::run()
+int TunvaleApp::run()
 {
     MessageBoxPrompts prompts;
-    CPreferences preferences;
+    Preferences preferences;
     if (!openPreferencesOrReport(preferences, prompts))
         return 1;
-    catalog::resetTagRecords();
 
     DialogSetup setup;
     const QStringList args = arguments();
@@ -101,10 +98,9 @@ int CTunvaleApp::run()
         setup.destination = args.at(2);
 
     {
-        CTunvaleDlg dialog(m_options, preferences, prompts, std::move(setup));
+        TunvaleDialog dialog(m_options, preferences, prompts, std::move(setup));
         dialog.exec();
     }
-    catalog::catalog().clear();
     return 0;
 }
 

@@ -7,7 +7,7 @@
 
 namespace tunvale::ui {
 
-class CPreferences;
+class Preferences;
 class DialogPrompts;
 
 // The caption and text shown when the preferences cannot be written, naming the store of the
@@ -18,7 +18,7 @@ QString registerErrorText(const QString &location);
 
 // Opens the store; when it cannot be written, waits 500 ms and says so in a message box
 // without an owner. false means the program must end without its dialog.
-bool openPreferencesOrReport(CPreferences &preferences, DialogPrompts &prompts);
+bool openPreferencesOrReport(Preferences &preferences, DialogPrompts &prompts);
 
 // The options as they stand before the dialog loads them: every one 0 except the criterion
 // (Artist) and the track step (1).
@@ -30,10 +30,10 @@ void installTranslation(QApplication &app);
 
 // The application: holds the options, opens the store and runs the main dialog modally.
 // Arguments: [SOURCE [DESTINATION]] folders shown instead of the stored ones.
-class CTunvaleApp : public QApplication {
+class TunvaleApp : public QApplication {
     Q_OBJECT
 public:
-    CTunvaleApp(int &argc, char **argv);
+    TunvaleApp(int &argc, char **argv);
     // Runs the program; its exit status.
     int run();
 

@@ -10,14 +10,14 @@ namespace {
 
 QString filesText(std::int32_t count)
 {
-    return count == 1 ? QCoreApplication::translate("tunvale::ui::CTunvaleDlg", "1 file")
-                      : QCoreApplication::translate("tunvale::ui::CTunvaleDlg", "%1 files").arg(count);
+    return count == 1 ? QCoreApplication::translate("tunvale::ui::TunvaleDialog", "1 file")
+                      : QCoreApplication::translate("tunvale::ui::TunvaleDialog", "%1 files").arg(count);
 }
 
 QString foldersText(std::int32_t count)
 {
-    return count == 1 ? QCoreApplication::translate("tunvale::ui::CTunvaleDlg", "1 folder")
-                      : QCoreApplication::translate("tunvale::ui::CTunvaleDlg", "%1 folders").arg(count);
+    return count == 1 ? QCoreApplication::translate("tunvale::ui::TunvaleDialog", "1 folder")
+                      : QCoreApplication::translate("tunvale::ui::TunvaleDialog", "%1 folders").arg(count);
 }
 
 QString question(std::u16string_view first, const QStringList &details)
@@ -28,7 +28,7 @@ QString question(std::u16string_view first, const QStringList &details)
 
 QString nothingText()
 {
-    return QCoreApplication::translate("tunvale::ui::CTunvaleDlg", "Nothing will be deleted.");
+    return QCoreApplication::translate("tunvale::ui::TunvaleDialog", "Nothing will be deleted.");
 }
 
 } // namespace
@@ -37,15 +37,15 @@ QString deleteEverythingQuestion(const engine::UndoTake &take)
 {
     QStringList details;
     if (take.files > 0 && take.folders > 0) {
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 in %2 created by this session will be deleted.")
                        .arg(filesText(take.files), foldersText(take.folders));
     } else if (take.files > 0) {
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 in the folders created by this session will be deleted.")
                        .arg(filesText(take.files));
     } else if (take.folders > 0) {
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 created by this session will be removed.")
                        .arg(foldersText(take.folders));
     } else {
@@ -53,10 +53,10 @@ QString deleteEverythingQuestion(const engine::UndoTake &take)
     }
     // Deleting everything also takes what the user put in those folders since.
     if (take.notCreated == 1)
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "1 of these files was not created by this session.");
     else if (take.notCreated > 1)
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 of these files were not created by this session.")
                        .arg(take.notCreated);
     return question(engine::kAskDeleteEverything, details);
@@ -66,27 +66,27 @@ QString deleteSessionFilesQuestion(const engine::UndoTake &take)
 {
     QStringList details;
     if (take.files > 0) {
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 created by this session will be deleted.")
                        .arg(filesText(take.files));
     }
     if (take.folders > 0 && take.files > 0) {
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 created by this session will then be empty and removed.")
                        .arg(foldersText(take.folders));
     } else if (take.folders > 0) {
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 created by this session will be removed.")
                        .arg(foldersText(take.folders));
     }
     if (take.originalsRestored > 0) {
-        details << QCoreApplication::translate("tunvale::ui::CTunvaleDlg",
+        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
                                                "%1 replaced by this session will be put back.")
                        .arg(filesText(take.originalsRestored));
     }
     if (take.originalsKept > 0) {
         details << QCoreApplication::translate(
-                       "tunvale::ui::CTunvaleDlg",
+                       "tunvale::ui::TunvaleDialog",
                        "%1 replaced by this session cannot be put back and will stay in the folder of kept files.")
                        .arg(filesText(take.originalsKept));
     }

@@ -16,11 +16,11 @@
 #include <emmintrin.h>
 #endif
 
-// Grouping compares a seed with every unplaced entry, but entries with the same key words
+// Grouping compares a first entry with every unplaced entry, but entries with the same key words
 // always decide alike. So the finder works on distinct keys: word lists are built once per
 // key, a decision is computed once per ordered pair of keys and cached, and cheap upper
 // bounds on the similitude rule out most pairs before any table is built. The members are
-// those of comparing the seed with entries 0..n-1 one by one, in ascending order.
+// those of comparing the first entry with entries 0..n-1 one by one, in ascending order.
 
 namespace tunvale::catalog {
 
@@ -76,7 +76,7 @@ struct Key {
     bool alive = false;                 // listed among the keys that may have unplaced entries
 };
 
-// What the bounds need of a key, kept apart and small so that scanning every key per seed
+// What the bounds need of a key, kept apart and small so that scanning every key per first
 // stays within the cache.
 struct KeyBound {
     Histogram histogram{};
@@ -166,7 +166,7 @@ struct GroupFinder::Impl {
 
     void indexNewEntries();
     std::uint32_t keyOf(const CMetaDat &entry);
-    bool decide(std::uint32_t seedKey, std::uint32_t otherKey);
+    bool decide(std::uint32_t firstKey, std::uint32_t otherKey);
     bool mayReachThreshold(const KeyBound &s, const KeyBound &l) const;
     bool firstUnplaced(Key &key, std::size_t n, std::size_t &position);
 
@@ -295,14 +295,14 @@ bool GroupFinder::Impl::mayReachThreshold(const KeyBound &s, const KeyBound &l) 
     return commonCharacters(s.histogram, l.histogram) * kBoundDenominator >= needed;
 }
 
-bool GroupFinder::Impl::decide(std::uint32_t seedKey, std::uint32_t otherKey)
+bool GroupFinder::Impl::decide(std::uint32_t firstKey, std::uint32_t otherKey)
 {
-    if (seedKey == otherKey)
+    if (firstKey == otherKey)
         return true;   // the same words: equal lists
-    // The shorter list goes first; the seed's on equal counts.
-    const bool seedFirst = m_bounds[seedKey].wordCount <= m_bounds[otherKey].wordCount;
-    const std::uint32_t firstId = seedFirst ? seedKey : otherKey;
-    const std::uint32_t secondId = seedFirst ? otherKey : seedKey;
+    // The shorter list goes first; the first entry's on equal counts.
+    const bool firstEntryGoesFirst = m_bounds[firstKey].wordCount <= m_bounds[otherKey].wordCount;
+    const std::uint32_t firstId = firstEntryGoesFirst ? firstKey : otherKey;
+    const std::uint32_t secondId = firstEntryGoesFirst ? otherKey : firstKey;
     if (!mayReachThreshold(m_bounds[firstId], m_bounds[secondId]))
         return false;
     const std::uint64_t pair = (static_cast<std::uint64_t>(firstId) << 32) | secondId;
@@ -325,15 +325,15 @@ GroupFinder::~GroupFinder()
     delete m_impl;
 }
 
-std::size_t GroupFinder::members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members)
+std::size_t GroupFinder::members(std::size_t first, std::size_t n, std::vector<std::size_t> &members)
 {
     Impl &impl = *m_impl;
     members.clear();
     impl.indexNewEntries();
-    if (seed >= impl.m_catalog.size())
+    if (first >= impl.m_catalog.size())
         return 0;
-    const std::uint32_t seedKey = impl.m_keyOfEntry[seed];
-    if (impl.m_catalog.at(seed).Placed != 0 || seedKey == kNoKey)
+    const std::uint32_t firstKey = impl.m_keyOfEntry[first];
+    if (impl.m_catalog.at(first).Placed != 0 || firstKey == kNoKey)
         return 0;
     n = std::min(n, impl.m_catalog.size());
 
@@ -349,8 +349,8 @@ std::size_t GroupFinder::members(std::size_t seed, std::size_t n, std::vector<st
     };
 
     if (!impl.m_useSimilitudes) {
-        // Same words ignoring case: the keys of the seed's class.
-        for (const std::uint32_t id : impl.m_foldedClasses[impl.m_bounds[seedKey].foldedClass])
+        // Same words ignoring case: the keys of the first entry's class.
+        for (const std::uint32_t id : impl.m_foldedClasses[impl.m_bounds[firstKey].foldedClass])
             collect(impl.m_keys[id]);
     } else {
         // Every key that may still have unplaced entries is a candidate. A key whose entries
@@ -369,7 +369,7 @@ std::size_t GroupFinder::members(std::size_t seed, std::size_t n, std::vector<st
                 }
             }
             impl.m_aliveKeys[kept++] = id;
-            if (impl.decide(seedKey, id)) {
+            if (impl.decide(firstKey, id)) {
                 collect(impl.m_keys[id]);
                 bound.collected = true;
             }

@@ -7,11 +7,12 @@
 
 namespace tunvale::catalog {
 
-// Answers, for each seed of the placement phase, which unplaced entries share its group.
-// Built once per run over the catalog; results are those of comparing the seed with every
-// entry 0..n-1 in order (seed first, since lower entries are placed by then), whatever order
-// the seeds are asked in. Entries appended later are picked up. Placed flags may be set at any
-// time but are expected never to be cleared during the finder's life.
+// Answers, for the first entry of each group in the placement phase (the lowest unplaced
+// entry), which unplaced entries share its group. Built once per run over the catalog; results
+// are those of comparing the first entry with every entry 0..n-1 in order (itself first, since
+// lower entries are placed by then), whatever order the first entries are asked in. Entries
+// appended later are picked up. Placed flags may be set at any time but are expected never to
+// be cleared during the finder's life.
 class GroupFinder {
 public:
     GroupFinder(const Catalog &catalog, int criterionCode, bool acceptSimilitudes);
@@ -19,9 +20,9 @@ public:
     GroupFinder(const GroupFinder &) = delete;
     GroupFinder &operator=(const GroupFinder &) = delete;
 
-    // Fills members with the indices of the unplaced entries among 0..n-1 in seed's group, in
-    // ascending order; empty when the seed is placed or has no key words. Returns the count.
-    std::size_t members(std::size_t seed, std::size_t n, std::vector<std::size_t> &members);
+    // Fills members with the indices of the unplaced entries among 0..n-1 in the first entry's group, in
+    // ascending order; empty when the first entry is placed or has no key words. Returns the count.
+    std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members);
 
 private:
     struct Impl;

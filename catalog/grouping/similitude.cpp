@@ -266,9 +266,14 @@ bool isAscii(std::u16string_view word)
 // most 64 units and ASCII like the text.
 int bitParallelDistance(std::u16string_view pattern, std::u16string_view text)
 {
-    // Per character, where it occurs in the pattern. The table stays zero between calls: only
-    // the pattern's entries are set, and they are cleared again before returning.
-    thread_local std::array<std::uint64_t, 128> positions{};
+    // Per character, where it occurs in the pattern. Only the entries of the characters of the
+    // two words are ever read, so only they are cleared, on each call: clearing the whole table
+    // would cost more than the distance itself.
+    std::array<std::uint64_t, 128> positions;
+    for (const char16_t unit : text)
+        positions[unit] = 0;
+    for (const char16_t unit : pattern)
+        positions[unit] = 0;
     for (std::size_t i = 0; i < pattern.size(); ++i)
         positions[pattern[i]] |= std::uint64_t{1} << i;
     const std::uint64_t last = std::uint64_t{1} << (pattern.size() - 1);
@@ -290,8 +295,6 @@ int bitParallelDistance(std::u16string_view pattern, std::u16string_view text)
         plusVertical = minusHorizontal | ~(xv | plusHorizontal);
         minusVertical = plusHorizontal & xv;
     }
-    for (const char16_t unit : pattern)
-        positions[unit] = 0;
     return distance;
 }
 

@@ -171,14 +171,12 @@ std::int32_t fillScore(const CurrentTags &tags)
 
 std::int32_t completeTags(CurrentTags &tags, const std::filesystem::path &path, bool tagsFromName)
 {
-    lastFillScore() = 0;
     if (tags.Artist.empty())
         completeArtist(tags);
     if ((tags.Artist.empty() || tags.Title.empty()) && tagsFromName)
         completeFromName(tags, path);
     normalize(tags);
     tags.FillScore = fillScore(tags);
-    lastFillScore() = tags.FillScore;
     return tags.FillScore;
 }
 

@@ -8,7 +8,8 @@
 
 namespace tunvale::catalog {
 
-// The entries of the current run in read order; an entry's index is its identity.
+// The entries of one run in read order; an entry's index is its identity. Each run owns its
+// catalog.
 class Catalog {
 public:
     void append(std::unique_ptr<CMetaDat> entry) { m_entries.push_back(std::move(entry)); }
@@ -23,8 +24,5 @@ public:
 private:
     std::vector<std::unique_ptr<CMetaDat>> m_entries;
 };
-
-// The process-wide catalog of the run; emptied at each run start.
-Catalog &catalog();
 
 } // namespace tunvale::catalog

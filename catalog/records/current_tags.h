@@ -6,8 +6,8 @@
 
 namespace tunvale::catalog {
 
-// The tags of the one file being read right now: eleven 8-bit text fields and seven numbers.
-// An absent text is empty, an absent number 0.
+// The tags of one file: eleven 8-bit text fields and seven numbers. An absent text is empty,
+// an absent number 0. Each read of a file fills a record of its own.
 struct CurrentTags {
     TagTextField Title;
     TagTextField Subtitle;
@@ -31,15 +31,5 @@ struct CurrentTags {
     // Every text empty and every number 0, in one operation.
     void clear() { *this = CurrentTags{}; }
 };
-
-// The process-wide record the readers fill, one file at a time on the worker thread.
-CurrentTags &currentTags();
-
-// The run-wide copy of the fill score of the file read last.
-std::int32_t &lastFillScore();
-
-// Clears every process-wide tag record (tags, pictures, fill score, refusal reason); for tests
-// and run start.
-void resetTagRecords();
 
 } // namespace tunvale::catalog

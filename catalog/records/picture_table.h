@@ -14,7 +14,7 @@ struct Picture {
     std::string description;      // 8-bit text, at most 63 characters
 };
 
-// The attached pictures of the file being read: at most 20, owned by the table.
+// The attached pictures of one file: at most 20, owned by the table.
 class PictureTable {
 public:
     static constexpr std::size_t kMaxPictures = 20;
@@ -33,8 +33,5 @@ public:
 private:
     std::vector<Picture> m_pictures;
 };
-
-// The process-wide table beside currentTags().
-PictureTable &pictureTable();
 
 } // namespace tunvale::catalog

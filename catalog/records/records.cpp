@@ -1,38 +1,11 @@
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
 #include "catalog/records/picture_table.h"
 
 #include "catalog/text/codepage.h"
 #include "catalog/text/names.h"
 
 namespace tunvale::catalog {
-
-CurrentTags &currentTags()
-{
-    static CurrentTags tags;
-    return tags;
-}
-
-std::int32_t &lastFillScore()
-{
-    static std::int32_t score = 0;
-    return score;
-}
-
-std::string &loadRefusal()
-{
-    static std::string reason;
-    return reason;
-}
-
-void resetTagRecords()
-{
-    currentTags().clear();
-    pictureTable().clear();
-    lastFillScore() = 0;
-    loadRefusal().clear();
-}
 
 bool PictureTable::add(Picture picture)
 {
@@ -44,12 +17,6 @@ bool PictureTable::add(Picture picture)
         picture.description.resize(kMaxDescription);
     m_pictures.push_back(std::move(picture));
     return true;
-}
-
-PictureTable &pictureTable()
-{
-    static PictureTable table;
-    return table;
 }
 
 CMetaDat::CMetaDat(std::filesystem::path path, std::u16string_view groupKey)
@@ -77,12 +44,6 @@ CMetaDat *Catalog::findByPath(const std::filesystem::path &path)
             return entry.get();
     }
     return nullptr;
-}
-
-Catalog &catalog()
-{
-    static Catalog instance;
-    return instance;
 }
 
 } // namespace tunvale::catalog

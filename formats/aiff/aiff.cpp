@@ -1,38 +1,30 @@
 #include "formats/aiff/aiff.h"
 
-#include "catalog/intake/intake.h"
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
 #include "formats/aiff/c_aiff.h"
 
 namespace tunvale::formats {
 
-int LoadAiff(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
+ReadResult ReadAiffTags(const std::filesystem::path &path, const catalog::LoadOptions &, TrackRead &read)
 {
-    const int result = theAiff().ReadAiff(path, false, false, options);
-    if (result != CAiff::kOk) {
-        // Opening failures carry their own reason already.
-        std::string &reason = catalog::loadRefusal();
-        if (reason.empty())
-            reason = result == CAiff::kEmpty ? "empty file" : "not a usable AIFF file";
-        return result;
-    }
-    catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
-    return 0;
+    CAiff aiff;
+    DecodedAudio audio;
+    return aiff.ReadAiff(path, CAiff::PcmMode::None, false, read, audio);
 }
 
-int WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures)
+PcmOpening OpenAiffPcm(const std::filesystem::path &path, const catalog::LoadOptions &)
 {
-    return theAiff().WriteAiffTags(path, title, artist, track, totalTracks, removePictures);
+    PcmOpening opening;
+    CAiff aiff;
+    opening.status = aiff.ReadAiff(path, CAiff::PcmMode::Stream, true, opening.read, opening.audio);
+    attachContainerPcm(path, aiff.pcmLayout(), opening);
+    return opening;
 }
 
-std::unique_ptr<PcmSource> openAiffPcm(const std::filesystem::path &path, const catalog::LoadOptions &options, int &status)
+WriteResult WriteAiffTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &)
 {
-    CAiff &aiff = theAiff();
-    const int result = aiff.ReadAiff(path, CAiff::PcmMode::Stream, true, options);
-    return openContainerPcm(path, result, CAiff::kOk, CAiff::kCannotOpen, aiff.pcmLayout(), status);
+    CAiff aiff;
+    return aiff.WriteAiffTags(path, changes.title, changes.artist, changes.track, changes.totalTracks,
+                              changes.removePictures);
 }
 
 } // namespace tunvale::formats

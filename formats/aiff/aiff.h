@@ -1,18 +1,29 @@
 #pragma once
 
 #include "catalog/records/load_options.h"
-#include "formats/audio/pcm_source.h"
+#include "formats/pcm_opening.h"
+#include "formats/read_status.h"
+#include "formats/tag_writing.h"
+#include "formats/track_read.h"
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
 namespace tunvale::formats {
 
-// AIFF / AIFF-C entry points over the process-wide CAiff object (declared in aiff/c_aiff.h).
-int LoadAiff(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options);
-int WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures);
-std::unique_ptr<PcmSource> openAiffPcm(const std::filesystem::path &path, const catalog::LoadOptions &options, int &status);
+// The AIFF / AIFF-C format's reader, conversion read and tag writer (over the container of
+// aiff/c_aiff.h).
+
+// Reads the tags of the "ID3 " chunk into read (no pictures).
+ReadResult ReadAiffTags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read);
+
+// The conversion's read: tags, pictures, the delivered format and the samples streamed from
+// the file. Only a file that cannot be opened (or whose samples cannot be) counts as a failure
+// of the source; any other refusal means there is no audio the conversion can use.
+PcmOpening OpenAiffPcm(const std::filesystem::path &path, const catalog::LoadOptions &options);
+
+// Replaces the "ID3 " chunk of the copy at path; the chunk is rewritten in place, so names is
+// not used.
+WriteResult WriteAiffTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
 } // namespace tunvale::formats

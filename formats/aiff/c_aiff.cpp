@@ -1,10 +1,5 @@
 #include "formats/aiff/c_aiff.h"
 
-#include "catalog/intake/tag_completion.h"
-#include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
-#include "catalog/records/picture_table.h"
-#include "formats/audio/decoded_audio.h"
 #include "formats/id3v2/id3v2_chunk.h"
 #include "formats/riff/binary_file.h"
 #include "formats/riff/chunk_walker.h"
@@ -40,12 +35,6 @@ const FourCC kFiller = fourCC("FLLR");
 
 } // namespace
 
-CAiff &theAiff()
-{
-    static CAiff aiff;
-    return aiff;
-}
-
 void CAiff::reset()
 {
     m_fileSize = 0;
@@ -60,32 +49,26 @@ void CAiff::reset()
     m_pcmLayout.reset();
 }
 
-int CAiff::openAndWalk(const std::filesystem::path &path, PcmMode pcmMode)
+ReadResult CAiff::openAndWalk(const std::filesystem::path &path, PcmMode pcmMode, DecodedAudio &audio)
 {
-    catalog::pictureTable().clear();
-    catalog::currentTags().clear();
     reset();
-    DecodedAudio &audio = decodedAudio();
-    audio.clear();
+    audio = DecodedAudio{};
+    const auto unsupported = [](const char *detail) { return ReadResult::failure(ReadStatus::Unsupported, detail); };
 
-    catalog::loadRefusal().clear();
     BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::Read)) {
-        catalog::loadRefusal() = openErrorReason(file.openError());
-        return kCannotOpen;
-    }
+    const bool opened = file.open(path, BinaryFile::Mode::Read);
+    if (ReadResult status = openedStatus(opened, file.openError(), file.size()); !status.ok())
+        return status;
     m_fileSize = file.size();
     audio.fileSize = static_cast<std::uint32_t>(std::min<std::uint64_t>(m_fileSize, 0xFFFFFFFFu));
-    if (m_fileSize == 0)
-        return kEmpty;
 
     std::uint8_t head[12];
     const std::size_t got = file.readAt(0, head, sizeof head);
     if (got < 8)
-        return kOk;   // too short for a chunk: read, with nothing found
+        return ReadResult::success(); // too short for a chunk: read, with nothing found
     const std::string_view form(reinterpret_cast<const char *>(head), got);
     if (got < 12 || form.substr(0, 4) != "FORM" || (form.substr(8, 4) != "AIFF" && form.substr(8, 4) != "AIFC"))
-        return kRejected;
+        return ReadResult::failure(ReadStatus::NotThisFormat, "AIFF: not an AIFF or AIFF-C file");
     const bool aifc = form.substr(8, 4) == "AIFC";
 
     bool haveComm = false;
@@ -100,7 +83,7 @@ int CAiff::openAndWalk(const std::filesystem::path &path, PcmMode pcmMode)
             if (aifc && chunk->size > 18) {
                 // AIFF-C: only uncompressed samples ("NONE") are understood.
                 if (have < 22 || std::string_view(reinterpret_cast<const char *>(comm + 18), 4) != "NONE")
-                    return kRejected;
+                    return unsupported("AIFF: compressed samples");
             }
             if (have < 18)
                 continue;   // too short to describe the sound: not convertible
@@ -138,7 +121,7 @@ int CAiff::openAndWalk(const std::filesystem::path &path, PcmMode pcmMode)
         } else if (sameId(chunk->id, "FVER")) {
             std::uint8_t version[4];
             if (chunk->size < 4 || file.readAt(chunk->dataPos(), version, 4) != 4 || loadU32BE(version) != kAifcVersion1)
-                return kRejected;
+                return unsupported("AIFF: unknown AIFF-C version");
         }
     }
     if (!haveId3)
@@ -153,19 +136,20 @@ int CAiff::openAndWalk(const std::filesystem::path &path, PcmMode pcmMode)
         if (!fitsWithin(m_samples.dataPos, m_samples.dataLength, m_fileSize))
             m_samples.dataLength = 0;
     }
-    return kOk;
+    return ReadResult::success();
 }
 
-int CAiff::ReadAiff(const std::filesystem::path &path, bool loadPcm, bool capturePictures, const catalog::LoadOptions &options)
+ReadResult CAiff::ReadAiff(const std::filesystem::path &path, bool loadPcm, bool capturePictures, TrackRead &read,
+                           DecodedAudio &audio)
 {
-    return ReadAiff(path, loadPcm ? PcmMode::Whole : PcmMode::None, capturePictures, options);
+    return ReadAiff(path, loadPcm ? PcmMode::Whole : PcmMode::None, capturePictures, read, audio);
 }
 
-int CAiff::ReadAiff(const std::filesystem::path &path, PcmMode pcmMode, bool capturePictures, const catalog::LoadOptions &options)
+ReadResult CAiff::ReadAiff(const std::filesystem::path &path, PcmMode pcmMode, bool capturePictures, TrackRead &read,
+                           DecodedAudio &audio)
 {
-    const int walked = openAndWalk(path, pcmMode);
-    DecodedAudio &audio = decodedAudio();
-    if (walked != kOk) {
+    const ReadResult walked = openAndWalk(path, pcmMode, audio);
+    if (!walked.ok()) {
         m_id3Bytes.clear();
         return walked;
     }
@@ -174,7 +158,7 @@ int CAiff::ReadAiff(const std::filesystem::path &path, PcmMode pcmMode, bool cap
             audio.rawLength = audio.byteLength = 0;
             audio.channels = audio.sampleRate = audio.bitsPerSample = 0;
             m_id3Bytes.clear();
-            return kRejected;
+            return ReadResult::failure(ReadStatus::Unsupported, "AIFF: no audio the conversion can use");
         }
         audio.rawLength = static_cast<std::uint32_t>(m_samples.dataLength);
         audio.bitsPerSample = 16;
@@ -189,46 +173,44 @@ int CAiff::ReadAiff(const std::filesystem::path &path, PcmMode pcmMode, bool cap
                 audio.rawLength = audio.byteLength = 0;
                 if (source && !source->failed()) {   // memory ran out
                     m_id3Bytes.clear();
-                    return kRejected;
+                    return ReadResult::failure(ReadStatus::NoMemory);
                 }
             }
         }
     }
     if (!m_id3Bytes.empty()) {
-        if (ParseId3v2Tag(m_id3Bytes, m_id3Size, capturePictures) == 0) {
+        if (ParseId3v2Tag(m_id3Bytes, m_id3Size, read.tags, capturePictures ? &read.pictures : nullptr) == 0) {
             m_id3Bytes.clear();
             audio.pcm.clear();
             m_pcmLayout.reset();
-            return kRejected;
+            return ReadResult::failure(ReadStatus::Damaged, "AIFF: ID3 tag larger than its chunk");
         }
         audio.extraSize = m_id3Size;
     }
     m_id3Bytes.clear();
     m_id3Bytes.shrink_to_fit();
-    catalog::completeTags(catalog::currentTags(), path, options.tagsFromName);
-    return kOk;
+    return ReadResult::success();
 }
 
-int CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                         int track, int totalTracks, bool removePictures)
+WriteResult CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u16string &title,
+                                 const std::u16string &artist, int track, int totalTracks, bool removePictures)
 {
     m_id3Bytes.clear();
     if (title.empty() && artist.empty() && track <= 0 && !removePictures)
-        return 1;
-    if (openAndWalk(path, PcmMode::None) != kOk) {
+        return WriteResult::success();
+    DecodedAudio audio;
+    if (!openAndWalk(path, PcmMode::None, audio).ok()) {
         m_id3Bytes.clear();
-        return 0;
+        return WriteResult::failure();
     }
     m_id3Bytes.clear();
     m_id3Bytes.shrink_to_fit();
-    DecodedAudio &audio = decodedAudio();
-    audio.newTagSize = 0;
-    audio.extraSize = m_id3Size;
+    const std::uint64_t fileSize = m_fileSize;
     const TagChunkStyle style{ByteOrder::Big, fourCC("ID3 "), kFiller, &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
-        return BuildId3v2Tag(oldTag, title, artist, track, totalTracks, removePictures);
+    const WriteResult result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
+        return BuildId3v2Tag(oldTag, fileSize, title, artist, track, totalTracks, removePictures);
     });
-    if (!result)
+    if (!result.written)
         m_id3Size = 0;
     return result;
 }
@@ -236,11 +218,11 @@ int CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u16string
 int CAiff::WriteAiffId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag)
 {
     const TagChunkStyle style{ByteOrder::Big, fourCC("ID3 "), kFiller, &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
-        return std::optional<std::vector<std::uint8_t>>(tag);
-    });
-    m_id3Size = result ? static_cast<std::uint32_t>(tag.size()) : 0;
-    return result;
+    const bool written = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
+                             return std::optional<std::vector<std::uint8_t>>(tag);
+                         }).written;
+    m_id3Size = written ? static_cast<std::uint32_t>(tag.size()) : 0;
+    return written ? 1 : 0;
 }
 
 } // namespace tunvale::formats

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "catalog/records/load_options.h"
+#include "formats/audio/decoded_audio.h"
+#include "formats/read_status.h"
 #include "formats/riff/pcm_stream.h"
+#include "formats/tag_writing.h"
+#include "formats/track_read.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,31 +15,29 @@
 namespace tunvale::formats {
 
 // The AIFF / AIFF-C container: walks the chunks of a FORM file for its sound format (COMM),
-// samples (SSND) and ID3v2 tag ("ID3 "), and replaces the "ID3 " chunk of a copy.
+// samples (SSND) and ID3v2 tag ("ID3 "), and replaces the "ID3 " chunk of a copy. One object
+// per file handled: it keeps what its last walk found.
 class CAiff {
 public:
     enum class PcmMode {
-        None,    // tags only
-        Whole,   // samples loaded into decodedAudio().pcm
-        Stream,  // sample layout kept for a streaming source (pcmLayout())
+        None,   // tags only
+        Whole,  // samples loaded into audio.pcm
+        Stream, // sample layout kept for a streaming source (pcmLayout())
     };
 
-    // Result codes of ReadAiff.
-    static constexpr int kOk = 0;
-    static constexpr int kCannotOpen = 1;
-    static constexpr int kRejected = 2;   // not AIFF/AIFC, compressed, bad FVER, bad tag, no audio
-    static constexpr int kEmpty = 3;
+    // Reads the file's ID3 tag into read (a fresh record; pictures only with capturePictures)
+    // and its sound format into audio. Refuses a file that cannot be opened or is empty, one
+    // that is not AIFF or AIFF-C (NotThisFormat), compressed AIFF-C or an unknown AIFF-C version
+    // (Unsupported), an ID3 tag larger than its chunk (Damaged) and, when samples are asked
+    // for, a file without a convertible COMM or without SSND (Unsupported).
+    ReadResult ReadAiff(const std::filesystem::path &path, bool loadPcm, bool capturePictures, TrackRead &read,
+                        DecodedAudio &audio);
+    ReadResult ReadAiff(const std::filesystem::path &path, PcmMode pcm, bool capturePictures, TrackRead &read,
+                        DecodedAudio &audio);
 
-    // Clears currentTags() and pictureTable(), reads the file into them and decodedAudio(),
-    // completes the tags from the file name and returns one of the codes above.
-    int ReadAiff(const std::filesystem::path &path, bool loadPcm, bool capturePictures,
-                 const catalog::LoadOptions &options);
-    int ReadAiff(const std::filesystem::path &path, PcmMode pcm, bool capturePictures,
-                 const catalog::LoadOptions &options);
-
-    // Replaces the "ID3 " chunk of the copy at path; 1 on success or with nothing to change.
-    int WriteAiffTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                      int track, int totalTracks, bool removePictures);
+    // Replaces the "ID3 " chunk of the copy at path; written also with nothing to change.
+    WriteResult WriteAiffTags(const std::filesystem::path &path, const std::u16string &title,
+                              const std::u16string &artist, int track, int totalTracks, bool removePictures);
     // Writes tag (an even-length ID3v2 tag) as the file's "ID3 " chunk; 1 or 0.
     int WriteAiffId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag);
 
@@ -47,7 +48,7 @@ public:
 
 private:
     void reset();
-    int openAndWalk(const std::filesystem::path &path, PcmMode pcm);
+    ReadResult openAndWalk(const std::filesystem::path &path, PcmMode pcm, DecodedAudio &audio);
 
     std::uint64_t m_fileSize = 0;
     std::uint64_t m_id3Position = 0;
@@ -59,7 +60,5 @@ private:
     PcmLayout m_samples;                      // where SSND's samples lie (when m_haveSamples)
     std::optional<PcmLayout> m_pcmLayout;
 };
-
-CAiff &theAiff();
 
 } // namespace tunvale::formats

@@ -4,7 +4,6 @@
 #include "formats/flac/flac_tags.h"
 
 #include "catalog/text/codepage.h"
-#include "formats/audio/write_error.h"
 #include "formats/audio/regular_file.h"
 #include "formats/flac/flac_file_name.h"
 
@@ -55,9 +54,8 @@ bool setComments(FLAC__StreamMetadata *block, const std::vector<CommentValue> &v
 }
 
 // One libFLAC step that writes the file. libFLAC tells a failed write only by its status; the
-// system's reason is still in errno, and is noted for the caller.
-template <class Step>
-bool writeStep(FLAC__Metadata_SimpleIterator *it, Step step)
+// system's reason is still in errno, and is kept in systemError for the caller.
+template <class Step> bool writeStep(FLAC__Metadata_SimpleIterator *it, Step step, int &systemError)
 {
     errno = 0;
     if (step())
@@ -71,7 +69,8 @@ bool writeStep(FLAC__Metadata_SimpleIterator *it, Step step)
     case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_WRITE_ERROR:
     case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_RENAME_ERROR:
     case FLAC__METADATA_SIMPLE_ITERATOR_STATUS_UNLINK_ERROR:
-        noteWriteError(error);
+        if (error != 0)
+            systemError = error;
         break;
     default:
         break;
@@ -92,13 +91,19 @@ IteratorPtr openForWriting(const std::string &fileName)
 
 } // namespace
 
-int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures)
+namespace {
+
+bool writeFlacTags(const std::filesystem::path &path, const TagChanges &changes, int &systemError)
 {
+    const std::u16string &title = changes.title;
+    const std::u16string &artist = changes.artist;
+    const int track = changes.track;
+    const int totalTracks = changes.totalTracks;
+    const bool removePictures = changes.removePictures;
     if (path.empty())
-        return 0;
+        return false;
     if (title.empty() && artist.empty() && track == 0 && totalTracks == 0 && !removePictures)
-        return 1;
+        return true;
 
     std::vector<CommentValue> values;
     if (!title.empty())
@@ -113,14 +118,14 @@ int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title
 
     const std::optional<std::string> fileName = flacFileName(path);
     if (!fileName)
-        return 0;
+        return false;
     // libFLAC's iterator opens by name and would wait on a FIFO: only a regular file (checked
     // without blocking) is handed to it.
     if (RegularFile check; !check.open(path, RegularFile::Access::Read))
-        return 0;
+        return false;
     IteratorPtr it = openForWriting(*fileName);
     if (!it)
-        return 0;
+        return false;
 
     bool sawComments = false;
     for (int visited = 1;; ++visited) {
@@ -129,19 +134,20 @@ int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title
             sawComments = true;
             BlockPtr block(FLAC__metadata_simple_iterator_get_block(it.get()));
             const auto setBlock = [&] { return FLAC__metadata_simple_iterator_set_block(it.get(), block.get(), true); };
-            if (!block || !setComments(block.get(), values) || !writeStep(it.get(), setBlock))
-                return 0;
+            if (!block || !setComments(block.get(), values) || !writeStep(it.get(), setBlock, systemError))
+                return false;
         } else if (type == FLAC__METADATA_TYPE_PICTURE && removePictures) {
             // The iterator moves back to the previous block; next() then reaches the following one.
-            if (!writeStep(it.get(), [&] { return FLAC__metadata_simple_iterator_delete_block(it.get(), false); }))
-                return 0;
+            const auto deleteBlock = [&] { return FLAC__metadata_simple_iterator_delete_block(it.get(), false); };
+            if (!writeStep(it.get(), deleteBlock, systemError))
+                return false;
         }
         if (FLAC__metadata_simple_iterator_is_last(it.get()))
             break;
         if (visited == kMaxBlocks)
-            return 0;
+            return false;
         if (!FLAC__metadata_simple_iterator_next(it.get()))
-            return 0;
+            return false;
     }
 
     // A file without a comment block would otherwise keep its old title and track while the
@@ -149,15 +155,25 @@ int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title
     if (!values.empty() && !sawComments) {
         it = openForWriting(*fileName);
         if (!it)
-            return 0;
+            return false;
         BlockPtr block(FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT));
         const auto insertBlock = [&] {
             return FLAC__metadata_simple_iterator_insert_block_after(it.get(), block.get(), true);
         };
-        if (!block || !setComments(block.get(), values) || !writeStep(it.get(), insertBlock))
-            return 0;
+        if (!block || !setComments(block.get(), values) || !writeStep(it.get(), insertBlock, systemError))
+            return false;
     }
-    return 1;
+    return true;
+}
+
+} // namespace
+
+WriteResult WriteFlacTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &)
+{
+    int systemError = 0;
+    if (writeFlacTags(path, changes, systemError))
+        return WriteResult::success();
+    return WriteResult::failure(systemError);
 }
 
 } // namespace tunvale::formats

@@ -1,12 +1,6 @@
 #include "formats/flac/flac_tags.h"
 
-#include "catalog/intake/intake.h"
-#include "catalog/intake/tag_completion.h"
-#include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
-#include "catalog/records/picture_table.h"
 #include "catalog/text/tag_text.h"
-#include "formats/audio/decoded_audio.h"
 #include "formats/audio/regular_file.h"
 #include "formats/flac/flac_decoder.h"
 #include "formats/flac/flac_metadata_blocks.h"
@@ -25,20 +19,6 @@ namespace tunvale::formats {
 
 namespace {
 
-// The one decoder kept between a read and the following decode, and the stream it is on.
-std::unique_ptr<FlacDecoder> &heldDecoder()
-{
-    static std::unique_ptr<FlacDecoder> decoder;
-    return decoder;
-}
-
-FlacStreamProperties &streamProperties()
-{
-    static FlacStreamProperties properties;
-    return properties;
-}
-
-constexpr int kOpeningFileFailed = FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE;
 constexpr std::uint32_t kPictureTypeFirst = 1;   // type 0 ("other") is never taken
 constexpr std::uint32_t kPictureTypeLast = 20;
 constexpr std::size_t kDrainChunk = 65536;        // values per read when draining into one buffer
@@ -78,13 +58,6 @@ void capturePictureBlocks(RegularFile &file, catalog::PictureTable &table)
     }
 }
 
-// Refuses the file with status, keeping the reason for the skipped-file report.
-int refuse(int status, std::string_view reason)
-{
-    catalog::loadRefusal() = reason;
-    return status;
-}
-
 std::uint32_t clampTo32(std::uint64_t value)
 {
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(value, std::numeric_limits<std::uint32_t>::max()));
@@ -94,17 +67,6 @@ std::uint32_t clampTo32(std::uint64_t value)
 std::uint64_t rawAudioBytes(const FlacStreamProperties &p)
 {
     return std::uint64_t(p.bitsPerSample / 8) * p.totalSamples * p.channels;
-}
-
-void forgetAudio(DecodedAudio &audio)
-{
-    std::vector<std::int16_t>().swap(audio.pcm);
-    audio.byteLength = 0;
-    audio.rawLength = 0;
-    audio.extraSize = 0;
-    audio.channels = 0;
-    audio.sampleRate = 0;
-    audio.bitsPerSample = 0;
 }
 
 // The format a PCM source delivers, recorded in the decoded-audio record with the number of
@@ -119,86 +81,73 @@ void describeAudio(DecodedAudio &audio, const PcmSource &source, const FlacStrea
     audio.byteLength = clampTo32(values * 2);
 }
 
-// ReadFlac with pictures for a conversion: forgets the previous audio and pictures first and
-// checks the stream. 0, the reader's error, or 2 when the conversion does not take the stream.
-int readForConversion(const std::filesystem::path &path, const catalog::LoadOptions &options)
+// A FLAC file read for its tags and STREAMINFO, with a decoder set up on it.
+struct FlacRead {
+    ReadResult status;
+    std::unique_ptr<FlacDecoder> decoder;
+    FlacStreamProperties properties;
+};
+
+FlacRead readFlac(const std::filesystem::path &path, bool capturePictures, TrackRead &read)
 {
-    forgetAudio(decodedAudio());
-    catalog::pictureTable().clear();
-    const int status = ReadFlac(path, true, options);
-    if (status != 0)
-        return status;
-    if (!isConvertibleFlacStream(streamProperties()))
-        return 2;
-    return 0;
+    FlacRead flac;
+    std::unique_ptr<FlacDecoder> decoder = FlacDecoder::create();
+    if (!decoder) {
+        flac.status = ReadResult::failure(ReadStatus::NoMemory, "FLAC: no decoder");
+        return flac;
+    }
+    // Opened here, never by libFLAC: a FIFO or device named .flac is refused without waiting.
+    RegularFile file;
+    const bool opened = file.open(path, RegularFile::Access::Read);
+    if (flac.status = openedStatus(opened, file.error(), file.size()); !flac.status.ok())
+        return flac;
+    const FlacBlockPtr info = readFirstFlacBlock(file, FLAC__METADATA_TYPE_STREAMINFO);
+    if (!info) {
+        flac.status = ReadResult::failure(ReadStatus::NotThisFormat, "FLAC: no stream information");
+        return flac;
+    }
+    const FLAC__StreamMetadata_StreamInfo &s = info->data.stream_info;
+    flac.properties = {s.sample_rate, s.channels, s.bits_per_sample, s.total_samples};
+
+    readComments(file, read.tags);
+    if (capturePictures)
+        capturePictureBlocks(file, read.pictures);
+    // The decoder keeps the open file for a following decode.
+    if (decoder->initFile(std::move(file)) != 0) {
+        flac.status = ReadResult::failure(ReadStatus::Damaged, "FLAC: the decoder cannot read the file");
+        return flac;
+    }
+    flac.decoder = std::move(decoder);
+    return flac;
+}
+
+ReadResult unsupportedStream()
+{
+    return ReadResult::failure(ReadStatus::Unsupported, "FLAC: a stream the conversion does not take");
 }
 
 } // namespace
 
-int ReadFlac(const std::filesystem::path &path, bool capturePictures, const catalog::LoadOptions &options)
+ReadResult ReadFlacTags(const std::filesystem::path &path, const catalog::LoadOptions &, TrackRead &read)
 {
-    catalog::CurrentTags &tags = catalog::currentTags();
-    std::unique_ptr<FlacDecoder> &decoder = heldDecoder();
-    decoder.reset();
-    streamProperties() = {};
-    tags.clear();
-    catalog::loadRefusal().clear();
-
-    decoder = FlacDecoder::create();
-    if (!decoder)
-        return refuse(-1, "no FLAC decoder");
-    // Opened here, never by libFLAC: a FIFO or device named .flac is refused without waiting.
-    RegularFile file;
-    if (!file.open(path, RegularFile::Access::Read))
-        return refuse(kOpeningFileFailed, openErrorReason(file.error()));
-    const FlacBlockPtr info = readFirstFlacBlock(file, FLAC__METADATA_TYPE_STREAMINFO);
-    if (!info)
-        return refuse(-2, "no FLAC stream information");
-    const FLAC__StreamMetadata_StreamInfo &s = info->data.stream_info;
-    streamProperties() = {s.sample_rate, s.channels, s.bits_per_sample, s.total_samples};
-
-    readComments(file, tags);
-    catalog::completeTags(tags, path, options.tagsFromName);
-    if (capturePictures)
-        capturePictureBlocks(file, catalog::pictureTable());
-    // The decoder keeps the open file for a following decode.
-    if (const int init = decoder->initFile(std::move(file)); init != 0)
-        return refuse(init, "the FLAC decoder cannot read the file");
-    return 0;
+    return readFlac(path, false, read).status;
 }
 
-int LoadFlac(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options)
+ReadResult DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures, TrackRead &read,
+                      DecodedAudio &audio)
 {
-    const int status = ReadFlac(path, false, options);
-    heldDecoder().reset();
-    if (status != 0)
-        return status;
-    catalog::intake(criterionCode, path, catalog::currentTags(), options.acceptSimilitudes, catalog::catalog());
-    return 0;
-}
+    audio = DecodedAudio{};
+    FlacRead flac = readFlac(path, capturePictures, read);
+    if (!flac.status.ok() || !decode)
+        return flac.status;
+    if (!isConvertibleFlacStream(flac.properties))
+        return unsupportedStream();
 
-int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures, const catalog::LoadOptions &options)
-{
-    DecodedAudio &audio = decodedAudio();
-    forgetAudio(audio);
-    catalog::pictureTable().clear();
-
-    const int status = ReadFlac(path, capturePictures, options);
-    if (status != 0 || !decode) {
-        heldDecoder().reset();
-        return status;
-    }
-    const FlacStreamProperties properties = streamProperties();
-    if (!isConvertibleFlacStream(properties)) {
-        heldDecoder().reset();
-        return 2;
-    }
-
-    FlacPcmSource source(std::move(heldDecoder()), properties);
+    FlacPcmSource source(std::move(flac.decoder), flac.properties);
     const std::uint64_t values = source.totalValues();
     // The record counts its bytes in 32 bits.
     if (values > std::numeric_limits<std::uint32_t>::max() / 2)
-        return 7;
+        return ReadResult::failure(ReadStatus::NoMemory, "FLAC: too long to decode at once");
     // Room for the stated length is reserved, but only what is decoded is written, so a
     // STREAMINFO that overstates the length costs address space, not memory.
     std::size_t filled = 0;
@@ -213,35 +162,36 @@ int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictu
                 break;
         }
     } catch (const std::bad_alloc &) {
-        forgetAudio(audio);
-        return 7;
+        audio = DecodedAudio{};
+        return ReadResult::failure(ReadStatus::NoMemory);
     }
     if (source.failed()) {
-        forgetAudio(audio);
-        return source.result() != 0 ? source.result() : -1;
+        audio = DecodedAudio{};
+        return ReadResult::failure(ReadStatus::Damaged, "FLAC: the audio cannot be decoded");
     }
     audio.pcm.resize(filled);
-    describeAudio(audio, source, properties, filled);
-    return 0;
+    describeAudio(audio, source, flac.properties, filled);
+    return ReadResult::success();
 }
 
-std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status)
+PcmOpening OpenFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &)
 {
-    return openFlacPcm(path, catalog::LoadOptions{}, status);
-}
-
-std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &options,
-                                       int &status)
-{
-    status = readForConversion(path, options);
-    if (status != 0) {
-        heldDecoder().reset();
-        return nullptr;
+    PcmOpening opening;
+    // Every FLAC refusal, an unsupported stream included, counts as a failure of the source.
+    opening.sourceFailed = true;
+    FlacRead flac = readFlac(path, true, opening.read);
+    opening.status = flac.status;
+    if (!opening.status.ok())
+        return opening;
+    if (!isConvertibleFlacStream(flac.properties)) {
+        opening.status = unsupportedStream();
+        return opening;
     }
-    const FlacStreamProperties properties = streamProperties();
-    auto source = std::make_unique<FlacPcmSource>(std::move(heldDecoder()), properties);
-    describeAudio(decodedAudio(), *source, properties, source->totalValues());
-    return source;
+    auto source = std::make_unique<FlacPcmSource>(std::move(flac.decoder), flac.properties);
+    describeAudio(opening.audio, *source, flac.properties, source->totalValues());
+    opening.source = std::move(source);
+    opening.sourceFailed = false;
+    return opening;
 }
 
 } // namespace tunvale::formats

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "catalog/records/load_options.h"
-#include "formats/audio/pcm_source.h"
+#include "formats/audio/decoded_audio.h"
+#include "formats/pcm_opening.h"
+#include "formats/read_status.h"
+#include "formats/tag_writing.h"
+#include "formats/track_read.h"
 
 #include <filesystem>
 #include <memory>
@@ -9,24 +13,24 @@
 
 namespace tunvale::formats {
 
-// Reads Vorbis comments (and pictures when asked) into currentTags(), completes them and
-// appends one catalog entry; 0 on success, otherwise the reader's error.
-int LoadFlac(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options);
-// Reads tags and STREAMINFO; 0, -1 (no decoder), the libFLAC init status, or -2 (no STREAMINFO).
-int ReadFlac(const std::filesystem::path &path, bool capturePictures, const catalog::LoadOptions &options);
-// ReadFlac, then (decode on) the whole stream into decodedAudio() as 16-bit PCM.
-int DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures, const catalog::LoadOptions &options);
-// The decoded audio of a FLAC file piece by piece, after the read a conversion needs:
-// currentTags() and pictureTable() refilled from the file (pictures of types 1 to 20, tags
-// completed with the given options), decodedAudio() emptied and given the delivered format
-// (channels, rate, 16 bits, byte lengths) but no samples. Null with status set when it cannot
-// be converted: 2 for an unsupported stream, otherwise the reader's error.
-std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &options,
-                                       int &status);
-// The same with the default load options (tags completed from the file name).
-std::unique_ptr<PcmSource> openFlacPcm(const std::filesystem::path &path, int &status);
-// Replaces TITLE, ARTIST, TRACKNUMBER, TRACKTOTAL and deletes PICTURE blocks; 1 on success.
-int WriteFlacTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures);
+// The FLAC reader: Vorbis comments into read.tags, after STREAMINFO has been found and a
+// decoder set up on the file. Refuses a file it cannot open, an empty one, one without
+// STREAMINFO (not FLAC) and one the decoder cannot read.
+ReadResult ReadFlacTags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read);
+
+// The conversion's read of a FLAC file: tags, pictures (the largest of each type from 1 to
+// 20), the delivered format in audio and the stream decoded frame by frame. Every refusal, a
+// stream the conversion does not take included, counts as a failure of the source.
+PcmOpening OpenFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &options);
+
+// The reader, then (decode set) the whole stream into audio as 16-bit PCM, pictures captured
+// when asked: Unsupported for a stream the conversion does not take, Damaged when the audio
+// cannot be decoded, NoMemory when it does not fit.
+ReadResult DecodeFlac(const std::filesystem::path &path, bool decode, bool capturePictures, TrackRead &read,
+                      DecodedAudio &audio);
+
+// Replaces TITLE, ARTIST, TRACKNUMBER, TRACKTOTAL and deletes PICTURE blocks. libFLAC grows
+// the file through its own temporary file, so names is not used.
+WriteResult WriteFlacTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
 } // namespace tunvale::formats

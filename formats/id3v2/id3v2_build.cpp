@@ -1,6 +1,5 @@
 #include "formats/id3v2/id3v2_chunk.h"
 
-#include "formats/audio/decoded_audio.h"
 #include "formats/id3v2/id3v2_frames.h"
 #include "formats/id3v2/id3v2_text.h"
 
@@ -84,16 +83,15 @@ bool isTotalTracksFrame(const id3v2::Frame &frame, std::uint8_t major)
 
 } // namespace
 
-std::optional<std::vector<std::uint8_t>> BuildId3v2Tag(std::optional<ByteSpan> oldTag, std::u16string_view title,
-                                                        std::u16string_view artist, int track, int totalTracks,
-                                                        bool removePictures)
+std::optional<std::vector<std::uint8_t>> BuildId3v2Tag(std::optional<ByteSpan> oldTag, std::uint64_t fileSize,
+                                                       std::u16string_view title, std::u16string_view artist, int track,
+                                                       int totalTracks, bool removePictures, Id3v2TagSizes *sizes)
 {
-    DecodedAudio &audio = decodedAudio();
     std::optional<id3v2::Header> old;
     if (oldTag)
         old = id3v2::readHeader(*oldTag);
     if (old) {
-        if (old->size > audio.fileSize)
+        if (old->size > fileSize)
             return std::nullopt;
         // Version 2.2 frames have another layout, and unsynchronised bytes would need undoing
         // before frames could be replaced beside them: such a tag is refused, not mangled.
@@ -168,9 +166,8 @@ std::optional<std::vector<std::uint8_t>> BuildId3v2Tag(std::optional<ByteSpan> o
         if (frameBytes > kMaxSyncsafe)
             return std::nullopt;
         storeSyncsafe32(tag.data() + 6, static_cast<std::uint32_t>(frameBytes));
-        audio.newTagSize = static_cast<std::uint32_t>(frameBytes);
-        if (old)
-            audio.extraSize = old->size;
+        if (sizes != nullptr)
+            *sizes = Id3v2TagSizes{static_cast<std::uint32_t>(frameBytes), old ? old->size : 0u};
         return tag;
     } catch (const std::bad_alloc &) {
         return std::nullopt;

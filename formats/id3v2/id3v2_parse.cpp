@@ -124,9 +124,9 @@ void readPopularimeter(ByteSpan content, CurrentTags &tags)
 }
 
 // APIC: encoding, MIME type (ISO-8859-1, NUL-terminated), picture type, description, data.
-void readPicture(ByteSpan content)
+void readPicture(ByteSpan content, catalog::PictureTable &pictures)
 {
-    if (content.empty() || catalog::pictureTable().count() >= static_cast<std::int32_t>(catalog::PictureTable::kMaxPictures))
+    if (content.empty() || pictures.count() >= static_cast<std::int32_t>(catalog::PictureTable::kMaxPictures))
         return;
     const std::uint8_t encoding = content[0];
     ByteSpan mime;
@@ -145,13 +145,13 @@ void readPicture(ByteSpan content)
         picture.type = type;
         picture.description = id3v2::decodeText(encoding, description);
         picture.data.assign(data.begin(), data.end());
-        catalog::pictureTable().add(std::move(picture));
+        pictures.add(std::move(picture));
     } catch (const std::bad_alloc &) {
         // A picture that does not fit in memory is left out; the tags still count.
     }
 }
 
-void readFrame(std::uint8_t major, const Frame &frame, bool capturePictures, CurrentTags &tags)
+void readFrame(std::uint8_t major, const Frame &frame, CurrentTags &tags, catalog::PictureTable *pictures)
 {
     const std::optional<ByteSpan> maybeContent = id3v2::frameContent(major, frame);
     if (!maybeContent || frame.size == 0)
@@ -192,25 +192,24 @@ void readFrame(std::uint8_t major, const Frame &frame, bool capturePictures, Cur
         readUserText(content, tags);
     } else if (frame.is("POPM")) {
         readPopularimeter(content, tags);
-    } else if (frame.is("APIC") && capturePictures) {
-        readPicture(content);
+    } else if (frame.is("APIC") && pictures != nullptr) {
+        readPicture(content, *pictures);
     }
 }
 
 } // namespace
 
-int ParseId3v2Tag(ByteSpan tag, std::uint32_t chunkSize, bool capturePictures)
+int ParseId3v2Tag(ByteSpan tag, std::uint32_t chunkSize, CurrentTags &tags, catalog::PictureTable *pictures)
 {
     const std::optional<id3v2::Header> header = id3v2::readHeader(tag);
     if (!header || header->size > chunkSize)
         return 0;
-    CurrentTags &tags = catalog::currentTags();
     id3v2::FrameWalker walker(tag, *header);
     id3v2::Frame frame;
     for (;;) {
         switch (walker.next(frame, chunkSize)) {
         case id3v2::FrameWalker::Step::Frame:
-            readFrame(header->major, frame, capturePictures, tags);
+            readFrame(header->major, frame, tags, pictures);
             break;
         case id3v2::FrameWalker::Step::Oversize:
             return 0;

@@ -1,10 +1,8 @@
 #include "formats/io/work_files.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <mutex>
 #include <random>
 
 #ifdef _WIN32
@@ -30,7 +28,19 @@ int processId()
 #endif
 }
 
-std::string newToken()
+std::string nativeName(const fs::path &fileName)
+{
+#ifdef _WIN32
+    const std::u8string utf8 = fileName.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return fileName.native();
+#endif
+}
+
+} // namespace
+
+std::string newWorkToken()
 {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm tm{};
@@ -47,57 +57,11 @@ std::string newToken()
     return token;
 }
 
-struct TokenState {
-    std::mutex mutex;
-    std::string token;
-    unsigned next = 0;
-};
-
-TokenState &state()
-{
-    static TokenState s;
-    return s;
-}
-
-std::string nativeName(const fs::path &fileName)
-{
-#ifdef _WIN32
-    const std::u8string utf8 = fileName.u8string();
-    return std::string(utf8.begin(), utf8.end());
-#else
-    return fileName.native();
-#endif
-}
-
-} // namespace
-
-std::string workToken()
-{
-    TokenState &s = state();
-    std::lock_guard lock(s.mutex);
-    if (s.token.empty())
-        s.token = newToken();
-    return s.token;
-}
-
 std::string workFileName(std::string_view token, unsigned n)
 {
     std::string name(kProgramPrefix);
     name.append(token).append("-").append(std::to_string(n)).append(kWorkSuffix);
     return name;
-}
-
-fs::path workFileBeside(const fs::path &target)
-{
-    TokenState &s = state();
-    std::string name;
-    {
-        std::lock_guard lock(s.mutex);
-        if (s.token.empty())
-            s.token = newToken();
-        name = workFileName(s.token, s.next++);
-    }
-    return target.parent_path() / fs::path(name);
 }
 
 bool isValidToken(std::string_view token)
@@ -137,7 +101,28 @@ fs::path keptFolder(const fs::path &destinationRoot)
     return destinationRoot / fs::path(std::string(kKeptFolderName));
 }
 
-fs::path keptPath(const fs::path &root, const fs::path &original, unsigned attempt)
+WorkNames::WorkNames()
+    : m_token(newWorkToken())
+{
+}
+
+WorkNames::WorkNames(std::string token)
+    : m_token(std::move(token))
+{
+}
+
+WorkNames::WorkNames(WorkNames &&other) noexcept
+    : m_token(std::move(other.m_token))
+    , m_next(other.m_next.load())
+{
+}
+
+fs::path WorkNames::beside(const fs::path &target)
+{
+    return target.parent_path() / fs::path(workFileName(m_token, m_next.fetch_add(1)));
+}
+
+fs::path WorkNames::keptPath(const fs::path &root, const fs::path &original, unsigned attempt) const
 {
     const fs::path relative = original.lexically_normal().lexically_relative(root.lexically_normal());
     if (relative.empty() || relative.is_absolute() || !original.has_filename())
@@ -146,28 +131,10 @@ fs::path keptPath(const fs::path &root, const fs::path &original, unsigned attem
         if (part == ".." || part == ".")
             return {};
     }
-    fs::path kept = keptFolder(root) / fs::path(workToken()) / relative;
+    fs::path kept = keptFolder(root) / fs::path(m_token) / relative;
     if (attempt > 0)
         kept += "." + std::to_string(attempt);
     return kept;
-}
-
-ScopedWorkToken::ScopedWorkToken(std::string token)
-{
-    TokenState &s = state();
-    std::lock_guard lock(s.mutex);
-    m_previous = s.token.empty() ? newToken() : s.token;
-    m_previousNext = s.next;
-    s.token = std::move(token);
-    s.next = 0;
-}
-
-ScopedWorkToken::~ScopedWorkToken()
-{
-    TokenState &s = state();
-    std::lock_guard lock(s.mutex);
-    s.token = m_previous;
-    s.next = m_previousNext;
 }
 
 } // namespace tunvale::formats::io

@@ -1,9 +1,8 @@
 // WriteMp3Tags: edits title, artist, track and pictures of a copied MP3 through libid3tag and
 // writes the tag back as ID3v2.3, in place when it fits, otherwise into a new file beside the
 // copy that then replaces it, so a failure never leaves a half-moved file.
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
 
-#include "formats/audio/write_error.h"
 #include "formats/io/file_identity.h"
 #include "formats/io/work_files.h"
 #include "formats/mp3/file_descriptor.h"
@@ -106,17 +105,23 @@ Ucs4String trackText(int track, int totalTracks)
     return Ucs4String(text.begin(), text.end());
 }
 
-// Writes new tag + audio (+ ID3v1) into a file beside the original, then replaces it.
-bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout,
-                   const std::vector<std::uint8_t> &tag, const std::optional<std::array<std::uint8_t, 128>> &v1)
+// Writes new tag + audio (+ ID3v1) into a file beside the original, then replaces it. A failure
+// answers the system's reason of the last step that gave one.
+WriteResult rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout,
+                          const std::vector<std::uint8_t> &tag, const std::optional<std::array<std::uint8_t, 128>> &v1,
+                          io::WorkNames &names)
 {
+    int systemError = 0;
+    const auto note = [&systemError](int error) {
+        if (error != 0)
+            systemError = error;
+    };
     // A work file of this run: never an existing entry, so a link put there is not followed.
-    const std::filesystem::path temporary = io::workFileBeside(path);
+    const std::filesystem::path temporary = names.beside(path);
     std::error_code ec;
     errno = 0;
     const int createError = io::createExclusive(temporary);
-    if (createError != 0)
-        noteWriteError(createError);
+    note(createError);
     const bool created = createError == 0;
     bool ok = created;
     {
@@ -144,7 +149,7 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
         out.flush();
         // The stream keeps no reason; errno still holds the one of its failed write.
         if (!out)
-            noteWriteError(errno);
+            note(errno);
         ok = ok && static_cast<bool>(out);
     }
     file.close();
@@ -152,7 +157,7 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
         errno = 0;
         ok = commitToDisk(temporary);
         if (!ok)
-            noteWriteError(errno);
+            note(errno);
     }
     if (ok) {
         const auto permissions = std::filesystem::status(path, ec).permissions();
@@ -161,19 +166,20 @@ bool rewriteBeside(BinaryFile &file, const std::filesystem::path &path, const Mp
         std::filesystem::rename(temporary, path, ec);
         ok = !ec;
         if (ec && ec.category() == std::generic_category())
-            noteWriteError(ec.value());
+            note(ec.value());
     }
     if (!ok && created)
         std::filesystem::remove(temporary, ec);
-    return ok;
+    return ok ? WriteResult::success() : WriteResult::failure(systemError);
 }
 
-bool updateFile(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout, const id3_tag &tag)
+WriteResult updateFile(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout,
+                       const id3_tag &tag, io::WorkNames &names)
 {
     // The library pads a re-read tag to its old length; so do we, so an edited tag never shrinks.
     const std::vector<std::uint8_t> bytes = renderId3v23(&tag, static_cast<std::size_t>(layout.v2Length));
     if (bytes.empty())
-        return false;
+        return WriteResult::failure();
     std::optional<std::array<std::uint8_t, 128>> v1;
     if (layout.hasV1)
         v1 = renderId3v1(tag);
@@ -182,53 +188,55 @@ bool updateFile(BinaryFile &file, const std::filesystem::path &path, const Mp3Ta
         bool ok = file.writeAt(0, bytes.data(), bytes.size());
         if (ok && v1)
             ok = file.writeAt(layout.v1Position, v1->data(), v1->size());
-        return file.flush() && ok;
+        return file.flush() && ok ? WriteResult::success() : WriteResult::failure(file.writeError());
     }
     if (bytes.size() < layout.v2Length)
-        return false;
-    return rewriteBeside(file, path, layout, bytes, v1);
+        return WriteResult::failure();
+    return rewriteBeside(file, path, layout, bytes, v1, names);
 }
 
 } // namespace
 
-int WriteMp3Tags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                 int track, int totalTracks, bool removePictures)
+WriteResult WriteMp3Tags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names)
 {
+    const std::u16string &title = changes.title;
+    const std::u16string &artist = changes.artist;
+    const int track = changes.track;
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::ReadWrite))
-        return 0;
+        return WriteResult::failure();
     const std::optional<Mp3TagLayout> layout = probeMp3TagLayout(file);
     if (!layout)
-        return 0;
-    if (title.empty() && artist.empty() && track <= 0 && !removePictures)
-        return 1;
+        return WriteResult::failure();
+    if (title.empty() && artist.empty() && track <= 0 && !changes.removePictures)
+        return WriteResult::success();
 
     TagPtr tag = loadTag(file, *layout);
     if (!tag)
-        return 0;
+        return WriteResult::failure();
     id3_tag_options(tag.get(), ID3_TAG_OPTION_COMPRESSION | ID3_TAG_OPTION_UNSYNCHRONISATION | ID3_TAG_OPTION_CRC, 0);
 
     bool changed = false;
     if (!title.empty()) {
         if (!setTextFrame(*tag, "TIT2", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(title)))
-            return 0;
+            return WriteResult::failure();
         changed = true;
     }
     if (!artist.empty()) {
         if (!setTextFrame(*tag, "TPE1", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(artist)))
-            return 0;
+            return WriteResult::failure();
         changed = true;
     }
     if (track > 0) {
-        if (!setTextFrame(*tag, "TRCK", ID3_FIELD_TEXTENCODING_ISO_8859_1, trackText(track, totalTracks)))
-            return 0;
+        if (!setTextFrame(*tag, "TRCK", ID3_FIELD_TEXTENCODING_ISO_8859_1, trackText(track, changes.totalTracks)))
+            return WriteResult::failure();
         changed = true;
     }
-    if (removePictures && removePictureFrames(*tag))
+    if (changes.removePictures && removePictureFrames(*tag))
         changed = true;
     if (!changed)
-        return 1;
-    return updateFile(file, path, *layout, *tag) ? 1 : 0;
+        return WriteResult::success();
+    return updateFile(file, path, *layout, *tag, names);
 }
 
 } // namespace tunvale::formats

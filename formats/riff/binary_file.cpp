@@ -1,9 +1,6 @@
 #include "formats/riff/binary_file.h"
 
-#include "formats/audio/write_error.h"
-
 #include <cerrno>
-
 #include <new>
 #include <system_error>
 
@@ -12,6 +9,7 @@ namespace tunvale::formats {
 bool BinaryFile::open(const std::filesystem::path &path, Mode mode)
 {
     close();
+    m_writeError = 0;
     if (!m_file.open(path, mode == Mode::ReadWrite ? RegularFile::Access::ReadWrite : RegularFile::Access::Read))
         return false;
     m_size = m_file.size();
@@ -60,7 +58,8 @@ bool BinaryFile::writeAt(std::uint64_t position, const void *buffer, std::size_t
 {
     errno = 0;
     if (!m_file.writeAt(position, buffer, count)) {
-        noteWriteError(errno);
+        if (errno != 0)
+            m_writeError = errno;
         return false;
     }
     if (position + count > m_size)

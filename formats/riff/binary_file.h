@@ -31,12 +31,15 @@ public:
     bool readExact(std::uint64_t position, std::size_t count, std::vector<std::uint8_t> &out);
     bool writeAt(std::uint64_t position, const void *buffer, std::size_t count);
     bool flush();
+    // The error number (errno) the system gave for the last write it refused, 0 when none did.
+    int writeError() const { return m_writeError; }
 
 private:
     bool fitsWithin(std::uint64_t position, std::uint64_t count) const;
 
     RegularFile m_file;
     std::uint64_t m_size = 0;
+    int m_writeError = 0;
 };
 
 // Cuts or extends a closed file to size bytes.

@@ -131,28 +131,18 @@ bool readAllPcm(PcmSource &source, std::vector<std::int16_t> &out)
     return true;
 }
 
-std::unique_ptr<PcmSource> openContainerPcm(const std::filesystem::path &path, int readResult, int okCode,
-                                            int cannotOpenCode, const std::optional<PcmLayout> &layout, int &status)
+void attachContainerPcm(const std::filesystem::path &path, const std::optional<PcmLayout> &layout, PcmOpening &opening)
 {
-    if (readResult == cannotOpenCode) {
-        status = -1;
-        return nullptr;
+    opening.source.reset();
+    opening.sourceFailed = false;
+    if (!opening.status.ok()) {
+        opening.sourceFailed = opening.status.status == ReadStatus::CannotOpen;
+        return;
     }
-    if (readResult != okCode) {
-        status = readResult;
-        return nullptr;
-    }
-    if (!layout) {
-        status = 3;   // no audio the conversion can use
-        return nullptr;
-    }
-    std::unique_ptr<FilePcmSource> source = FilePcmSource::open(path, *layout);
-    if (!source) {
-        status = -1;
-        return nullptr;
-    }
-    status = 0;
-    return source;
+    if (!layout)
+        return;
+    opening.source = FilePcmSource::open(path, *layout);
+    opening.sourceFailed = opening.source == nullptr;
 }
 
 } // namespace tunvale::formats

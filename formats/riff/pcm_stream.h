@@ -6,6 +6,7 @@
 // rates above 48000 Hz are halved by averaging each two stereo frames into one.
 
 #include "formats/audio/pcm_source.h"
+#include "formats/pcm_opening.h"
 #include "formats/riff/binary_file.h"
 #include "formats/riff/chunk_walker.h"
 
@@ -63,10 +64,10 @@ private:
 // memory ran out (out is then empty).
 bool readAllPcm(PcmSource &source, std::vector<std::int16_t> &out);
 
-// The conversion's source after a container read: status -1 when the file could not be
-// opened, the reader's own code when it failed (readResult, with okCode and cannotOpenCode
-// its success and open-failure codes), 3 when there is no audio the conversion can use.
-std::unique_ptr<PcmSource> openContainerPcm(const std::filesystem::path &path, int readResult, int okCode,
-                                            int cannotOpenCode, const std::optional<PcmLayout> &layout, int &status);
+// Gives a container's decoding read (opening.status already set) its source of the samples at
+// layout. A file the container could not open, or whose samples cannot be opened, is a failure
+// of the source; any other refusal of the container, or no layout, leaves no audio the
+// conversion can use.
+void attachContainerPcm(const std::filesystem::path &path, const std::optional<PcmLayout> &layout, PcmOpening &opening);
 
 } // namespace tunvale::formats

@@ -65,24 +65,24 @@ std::vector<std::uint8_t> chunkHeader(const FourCC &id, ByteOrder order, std::ui
     return header;
 }
 
-int rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
+WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
 {
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::ReadWrite))
-        return 0;
+        return WriteResult::failure();
     const std::uint64_t fileSize = file.size();
     if (fileSize < kFormHeader)
-        return 0;
+        return WriteResult::failure();
 
     std::vector<Chunk> chunks;
     ChunkWalker walker(file, style.order, kFormHeader);
     while (const std::optional<Chunk> chunk = walker.next()) {
         if (!chunk->completeIn(fileSize))
-            return 0;   // a chunk cut off by the end of the file: its structure cannot be kept
+            return WriteResult::failure(); // a chunk cut off by the end of the file: its structure cannot be kept
         chunks.push_back(*chunk);
     }
     if (walker.endReason() != WalkEnd::EndOfFile && walker.endReason() != WalkEnd::HeaderCutShort)
-        return 0;
+        return WriteResult::failure();
     const std::uint64_t structureEnd = chunks.empty() ? kFormHeader : chunks.back().nextPos();
 
     const Chunk *primary = nullptr;
@@ -99,7 +99,7 @@ int rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const
     std::vector<std::uint8_t> oldBytes;
     if (primary) {
         if (primary->size > kMaxTagChunkBytes || !file.readExact(primary->dataPos(), primary->size, oldBytes))
-            return 0;
+            return WriteResult::failure();
     }
     std::optional<ByteSpan> oldTag;
     if (oldBytes.size() >= 3 && oldBytes[0] == 'I' && oldBytes[1] == 'D' && oldBytes[2] == '3')
@@ -107,7 +107,7 @@ int rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const
 
     std::optional<std::vector<std::uint8_t>> built = build(oldTag);
     if (!built || built->size() > 0xFFFFFFF0u)
-        return 0;
+        return WriteResult::failure();
     std::vector<std::uint8_t> &tag = *built;
 
     enum class Plan { RewriteLast, OverwritePadded, Append };
@@ -141,7 +141,7 @@ int rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const
         break;
     }
     if (newEnd - 8 > 0xFFFFFFFFu)
-        return 0;
+        return WriteResult::failure();
 
     UndoableWriter writer(file);
     bool ok = true;
@@ -173,27 +173,28 @@ int rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const
         ok = writer.write(4, formSize, 4) && file.flush();
     }
     if (!ok) {
+        const int error = file.writeError();
         writer.restore(path);
-        return 0;
+        return WriteResult::failure(error);
     }
     file.close();
     if (newEnd != fileSize && !resizeFile(path, newEnd)) {
         // The chunk was written but the old tail could not be cut: the sizes would disagree.
-        return 0;
+        return WriteResult::failure();
     }
-    return 1;
+    return WriteResult::success();
 }
 
 } // namespace
 
-int rewriteTagChunk(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
+WriteResult rewriteTagChunk(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
 {
     try {
         return rewrite(path, style, build);
     } catch (const std::bad_alloc &) {
-        return 0;
+        return WriteResult::failure();
     } catch (const std::length_error &) {
-        return 0;
+        return WriteResult::failure();
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include "formats/audio/byte_reader.h"
 #include "formats/riff/chunk_walker.h"
+#include "formats/tag_writing.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -36,8 +37,8 @@ using TagBuilder = std::function<std::optional<std::vector<std::uint8_t>>(std::o
 // The largest tag chunk read into memory for a rewrite.
 inline constexpr std::uint32_t kMaxTagChunkBytes = 256u << 20;
 
-// Returns 1 when the new tag was written, 0 when nothing was changed (or, after a failed
-// write, the old bytes could be put back).
-int rewriteTagChunk(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build);
+// Written when the new tag was written; otherwise nothing was changed (or, after a failed
+// write, the old bytes could be put back), with the system's reason of a refused write.
+WriteResult rewriteTagChunk(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build);
 
 } // namespace tunvale::formats

@@ -1,10 +1,5 @@
 #include "formats/wav/c_wave.h"
 
-#include "catalog/intake/tag_completion.h"
-#include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
-#include "catalog/records/picture_table.h"
-#include "formats/audio/decoded_audio.h"
 #include "formats/id3v2/id3v2_chunk.h"
 #include "formats/riff/binary_file.h"
 #include "formats/riff/chunk_walker.h"
@@ -67,12 +62,6 @@ bool readChunkData(BinaryFile &file, const Chunk &chunk, std::uint32_t limit, st
 
 } // namespace
 
-CWave &theWave()
-{
-    static CWave wave;
-    return wave;
-}
-
 void CWave::reset()
 {
     m_fileSize = 0;
@@ -83,28 +72,24 @@ void CWave::reset()
     m_pcmLayout.reset();
 }
 
-int CWave::ParseRiff(const std::filesystem::path &path, bool loadPcm, bool parseId3, bool capturePictures,
-                     const catalog::LoadOptions &options)
+ReadResult CWave::ParseRiff(const std::filesystem::path &path, bool loadPcm, bool parseId3, bool capturePictures,
+                            TrackRead &read, DecodedAudio &audio)
 {
-    return ParseRiff(path, loadPcm ? PcmMode::Whole : PcmMode::None, parseId3, capturePictures, options);
+    return ParseRiff(path, loadPcm ? PcmMode::Whole : PcmMode::None, parseId3, capturePictures, read, audio);
 }
 
-int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool parseId3, bool capturePictures,
-                     const catalog::LoadOptions &options)
+ReadResult CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool parseId3, bool capturePictures,
+                            TrackRead &read, DecodedAudio &audio)
 {
-    catalog::pictureTable().clear();
-    catalog::CurrentTags &tags = catalog::currentTags();
-    tags.clear();
     reset();
-    DecodedAudio &audio = decodedAudio();
-    audio.clear();
+    audio = DecodedAudio{};
+    const auto cutShort = [](const char *detail) { return ReadResult::failure(ReadStatus::CutShort, detail); };
+    const auto notWave = [](const char *detail) { return ReadResult::failure(ReadStatus::NotThisFormat, detail); };
 
-    catalog::loadRefusal().clear();
     BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::Read)) {
-        catalog::loadRefusal() = openErrorReason(file.openError());
-        return kCannotOpen;
-    }
+    const bool opened = file.open(path, BinaryFile::Mode::Read);
+    if (ReadResult status = openedStatus(opened, file.openError(), file.size()); !status.ok())
+        return status;
     m_fileSize = file.size();
     audio.fileSize = static_cast<std::uint32_t>(std::min<std::uint64_t>(m_fileSize, 0xFFFFFFFFu));
 
@@ -112,18 +97,18 @@ int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool pa
     std::uint8_t head[36];
     const std::size_t got = file.readAt(0, head, sizeof head);
     if (got < 12)
-        return kCutShort;
+        return cutShort("WAV: RIFF header cut short");
     if (std::string_view(reinterpret_cast<const char *>(head), 4) != "RIFF"
         || std::string_view(reinterpret_cast<const char *>(head + 8), 4) != "WAVE")
-        return kNotWave;
+        return notWave("WAV: not a RIFF WAVE file");
     const std::uint32_t riffSize = loadU32LE(head + 4);
     if (got < 36)
-        return kCutShort;
+        return cutShort("WAV: format chunk cut short");
     if (std::string_view(reinterpret_cast<const char *>(head + 12), 3) != "fmt")
-        return kNotWave;
+        return notWave("WAV: no format chunk after the RIFF header");
     const std::uint32_t formatSize = loadU32LE(head + 16);
     if (formatSize < 16 || !fitsWithin(20, formatSize, m_fileSize))
-        return kCutShort;
+        return cutShort("WAV: format chunk cut short");
     const std::uint16_t formatTag = loadU16LE(head + 20);
     const std::uint16_t channels = loadU16LE(head + 22);
     const std::uint32_t sampleRate = loadU32LE(head + 24);
@@ -138,7 +123,7 @@ int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool pa
     if (formatTag == kFormatExtensible && formatSize >= 16 + 24) {
         std::array<std::uint8_t, 16> subtype{};
         if (file.readAt(36 + 8, subtype.data(), subtype.size()) != subtype.size())
-            return kCutShort;
+            return cutShort("WAV: format chunk cut short");
         isPcm = subtype == kSubtypePcm;
     }
     const bool convertible = isPcm && (channels == 1 || channels == 2) && convertibleRate(sampleRate)
@@ -156,18 +141,18 @@ int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool pa
     while (const std::optional<Chunk> chunk = walker.next()) {
         if (sameIdIgnoringCase(chunk->id, "fact")) {
             if (chunk->size >= 4 && !fitsWithin(chunk->dataPos(), 4, m_fileSize))
-                return kCutShort;
+                return cutShort("WAV: fact chunk cut short");
         } else if (sameIdIgnoringCase(chunk->id, "LIST")) {
             if (!readChunkData(file, *chunk, kMaxListBytes, bytes, noMemory)) {
                 if (noMemory)
-                    return kNoMemory;
+                    return ReadResult::failure(ReadStatus::NoMemory);
                 continue;
             }
             if (bytes.size() >= 4) {
                 const FourCC listType{static_cast<char>(bytes[0]), static_cast<char>(bytes[1]),
                                       static_cast<char>(bytes[2]), static_cast<char>(bytes[3])};
                 if (sameIdIgnoringCase(listType, "INFO") || sameIdIgnoringCase(listType, "adtl"))
-                    ReadInfoList(ByteSpan(bytes).subspan(4));
+                    ReadInfoList(ByteSpan(bytes).subspan(4), read.tags);
             }
         } else if (isId3Chunk(chunk->id)) {
             if (!haveId3) {
@@ -177,11 +162,11 @@ int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool pa
             }
             if (!readChunkData(file, *chunk, kMaxTagChunkBytes, bytes, noMemory)) {
                 if (noMemory)
-                    return kNoMemory;
+                    return ReadResult::failure(ReadStatus::NoMemory);
                 continue;
             }
             if (startsWithId3(bytes) && parseId3)
-                ParseId3v2Tag(bytes, chunk->size, capturePictures);
+                ParseId3v2Tag(bytes, chunk->size, read.tags, capturePictures ? &read.pictures : nullptr);
             else if (m_id3Bytes.empty())
                 m_id3Bytes.swap(bytes);
         } else if (sameIdIgnoringCase(chunk->id, "data") && !haveData) {
@@ -197,15 +182,15 @@ int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool pa
         m_id3Position = afterData;
 
     audio.extraSize = parseId3 && m_fileSize > audio.rawLength ? static_cast<std::uint32_t>(std::min<std::uint64_t>(m_fileSize - audio.rawLength, 0xFFFFFFFFu)) : 0;
-    if (catalog::completeTags(tags, path, options.tagsFromName) == 0)
-        audio.extraSize = 0;
+    // Counted only when the tags hold something once completed, which the caller finds out.
+    audio.extraSizeNeedsTags = true;
 
     if (pcmMode != PcmMode::None && convertible && haveData) {
         if (!dataComplete) {
             // Samples cut off by the end of the file are not converted.
             audio.rawLength = 0;
             audio.byteLength = 0;
-            return kOk;
+            return ReadResult::success();
         }
         PcmLayout layout;
         layout.dataPos = dataPos;
@@ -219,37 +204,37 @@ int CWave::ParseRiff(const std::filesystem::path &path, PcmMode pcmMode, bool pa
         audio.byteLength = static_cast<std::uint32_t>(layout.outputValues() * 2);
         if (pcmMode == PcmMode::Stream) {
             m_pcmLayout = layout;
-            return kOk;
+            return ReadResult::success();
         }
         std::unique_ptr<FilePcmSource> source = FilePcmSource::open(path, layout);
         if (!source || !readAllPcm(*source, audio.pcm)) {
             if (source && !source->failed() && audio.pcm.empty() && layout.outputValues() != 0)
-                return kNoMemory;
+                return ReadResult::failure(ReadStatus::NoMemory);
             audio.rawLength = 0;
             audio.byteLength = 0;
         }
     }
-    return kOk;
+    return ReadResult::success();
 }
 
-int CWave::WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                         int track, int totalTracks, bool removePictures)
+WriteResult CWave::WriteWaveTags(const std::filesystem::path &path, const std::u16string &title,
+                                 const std::u16string &artist, int track, int totalTracks, bool removePictures)
 {
     m_id3Bytes.clear();
     // The walk validates the file as WAV and records its size for the tag builder's checks;
     // the tag chunk itself is found again by the writer.
-    if (ParseRiff(path, PcmMode::None, false, false, catalog::LoadOptions{false, false}) != kOk)
-        return 0;
+    TrackRead walked;
+    DecodedAudio audio;
+    if (!ParseRiff(path, PcmMode::None, false, false, walked, audio).ok())
+        return WriteResult::failure();
     m_id3Bytes.clear();
     m_id3Bytes.shrink_to_fit();
-    DecodedAudio &audio = decodedAudio();
-    audio.newTagSize = 0;
-    audio.extraSize = m_id3Size;
+    const std::uint64_t fileSize = m_fileSize;
     const TagChunkStyle style{ByteOrder::Little, fourCC("id3 "), fourCC("JUNK"), &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
-        return BuildId3v2Tag(oldTag, title, artist, track, totalTracks, removePictures);
+    const WriteResult result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan> oldTag) {
+        return BuildId3v2Tag(oldTag, fileSize, title, artist, track, totalTracks, removePictures);
     });
-    if (!result)
+    if (!result.written)
         m_id3Size = 0;
     return result;
 }
@@ -257,11 +242,11 @@ int CWave::WriteWaveTags(const std::filesystem::path &path, const std::u16string
 int CWave::WriteWaveId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag)
 {
     const TagChunkStyle style{ByteOrder::Little, fourCC("id3 "), fourCC("JUNK"), &isId3Chunk};
-    const int result = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
-        return std::optional<std::vector<std::uint8_t>>(tag);
-    });
-    m_id3Size = result ? static_cast<std::uint32_t>(tag.size()) : 0;
-    return result;
+    const bool written = rewriteTagChunk(path, style, [&](std::optional<ByteSpan>) {
+                             return std::optional<std::vector<std::uint8_t>>(tag);
+                         }).written;
+    m_id3Size = written ? static_cast<std::uint32_t>(tag.size()) : 0;
+    return written ? 1 : 0;
 }
 
 } // namespace tunvale::formats

@@ -1,7 +1,10 @@
 #pragma once
 
-#include "catalog/records/load_options.h"
+#include "formats/audio/decoded_audio.h"
+#include "formats/read_status.h"
 #include "formats/riff/pcm_stream.h"
+#include "formats/tag_writing.h"
+#include "formats/track_read.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,32 +15,29 @@
 namespace tunvale::formats {
 
 // The WAV container: walks the chunks of a RIFF WAVE file for its tags (LIST INFO and an
-// "id3 " chunk), its audio format and samples, and replaces the "id3 " chunk of a copy.
+// "id3 " chunk), its audio format and samples, and replaces the "id3 " chunk of a copy. One
+// object per file handled: it keeps what its last walk found.
 class CWave {
 public:
     enum class PcmMode {
-        None,    // tags only
-        Whole,   // samples loaded into decodedAudio().pcm
-        Stream,  // sample layout kept for a streaming source (pcmLayout())
+        None,   // tags only
+        Whole,  // samples loaded into audio.pcm
+        Stream, // sample layout kept for a streaming source (pcmLayout())
     };
 
-    // Result codes of ParseRiff.
-    static constexpr int kOk = 0;
-    static constexpr int kCannotOpen = 1;
-    static constexpr int kNotWave = 2;
-    static constexpr int kCutShort = 4;
-    static constexpr int kNoMemory = 7;
+    // Reads the file's tags into read (a fresh record; pictures only with capturePictures, the
+    // "id3 " chunk only with parseId3) and its audio format into audio. Refuses a file that
+    // cannot be opened or is empty, one that is not RIFF WAVE or has no format chunk after its
+    // header (NotThisFormat), one whose header, format chunk or "fact" value is cut short, and
+    // one whose chunks do not fit in memory.
+    ReadResult ParseRiff(const std::filesystem::path &path, bool loadPcm, bool parseId3, bool capturePictures,
+                         TrackRead &read, DecodedAudio &audio);
+    ReadResult ParseRiff(const std::filesystem::path &path, PcmMode pcm, bool parseId3, bool capturePictures,
+                         TrackRead &read, DecodedAudio &audio);
 
-    // Clears currentTags() and pictureTable(), reads the file into them and decodedAudio(),
-    // completes the tags from the file name and returns one of the codes above.
-    int ParseRiff(const std::filesystem::path &path, bool loadPcm, bool parseId3, bool capturePictures,
-                  const catalog::LoadOptions &options);
-    int ParseRiff(const std::filesystem::path &path, PcmMode pcm, bool parseId3, bool capturePictures,
-                  const catalog::LoadOptions &options);
-
-    // Replaces the "id3 " chunk of the copy at path; 1 on success, 0 on failure.
-    int WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                      int track, int totalTracks, bool removePictures);
+    // Replaces the "id3 " chunk of the copy at path.
+    WriteResult WriteWaveTags(const std::filesystem::path &path, const std::u16string &title,
+                              const std::u16string &artist, int track, int totalTracks, bool removePictures);
     // Writes tag (an even-length ID3v2 tag) as the file's "id3 " chunk; 1 or 0.
     int WriteWaveId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag);
 
@@ -56,8 +56,5 @@ private:
     std::vector<std::uint8_t> m_id3Bytes;   // an "id3 " chunk not parsed, for a rewrite
     std::optional<PcmLayout> m_pcmLayout;
 };
-
-// The one process-wide object.
-CWave &theWave();
 
 } // namespace tunvale::formats

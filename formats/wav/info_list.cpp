@@ -42,9 +42,8 @@ std::int32_t leadingNumber4(ByteSpan data)
 
 } // namespace
 
-void ReadInfoList(ByteSpan list)
+void ReadInfoList(ByteSpan list, CurrentTags &tags)
 {
-    CurrentTags &tags = catalog::currentTags();
     std::size_t pos = 0;
     while (list.size() - pos > 8) {
         FourCC id;

@@ -1,20 +1,28 @@
 #pragma once
 
 #include "catalog/records/load_options.h"
-#include "formats/audio/pcm_source.h"
+#include "formats/pcm_opening.h"
+#include "formats/read_status.h"
+#include "formats/tag_writing.h"
+#include "formats/track_read.h"
 
 #include <filesystem>
-#include <memory>
 #include <string>
 
 namespace tunvale::formats {
 
-// WAV entry points over the process-wide CWave object (declared in wav/c_wave.h).
-int LoadWave(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options);
-int WriteWaveTags(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist,
-                  int track, int totalTracks, bool removePictures);
-// Fills currentTags()/pictureTable() and opens the audio for conversion; null with status
-// (negative: read failure, otherwise 3-style "no usable audio") when it cannot be converted.
-std::unique_ptr<PcmSource> openWavePcm(const std::filesystem::path &path, const catalog::LoadOptions &options, int &status);
+// The WAV format's reader, conversion read and tag writer (over the container of wav/c_wave.h).
+
+// Reads the tags of the LIST INFO and "id3 " chunks into read (no pictures).
+ReadResult ReadWaveTags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read);
+
+// The conversion's read: tags, pictures, the delivered format and the samples streamed from
+// the file. Only a file that cannot be opened (or whose samples cannot be) counts as a failure
+// of the source; any other refusal means there is no audio the conversion can use.
+PcmOpening OpenWavePcm(const std::filesystem::path &path, const catalog::LoadOptions &options);
+
+// Replaces the "id3 " chunk of the copy at path; the chunk is rewritten in place, so names is
+// not used.
+WriteResult WriteWaveTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
 } // namespace tunvale::formats

@@ -42,8 +42,8 @@ Indices literalMembers(const Catalog &catalog, std::size_t i, std::size_t n, int
                        bool acceptSimilitudes)
 {
     Indices members;
-    const CMetaDat &seed = catalog.at(i);
-    if (seed.Placed != 0 || seed.KeyWordCount == 0)
+    const CMetaDat &first = catalog.at(i);
+    if (first.Placed != 0 || first.KeyWordCount == 0)
         return members;
     auto wordsOf = [](const CMetaDat &entry) {
         WordList words;
@@ -51,7 +51,7 @@ Indices literalMembers(const Catalog &catalog, std::size_t i, std::size_t n, int
             words.push_back(text::cp1252ToUtf16(entry.KeyWords[static_cast<std::size_t>(w)]));
         return words;
     };
-    const WordList a = wordsOf(seed);
+    const WordList a = wordsOf(first);
     for (std::size_t j = 0; j < n; ++j) {
         const CMetaDat &other = catalog.at(j);
         if (other.Placed != 0 || other.KeyWordCount == 0)
@@ -83,7 +83,7 @@ Indices literalMembers(const Catalog &catalog, std::size_t i, std::size_t n, int
     return members;
 }
 
-// Runs the placement phase: seeds in ascending order, members marked placed.
+// Runs the placement phase: first entries in ascending order, members marked placed.
 std::vector<Indices> placeAll(Catalog &catalog, int criterionCode, bool acceptSimilitudes)
 {
     GroupFinder finder(catalog, criterionCode, acceptSimilitudes);
@@ -136,7 +136,7 @@ TEST(Grouping, EdgeCases)
         {"guns_n_roses", {u"Guns Roses", u"Guns N Roses"}, criterion::kArtist, true, {{0, 1}}},
         {"pink_floyd_typo", {u"Pink Floid", u"Metallica", u"Pink Floyd"}, criterion::kArtist, true, {{0, 2}, {1}}},
         // Not transitive: B joins A, C is close to B only and forms its own group.
-        {"first_seed_wins", {u"Abcdefgh", u"Abcdefgx", u"Abcdefxx"}, criterion::kArtist, true, {{0, 1}, {2}}},
+        {"first_entry_wins", {u"Abcdefgh", u"Abcdefgx", u"Abcdefxx"}, criterion::kArtist, true, {{0, 1}, {2}}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -147,7 +147,7 @@ TEST(Grouping, EdgeCases)
     }
 }
 
-TEST(Grouping, PlacedOrWordlessSeedsReturnNothing)
+TEST(Grouping, PlacedOrWordlessFirstEntriesReturnNothing)
 {
     Catalog catalog;
     catalog.append(keyed(u"Queen"));
@@ -159,7 +159,7 @@ TEST(Grouping, PlacedOrWordlessSeedsReturnNothing)
     EXPECT_EQ(finder.members(0, 3, members), 0u);
     EXPECT_TRUE(members.empty());
     EXPECT_EQ(finder.members(2, 3, members), 0u);
-    // An unplaced seed is always its own member; the placed entry 0 is left out.
+    // An unplaced first entry is always its own member; the placed entry 0 is left out.
     EXPECT_EQ(finder.members(1, 3, members), 1u);
     EXPECT_EQ(members, Indices{1});
     // Only entries below n are looked at.
@@ -276,7 +276,7 @@ private:
     std::mt19937 m_random;
 };
 
-// Asks the finder for every seed (in the given order, placing each group as the worker does)
+// Asks the finder for every first entry (in the given order, placing each group as the worker does)
 // and checks each answer against the literal algorithm. Returns how many groups had more
 // than one member.
 std::size_t checkAgainstOracle(Catalog &catalog, int code, bool accept, const std::vector<std::size_t> &seeds,

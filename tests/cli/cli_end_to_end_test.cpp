@@ -8,6 +8,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -238,13 +242,55 @@ TEST_F(Cli, InspectShowsTagsAndEntry)
     EXPECT_EQ(report[0]["loaded"], false);
     EXPECT_TRUE(report[0]["status"].is_null());   // no reader for .txt
     EXPECT_TRUE(report[0]["code"].is_null());
+    EXPECT_TRUE(report[0]["reason"].is_null());
     EXPECT_TRUE(report[0]["entry"].is_null());
     EXPECT_EQ(report[1]["entry"]["GroupName"], "Undefined");
     EXPECT_EQ(report[2]["loaded"], false);
-    // The loader's code, and its reason as the status.
+    // The reader's status and its code, and the reason the skipped list shows.
     EXPECT_TRUE(report[2]["code"].is_number());
     EXPECT_NE(report[2]["code"], 0);
-    EXPECT_EQ(report[2]["status"], "WAV file cut short");
+    EXPECT_EQ(report[2]["status"], "cut short");
+    EXPECT_EQ(report[2]["reason"], "WAV: RIFF header cut short");
+}
+
+// One cause gives one status whatever the format: every reader opens, finds a file empty and
+// tells foreign bytes the same way.
+TEST_F(Cli, InspectGivesOneStatusPerCauseInEveryFormat)
+{
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0644), 0);
+    std::string foreign;
+    for (int i = 0; i < 20; ++i)
+        foreign += "plain text lines. ";
+    struct Cause {
+        const char *name;
+        std::function<void(const fs::path &)> make;
+        const char *status;
+        const char *reason; // nullptr: the reader names its format
+    };
+    const Cause causes[] = {
+        {"missing", [](const fs::path &) {}, "cannot open", "not found"},
+        {"fifo", [&](const fs::path &p) { fs::create_symlink(dir / "fifo", p); }, "cannot open", "not a regular file"},
+        {"folder", [](const fs::path &p) { fs::create_directory(p); }, "cannot open", "not a regular file"},
+        {"empty", [](const fs::path &p) { writeFile(p, ""); }, "empty file", "empty file"},
+        {"foreign", [&](const fs::path &p) { writeFile(p, foreign); }, "not this format", nullptr},
+    };
+    for (const char *extension : {".mp3", ".flac", ".wav", ".aiff", ".aif"}) {
+        for (const Cause &cause : causes) {
+            SCOPED_TRACE(std::string(cause.name) + extension);
+            const fs::path path = dir / (std::string(cause.name) + extension);
+            cause.make(path);
+            const CliResult r = run({"inspect", path.string()});
+            EXPECT_EQ(r.status, 1);
+            const auto report = nlohmann::json::parse(r.out, nullptr, false);
+            ASSERT_TRUE(report.is_array() && report.size() == 1) << r.out;
+            EXPECT_EQ(report[0]["loaded"], false);
+            EXPECT_EQ(report[0]["status"], cause.status);
+            if (cause.reason)
+                EXPECT_EQ(report[0]["reason"], cause.reason);
+            else
+                EXPECT_NE(report[0]["reason"].get<std::string>().find(": "), std::string::npos) << report[0]["reason"];
+        }
+    }
 }
 
 } // namespace

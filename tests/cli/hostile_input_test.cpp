@@ -30,13 +30,14 @@ using tunvale::testing::readFile;
 using tunvale::testing::TempDir;
 using tunvale::testing::writeFile;
 
-constexpr const char *kNotAudio = "no MPEG audio or ID3 tag in the first 64 KiB";
+constexpr const char *kNotAudio = "MP3: no MPEG audio or ID3 tag in the first 64 KiB";
 constexpr long kMemoryLimitKiB = 64 * 1024;
 
 struct HostileFile {
     const char *name;
     std::function<void(const fs::path &)> make;
     const char *refusal;                          // the reason given, or null when the file loads
+    const char *status;                           // inspect's status of a refused file
     std::map<std::string, std::string> tags;      // tags read when it loads
 };
 
@@ -75,16 +76,30 @@ std::string inflatingCommentFrame()
 std::vector<HostileFile> hostileFiles()
 {
     return {
-        {"song.mp3", [](const fs::path &p) { fs::create_symlink("/etc/passwd", p); }, kNotAudio, {}},
-        {"notes.mp3", [](const fs::path &p) { writeFile(p, "Shopping list\nmilk\nbread\n"); }, kNotAudio, {}},
-        {"empty.mp3", [](const fs::path &p) { writeFile(p, ""); }, kNotAudio, {}},
-        {"noise.mp3", [](const fs::path &p) { writeFile(p, randomBytes(100000)); }, kNotAudio, {}},
-        {"x.flac", makeFifo, "not a regular file", {}},
-        {"unsynchronised.mp3", [](const fs::path &p) { writeFile(p, unsynchronisedTagEndingInFF00()); }, nullptr,
+        {"song.mp3", [](const fs::path &p) { fs::create_symlink("/etc/passwd", p); }, kNotAudio, "not this format", {}},
+        {"notes.mp3",
+         [](const fs::path &p) { writeFile(p, "Shopping list\nmilk\nbread\n"); },
+         kNotAudio,
+         "not this format",
+         {}},
+        {"empty.mp3", [](const fs::path &p) { writeFile(p, ""); }, "empty file", "empty file", {}},
+        {"noise.mp3", [](const fs::path &p) { writeFile(p, randomBytes(100000)); }, kNotAudio, "not this format", {}},
+        {"x.flac", makeFifo, "not a regular file", "cannot open", {}},
+        {"unsynchronised.mp3",
+         [](const fs::path &p) { writeFile(p, unsynchronisedTagEndingInFF00()); },
+         nullptr,
+         nullptr,
          {{"Title", "Song"}, {"Artist", "Band"}}},
-        {"inflating.mp3", [](const fs::path &p) { writeFile(p, inflatingCommentFrame()); }, nullptr,
+        {"inflating.mp3",
+         [](const fs::path &p) { writeFile(p, inflatingCommentFrame()); },
+         nullptr,
+         nullptr,
          {{"Title", "After"}, {"Comment", ""}}},
-        {"plain.mp3", [](const fs::path &p) { fs::copy_file(fx::plainAudioMp3(), p); }, nullptr, {{"Title", "plain"}}},
+        {"plain.mp3",
+         [](const fs::path &p) { fs::copy_file(fx::plainAudioMp3(), p); },
+         nullptr,
+         nullptr,
+         {{"Title", "plain"}}},
     };
 }
 
@@ -130,7 +145,8 @@ TEST_F(HostileInput, InspectAnswersAtOnceInBoundedMemory)
         const auto &item = report[0];
         EXPECT_EQ(item["loaded"], file.refusal == nullptr);
         if (file.refusal) {
-            EXPECT_EQ(item["status"], std::string(file.refusal));
+            EXPECT_EQ(item["reason"], std::string(file.refusal));
+            EXPECT_EQ(item["status"], std::string(file.status));
             continue;
         }
         for (const auto &[key, value] : file.tags)

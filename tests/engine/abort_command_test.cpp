@@ -66,9 +66,6 @@ void writeNoiseWav(const fs::path &path, int seconds)
 
 class AbortCommand : public ::testing::Test {
 protected:
-    void SetUp() override { testing::resetRecords(); }
-    void TearDown() override { testing::resetRecords(); }
-
     // Two files of one group, "a.mp3" and "b.mp3", ready to run into dst.
     void prepareTwoFiles()
     {
@@ -78,7 +75,7 @@ protected:
         CreateIt yes;
         ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", sink, yes).status, PrepareStatus::Ready);
         library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}};
-        hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+        hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
     }
 
     std::vector<std::u16string> shownStatus() const
@@ -294,7 +291,7 @@ TEST_F(AbortCommand, MessageBoxOpenAtGiveUpIsNotWaitedForLong)
     CreateIt yes;
     ASSERT_EQ(prepareOrganize(session, options, dir / "src", dir / "dst", blocking, yes).status, PrepareStatus::Ready);
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}};
-    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
     hooks.placeFile = [](int, int, output::PlacementContext &) { return 5; };
     auto organizer = std::make_unique<Organizer>(session, blocking, hooks);
     ASSERT_TRUE(organizer->start(options));
@@ -323,7 +320,7 @@ TEST_F(AbortCommand, MessageBoxOpenAtGiveUpIsNotWaitedForLong)
 TEST_F(AbortCommand, ConversionGivenUpLeavesNoPartialMp3)
 {
     writeNoiseWav(dir / "src/long.wav", 240);
-    options.mp3Format = options.flacFormat = options.aiffFormat = 0;
+    options.formatFlags.at("mp3") = options.formatFlags.at("flac") = options.formatFlags.at("aiff") = 0;
     options.mp3Convert = 1;
     options.newFileNames = 0;
     CreateIt yes;

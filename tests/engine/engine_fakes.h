@@ -1,11 +1,11 @@
 #pragma once
 
 #include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
 #include "engine/abort_command.h"
 #include "engine/organize_command.h"
 #include "engine/organize_worker.h"
 #include "engine/progress_sink.h"
+#include "formats/format_table.h"
 
 #include <filesystem>
 #include <map>
@@ -70,7 +70,7 @@ private:
 };
 
 // A fake library: each file name maps to the group key its loader gives it; files not in the
-// map fail to load (result 1).
+// map fail to load (not this format).
 struct FakeLibrary {
     std::map<std::string, std::u16string> groupKeys;   // by file name
     std::vector<std::filesystem::path> loadCalls;
@@ -79,16 +79,16 @@ struct FakeLibrary {
 
     LoaderFn loader()
     {
-        return [this](const std::filesystem::path &path, int, const catalog::LoadOptions &) {
+        return [this](const std::filesystem::path &path, int, const catalog::LoadOptions &, catalog::Catalog &catalog) {
             loadCalls.push_back(path);
             const std::string name = path.filename().string();
-            int result = 1;
+            formats::ReadResult result = formats::ReadResult::failure(formats::ReadStatus::NotThisFormat);
             auto it = groupKeys.find(name);
             if (it != groupKeys.end()) {
                 auto entry = std::make_unique<catalog::CMetaDat>(path, it->second);
                 entry->setTitle(std::u16string(name.begin(), name.end()));
-                catalog::catalog().append(std::move(entry));
-                result = 0;
+                catalog.append(std::move(entry));
+                result = formats::ReadResult::success();
             }
             auto after = afterLoad.find(name);
             if (after != afterLoad.end())
@@ -124,6 +124,9 @@ struct FakePlacement {
     }
 };
 
+// The row of the format table of id ("mp3").
+inline const formats::FormatRow &format(std::string_view id) { return *formats::findFormat(id); }
+
 // Says yes to creating a missing destination.
 struct CreateIt : OrganizeQuestions {
     bool createMissingDestination(const std::filesystem::path &) override { return true; }
@@ -139,12 +142,5 @@ struct ScriptedAbort : AbortQuestions {
         return yes;
     }
 };
-
-// Clears the process-wide records the loaders fill.
-inline void resetRecords()
-{
-    catalog::resetTagRecords();
-    catalog::catalog().clear();
-}
 
 } // namespace tunvale::engine::testing

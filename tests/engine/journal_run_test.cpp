@@ -77,8 +77,6 @@ TEST(JournalFolder, FollowsXdgStateHomeThenHome)
 
 class RunJournalTest : public ::testing::Test {
 protected:
-    void SetUp() override { testing::resetRecords(); }
-    void TearDown() override { testing::resetRecords(); }
     TempDir dir;
 };
 
@@ -100,12 +98,13 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state/tunvale", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", options, {dir / "dst"});
+    const std::string token = formats::io::newWorkToken();
+    journal.writeStart(dir / "src", dir / "dst", options, {dir / "dst"}, token);
 
     FakeLibrary library;
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Beta"}, {"c.mp3", u"Alpha"}};
     RunHooks hooks;
-    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
     std::vector<std::size_t> fileLinesSeenByPlacement;
     hooks.placeFile = [&](int, int, output::PlacementContext &context) {
         // What a crash now would leave: the journal already names the folder and this file's
@@ -116,12 +115,14 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
         EXPECT_FALSE(now.folders.empty());
         EXPECT_NE(std::find(now.pending.begin(), now.pending.end(), context.destinationPath), now.pending.end());
         fileLinesSeenByPlacement.push_back(now.files.size());
+        // The run names its work files under the token the journal holds.
+        EXPECT_EQ(context.names().token(), token);
         writeFile(context.destinationPath, "copy");
         return 0;
     };
     hooks.observer = &journal;
     Organizer organizer(session, sink, hooks);
-    ASSERT_TRUE(organizer.start(options));
+    ASSERT_TRUE(organizer.start(options, token));
     ASSERT_TRUE(organizer.waitFinished(10s));
     const RunSummary summary = organizer.handleRunEnded(0ms);
     journal.writeEnd(summary.word, session.filesLoaded, session.filesCopied, session.foldersUsed);
@@ -141,6 +142,7 @@ TEST_F(RunJournalTest, RecordsTheRunAsItGoes)
     EXPECT_EQ(record.filesCopied, 3);
     EXPECT_EQ(record.foldersUsed, 2);
     EXPECT_FALSE(record.undone);
+    EXPECT_EQ(record.workToken, token);
     EXPECT_NE(readFile(journal.path()).find("option MP3_CONVERT 0\n"), std::string::npos);
     EXPECT_FALSE(record.started.empty());
 }
@@ -151,7 +153,7 @@ TEST_F(RunJournalTest, TornLastLineIgnoredAndDroppedByTheUndoneMark)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {});
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {}, "20260101-000000-42-abcdef01");
     journal.folderCreated(dir / "dst/Alpha");
     journal.fileCreated(dir / "dst/Alpha/a.mp3");
     const fs::path path = journal.path();
@@ -179,7 +181,7 @@ TEST_F(RunJournalTest, CreatedFilesAreKnownByTheirIdentity)
     RunJournal journal;
     std::string error;
     ASSERT_TRUE(journal.create(dir / "state", error)) << error;
-    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {});
+    journal.writeStart(dir / "src", dir / "dst", RunOptions{}, {}, "20260101-000000-42-abcdef01");
     output::PlacementOptions converting;
     converting.mp3Convert = true;
     journal.fileStarting(dir / "dst/A/x.flac", converting);
@@ -199,7 +201,7 @@ TEST_F(RunJournalTest, CreatedFilesAreKnownByTheirIdentity)
     JournalRecord record;
     ASSERT_TRUE(readJournal(journal.path(), record, error)) << error;
     EXPECT_EQ(record.version, kJournalVersion);
-    EXPECT_EQ(record.workToken, formats::io::workToken());
+    EXPECT_EQ(record.workToken, "20260101-000000-42-abcdef01");
     EXPECT_EQ(record.pending, (std::vector<fs::path>{dir / "dst/A/x.flac"}));
     EXPECT_EQ(record.files, (std::vector<fs::path>{dir / "dst/A/made.mp3"}));
     ASSERT_EQ(record.created.size(), 4u);

@@ -29,9 +29,6 @@ struct Answer : OrganizeQuestions {
 
 class OrganizeCommand : public ::testing::Test {
 protected:
-    void SetUp() override { testing::resetRecords(); }
-    void TearDown() override { testing::resetRecords(); }
-
     PrepareOutcome prepare(const fs::path &source, const fs::path &destination)
     {
         return prepareOrganize(session, options, source, destination, sink, answer);
@@ -159,23 +156,43 @@ TEST_F(OrganizeCommand, DeclinedDestinationStartsNothing)
     EXPECT_TRUE(session.mainDirectoryList.empty());
 }
 
+// A run starts with a catalog of its own: nothing an earlier run loaded is there.
 TEST_F(OrganizeCommand, ClearsTheRecordsAndTakesTheCriterionAndFormats)
 {
-    catalog::catalog().append(std::make_unique<catalog::CMetaDat>("/old.mp3", u"Old"));
-    catalog::currentTags().Title.set("old");
     writeFile(dir / "src/a.mp3", "x");
     writeFile(dir / "src/b.flac", "x");
     fs::create_directory(dir / "dst");
+    std::vector<std::size_t> entriesSeen; // the catalog's size at each loader call
+    RunHooks hooks;
+    const LoaderFn loader = [&](const fs::path &path, int, const catalog::LoadOptions &, catalog::Catalog &catalog) {
+        entriesSeen.push_back(catalog.size());
+        catalog.append(std::make_unique<catalog::CMetaDat>(path, u"Old"));
+        return formats::ReadResult::success();
+    };
+    hooks.addLoader(u".mp3", testing::format("mp3"), loader);
+    hooks.addLoader(u".flac", testing::format("flac"), loader);
+    hooks.placeFile = [](int, int, output::PlacementContext &) { return 0; };
+    Organizer organizer(session, sink, hooks);
+    const auto runOnce = [&] {
+        ASSERT_TRUE(organizer.start(options));
+        ASSERT_TRUE(organizer.waitFinished(std::chrono::seconds(10)));
+        organizer.handleRunEnded(std::chrono::milliseconds(0));
+    };
+    ASSERT_EQ(prepare(dir / "src", dir / "dst").status, PrepareStatus::Ready);
+    runOnce();
+    EXPECT_EQ(entriesSeen, (std::vector<std::size_t>{0, 1}));
+
+    entriesSeen.clear();
     options.tagId = tag_id::kDecade;
-    options.mp3Format = 0;
+    options.formatFlags.at("mp3") = 0;
     const PrepareOutcome outcome = prepare(dir / "src", dir / "dst");
     EXPECT_EQ(outcome.status, PrepareStatus::Ready);
     EXPECT_FALSE(outcome.destinationCreated);
     EXPECT_EQ(answer.asked, 0);
-    EXPECT_TRUE(catalog::catalog().empty());
-    EXPECT_TRUE(catalog::currentTags().Title.empty());
     EXPECT_EQ(session.criterionCode, 1007);
     EXPECT_EQ(session.sourceFiles, (std::vector<fs::path>{dir / "src/b.flac"}));
+    runOnce();
+    EXPECT_EQ(entriesSeen, (std::vector<std::size_t>{0}));
 }
 
 // A whole run on the worker thread, ended through the front end's end-of-run handler.
@@ -190,7 +207,7 @@ TEST_F(OrganizeCommand, OrganizerRunsTheWorkerOnItsThread)
     library.groupKeys = {{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}, {"c.mp3", u"Alpha"}};
     FakePlacement placement;
     RunHooks hooks;
-    hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+    hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
     hooks.placeFile = placement.hook();
     Organizer organizer(session, sink, hooks);
     EXPECT_FALSE(organizer.isActive());
@@ -215,12 +232,13 @@ TEST_F(OrganizeCommand, AbortRequestStopsTheWorkerBetweenFiles)
     ManualResetEvent proceed;
     RunHooks hooks;
     int loads = 0;
-    hooks.addLoader(u".mp3", SourceFormat::Mp3, [&](const fs::path &, int, const catalog::LoadOptions &) {
-        ++loads;
-        loading.set();
-        proceed.wait();   // the first file is in progress while the abort is requested
-        return 1;
-    });
+    hooks.addLoader(u".mp3", testing::format("mp3"),
+                    [&](const fs::path &, int, const catalog::LoadOptions &, catalog::Catalog &) {
+                        ++loads;
+                        loading.set();
+                        proceed.wait(); // the first file is in progress while the abort is requested
+                        return formats::ReadResult::failure(formats::ReadStatus::NotThisFormat);
+                    });
     Organizer organizer(session, sink, hooks);
     ASSERT_TRUE(organizer.start(options));
     ASSERT_TRUE(loading.waitFor(std::chrono::seconds(10)));

@@ -1,6 +1,5 @@
-#include "engine/organize_worker.h"
-#include "catalog/records/load_refusal.h"
 #include "catalog/text/codepage.h"
+#include "engine/organize_worker.h"
 #include "engine/run_summary.h"
 #include "engine_fakes.h"
 #include "support/temp_dir.h"
@@ -27,17 +26,15 @@ class WorkerRun : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing::resetRecords();
         destination = dir / "dest";
         fs::create_directory(destination);
         session.destinationFolder = destination;
         session.criterionCode = catalog::criterion::kArtist;
-        hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+        hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
         hooks.placeFile = placement.hook();
         // Kept names: the tests follow the sort by file name unless they turn renaming on.
         options.newFileNames = 0;
     }
-    void TearDown() override { testing::resetRecords(); }
 
     // Lists files (name, group key); a key of nullptr leaves the file unloadable.
     void files(std::vector<std::pair<std::string, const char16_t *>> list)
@@ -53,8 +50,10 @@ protected:
 
     RunSummary run()
     {
-        WorkerContext context{session, options, sink, hooks, control, WorkerPauses{std::chrono::milliseconds(0), std::chrono::milliseconds(0)}};
-        EXPECT_EQ(runOrganizeWorker(context), 0);
+        lastRun = std::make_unique<OrganizeRun>(
+            OrganizeRun{session, options, sink, hooks, control,
+                        WorkerPauses{std::chrono::milliseconds(0), std::chrono::milliseconds(0)}});
+        EXPECT_EQ(runOrganizeWorker(*lastRun), 0);
         EXPECT_TRUE(control.finished.isSet());
         EXPECT_EQ(sink.of(Notice::RunEnded).size(), 1u);
         EXPECT_EQ(session.runCompleted, 1);
@@ -78,6 +77,7 @@ protected:
     RecordingSink sink;
     FakeLibrary library;
     FakePlacement placement;
+    std::unique_ptr<OrganizeRun> lastRun; // the run last made, with its catalog
 };
 
 TEST_F(WorkerRun, WithNoLoaderNothingIsDone)
@@ -100,11 +100,12 @@ TEST_F(WorkerRun, LoadersCalledByExtensionWithoutRegardToCaseAndOnlyForTickedFor
 {
     files({{"a.MP3", u"Alpha"}, {"b.Mp3", u"Alpha"}, {"c.wav", u"Alpha"}, {"d.mp3s", u"Alpha"}});
     int wavCalls = 0;
-    hooks.addLoader(u".wav", SourceFormat::Wav, [&](const fs::path &, int, const catalog::LoadOptions &) {
-        ++wavCalls;
-        return 1;
-    });
-    options.wavFormat = 0;
+    hooks.addLoader(u".wav", testing::format("wav"),
+                    [&](const fs::path &, int, const catalog::LoadOptions &, catalog::Catalog &) {
+                        ++wavCalls;
+                        return formats::ReadResult::failure(formats::ReadStatus::NotThisFormat);
+                    });
+    options.formatFlags.at("wav") = 0;
     run();
     EXPECT_EQ(library.loadCalls.size(), 2u);
     EXPECT_EQ(wavCalls, 0);
@@ -116,20 +117,19 @@ TEST_F(WorkerRun, LoadersCalledByExtensionWithoutRegardToCaseAndOnlyForTickedFor
 TEST_F(WorkerRun, RefusedFilesAreListedAsSkippedWithTheirReason)
 {
     files({{"a.mp3", u"Alpha"}, {"b.wav", nullptr}, {"c.wav", nullptr}});
-    hooks.addLoader(u".wav", SourceFormat::Wav, [](const fs::path &path, int, const catalog::LoadOptions &) {
-        if (path.filename() == "b.wav") {
-            catalog::loadRefusal() = "not a regular file";
-            return 1;
-        }
-        return 7;   // no reason given
-    });
+    hooks.addLoader(u".wav", testing::format("wav"),
+                    [](const fs::path &path, int, const catalog::LoadOptions &, catalog::Catalog &) {
+                        if (path.filename() == "b.wav")
+                            return formats::ReadResult::failure(formats::ReadStatus::CannotOpen, "not a regular file");
+                        return formats::ReadResult::failure(formats::ReadStatus::NoMemory); // no reason given
+                    });
     session.skippedFiles.push_back({dir / "left over", "from an earlier run"});
     run();
     ASSERT_EQ(session.skippedFiles.size(), 2u);
     EXPECT_EQ(session.skippedFiles[0].path, dir / "src" / "b.wav");
     EXPECT_EQ(session.skippedFiles[0].reason, "not a regular file");
     EXPECT_EQ(session.skippedFiles[1].path, dir / "src" / "c.wav");
-    EXPECT_EQ(session.skippedFiles[1].reason, "not loaded (status 7)");
+    EXPECT_EQ(session.skippedFiles[1].reason, "out of memory"); // the status's own name
     EXPECT_EQ(session.filesLoaded, 1);
 }
 
@@ -472,7 +472,11 @@ TEST_F(WorkerRun, PlacementContextCarriesRunState)
         EXPECT_NE(context.miscellaneousFiles, nullptr);
         if (context.miscellaneousFiles)
             ++*context.miscellaneousFiles;
-        EXPECT_EQ(context.catalog, &catalog::catalog());
+        // The run's own catalog, which holds the file's entry.
+        EXPECT_NE(context.catalog, nullptr);
+        if (context.catalog) {
+            EXPECT_NE(context.catalog->findByPath(context.sourcePath), nullptr);
+        }
         EXPECT_NE(context.status, nullptr);
         if (context.status)
             context.status->showStatus(u"Copying: " + context.sourcePath.filename().u16string(), 0xC8FFC8);
@@ -496,9 +500,12 @@ TEST_F(WorkerRun, PlacementContextCarriesRunState)
 TEST_F(WorkerRun, LoaderClaimingSuccessWithoutAnEntryDoesNotOverrunTheCatalog)
 {
     files({{"a.mp3", u"Alpha"}, {"b.mp3", u"Alpha"}, {"ghost.mp3", nullptr}});
-    hooks.addLoader(u".mp3", SourceFormat::Mp3, [](const fs::path &p, int, const catalog::LoadOptions &) {
-        return p.filename() == "ghost.mp3" ? 0 : 1;   // a faulty loader: success, no entry
-    });
+    hooks.addLoader(
+        u".mp3", testing::format("mp3"), [](const fs::path &p, int, const catalog::LoadOptions &, catalog::Catalog &) {
+            // A faulty loader: success, no entry.
+            return p.filename() == "ghost.mp3" ? formats::ReadResult::success()
+                                               : formats::ReadResult::failure(formats::ReadStatus::NotThisFormat);
+        });
     // The library's loader and the faulty one both see every file: 3 successes, 2 entries.
     const RunSummary summary = run();
     EXPECT_EQ(session.filesLoaded, 3);

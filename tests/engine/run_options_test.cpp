@@ -1,3 +1,4 @@
+#include "engine/run_hooks.h"
 #include "engine/run_options.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +17,13 @@ TEST(RunOptions, ValueNamesAndFirstStartDefaults)
         {"IDC_TRk_INCREMENT", 1}, {"MP3_CONVERT", 0}, {"MP3_QUALITY", 1}};
     const auto fields = optionFields();
     ASSERT_EQ(fields.size(), expected.size());
-    const RunOptions defaults;
+    RunOptions defaults;
     std::set<const std::int32_t *> distinct;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         EXPECT_EQ(fields[i].valueName, expected[i].first);
         EXPECT_EQ(fields[i].firstStartDefault, expected[i].second) << expected[i].first;
-        EXPECT_EQ(defaults.*(fields[i].field), expected[i].second) << expected[i].first;
-        distinct.insert(&(defaults.*(fields[i].field)));
+        EXPECT_EQ(fields[i].of(defaults), expected[i].second) << expected[i].first;
+        distinct.insert(&fields[i].of(defaults));
         EXPECT_EQ(findOptionField(expected[i].first), &fields[i]);
     }
     EXPECT_EQ(distinct.size(), fields.size());   // every field persisted exactly once
@@ -46,15 +47,40 @@ TEST(RunOptions, StepForcedIntoRange)
     EXPECT_EQ(clampTrackStep(25), 10);
 }
 
+// The extension list follows the format table, the order the formats are offered in.
 TEST(RunOptions, ExtensionsOfTickedFormatsInScanOrder)
 {
     RunOptions options;
-    EXPECT_EQ(sourceExtensions(options), (std::vector<std::string>{".mp3", ".wav", ".flac", ".aiff", ".aif"}));
-    options.mp3Format = 0;
-    options.wavFormat = 0;
-    options.flacFormat = 0;
+    EXPECT_EQ(sourceExtensions(options), (std::vector<std::string>{".mp3", ".flac", ".wav", ".aiff", ".aif"}));
+    options.formatFlags.at("mp3") = 0;
+    options.formatFlags.at("wav") = 0;
+    options.formatFlags.at("flac") = 0;
     EXPECT_EQ(sourceExtensions(options), (std::vector<std::string>{".aiff", ".aif"}));
-    options.aiffFormat = 0;
+    options.formatFlags.at("aiff") = 0;
+    EXPECT_TRUE(sourceExtensions(options).empty());
+}
+
+// Each row of the format table brings its flag, stored under the row's option name, found by
+// the row or by its id; an id of no row is refused.
+TEST(RunOptions, EveryFormatOfTheTableHasItsFlag)
+{
+    RunOptions options;
+    for (const formats::FormatRow &format : formats::formatTable()) {
+        SCOPED_TRACE(std::string(format.id));
+        const OptionField *field = findOptionField(format.optionName);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->format, &format);
+        EXPECT_EQ(field->field, nullptr);
+        EXPECT_EQ(field->firstStartDefault, format.enabledAtFirstStart);
+        EXPECT_EQ(&field->of(options), &options.formatFlags.of(format));
+        EXPECT_EQ(&options.formatFlags.at(format.id), &options.formatFlags.of(format));
+        options.formatFlags.of(format) = 0;
+        EXPECT_FALSE(formatEnabled(options, format));
+        options.formatFlags.of(format) = 1;
+        EXPECT_TRUE(formatEnabled(options, format));
+    }
+    EXPECT_THROW(options.formatFlags.at("ogg"), std::out_of_range);
+    options.formatFlags.setAll(0);
     EXPECT_TRUE(sourceExtensions(options).empty());
 }
 

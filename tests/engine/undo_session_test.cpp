@@ -52,8 +52,7 @@ class SessionUndo : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        testing::resetRecords();
-        hooks.addLoader(u".mp3", SourceFormat::Mp3, library.loader());
+        hooks.addLoader(u".mp3", testing::format("mp3"), library.loader());
         hooks.placeFile = [](int, int, output::PlacementContext &context) {
             writeFile(context.destinationPath, "copy of " + context.sourcePath.filename().string());
             return 0;
@@ -61,7 +60,6 @@ protected:
         options.groupIsolated = 0;
         options.newFileNames = 0;
     }
-    void TearDown() override { testing::resetRecords(); }
 
     // One whole run of the files (name -> group) into the destination (dst unless a test says
     // otherwise); the Organize command creates it, with its missing parents, when it does not

@@ -4,20 +4,21 @@
 #include "formats/aiff/aiff.h"
 #include "formats/aiff/c_aiff.h"
 
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
 #include "formats/audio/byte_reader.h"
-#include "formats/audio/decoded_audio.h"
+#include "formats/reader_records.h"
 #include "formats/riff_fixtures.h"
 #include "support/temp_dir.h"
+
+#include "formats/writer_calls.h"
 
 #include <gtest/gtest.h>
 
 namespace tunvale::formats {
 namespace {
 
+using tunvale::testing::callWriter;
+
 using namespace tunvale::testing::riff;
-using catalog::currentTags;
 using tunvale::testing::TempDir;
 using tunvale::testing::writeFile;
 
@@ -34,15 +35,8 @@ std::string samplesBE(std::size_t count)
     return out;
 }
 
-class AiffContainerTest : public ::testing::Test {
+class AiffContainerTest : public ::testing::Test, protected testing::ReaderRecords {
 protected:
-    void SetUp() override
-    {
-        catalog::resetTagRecords();
-        catalog::catalog().clear();
-        decodedAudio().clear();
-    }
-
     std::filesystem::path write(const std::string &name, const std::string &bytes)
     {
         const auto path = m_dir / name;
@@ -50,10 +44,15 @@ protected:
         return path;
     }
 
-    int read(const std::filesystem::path &path, bool loadPcm = false)
+    ReadStatus read(const std::filesystem::path &path, bool loadPcm = false)
     {
-        return theAiff().ReadAiff(path, loadPcm, true, kNoNameTags);
+        return readWith(path, kNoNameTags.tagsFromName,
+                        [&](TrackRead &read, DecodedAudio &audio) {
+                            return CAiff().ReadAiff(path, loadPcm, true, read, audio);
+                        })
+            .status;
     }
+    PcmOpening openAiffPcm(const std::filesystem::path &path) { return openPcm(OpenAiffPcm, path, kNoNameTags); }
 
     TempDir m_dir;
 };
@@ -65,7 +64,7 @@ TEST_F(AiffContainerTest, ReadsTagsAndFormat)
     struct Case {
         const char *name;
         std::string file;
-        int code;
+        ReadStatus status;
         int bits;        // bitsPerSample after the read
         int rate;
         bool tagRead;
@@ -74,36 +73,50 @@ TEST_F(AiffContainerTest, ReadsTagsAndFormat)
     const std::string id3 = chunkBE("ID3 ", kTag);
     const std::string fver = chunkBE("FVER", be32(0xA2805140));
     const Case cases[] = {
-        {"plain AIFF", aiffFile("AIFF", chunkBE("COMM", commData(2, 4, 16, 44100)) + ssnd + id3), 0, 16, 44100, true},
-        {"AIFF-C NONE", aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100, "NONE")) + ssnd + id3), 0, 16, 44100, true},
-        {"AIFF-C compressed", aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100, "ima4")) + ssnd + id3), 2, 0, 0, false},
-        {"AIFF-C sowt", aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100, "sowt")) + ssnd + id3), 2, 0, 0, false},
-        {"AIFF-C short COMM without type", aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100)) + ssnd + id3), 0, 16, 44100, true},
-        {"bogus FVER", aiffFile("AIFC", chunkBE("FVER", be32(1)) + chunkBE("COMM", commData(2, 4, 16, 44100, "NONE")) + id3), 2, 0, 0, false},
-        {"FVER cut short", aiffFile("AIFF", chunkBE("COMM", commData(2, 4, 16, 44100)) + chunkBE("FVER", "\xA2\x80")), 2, 16, 44100, false},
-        {"12-bit samples", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 12, 22050)) + id3), 0, 16, 22050, true},
-        {"20-bit samples", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 20, 48000)) + id3), 0, 24, 48000, true},
-        {"8-bit samples: tags only", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 8, 44100)) + ssnd + id3), 0, 0, 0, true},
-        {"odd rate: tags only", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 16, 8000)) + id3), 0, 0, 0, true},
-        {"COMM cut short", aiffFile("AIFF", chunkBE("COMM", "\0\x02") + id3), 0, 0, 0, true},
-        {"not a FORM", "RIFF" + be32(4) + "AIFF" + id3, 2, 0, 0, false},
-        {"other form type", aiffFile("8SVX", id3), 2, 0, 0, false},
-        {"zero-byte file", "", 3, 0, 0, false},
-        {"shorter than a chunk header", "FORM", 0, 0, 0, false},
-        {"form type cut short", "FORM" + be32(4) + "AI", 2, 0, 0, false},
-        {"tag larger than its chunk", aiffFile("AIFF", chunkBE("ID3 ", kTag.substr(0, 20))), 2, 0, 0, false},
+        {"plain AIFF", aiffFile("AIFF", chunkBE("COMM", commData(2, 4, 16, 44100)) + ssnd + id3), ReadStatus::Ok, 16,
+         44100, true},
+        {"AIFF-C NONE", aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100, "NONE")) + ssnd + id3),
+         ReadStatus::Ok, 16, 44100, true},
+        {"AIFF-C compressed", aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100, "ima4")) + ssnd + id3),
+         ReadStatus::Unsupported, 0, 0, false},
+        {"AIFF-C sowt", aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100, "sowt")) + ssnd + id3),
+         ReadStatus::Unsupported, 0, 0, false},
+        {"AIFF-C short COMM without type",
+         aiffFile("AIFC", fver + chunkBE("COMM", commData(2, 4, 16, 44100)) + ssnd + id3), ReadStatus::Ok, 16, 44100,
+         true},
+        {"bogus FVER",
+         aiffFile("AIFC", chunkBE("FVER", be32(1)) + chunkBE("COMM", commData(2, 4, 16, 44100, "NONE")) + id3),
+         ReadStatus::Unsupported, 0, 0, false},
+        {"FVER cut short", aiffFile("AIFF", chunkBE("COMM", commData(2, 4, 16, 44100)) + chunkBE("FVER", "\xA2\x80")),
+         ReadStatus::Unsupported, 16, 44100, false},
+        {"12-bit samples", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 12, 22050)) + id3), ReadStatus::Ok, 16,
+         22050, true},
+        {"20-bit samples", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 20, 48000)) + id3), ReadStatus::Ok, 24,
+         48000, true},
+        {"8-bit samples: tags only", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 8, 44100)) + ssnd + id3),
+         ReadStatus::Ok, 0, 0, true},
+        {"odd rate: tags only", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 16, 8000)) + id3), ReadStatus::Ok, 0, 0,
+         true},
+        {"COMM cut short", aiffFile("AIFF", chunkBE("COMM", "\0\x02") + id3), ReadStatus::Ok, 0, 0, true},
+        {"not a FORM", "RIFF" + be32(4) + "AIFF" + id3, ReadStatus::NotThisFormat, 0, 0, false},
+        {"other form type", aiffFile("8SVX", id3), ReadStatus::NotThisFormat, 0, 0, false},
+        {"zero-byte file", "", ReadStatus::Empty, 0, 0, false},
+        {"shorter than a chunk header", "FORM", ReadStatus::Ok, 0, 0, false},
+        {"form type cut short", "FORM" + be32(4) + "AI", ReadStatus::NotThisFormat, 0, 0, false},
+        {"tag larger than its chunk", aiffFile("AIFF", chunkBE("ID3 ", kTag.substr(0, 20))), ReadStatus::Damaged, 0, 0,
+         false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = write("case.aiff", c.file);
-        EXPECT_EQ(read(path), c.code);
+        EXPECT_EQ(read(path), c.status);
         EXPECT_EQ(decodedAudio().bitsPerSample, c.bits);
         EXPECT_EQ(decodedAudio().sampleRate, c.rate);
         EXPECT_EQ(currentTags().Title.view(), c.tagRead ? "Aiff Title" : "");
         EXPECT_EQ(currentTags().Track, c.tagRead ? 2 : 0);
-        EXPECT_EQ(LoadAiff(path, catalog::criterion::kArtist, kNoNameTags), c.code);
+        EXPECT_EQ(load(ReadAiffTags, path, kNoNameTags).status, c.status);
     }
-    EXPECT_EQ(read(m_dir / "missing.aiff"), 1);
+    EXPECT_EQ(read(m_dir / "missing.aiff"), ReadStatus::CannotOpen);
 }
 
 TEST_F(AiffContainerTest, ChunkWalkOddSizesAndForeignId3Chunks)
@@ -113,7 +126,7 @@ TEST_F(AiffContainerTest, ChunkWalkOddSizesAndForeignId3Chunks)
     ASSERT_EQ(oddTag.size() % 2, 1u);
     const auto path = write("odd.aiff", aiffFile("AIFF", chunkBE("NAME", "abc") + chunkBE("ID3 ", oddTag)
         + chunkBE("ID3 ", "not a tag") + chunkBE("COMM", commData(1, 4, 16, 44100)) + chunkBE("SSND", ssndData(samplesBE(4)))));
-    ASSERT_EQ(read(path, true), 0);
+    ASSERT_EQ(read(path, true), ReadStatus::Ok);
     EXPECT_EQ(currentTags().Artist.view(), "Odd");
     EXPECT_EQ(decodedAudio().extraSize, oddTag.size() + 1);
     EXPECT_EQ(decodedAudio().channels, 1);
@@ -121,7 +134,7 @@ TEST_F(AiffContainerTest, ChunkWalkOddSizesAndForeignId3Chunks)
 
     const auto foreign = write("foreign.aiff", aiffFile("AIFF", chunkBE("ID3 ", "not a tag!") + chunkBE("COMM", commData(1, 4, 16, 44100))
         + chunkBE("ID3 ", kTag)));
-    ASSERT_EQ(read(foreign), 0);
+    ASSERT_EQ(read(foreign), ReadStatus::Ok);
     EXPECT_EQ(currentTags().Title.view(), "");   // the first "ID3 " chunk is the file's tag chunk
     EXPECT_EQ(decodedAudio().sampleRate, 44100);
 }
@@ -130,7 +143,7 @@ TEST_F(AiffContainerTest, SamplesAreSwappedReducedAndHalved)
 {
     // 16-bit mono 44100: swapped to little-endian values.
     auto path = write("s16.aiff", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 16, 44100)) + chunkBE("SSND", ssndData(samplesBE(4)))));
-    ASSERT_EQ(read(path, true), 0);
+    ASSERT_EQ(read(path, true), ReadStatus::Ok);
     EXPECT_EQ(decodedAudio().pcm, (std::vector<std::int16_t>{300, -600, 900, -1200}));
 
     // 24-bit stereo 88200: upper 16 bits kept, two frames averaged into one, rate halved.
@@ -138,20 +151,22 @@ TEST_F(AiffContainerTest, SamplesAreSwappedReducedAndHalved)
     for (const int v : {1000, -1000, 3000, -3000, 5000, 6000, 7000, 8000})
         s24 += be16(static_cast<std::uint16_t>(static_cast<std::int16_t>(v))) + "\x55";
     path = write("s24.aiff", aiffFile("AIFF", chunkBE("COMM", commData(2, 4, 24, 88200)) + chunkBE("SSND", ssndData(s24, 4))));
-    ASSERT_EQ(read(path, true), 0);
+    ASSERT_EQ(read(path, true), ReadStatus::Ok);
     EXPECT_EQ(decodedAudio().sampleRate, 44100);
     EXPECT_EQ(decodedAudio().bitsPerSample, 16);
     EXPECT_EQ(decodedAudio().rawLength, 24u);
     EXPECT_EQ(decodedAudio().byteLength, 8u);
     EXPECT_EQ(decodedAudio().pcm, (std::vector<std::int16_t>{2000, -2000, 6000, 7000}));
 
-    // Samples asked for without a convertible COMM or without SSND: 2.
+    // Samples asked for without a convertible COMM or without SSND: no audio the conversion
+    // can use.
     path = write("nossnd.aiff", aiffFile("AIFF", chunkBE("COMM", commData(1, 4, 16, 44100))));
-    EXPECT_EQ(read(path, true), 2);
+    EXPECT_EQ(read(path, true), ReadStatus::Unsupported);
     EXPECT_EQ(decodedAudio().channels, 0);
-    int status = -1;
-    EXPECT_EQ(openAiffPcm(path, kNoNameTags, status), nullptr);
-    EXPECT_EQ(status, 2);
+    const PcmOpening opening = openAiffPcm(path);
+    EXPECT_EQ(opening.source, nullptr);
+    EXPECT_EQ(opening.status.status, ReadStatus::Unsupported);
+    EXPECT_FALSE(opening.sourceFailed);
 }
 
 TEST_F(AiffContainerTest, StreamDeliversTheWholeBufferValues)
@@ -168,11 +183,11 @@ TEST_F(AiffContainerTest, StreamDeliversTheWholeBufferValues)
             data += static_cast<char>((i * 104729 + i / 5) & 0xFF);
         const auto path = write("stream.aiff", aiffFile("AIFF", chunkBE("COMM", commData(c.channels, 0, c.bits, static_cast<std::uint32_t>(c.rate)))
             + chunkBE("SSND", ssndData(data)) + chunkBE("ID3 ", kTag)));
-        ASSERT_EQ(read(path, true), 0);
+        ASSERT_EQ(read(path, true), ReadStatus::Ok);
         const std::vector<std::int16_t> whole = decodedAudio().pcm;
         EXPECT_EQ(decodedAudio().byteLength, whole.size() * 2);
-        int status = -1;
-        auto source = openAiffPcm(path, kNoNameTags, status);
+        PcmOpening opening = openAiffPcm(path);
+        PcmSource *source = opening.source.get();
         ASSERT_NE(source, nullptr);
         EXPECT_EQ(currentTags().Title.view(), "Aiff Title");
         EXPECT_EQ(source->totalValues(), whole.size());
@@ -188,8 +203,8 @@ TEST_F(AiffContainerTest, StreamDeliversTheWholeBufferValues)
 
 TEST_F(AiffContainerTest, NothingToWriteDoesNotOpenTheFile)
 {
-    EXPECT_EQ(WriteAiffTags(m_dir / "does-not-exist.aiff", u"", u"", 0, 0, false), 1);
-    EXPECT_EQ(WriteAiffTags(m_dir / "does-not-exist.aiff", u"T", u"", 0, 0, false), 0);
+    EXPECT_EQ(callWriter(WriteAiffTags, m_dir / "does-not-exist.aiff", u"", u"", 0, 0, false), 1);
+    EXPECT_EQ(callWriter(WriteAiffTags, m_dir / "does-not-exist.aiff", u"T", u"", 0, 0, false), 0);
 }
 
 TEST_F(AiffContainerTest, RewriteKeepsTheStructureValid)
@@ -213,7 +228,7 @@ TEST_F(AiffContainerTest, RewriteKeepsTheStructureValid)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const auto path = write("copy.aiff", c.file);
-        ASSERT_EQ(WriteAiffTags(path, u"Titre", u"Artiste", 3, 0, false), 1);
+        ASSERT_EQ(callWriter(WriteAiffTags, path, u"Titre", u"Artiste", 3, 0, false), 1);
         const std::string after = readBytes(path);
         ASSERT_GE(after.size(), 12u);
         EXPECT_EQ(loadU32BE(reinterpret_cast<const std::uint8_t *>(after.data() + 4)), after.size() - 8);
@@ -229,7 +244,7 @@ TEST_F(AiffContainerTest, RewriteKeepsTheStructureValid)
         }
         EXPECT_EQ(pos, after.size());
         EXPECT_EQ(layout, c.layoutAfter);
-        ASSERT_EQ(read(path, true), 0);
+        ASSERT_EQ(read(path, true), ReadStatus::Ok);
         EXPECT_EQ(currentTags().Title.view(), "Titre");
         EXPECT_EQ(currentTags().Artist.view(), "Artiste");
         EXPECT_EQ(currentTags().Track, 3);

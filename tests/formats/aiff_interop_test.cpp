@@ -5,21 +5,22 @@
 #include "formats/aiff/aiff.h"
 #include "formats/aiff/c_aiff.h"
 
-#include "catalog/records/current_tags.h"
-#include "catalog/records/picture_table.h"
 #include "catalog/text/codepage.h"
-#include "formats/audio/decoded_audio.h"
+#include "formats/reader_records.h"
 #include "formats/riff_fixtures.h"
 #include "support/audio_tools.h"
 #include "support/temp_dir.h"
+
+#include "formats/writer_calls.h"
 
 #include <gtest/gtest.h>
 
 namespace tunvale::formats {
 namespace {
 
+using tunvale::testing::callWriter;
+
 using namespace tunvale::testing::riff;
-using catalog::currentTags;
 using tunvale::testing::TempDir;
 using tunvale::testing::ffmpegSamples;
 using tunvale::testing::ffprobeSummary;
@@ -33,20 +34,26 @@ struct Source {
     const char *name;
     const char *file;      // output name (the extension picks the format for sox and ffmpeg)
     std::string command;   // %s is the output path
-    int code;              // of ReadAiff with samples
+    ReadStatus status;     // of ReadAiff with samples
     int rate;              // after halving
     bool halves = false;
 };
 
 const Source kSources[] = {
-    {"sox 16-bit stereo", "a.aiff", "sox -n -r 44100 -c 2 -b 16 %s synth 0.3 sine 440 sine 660", 0, 44100},
-    {"sox 24-bit mono 96000", "b.aiff", "sox -n -r 96000 -c 1 -b 24 %s synth 0.3 sine 440", 0, 48000, true},
-    {"sox AIFF-C NONE 88200 stereo", "c.aifc", "sox -n -r 88200 -c 2 -b 16 %s synth 0.3 sine 440 sine 550", 0, 44100, true},
-    {"sox 8-bit", "d.aiff", "sox -n -r 44100 -c 1 -b 8 %s synth 0.3 sine 440", 2, 0},
-    {"ffmpeg 16-bit", "e.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a pcm_s16be %s", 0, 44100},
-    {"ffmpeg 24-bit 48000", "f.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3:r=48000 -ac 2 -c:a pcm_s24be %s", 0, 48000},
-    {"ffmpeg AIFF-C sowt", "g.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a pcm_s16le %s", 2, 0},
-    {"ffmpeg AIFF-C ima4", "h.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a adpcm_ima_qt %s", 2, 0},
+    {"sox 16-bit stereo", "a.aiff", "sox -n -r 44100 -c 2 -b 16 %s synth 0.3 sine 440 sine 660", ReadStatus::Ok, 44100},
+    {"sox 24-bit mono 96000", "b.aiff", "sox -n -r 96000 -c 1 -b 24 %s synth 0.3 sine 440", ReadStatus::Ok, 48000,
+     true},
+    {"sox AIFF-C NONE 88200 stereo", "c.aifc", "sox -n -r 88200 -c 2 -b 16 %s synth 0.3 sine 440 sine 550",
+     ReadStatus::Ok, 44100, true},
+    {"sox 8-bit", "d.aiff", "sox -n -r 44100 -c 1 -b 8 %s synth 0.3 sine 440", ReadStatus::Unsupported, 0},
+    {"ffmpeg 16-bit", "e.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a pcm_s16be %s", ReadStatus::Ok,
+     44100},
+    {"ffmpeg 24-bit 48000", "f.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3:r=48000 -ac 2 -c:a pcm_s24be %s",
+     ReadStatus::Ok, 48000},
+    {"ffmpeg AIFF-C sowt", "g.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a pcm_s16le %s",
+     ReadStatus::Unsupported, 0},
+    {"ffmpeg AIFF-C ima4", "h.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a adpcm_ima_qt %s",
+     ReadStatus::Unsupported, 0},
 };
 
 std::string withPath(std::string command, const std::filesystem::path &path)
@@ -55,14 +62,20 @@ std::string withPath(std::string command, const std::filesystem::path &path)
     return command;
 }
 
-class AiffInteropTest : public ::testing::Test {
+class AiffInteropTest : public ::testing::Test, protected testing::ReaderRecords {
 protected:
     void SetUp() override
     {
         if (!haveAudioTools())
             GTEST_SKIP() << "sox, ffmpeg, ffprobe or mutagen missing";
-        catalog::resetTagRecords();
-        decodedAudio().clear();
+    }
+    ReadStatus read(const std::filesystem::path &path, bool loadPcm)
+    {
+        return readWith(path, kNoNameTags.tagsFromName,
+                        [&](TrackRead &read, DecodedAudio &audio) {
+                            return CAiff().ReadAiff(path, loadPcm, true, read, audio);
+                        })
+            .status;
     }
     TempDir m_dir;
 };
@@ -73,14 +86,15 @@ TEST_F(AiffInteropTest, SamplesMatchFfmpegAndTheStream)
         SCOPED_TRACE(s.name);
         const auto path = m_dir / s.file;
         ASSERT_TRUE(shell(withPath(s.command, path)));
-        ASSERT_EQ(theAiff().ReadAiff(path, true, true, kNoNameTags), s.code);
+        ASSERT_EQ(read(path, true), s.status);
         const DecodedAudio audio = decodedAudio();   // a copy: the streaming read below refills the record
-        int status = -1;
-        auto source = openAiffPcm(path, kNoNameTags, status);
-        if (s.code != 0) {
+        PcmOpening opening = openPcm(OpenAiffPcm, path, kNoNameTags);
+        PcmSource *source = opening.source.get();
+        if (s.status != ReadStatus::Ok) {
             EXPECT_TRUE(audio.pcm.empty());
             EXPECT_EQ(source, nullptr);
-            EXPECT_EQ(status, s.code);
+            EXPECT_EQ(opening.status.status, s.status);
+            EXPECT_FALSE(opening.sourceFailed);
             continue;
         }
         EXPECT_EQ(audio.sampleRate, s.rate);
@@ -109,16 +123,16 @@ TEST_F(AiffInteropTest, MutagenTagsAreReadAndCompressedFilesRefused)
             const auto path = m_dir / s->file;
             ASSERT_TRUE(shell(withPath(s->command, path)));
             ASSERT_TRUE(mutagenTag(path, version, true));
-            const int expected = s->code;   // compressed AIFF-C is refused, tags included
-            ASSERT_EQ(LoadAiff(path, catalog::criterion::kArtist, kNoNameTags), expected);
-            ASSERT_EQ(theAiff().ReadAiff(path, false, true, kNoNameTags), expected);
-            if (expected != 0)
+            const ReadStatus expected = s->status; // compressed AIFF-C is refused, tags included
+            ASSERT_EQ(load(ReadAiffTags, path, kNoNameTags).status, expected);
+            ASSERT_EQ(read(path, false), expected);
+            if (expected != ReadStatus::Ok)
                 continue;
             EXPECT_EQ(currentTags().Title.view(), "Old Title");
             EXPECT_EQ(currentTags().Artist.view(), "Old Artist");
             EXPECT_EQ(currentTags().Track, 4);
             EXPECT_EQ(currentTags().TrackTotal, 11);
-            EXPECT_EQ(catalog::pictureTable().count(), 1);
+            EXPECT_EQ(pictureTable().count(), 1);
         }
     }
 }
@@ -162,7 +176,8 @@ TEST_F(AiffInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         ASSERT_EQ(probeBefore.find("error"), std::string::npos) << probeBefore;
 
         const std::size_t sizeBefore = readBytes(path).size();
-        ASSERT_EQ(WriteAiffTags(path, text::utf8ToUtf16(c.title), u"Nouvel Artiste", 6, 0, c.removePictures), 1);
+        ASSERT_EQ(
+            callWriter(WriteAiffTags, path, text::utf8ToUtf16(c.title), u"Nouvel Artiste", 6, 0, c.removePictures), 1);
         if (c.chunkAfterTag) {
             EXPECT_EQ(readBytes(path).find("FLLR") != std::string::npos, c.becomesFiller);
             EXPECT_EQ(readBytes(path).size() == sizeBefore, !c.becomesFiller);
@@ -171,12 +186,12 @@ TEST_F(AiffInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         EXPECT_EQ(ffprobeSummary(path), probeBefore);
         EXPECT_TRUE(ffmpegSamples(path) == before);
         EXPECT_EQ(mutagenSummary(path), c.title + "|Nouvel Artiste|6");
-        ASSERT_EQ(theAiff().ReadAiff(path, true, true, kNoNameTags), 0);
+        ASSERT_EQ(read(path, true), ReadStatus::Ok);
         EXPECT_EQ(currentTags().Track, 6);
         if (c.tagVersion) {
             EXPECT_EQ(currentTags().Album.view(), "Album");
         }
-        EXPECT_EQ(catalog::pictureTable().count(), c.picture && !c.removePictures ? 1 : 0);
+        EXPECT_EQ(pictureTable().count(), c.picture && !c.removePictures ? 1 : 0);
     }
 }
 

@@ -1,9 +1,7 @@
 #include "formats/flac/flac_tags.h"
 
-#include "catalog/records/current_tags.h"
-#include "catalog/records/picture_table.h"
-#include "formats/audio/decoded_audio.h"
 #include "formats/flac_fixtures.h"
+#include "formats/reader_records.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -18,10 +16,14 @@ namespace {
 namespace fs = std::filesystem;
 namespace flac = tunvale::testing::flac;
 using tunvale::catalog::LoadOptions;
-using tunvale::formats::decodedAudio;
+using tunvale::formats::DecodedAudio;
 using tunvale::formats::DecodeFlac;
-using tunvale::formats::openFlacPcm;
+using tunvale::formats::OpenFlacPcm;
+using tunvale::formats::PcmOpening;
 using tunvale::formats::PcmSource;
+using tunvale::formats::ReadResult;
+using tunvale::formats::ReadStatus;
+using tunvale::formats::TrackRead;
 
 // What the conversion must receive, computed from samples decoded by the flac tool: the
 // upper 16 bits of 24-bit samples, and above 48 kHz each channel's neighbouring frames
@@ -61,15 +63,26 @@ std::vector<std::int16_t> drain(PcmSource &source, std::size_t chunk)
     return all;
 }
 
-class FlacDecode : public ::testing::Test {
+class FlacDecode : public ::testing::Test, protected tunvale::testing::ReaderRecords {
 protected:
     void SetUp() override
     {
         if (!flac::haveFlacTools())
             GTEST_SKIP() << "flac and metaflac are needed";
-        decodedAudio().clear();
     }
-    void TearDown() override { decodedAudio().clear(); }
+
+    // The whole-buffer decode (decode set) or the read alone, into the fixture's records.
+    ReadResult decodeFlac(const fs::path &path, bool decode = true, bool capturePictures = false)
+    {
+        return readWith(path, m_options.tagsFromName, [&](TrackRead &read, DecodedAudio &audio) {
+            return DecodeFlac(path, decode, capturePictures, read, audio);
+        });
+    }
+    // The conversion's read, with the default load options unless given.
+    PcmOpening openFlacPcm(const fs::path &path, const LoadOptions &options = LoadOptions{})
+    {
+        return openPcm(OpenFlacPcm, path, options);
+    }
 
     fs::path encode(const std::string &name, const flac::RawAudio &audio, const std::string &options = {})
     {
@@ -112,7 +125,7 @@ TEST_F(FlacDecode, MatchesTheReferenceDecoderReducedAndHalved)
         ASSERT_EQ(reference, audio.samples);   // the tool round-trips what we generated
         const std::vector<std::int16_t> expected = expectedPcm(reference, c.channels, c.bits, c.rate);
 
-        ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+        ASSERT_TRUE(decodeFlac(path).ok());
         const auto &decoded = decodedAudio();
         EXPECT_EQ(decoded.channels, c.channels);
         EXPECT_EQ(decoded.sampleRate, c.rate > 48000 ? c.rate / 2 : c.rate);
@@ -126,10 +139,10 @@ TEST_F(FlacDecode, MatchesTheReferenceDecoderReducedAndHalved)
         const int rate = decoded.sampleRate;
 
         for (std::size_t chunk : {std::size_t(1), std::size_t(9216), std::size_t(4097)}) {
-            int status = -99;
-            std::unique_ptr<PcmSource> source = openFlacPcm(path, status);
-            ASSERT_EQ(status, 0);
-            ASSERT_TRUE(source);
+            PcmOpening opening = openFlacPcm(path);
+            ASSERT_TRUE(opening.status.ok());
+            ASSERT_TRUE(opening.source);
+            PcmSource *source = opening.source.get();
             EXPECT_EQ(source->channels(), c.channels);
             EXPECT_EQ(source->sampleRate(), rate);
             EXPECT_EQ(source->totalValues(), expected.size());
@@ -162,7 +175,7 @@ TEST_F(FlacDecode, SoxMadeSources)
         std::vector<std::int32_t> reference;
         ASSERT_TRUE(flac::decodeWithFlacTool(path, c.bits, reference));
         const std::vector<std::int16_t> expected = expectedPcm(reference, c.channels, c.bits, c.rate);
-        ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+        ASSERT_TRUE(decodeFlac(path).ok());
         EXPECT_EQ(decodedAudio().sampleRate, c.rate > 48000 ? c.rate / 2 : c.rate);
         EXPECT_TRUE(decodedAudio().pcm == expected);
         // Not silence: the reduction kept the signal.
@@ -176,7 +189,7 @@ TEST_F(FlacDecode, MonoHalvingAveragesNeighbouringSamples)
 {
     flac::RawAudio audio{96000, 1, 24, {100 * 256, 300 * 256, -500 * 256, 701 * 256 + 255, 7 * 256}};
     const fs::path path = encode("mono.flac", audio);
-    ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+    ASSERT_TRUE(decodeFlac(path).ok());
     // (50 + 150), (-250 + 350); the fifth sample has no partner.
     EXPECT_EQ(decodedAudio().pcm, (std::vector<std::int16_t>{200, 100}));
     EXPECT_EQ(decodedAudio().sampleRate, 48000);
@@ -188,7 +201,7 @@ TEST_F(FlacDecode, ExtremeSamplesStayInRange)
     // Full-scale pairs: the halves sum without overflow; negative samples shift arithmetically.
     flac::RawAudio audio{96000, 2, 24, {8388607, -8388608, 8388607, -8388608, -1, -256, -1, -255}};
     const fs::path path = encode("extremes.flac", audio);
-    ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+    ASSERT_TRUE(decodeFlac(path).ok());
     // 16383 + 16383; -16384 + -16384; the small negatives reduce to -1 and halve to -1 + -1.
     EXPECT_EQ(decodedAudio().pcm, (std::vector<std::int16_t>{32766, -32768, -2, -2}));
 }
@@ -210,27 +223,33 @@ TEST_F(FlacDecode, UnsupportedFormatsAreRefusedWith2)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path path = encode("refused.flac", c.audio);
-        decodedAudio().pcm.assign(10, 1);
-        EXPECT_EQ(DecodeFlac(path, true, false, m_options), 2);
-        EXPECT_TRUE(decodedAudio().pcm.empty());
-        EXPECT_EQ(decodedAudio().byteLength, 0u);
-        EXPECT_EQ(decodedAudio().bitsPerSample, 0);
-        int status = 0;
-        EXPECT_FALSE(openFlacPcm(path, status));
-        EXPECT_EQ(status, 2);
+        // A record that held samples before: the refusal leaves none.
+        DecodedAudio audio;
+        audio.pcm.assign(10, 1);
+        audio.byteLength = 20;
+        audio.bitsPerSample = 16;
+        TrackRead read;
+        EXPECT_EQ(DecodeFlac(path, true, false, read, audio).status, ReadStatus::Unsupported);
+        EXPECT_TRUE(audio.pcm.empty());
+        EXPECT_EQ(audio.byteLength, 0u);
+        EXPECT_EQ(audio.bitsPerSample, 0);
+        const PcmOpening opening = openFlacPcm(path);
+        EXPECT_FALSE(opening.source);
+        EXPECT_EQ(opening.status.status, ReadStatus::Unsupported);
+        EXPECT_TRUE(opening.sourceFailed); // for FLAC every refusal fails the source
     }
     // An unknown length (total samples 0 in STREAMINFO) is refused too.
     const fs::path unknown = encode("unknown-length.flac", flac::makeAudio(44100, 2, 16, 1000));
     ASSERT_TRUE(flac::patchTotalSamples(unknown, 0));
-    EXPECT_EQ(DecodeFlac(unknown, true, false, m_options), 2);
+    EXPECT_EQ(decodeFlac(unknown).status, ReadStatus::Unsupported);
 }
 
 TEST_F(FlacDecode, WithoutDecodingOnlyTagsAreRead)
 {
     const fs::path path = encode("nodecode.flac", flac::makeAudio(44100, 2, 16, 1000));
     ASSERT_TRUE(flac::setComments(path, {"TITLE=Only Tags"}));
-    ASSERT_EQ(DecodeFlac(path, false, false, m_options), 0);
-    EXPECT_EQ(tunvale::catalog::currentTags().Title.str(), "Only Tags");
+    ASSERT_TRUE(decodeFlac(path, false).ok());
+    EXPECT_EQ(currentTags().Title.str(), "Only Tags");
     EXPECT_TRUE(decodedAudio().pcm.empty());
     EXPECT_EQ(decodedAudio().channels, 0);
     EXPECT_EQ(decodedAudio().byteLength, 0u);
@@ -245,26 +264,26 @@ TEST_F(FlacDecode, StreamInfoLengthBoundsTheDelivery)
 
     const fs::path shorter = encode("declared-shorter.flac", audio);
     ASSERT_TRUE(flac::patchTotalSamples(shorter, 1234));
-    ASSERT_EQ(DecodeFlac(shorter, true, false, m_options), 0);
+    ASSERT_TRUE(decodeFlac(shorter).ok());
     EXPECT_EQ(decodedAudio().pcm, std::vector<std::int16_t>(all.begin(), all.begin() + 1234 * 2));
     EXPECT_EQ(decodedAudio().byteLength, 1234u * 4);
 
     // A header claiming far more audio than the file holds (64 Mi frames here).
     const fs::path longer = encode("declared-longer.flac", audio);
     ASSERT_TRUE(flac::patchTotalSamples(longer, std::uint64_t(1) << 26));
-    ASSERT_EQ(DecodeFlac(longer, true, false, m_options), 0);
+    ASSERT_TRUE(decodeFlac(longer).ok());
     EXPECT_EQ(decodedAudio().pcm, all);
     EXPECT_EQ(decodedAudio().byteLength, 5000u * 4);
-    int status = -99;
-    auto source = openFlacPcm(longer, status);
-    ASSERT_TRUE(source);
+    PcmOpening opening = openFlacPcm(longer);
+    ASSERT_TRUE(opening.source);
+    PcmSource *source = opening.source.get();
     EXPECT_EQ(source->totalValues(), (std::uint64_t(1) << 26) * 2);   // what the header promises
     EXPECT_EQ(drain(*source, 9216), all);
     EXPECT_FALSE(source->failed());
 
     // More than a 32-bit byte count can hold: refused as memory the record cannot describe.
     ASSERT_TRUE(flac::patchTotalSamples(longer, (std::uint64_t(1) << 36) - 1));
-    EXPECT_EQ(DecodeFlac(longer, true, false, m_options), 7);
+    EXPECT_EQ(decodeFlac(longer).status, ReadStatus::NoMemory);
     EXPECT_TRUE(decodedAudio().pcm.empty());
 }
 
@@ -273,13 +292,14 @@ TEST_F(FlacDecode, FramesNotMatchingStreamInfoFail)
 {
     const fs::path path = encode("mono-declared-stereo.flac", flac::makeAudio(44100, 1, 16, 3000));
     ASSERT_TRUE(flac::patchChannels(path, 2));
-    EXPECT_EQ(DecodeFlac(path, true, false, m_options), -1);
+    EXPECT_EQ(decodeFlac(path).status, ReadStatus::Damaged);
     EXPECT_TRUE(decodedAudio().pcm.empty());
     EXPECT_EQ(decodedAudio().byteLength, 0u);
 
-    int status = -99;
-    auto source = openFlacPcm(path, status);
-    ASSERT_EQ(status, 0);
+    PcmOpening opening = openFlacPcm(path);
+    ASSERT_TRUE(opening.status.ok());
+    ASSERT_TRUE(opening.source);
+    PcmSource *source = opening.source.get();
     std::vector<std::int16_t> buffer(1024);
     EXPECT_EQ(source->read(buffer.data(), buffer.size()), 0u);
     EXPECT_TRUE(source->failed());
@@ -287,17 +307,18 @@ TEST_F(FlacDecode, FramesNotMatchingStreamInfoFail)
 
 TEST_F(FlacDecode, ReaderErrorsComeBackUnchanged)
 {
-    EXPECT_EQ(DecodeFlac(m_dir / "missing.flac", true, false, m_options),
-              FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+    EXPECT_EQ(decodeFlac(m_dir / "missing.flac").status, ReadStatus::CannotOpen);
     tunvale::testing::writeFile(m_dir / "not.flac", std::string(4096, 'x'));
-    EXPECT_EQ(DecodeFlac(m_dir / "not.flac", true, false, m_options), -2);
+    EXPECT_EQ(decodeFlac(m_dir / "not.flac").status, ReadStatus::NotThisFormat);
     tunvale::testing::writeFile(m_dir / "magic-only.flac", "fLaC");
-    EXPECT_EQ(DecodeFlac(m_dir / "magic-only.flac", true, false, m_options), -2);
-    int status = 0;
-    EXPECT_FALSE(openFlacPcm(m_dir / "not.flac", status));
-    EXPECT_EQ(status, -2);
-    EXPECT_FALSE(openFlacPcm(fs::path(), status));
-    EXPECT_EQ(status, FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+    EXPECT_EQ(decodeFlac(m_dir / "magic-only.flac").status, ReadStatus::NotThisFormat);
+    PcmOpening opening = openFlacPcm(m_dir / "not.flac");
+    EXPECT_FALSE(opening.source);
+    EXPECT_EQ(opening.status.status, ReadStatus::NotThisFormat);
+    EXPECT_TRUE(opening.sourceFailed);
+    opening = openFlacPcm(fs::path());
+    EXPECT_FALSE(opening.source);
+    EXPECT_EQ(opening.status.status, ReadStatus::CannotOpen);
 }
 
 // Damaged audio must not crash or overrun: a CRC error fails the decode, any other damage
@@ -313,7 +334,7 @@ TEST_F(FlacDecode, DamagedAudioNeverCrashes)
     std::string flipped = bytes;
     flipped[bytes.size() / 2] = static_cast<char>(flipped[bytes.size() / 2] ^ 0x5A);
     tunvale::testing::writeFile(m_dir / "flipped.flac", flipped);
-    EXPECT_NE(DecodeFlac(m_dir / "flipped.flac", true, false, m_options), 0);
+    EXPECT_FALSE(decodeFlac(m_dir / "flipped.flac").ok());
     EXPECT_TRUE(decodedAudio().pcm.empty());
 
     std::mt19937 random(7);
@@ -327,8 +348,8 @@ TEST_F(FlacDecode, DamagedAudioNeverCrashes)
             damaged.resize(start);   // cut short as well
         const fs::path path = m_dir / "damaged.flac";
         tunvale::testing::writeFile(path, damaged);
-        const int result = DecodeFlac(path, true, false, m_options);
-        if (result == 0) {
+        const ReadResult result = decodeFlac(path);
+        if (result.ok()) {
             EXPECT_LE(decodedAudio().byteLength, 20000u / 2 * 2 * 2);
             EXPECT_EQ(decodedAudio().byteLength, decodedAudio().pcm.size() * 2);
         } else
@@ -345,7 +366,7 @@ TEST_F(FlacDecode, TruncatedStreamEndsWhereItsAudioEnds)
     tunvale::testing::writeFile(path, bytes);
     // libFLAC reports the cut as a lost sync, which is also what a trailing ID3v1 tag gives,
     // so the decode succeeds with the frames that are there.
-    ASSERT_EQ(DecodeFlac(path, true, false, m_options), 0);
+    ASSERT_TRUE(decodeFlac(path).ok());
     const std::vector<std::int16_t> pcm = decodedAudio().pcm;
     const std::vector<std::int16_t> expected = expectedPcm(audio.samples, 2, 16, 44100);
     EXPECT_EQ(decodedAudio().byteLength, pcm.size() * 2);
@@ -361,16 +382,16 @@ TEST_F(FlacDecode, OpeningForConversionFillsTheRecords)
     const fs::path path = encode("convert.flac", flac::makeAudio(96000, 2, 24, 3001));
     ASSERT_TRUE(flac::setComments(path, {"TITLE=Converted Song", "ARTIST=Some Band", "DATE=2001"}));
     ASSERT_TRUE(flac::addPicture(path, 3, "cover", m_dir.path()));
-    tunvale::catalog::pictureTable().add({{1, 2, 3}, 5, "image/jpeg", "stale"});
+    m_read.pictures.add({{1, 2, 3}, 5, "image/jpeg", "stale"}); // a record of an earlier file
 
-    int status = -99;
-    auto source = openFlacPcm(path, m_options, status);
-    ASSERT_EQ(status, 0);
-    ASSERT_TRUE(source);
-    EXPECT_EQ(tunvale::catalog::currentTags().Title.str(), "Converted Song");
-    EXPECT_EQ(tunvale::catalog::currentTags().Year, 2001);
-    ASSERT_EQ(tunvale::catalog::pictureTable().count(), 1);
-    EXPECT_EQ(tunvale::catalog::pictureTable().at(0).type, 3);
+    PcmOpening opening = openFlacPcm(path, m_options);
+    ASSERT_TRUE(opening.status.ok());
+    ASSERT_TRUE(opening.source);
+    PcmSource *source = opening.source.get();
+    EXPECT_EQ(currentTags().Title.str(), "Converted Song");
+    EXPECT_EQ(currentTags().Year, 2001);
+    ASSERT_EQ(pictureTable().count(), 1);
+    EXPECT_EQ(pictureTable().at(0).type, 3);
     EXPECT_EQ(decodedAudio().channels, 2);
     EXPECT_EQ(decodedAudio().sampleRate, 48000);
     EXPECT_EQ(decodedAudio().bitsPerSample, 16);
@@ -379,25 +400,25 @@ TEST_F(FlacDecode, OpeningForConversionFillsTheRecords)
     EXPECT_EQ(source->totalValues(), 1500u * 2);
 
     const std::vector<std::int16_t> streamed = drain(*source, 9216);
-    ASSERT_EQ(DecodeFlac(path, true, true, m_options), 0);
+    ASSERT_TRUE(decodeFlac(path, true, true).ok());
     EXPECT_TRUE(streamed == decodedAudio().pcm);
 
     // Without options, the defaults: the same records.
-    tunvale::catalog::resetTagRecords();
-    ASSERT_TRUE(openFlacPcm(path, status));
-    EXPECT_EQ(tunvale::catalog::currentTags().Title.str(), "Converted Song");
-    EXPECT_EQ(tunvale::catalog::pictureTable().count(), 1);
+    ASSERT_TRUE(openFlacPcm(path).source);
+    EXPECT_EQ(currentTags().Title.str(), "Converted Song");
+    EXPECT_EQ(pictureTable().count(), 1);
 
     // The options decide whether a missing title comes from the file name.
     const fs::path untitled = encode("Band Name - Untitled Song.flac", flac::makeAudio(44100, 2, 16, 100));
-    ASSERT_TRUE(openFlacPcm(untitled, LoadOptions{false, false}, status));
-    EXPECT_EQ(tunvale::catalog::currentTags().Title.str(), "");
-    ASSERT_TRUE(openFlacPcm(untitled, LoadOptions{true, false}, status));
-    EXPECT_EQ(tunvale::catalog::currentTags().Title.str(), "Untitled Song");
+    ASSERT_TRUE(openFlacPcm(untitled, LoadOptions{false, false}).source);
+    EXPECT_EQ(currentTags().Title.str(), "");
+    ASSERT_TRUE(openFlacPcm(untitled, LoadOptions{true, false}).source);
+    EXPECT_EQ(currentTags().Title.str(), "Untitled Song");
 
-    tunvale::catalog::pictureTable().clear();
-    EXPECT_FALSE(openFlacPcm(m_dir / "missing.flac", m_options, status));
-    EXPECT_EQ(status, FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+    const PcmOpening missing = openFlacPcm(m_dir / "missing.flac", m_options);
+    EXPECT_FALSE(missing.source);
+    EXPECT_EQ(missing.status.status, ReadStatus::CannotOpen);
+    EXPECT_TRUE(missing.sourceFailed);
 }
 
 } // namespace

@@ -2,13 +2,11 @@
 
 #include "formats/flac/flac_file_name.h"
 
-#include "catalog/records/catalog.h"
-#include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
-#include "catalog/records/picture_table.h"
-#include "formats/audio/decoded_audio.h"
 #include "formats/flac_fixtures.h"
+#include "formats/reader_records.h"
 #include "support/temp_dir.h"
+
+#include "formats/writer_calls.h"
 
 #include <gtest/gtest.h>
 
@@ -20,28 +18,36 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace flac = tunvale::testing::flac;
-using tunvale::catalog::currentTags;
 using tunvale::catalog::LoadOptions;
-using tunvale::catalog::pictureTable;
+using tunvale::formats::DecodedAudio;
 using tunvale::formats::DecodeFlac;
-using tunvale::formats::LoadFlac;
-using tunvale::formats::ReadFlac;
+using tunvale::formats::ReadFlacTags;
+using tunvale::formats::ReadResult;
+using tunvale::formats::ReadStatus;
+using tunvale::formats::TrackRead;
 
-class FlacRead : public ::testing::Test {
+class FlacRead : public ::testing::Test, protected tunvale::testing::ReaderRecords {
 protected:
     void SetUp() override
     {
         if (!flac::haveFlacTools())
             GTEST_SKIP() << "flac and metaflac are needed";
-        tunvale::catalog::resetTagRecords();
-        tunvale::catalog::catalog().clear();
         m_file = m_dir / "Some File.flac";
         ASSERT_TRUE(flac::encodeFlac(m_file, flac::makeAudio(44100, 2, 16, 2000)));
     }
-    void TearDown() override
+
+    // The reader's read, pictures captured when asked, completed with options.
+    ReadResult readFlac(const fs::path &path, bool capturePictures, const LoadOptions &options)
     {
-        tunvale::catalog::resetTagRecords();
-        tunvale::catalog::catalog().clear();
+        return readWith(path, options.tagsFromName, [&](TrackRead &read, DecodedAudio &audio) {
+            return DecodeFlac(path, false, capturePictures, read, audio);
+        });
+    }
+    ReadResult decodeFlac(const fs::path &path)
+    {
+        return readWith(path, m_noName.tagsFromName, [&](TrackRead &read, DecodedAudio &audio) {
+            return DecodeFlac(path, true, false, read, audio);
+        });
     }
 
     tunvale::testing::TempDir m_dir;
@@ -66,7 +72,7 @@ TEST_F(FlacRead, CommentsWrittenByMetaflac)
         "GENRE=Jazz",
         "UNLISTED=ignored",
     }));
-    ASSERT_EQ(ReadFlac(m_file, false, m_noName), 0);
+    ASSERT_TRUE(readFlac(m_file, false, m_noName).ok());
     const auto &tags = currentTags();
     EXPECT_EQ(tags.Title.str(), "Night Train");
     EXPECT_EQ(tags.Artist.str(), "Sorted Name");
@@ -84,16 +90,16 @@ TEST_F(FlacRead, CommentsWrittenByMetaflac)
 TEST_F(FlacRead, EveryReadStartsFromEmptyTags)
 {
     ASSERT_TRUE(flac::setComments(m_file, {"TITLE=Something", "TRACKNUMBER=5"}));
-    ASSERT_EQ(ReadFlac(m_file, false, m_noName), 0);
+    ASSERT_TRUE(readFlac(m_file, false, m_noName).ok());
     ASSERT_EQ(currentTags().Track, 5);
 
     const fs::path bare = m_dir / "bare.flac";
     ASSERT_TRUE(flac::encodeFlac(bare, flac::makeAudio(44100, 1, 16, 100)));
     ASSERT_EQ(flac::metaflac("--remove --block-type=VORBIS_COMMENT", bare), 0);
-    ASSERT_EQ(ReadFlac(bare, false, m_noName), 0);
+    ASSERT_TRUE(readFlac(bare, false, m_noName).ok());
     EXPECT_EQ(currentTags().Track, 0);
     // With tags from the name on, completion runs also without a comment block.
-    ASSERT_EQ(ReadFlac(bare, false, LoadOptions{true, false}), 0);
+    ASSERT_TRUE(readFlac(bare, false, LoadOptions{true, false}).ok());
     EXPECT_EQ(currentTags().Title.str(), "bare");
 }
 
@@ -106,10 +112,10 @@ TEST_F(FlacRead, PicturesAreCapturedInTypeOrder)
     // A second front cover with a larger declared area: the largest of a type is the one taken.
     ASSERT_TRUE(flac::addPicture(m_file, 3, "Caf\xC3\xA9 front", m_dir.path(), 100, "600x600x24"));
 
-    ASSERT_EQ(ReadFlac(m_file, false, m_noName), 0);
+    ASSERT_TRUE(readFlac(m_file, false, m_noName).ok());
     EXPECT_EQ(pictureTable().count(), 0);   // capture off
 
-    ASSERT_EQ(ReadFlac(m_file, true, m_noName), 0);
+    ASSERT_TRUE(readFlac(m_file, true, m_noName).ok());
     ASSERT_EQ(pictureTable().count(), 2);
     const auto &front = pictureTable().at(0);
     const auto &back = pictureTable().at(1);
@@ -127,23 +133,23 @@ TEST_F(FlacRead, PicturesAreCapturedInTypeOrder)
 TEST_F(FlacRead, LoadFlacCataloguesOnlyReadableFiles)
 {
     ASSERT_TRUE(flac::setComments(m_file, {"TITLE=Catalogued", "ARTIST=Band Name"}));
-    ASSERT_EQ(LoadFlac(m_file, tunvale::catalog::criterion::kArtist, m_noName), 0);
-    ASSERT_EQ(tunvale::catalog::catalog().size(), 1u);
-    EXPECT_EQ(tunvale::catalog::catalog().at(0).Path, m_file);
+    ASSERT_TRUE(load(ReadFlacTags, m_file, m_noName).ok());
+    ASSERT_EQ(m_catalog.size(), 1u);
+    EXPECT_EQ(m_catalog.at(0).Path, m_file);
 
-    EXPECT_EQ(LoadFlac(m_dir / "missing.flac", tunvale::catalog::criterion::kArtist, m_noName),
-              FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE);
+    EXPECT_EQ(load(ReadFlacTags, m_dir / "missing.flac", m_noName).status, ReadStatus::CannotOpen);
     tunvale::testing::writeFile(m_dir / "fake.flac", "ID3 this is not audio at all");
-    EXPECT_EQ(LoadFlac(m_dir / "fake.flac", tunvale::catalog::criterion::kArtist, m_noName), -2);
+    EXPECT_EQ(load(ReadFlacTags, m_dir / "fake.flac", m_noName).status, ReadStatus::NotThisFormat);
     // Neither a FIFO (opening it would wait for a writer) nor a folder is handed to libFLAC.
     ASSERT_EQ(::mkfifo((m_dir / "fifo.flac").c_str(), 0644), 0);
     for (const fs::path &path : {m_dir / "fifo.flac", m_dir.path()}) {
-        EXPECT_EQ(LoadFlac(path, tunvale::catalog::criterion::kArtist, m_noName),
-                  FLAC__STREAM_DECODER_INIT_STATUS_ERROR_OPENING_FILE) << path;
-        EXPECT_EQ(tunvale::catalog::loadRefusal(), "not a regular file") << path;
-        EXPECT_EQ(tunvale::formats::WriteFlacTags(path, u"Title", u"", 0, 0, false), 0) << path;
+        const ReadResult refused = load(ReadFlacTags, path, m_noName);
+        EXPECT_EQ(refused.status, ReadStatus::CannotOpen) << path;
+        EXPECT_EQ(statusText(refused), "not a regular file") << path;
+        EXPECT_EQ(tunvale::testing::callWriter(tunvale::formats::WriteFlacTags, path, u"Title", u"", 0, 0, false), 0)
+            << path;
     }
-    EXPECT_EQ(tunvale::catalog::catalog().size(), 1u);
+    EXPECT_EQ(m_catalog.size(), 1u);
 }
 
 // Names with spaces, quotes and non-ASCII characters reach libFLAC as the file system's bytes.
@@ -152,7 +158,7 @@ TEST_F(FlacRead, FileNamesWithAnyCharacters)
     const fs::path odd = m_dir.path() / fs::path(u8"Ünïcødé 'quoted' & $pace.flac");
     fs::copy_file(m_file, odd);
     ASSERT_TRUE(flac::setComments(odd, {"TITLE=Odd Name"}));
-    ASSERT_EQ(ReadFlac(odd, false, m_noName), 0);
+    ASSERT_TRUE(readFlac(odd, false, m_noName).ok());
     EXPECT_EQ(currentTags().Title.str(), "Odd Name");
 }
 
@@ -166,11 +172,10 @@ TEST_F(FlacRead, LeadingId3v2TagIsSkipped)
     prefixed += tunvale::testing::readFile(m_file);
     const fs::path path = m_dir / "prefixed.flac";
     tunvale::testing::writeFile(path, prefixed);
-    ASSERT_EQ(ReadFlac(path, false, m_noName), 0);
+    ASSERT_TRUE(readFlac(path, false, m_noName).ok());
     EXPECT_EQ(currentTags().Title.str(), "Behind Id3");
-    ASSERT_EQ(DecodeFlac(path, true, false, m_noName), 0);
-    EXPECT_EQ(tunvale::formats::decodedAudio().byteLength, 2000u * 2 * 2);
-    tunvale::formats::decodedAudio().clear();
+    ASSERT_TRUE(decodeFlac(path).ok());
+    EXPECT_EQ(decodedAudio().byteLength, 2000u * 2 * 2);
 }
 
 TEST(FlacFileName, BytesHandedToLibFlac)

@@ -5,9 +5,13 @@
 #include "support/temp_dir.h"
 #include "support/unprivileged.h"
 
+#include "formats/writer_calls.h"
+
 #include <gtest/gtest.h>
 
 namespace {
+
+using tunvale::testing::callWriter;
 
 namespace fs = std::filesystem;
 namespace flac = tunvale::testing::flac;
@@ -101,19 +105,19 @@ protected:
 TEST_F(FlacWrite, NothingToDoSucceedsWithoutOpening)
 {
     // The path does not exist: only a call that never opens it can succeed.
-    EXPECT_EQ(WriteFlacTags(m_dir / "does-not-exist.flac", u"", u"", 0, 0, false), 1);
-    EXPECT_EQ(WriteFlacTags(fs::path(), u"Title", u"", 0, 0, false), 0);
-    EXPECT_EQ(WriteFlacTags(m_dir / "does-not-exist.flac", u"Title", u"", 0, 0, false), 0);
+    EXPECT_EQ(callWriter(WriteFlacTags, m_dir / "does-not-exist.flac", u"", u"", 0, 0, false), 1);
+    EXPECT_EQ(callWriter(WriteFlacTags, fs::path(), u"Title", u"", 0, 0, false), 0);
+    EXPECT_EQ(callWriter(WriteFlacTags, m_dir / "does-not-exist.flac", u"Title", u"", 0, 0, false), 0);
     tunvale::testing::writeFile(m_dir / "not-flac.flac", std::string(1000, 'z'));
-    EXPECT_EQ(WriteFlacTags(m_dir / "not-flac.flac", u"Title", u"", 0, 0, true), 0);
-    EXPECT_EQ(WriteFlacTags(m_dir.path(), u"Title", u"", 0, 0, true), 0);   // a folder
+    EXPECT_EQ(callWriter(WriteFlacTags, m_dir / "not-flac.flac", u"Title", u"", 0, 0, true), 0);
+    EXPECT_EQ(callWriter(WriteFlacTags, m_dir.path(), u"Title", u"", 0, 0, true), 0); // a folder
 }
 
 // Every comment of a key is replaced by one entry: the first keeps its place, the others go.
 TEST_F(FlacWrite, TitleArtistAndTrackReplaceAllTheirComments)
 {
     const fs::path copy = copyOfSource("copy.flac");
-    ASSERT_EQ(WriteFlacTags(copy, u"New Title", u"Caf\u00e9 \u00d1and\u00fa", 5, 12, false), 1);
+    ASSERT_EQ(callWriter(WriteFlacTags, copy, u"New Title", u"Caf\u00e9 \u00d1and\u00fa", 5, 12, false), 1);
     EXPECT_EQ(exportedComments(copy), "TITLE=New Title\n"
                                       "ALBUM=Kept Album\n"
                                       "ARTIST=Caf\xC3\xA9 \xC3\x91" "and\xC3\xBA\n"
@@ -143,7 +147,7 @@ TEST_F(FlacWrite, OnlyTheGivenValuesChange)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path copy = copyOfSource("only.flac");
-        ASSERT_EQ(WriteFlacTags(copy, c.title, c.artist, c.track, c.total, false), 1);
+        ASSERT_EQ(callWriter(WriteFlacTags, copy, c.title, c.artist, c.track, c.total, false), 1);
         EXPECT_EQ(exportedComments(copy), c.comments);
         expectAudioIntact(copy);
     }
@@ -153,14 +157,14 @@ TEST_F(FlacWrite, PicturesAreDeleted)
 {
     const fs::path copy = copyOfSource("nopics.flac");
     ASSERT_NE(blockTypes(copy).find("PICTURE"), std::string::npos);
-    ASSERT_EQ(WriteFlacTags(copy, u"", u"", 0, 0, true), 1);
+    ASSERT_EQ(callWriter(WriteFlacTags, copy, u"", u"", 0, 0, true), 1);
     EXPECT_EQ(blockTypes(copy).find("PICTURE"), std::string::npos) << blockTypes(copy);
     EXPECT_EQ(exportedComments(copy), exportedComments(m_source));
     expectAudioIntact(copy);
 
     // Together with new comments, in one pass.
     const fs::path both = copyOfSource("both.flac");
-    ASSERT_EQ(WriteFlacTags(both, u"Both", u"", 1, 0, true), 1);
+    ASSERT_EQ(callWriter(WriteFlacTags, both, u"Both", u"", 1, 0, true), 1);
     EXPECT_EQ(blockTypes(both).find("PICTURE"), std::string::npos);
     EXPECT_NE(exportedComments(both).find("TITLE=Both\n"), std::string::npos);
     expectAudioIntact(both);
@@ -172,7 +176,7 @@ TEST_F(FlacWrite, GrowingPastThePaddingRewritesTheFileSafely)
     const fs::path copy = m_dir / "nopad.flac";
     ASSERT_TRUE(flac::encodeFlac(copy, m_audio, "--no-padding"));
     const std::u16string longTitle(20000, u'x');
-    ASSERT_EQ(WriteFlacTags(copy, longTitle, u"", 0, 0, false), 1);
+    ASSERT_EQ(callWriter(WriteFlacTags, copy, longTitle, u"", 0, 0, false), 1);
     EXPECT_NE(exportedComments(copy).find("TITLE=" + std::string(20000, 'x')), std::string::npos);
     expectAudioIntact(copy);
 }
@@ -183,14 +187,14 @@ TEST_F(FlacWrite, AFileWithoutCommentBlockGetsOne)
     const fs::path copy = copyOfSource("nocomments.flac");
     ASSERT_EQ(flac::metaflac("--remove --block-type=VORBIS_COMMENT", copy), 0);
     ASSERT_EQ(blockTypes(copy).find("VORBIS_COMMENT"), std::string::npos);
-    ASSERT_EQ(WriteFlacTags(copy, u"Added", u"Someone", 4, 0, true), 1);
+    ASSERT_EQ(callWriter(WriteFlacTags, copy, u"Added", u"Someone", 4, 0, true), 1);
     EXPECT_EQ(exportedComments(copy), "TITLE=Added\nARTIST=Someone\nTRACKNUMBER=4\n");
     EXPECT_EQ(blockTypes(copy).rfind("STREAMINFO VORBIS_COMMENT", 0), 0u) << blockTypes(copy);
     expectAudioIntact(copy);
     // Removing pictures alone adds nothing.
     const fs::path bare = copyOfSource("bare.flac");
     ASSERT_EQ(flac::metaflac("--remove --block-type=VORBIS_COMMENT", bare), 0);
-    ASSERT_EQ(WriteFlacTags(bare, u"", u"", 0, 0, true), 1);
+    ASSERT_EQ(callWriter(WriteFlacTags, bare, u"", u"", 0, 0, true), 1);
     EXPECT_EQ(blockTypes(bare).find("VORBIS_COMMENT"), std::string::npos);
 }
 
@@ -210,8 +214,8 @@ TEST_F(FlacWrite, ReadOnlyFileIsRefused)
     for (const fs::path &path : {folder, copy, writable})
         ASSERT_TRUE(giveToUnprivileged(path)) << path;
     const UnprivilegedRun run = runUnprivileged([&] {
-        return std::to_string(WriteFlacTags(copy, u"Title", u"", 0, 0, false)) + " " +
-               std::to_string(WriteFlacTags(writable, u"Title", u"", 0, 0, false));
+        return std::to_string(callWriter(WriteFlacTags, copy, u"Title", u"", 0, 0, false)) + " "
+            + std::to_string(callWriter(WriteFlacTags, writable, u"Title", u"", 0, 0, false));
     });
     ASSERT_TRUE(run.ran) << run.failure;
     EXPECT_EQ(run.output, "0 1") << "refused while read-only, written where the same user may write";
@@ -225,7 +229,7 @@ TEST_F(FlacWrite, MutagenReadsTheRewrittenCopy)
     if (!haveMutagen())
         GTEST_SKIP() << "mutagen is needed";
     const fs::path copy = copyOfSource("mutagen.flac");
-    ASSERT_EQ(WriteFlacTags(copy, u"\u00c9t\u00e9 \u20ac", u"Artist", 2, 10, true), 1);
+    ASSERT_EQ(callWriter(WriteFlacTags, copy, u"\u00c9t\u00e9 \u20ac", u"Artist", 2, 10, true), 1);
     std::string out;
     ASSERT_EQ(runPython("import sys; from mutagen.flac import FLAC; f = FLAC(sys.argv[1]); "
                         "print(repr((f['title'], f['artist'], f['tracknumber'], f['tracktotal'], len(f.pictures), "

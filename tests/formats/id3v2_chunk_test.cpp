@@ -5,7 +5,6 @@
 
 #include "catalog/records/current_tags.h"
 #include "catalog/records/picture_table.h"
-#include "formats/audio/decoded_audio.h"
 #include "formats/riff_fixtures.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +16,6 @@ namespace tunvale::formats {
 namespace {
 
 using namespace tunvale::testing::riff;
-using catalog::currentTags;
 using catalog::CurrentTags;
 
 ByteSpan span(const std::string &bytes)
@@ -25,24 +23,36 @@ ByteSpan span(const std::string &bytes)
     return asBytes(bytes);
 }
 
-int parse(const std::string &tag, bool pictures = false)
-{
-    return ParseId3v2Tag(span(tag), static_cast<std::uint32_t>(tag.size()), pictures);
-}
-
 std::string toString(const std::vector<std::uint8_t> &bytes)
 {
     return std::string(bytes.begin(), bytes.end());
 }
 
+// The records a tag is read into, and the file size and sizes of a build.
 class Id3v2ChunkTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    int parse(const std::string &tag, bool pictures = false)
     {
-        catalog::resetTagRecords();
-        decodedAudio().clear();
-        decodedAudio().fileSize = 1u << 30;
+        return ParseId3v2Tag(span(tag), static_cast<std::uint32_t>(tag.size()), m_tags,
+                             pictures ? &m_pictures : nullptr);
     }
+    std::optional<std::vector<std::uint8_t>> build(std::optional<ByteSpan> oldTag, std::u16string_view title,
+                                                   std::u16string_view artist, int track, int totalTracks,
+                                                   bool removePictures)
+    {
+        return BuildId3v2Tag(oldTag, m_fileSize, title, artist, track, totalTracks, removePictures, &m_sizes);
+    }
+    CurrentTags &currentTags() { return m_tags; }
+    void resetRecords()
+    {
+        m_tags.clear();
+        m_pictures.clear();
+    }
+
+    CurrentTags m_tags;
+    catalog::PictureTable m_pictures;
+    std::uint64_t m_fileSize = 1u << 30;
+    Id3v2TagSizes m_sizes;
 };
 
 struct ParseCase {
@@ -111,7 +121,7 @@ TEST_F(Id3v2ChunkTest, FramesFillTheirFields)
     };
     for (const ParseCase &c : cases) {
         SCOPED_TRACE(c.name);
-        catalog::resetTagRecords();
+        resetRecords();
         if (c.before)
             c.before(currentTags());
         EXPECT_EQ(parse(id3Tag(c.frames)), 1);
@@ -139,7 +149,7 @@ TEST_F(Id3v2ChunkTest, SizesBeyondTheChunkAreRejected)
 {
     // The tag size exceeds the chunk.
     const std::string tag = id3Tag(id3Frame("TIT2", latin1("Title")));
-    EXPECT_EQ(ParseId3v2Tag(span(tag), 5, false), 0);
+    EXPECT_EQ(ParseId3v2Tag(span(tag), 5, m_tags, nullptr), 0);
     // A frame size beyond the chunk: what came before stays.
     std::string bad = id3Tag(id3Frame("TPE1", latin1("Before")) + "TIT2" + be32(0x7FFFFFFF) + be16(0) + latin1("x"));
     EXPECT_EQ(parse(bad), 0);
@@ -156,12 +166,12 @@ TEST_F(Id3v2ChunkTest, EveryTruncationIsSafe)
                                    + id3Frame("APIC", std::string("\0image/png\0\x03" "d\0", 14) + "PNGDATA")
                                    + id3Frame("POPM", std::string("Media Player\0\xFF", 14)) + id3Frame("TRCK", latin1("1/2")));
     for (std::size_t n = 0; n <= tag.size(); ++n) {
-        catalog::resetTagRecords();
+        resetRecords();
         // Heap copies of exactly n bytes, so a read past them is caught by the sanitizer.
         std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[n + 1]);
         std::copy(tag.begin(), tag.begin() + static_cast<std::ptrdiff_t>(n), copy.get());
-        ParseId3v2Tag(ByteSpan(copy.get(), n), static_cast<std::uint32_t>(tag.size()), true);
-        BuildId3v2Tag(ByteSpan(copy.get(), n), u"New", u"", 4, 0, true);
+        ParseId3v2Tag(ByteSpan(copy.get(), n), static_cast<std::uint32_t>(tag.size()), m_tags, &m_pictures);
+        build(ByteSpan(copy.get(), n), u"New", u"", 4, 0, true);
     }
 }
 
@@ -169,14 +179,14 @@ TEST_F(Id3v2ChunkTest, PicturesAreCapturedOnRequest)
 {
     const std::string apic = id3Frame("APIC", std::string("\0image/jpeg\0\x03" "Cover\0", 19) + std::string("\xFF\xD8\0\x01", 4));
     EXPECT_EQ(parse(id3Tag(apic)), 1);
-    EXPECT_TRUE(catalog::pictureTable().empty());
+    EXPECT_TRUE(m_pictures.empty());
 
     std::string frames;
     for (int i = 0; i < 21; ++i)
         frames += apic;
     EXPECT_EQ(parse(id3Tag(frames), true), 1);
-    ASSERT_EQ(catalog::pictureTable().count(), 20);
-    const catalog::Picture &p = catalog::pictureTable().at(0);
+    ASSERT_EQ(m_pictures.count(), 20);
+    const catalog::Picture &p = m_pictures.at(0);
     EXPECT_EQ(p.mimeType, "image/jpeg");
     EXPECT_EQ(p.type, 3);
     EXPECT_EQ(p.description, "Cover");
@@ -185,14 +195,14 @@ TEST_F(Id3v2ChunkTest, PicturesAreCapturedOnRequest)
 
 TEST_F(Id3v2ChunkTest, BuildFromNothingGivesTheDocumentedBytes)
 {
-    const auto tag = BuildId3v2Tag(std::nullopt, u"Ab", u"", 3, 10, false);
+    const auto tag = build(std::nullopt, u"Ab", u"", 3, 10, false);
     ASSERT_TRUE(tag);
     const std::string expected = std::string("ID3\x03\0\0", 6) + syncsafe(36)
         + "TIT2" + be32(9) + be16(0) + std::string("\x01\xFF\xFE" "A\0b\0\0\0", 9)
         + "TRCK" + be32(6) + be16(0) + std::string("\0" "3/10\0", 6) + std::string(1, '\0');
     EXPECT_EQ(toString(*tag), expected);
     EXPECT_EQ(tag->size(), 46u);
-    EXPECT_EQ(decodedAudio().newTagSize, 36u);
+    EXPECT_EQ(m_sizes.newTagSize, 36u);
     // And it reads back, the TRCK frame at the very end included.
     EXPECT_EQ(parse(toString(*tag)), 1);
     EXPECT_EQ(currentTags().Title.view(), "Ab");
@@ -209,8 +219,8 @@ TEST_F(Id3v2ChunkTest, BuildReplacesFramesInPlaceAndKeepsTheRest)
     const std::string other = id3Frame("TXXX", std::string("\0MOOD\0calm", 10));
     const std::string old = id3Tag(id3Frame("TIT2", latin1("Old"), 3, 0x4020) + album + apic1 + total + other
                                    + id3Frame("TRCK", latin1("1")) + apic2, 3, 20);
-    decodedAudio().extraSize = 0;
-    const auto tag = BuildId3v2Tag(span(old), u"New", u"Artist", 7, 0, true);
+    m_sizes = {};
+    const auto tag = build(span(old), u"New", u"Artist", 7, 0, true);
     ASSERT_TRUE(tag);
     std::string expectedFrames = "TIT2" + be32(11) + std::string("\x40\x00", 2) + utf16("New").substr(0) // flags: status kept, format cleared
         + album + other + "TRCK" + be32(3) + be16(0) + std::string("\0" "7\0", 3)
@@ -218,7 +228,7 @@ TEST_F(Id3v2ChunkTest, BuildReplacesFramesInPlaceAndKeepsTheRest)
     if (expectedFrames.size() % 2)
         expectedFrames += '\0';
     EXPECT_EQ(toString(*tag).substr(10), expectedFrames);
-    EXPECT_EQ(decodedAudio().extraSize, old.size() - 10);
+    EXPECT_EQ(m_sizes.oldTagSize, old.size() - 10);
     EXPECT_EQ(tag->size() % 2, 0u);
 }
 
@@ -226,7 +236,7 @@ TEST_F(Id3v2ChunkTest, BuildFromVersion4KeepsSyncsafeSizes)
 {
     const std::string old = id3Tag(id3Frame("TALB", latin1(std::string(150, 'a')), 4), 4);
     const std::u16string title(100, u'T');
-    const auto tag = BuildId3v2Tag(span(old), title, u"", 0, 0, false);
+    const auto tag = build(span(old), title, u"", 0, 0, false);
     ASSERT_TRUE(tag);
     EXPECT_EQ((*tag)[3], 4);
     EXPECT_EQ(parse(toString(*tag)), 1);
@@ -237,23 +247,23 @@ TEST_F(Id3v2ChunkTest, BuildFromVersion4KeepsSyncsafeSizes)
 TEST_F(Id3v2ChunkTest, BuildFailsOrStartsOverOnMalformedTags)
 {
     const std::string good = id3Tag(id3Frame("TALB", latin1("Album")));
-    decodedAudio().fileSize = 5;   // the size field exceeds the file
-    EXPECT_FALSE(BuildId3v2Tag(span(good), u"T", u"", 0, 0, false));
-    decodedAudio().fileSize = 1u << 30;
+    m_fileSize = 5; // the size field exceeds the file
+    EXPECT_FALSE(build(span(good), u"T", u"", 0, 0, false));
+    m_fileSize = 1u << 30;
 
     // A frame larger than the whole tag: the old frames are dropped, only the new ones remain.
     const std::string oversize = id3Tag(id3Frame("TALB", latin1("Album")) + "TPE2" + be32(5000) + be16(0) + latin1("x"));
-    const auto fresh = BuildId3v2Tag(span(oversize), u"T", u"", 0, 0, false);
+    const auto fresh = build(span(oversize), u"T", u"", 0, 0, false);
     ASSERT_TRUE(fresh);
     EXPECT_EQ(toString(*fresh).substr(10), "TIT2" + be32(7) + be16(0) + utf16("T") + std::string(1, '\0'));
 
     // Version 2.2 frames and unsynchronised tags cannot be rebuilt faithfully: refused.
     std::string v22 = good;
     v22[3] = 2;
-    EXPECT_FALSE(BuildId3v2Tag(span(v22), u"T", u"", 0, 0, false));
+    EXPECT_FALSE(build(span(v22), u"T", u"", 0, 0, false));
     std::string unsynchronised = good;
     unsynchronised[5] = static_cast<char>(0x80);
-    EXPECT_FALSE(BuildId3v2Tag(span(unsynchronised), u"T", u"", 0, 0, false));
+    EXPECT_FALSE(build(span(unsynchronised), u"T", u"", 0, 0, false));
 }
 
 } // namespace

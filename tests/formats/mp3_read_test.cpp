@@ -6,11 +6,12 @@
 #include "support/temp_dir.h"
 
 #include "catalog/genre/genre_table.h"
-#include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
-#include "catalog/records/picture_table.h"
 #include "formats/mp3/id3_frame_reader.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
+#include "formats/reader_records.h"
+
+#include "formats/writer_calls.h"
 
 #include <gtest/gtest.h>
 #include <id3tag.h>
@@ -21,6 +22,8 @@
 
 namespace tunvale::formats {
 namespace {
+
+using tunvale::testing::callWriter;
 
 using testing::TempDir;
 using testing::writeFile;
@@ -200,15 +203,8 @@ TEST(Mp3FrameRules, LibraryTranslationsOfOlderTags)
     EXPECT_EQ(v1.Genre.str(), genre(17));
 }
 
-class Mp3ReadFile : public ::testing::Test {
+class Mp3ReadFile : public ::testing::Test, protected testing::ReaderRecords {
 protected:
-    void SetUp() override
-    {
-        catalog::resetTagRecords();
-        catalog::catalog().clear();
-    }
-    void TearDown() override { catalog::catalog().clear(); }
-
     std::filesystem::path write(const std::string &name, const std::string &bytes)
     {
         const std::filesystem::path path = m_dir / name;
@@ -222,28 +218,28 @@ protected:
 
 TEST_F(Mp3ReadFile, UnopenableFileNeverReachesTheCatalog)
 {
-    catalog::currentTags().Title.set("left over");
-    EXPECT_EQ(sortMp3().LoadMp3(m_dir / "missing.mp3", catalog::criterion::kArtist, m_options), 1);
-    EXPECT_TRUE(catalog::catalog().empty());
-    EXPECT_TRUE(catalog::currentTags().Title.empty());
-    EXPECT_EQ(sortMp3().LoadMp3(m_dir.path(), catalog::criterion::kArtist, m_options), 1) << "a folder";
+    m_read.tags.Title.set("left over"); // a record of an earlier file
+    EXPECT_FALSE(load(ReadMp3Tags, m_dir / "missing.mp3", m_options).ok());
+    EXPECT_TRUE(m_catalog.empty());
+    EXPECT_TRUE(currentTags().Title.empty());
+    EXPECT_FALSE(load(ReadMp3Tags, m_dir.path(), m_options).ok()) << "a folder";
 #ifndef _WIN32
     const std::filesystem::path fifo = m_dir / "fifo.mp3";
     ASSERT_EQ(testing::runCommand("mkfifo '" + fifo.string() + "'"), 0);
-    EXPECT_EQ(sortMp3().LoadMp3(fifo, catalog::criterion::kArtist, m_options), 1) << "a FIFO, without waiting";
-    EXPECT_EQ(WriteMp3Tags(fifo, u"t", u"", 0, 0, false), 0);
+    EXPECT_FALSE(load(ReadMp3Tags, fifo, m_options).ok()) << "a FIFO, without waiting";
+    EXPECT_EQ(callWriter(WriteMp3Tags, fifo, u"t", u"", 0, 0, false), 0);
 #endif
-    EXPECT_TRUE(catalog::catalog().empty());
+    EXPECT_TRUE(m_catalog.empty());
 }
 
 TEST_F(Mp3ReadFile, TaggedFileIsReadCompletedAndCatalogued)
 {
     const auto path = write("a.mp3", fx::id3v2Tag(4, {text("TIT2", "song"), text("TPE1", "band"), text("TRCK", "3/12")},
                                                   64) + fx::mpegFrames(3));
-    EXPECT_EQ(sortMp3().LoadMp3(path, catalog::criterion::kArtist, m_options), 0);
-    ASSERT_EQ(catalog::catalog().size(), 1u);
-    EXPECT_EQ(catalog::catalog().at(0).Path, path);
-    const catalog::CurrentTags &tags = catalog::currentTags();
+    EXPECT_TRUE(load(ReadMp3Tags, path, m_options).ok());
+    ASSERT_EQ(m_catalog.size(), 1u);
+    EXPECT_EQ(m_catalog.at(0).Path, path);
+    const catalog::CurrentTags &tags = currentTags();
     EXPECT_EQ(tags.Title.str(), "Song");
     EXPECT_EQ(tags.Artist.str(), "Band");
     EXPECT_EQ(tags.Track, 3);
@@ -254,23 +250,23 @@ TEST_F(Mp3ReadFile, TaggedFileIsReadCompletedAndCatalogued)
 TEST_F(Mp3ReadFile, FileWithoutTagCompletesOnlyFromTheNameWhenAsked)
 {
     const auto path = write("Some Band - Some Song.mp3", fx::mpegFrames(3));
-    EXPECT_EQ(sortMp3().ReadMp3Tags(path, m_options), 0);
-    EXPECT_TRUE(catalog::currentTags().Title.empty());
-    EXPECT_EQ(catalog::currentTags().FillScore, 0);
+    EXPECT_TRUE(readTags(ReadMp3Tags, path, m_options).ok());
+    EXPECT_TRUE(currentTags().Title.empty());
+    EXPECT_EQ(currentTags().FillScore, 0);
 
     catalog::LoadOptions fromName{true, false};
-    EXPECT_EQ(sortMp3().ReadMp3Tags(path, fromName), 0);
-    EXPECT_FALSE(catalog::currentTags().Title.empty());
-    EXPECT_FALSE(catalog::currentTags().Artist.empty());
-    EXPECT_GT(catalog::currentTags().FillScore, 0);
+    EXPECT_TRUE(readTags(ReadMp3Tags, path, fromName).ok());
+    EXPECT_FALSE(currentTags().Title.empty());
+    EXPECT_FALSE(currentTags().Artist.empty());
+    EXPECT_GT(currentTags().FillScore, 0);
 }
 
 TEST_F(Mp3ReadFile, Id3v1OnlyFile)
 {
     const auto path = write("v1.mp3", fx::mpegFrames(3) + fx::id3v1Tag("title", "artist", "album", "2001",
                                                                         "comment", 7, 0));
-    EXPECT_EQ(sortMp3().ReadMp3Tags(path, m_options), 0);
-    const catalog::CurrentTags &tags = catalog::currentTags();
+    EXPECT_TRUE(readTags(ReadMp3Tags, path, m_options).ok());
+    const catalog::CurrentTags &tags = currentTags();
     EXPECT_EQ(tags.Title.str(), "Title");
     EXPECT_EQ(tags.Artist.str(), "Artist");
     EXPECT_EQ(tags.Album.str(), "Album");
@@ -288,8 +284,8 @@ TEST_F(Mp3ReadFile, CompressedAndUnsynchronisedFrames)
                         static_cast<char>(size)};
     data += fx::zlibStored(body);
     const auto compressed = write("z.mp3", fx::id3v2Tag(3, {{"TIT2", data, 0x0080}}) + fx::mpegFrames(2));
-    EXPECT_EQ(sortMp3().ReadMp3Tags(compressed, m_options), 0);
-    EXPECT_EQ(catalog::currentTags().Title.str(), "Packed title");
+    EXPECT_TRUE(readTags(ReadMp3Tags, compressed, m_options).ok());
+    EXPECT_EQ(currentTags().Title.str(), "Packed title");
 
     // Tag-wide unsynchronisation: every 0xFF is followed by an inserted 0x00.
     const std::string value = std::string("\xFF\xE0") + "x";
@@ -297,9 +293,9 @@ TEST_F(Mp3ReadFile, CompressedAndUnsynchronisedFrames)
         fx::unsynchronised(fx::id3v2Tag(3, {text("TPE1", "band"), {"COMM", fx::comment("", value)}}));
     ASSERT_NE(unsynchronised.find(std::string("\xFF\x00\xE0", 3)), std::string::npos);
     const auto unsync = write("u.mp3", unsynchronised + fx::mpegFrames(2));
-    EXPECT_EQ(sortMp3().ReadMp3Tags(unsync, m_options), 0);
-    EXPECT_EQ(catalog::currentTags().Artist.str(), "Band");
-    EXPECT_EQ(catalog::currentTags().Comment.str(), "\xFF\xE0x");
+    EXPECT_TRUE(readTags(ReadMp3Tags, unsync, m_options).ok());
+    EXPECT_EQ(currentTags().Artist.str(), "Band");
+    EXPECT_EQ(currentTags().Comment.str(), "\xFF\xE0x");
 }
 
 // Damaged files: each one is read (0) or refused (1), never a crash or a hang.
@@ -330,12 +326,13 @@ TEST_F(Mp3ReadFile, DamagedFilesLoadOrAreLeftOut)
     };
     for (const auto &[name, bytes] : files) {
         const auto path = write(std::string(name) + ".mp3", bytes);
-        const int result = sortMp3().ReadMp3Tags(path, m_options);
-        EXPECT_TRUE(result == 0 || result == 1) << name;
-        EXPECT_EQ(catalog::pictureTable().count(), 0) << name;
+        const ReadResult result = readTags(ReadMp3Tags, path, m_options);
+        // Read, or refused with a reason.
+        EXPECT_TRUE(result.ok() || !statusText(result).empty()) << name;
+        EXPECT_EQ(pictureTable().count(), 0) << name;
     }
-    EXPECT_EQ(sortMp3().ReadMp3Tags(write("t.mp3", good + fx::mpegFrames(1).substr(0, 100)), m_options), 0);
-    EXPECT_EQ(catalog::currentTags().Title.str(), "Title");
+    EXPECT_TRUE(readTags(ReadMp3Tags, write("t.mp3", good + fx::mpegFrames(1).substr(0, 100)), m_options).ok());
+    EXPECT_EQ(currentTags().Title.str(), "Title");
 }
 
 // Random damage to valid tags of every version, under the sanitizers in their build.
@@ -358,8 +355,8 @@ TEST_F(Mp3ReadFile, RandomlyDamagedTagsNeverCrash)
         if (round % 7 == 0)
             bytes.resize(random() % bytes.size());
         const auto path = write("fuzz.mp3", bytes + audio);
-        const int result = sortMp3().ReadMp3Tags(path, m_options);
-        ASSERT_TRUE(result == 0 || result == 1) << "round " << round;
+        const ReadResult result = readTags(ReadMp3Tags, path, m_options);
+        ASSERT_TRUE(result.ok() || !statusText(result).empty()) << "round " << round;
     }
 }
 
@@ -403,8 +400,8 @@ TEST_F(Mp3ReadRealFile, TagsWrittenByMutagen)
     for (const char *version : {"v2_version=3", "v2_version=4"}) {
         SCOPED_TRACE(version);
         const auto path = tagged(std::string("m") + version[11] + ".mp3", version);
-        ASSERT_EQ(sortMp3().ReadMp3Tags(path, m_options), 0);
-        const catalog::CurrentTags &tags = catalog::currentTags();
+        ASSERT_TRUE(readTags(ReadMp3Tags, path, m_options).ok());
+        const catalog::CurrentTags &tags = currentTags();
         EXPECT_EQ(tags.Title.str(), "\xC9t\xE9 \x80");
         EXPECT_EQ(tags.Artist.str(), "Groupe");
         EXPECT_EQ(tags.Album.str(), "Album");
@@ -423,8 +420,8 @@ TEST_F(Mp3ReadRealFile, TagsWrittenByMutagen)
 TEST_F(Mp3ReadRealFile, Id3v1WrittenByMutagen)
 {
     const auto path = tagged("v1.mp3", "v1=2, v2_version=3", true);
-    ASSERT_EQ(sortMp3().ReadMp3Tags(path, m_options), 0);
-    const catalog::CurrentTags &tags = catalog::currentTags();
+    ASSERT_TRUE(readTags(ReadMp3Tags, path, m_options).ok());
+    const catalog::CurrentTags &tags = currentTags();
     // ID3v1 holds ISO-8859-1 only: the euro sign arrives as "?", which completion trims away.
     EXPECT_EQ(tags.Title.str(), "\xC9t\xE9");
     EXPECT_EQ(tags.Artist.str(), "Groupe");

@@ -3,12 +3,11 @@
 #include "support/mp3_fixtures.h"
 #include "support/temp_dir.h"
 
-#include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
-#include "catalog/records/load_refusal.h"
 #include "formats/mp3/id3v2_tag_cleaner.h"
 #include "formats/mp3/mpeg_audio_probe.h"
-#include "formats/mp3/sort_mp3.h"
+#include "formats/mp3/mp3_tags.h"
+#include "formats/reader_records.h"
 
 #include <gtest/gtest.h>
 
@@ -108,20 +107,15 @@ TEST(Id3v2TagCleaner, InflatedSizeLimits)
     EXPECT_EQ(clean->droppedFrames, 1u);
 }
 
-class Mp3TagCleaning : public ::testing::Test {
+class Mp3TagCleaning : public ::testing::Test, protected testing::ReaderRecords {
 protected:
-    void SetUp() override
-    {
-        catalog::resetTagRecords();
-        catalog::catalog().clear();
-    }
-
     catalog::CurrentTags read(const std::string &bytes)
     {
         const std::filesystem::path path = m_dir / "file.mp3";
         testing::writeFile(path, bytes);
-        EXPECT_EQ(sortMp3().ReadMp3Tags(path, m_options), 0) << catalog::loadRefusal();
-        return catalog::currentTags();
+        const ReadResult result = readTags(ReadMp3Tags, path, m_options);
+        EXPECT_TRUE(result.ok()) << statusText(result);
+        return currentTags();
     }
 
     testing::TempDir m_dir;

@@ -4,21 +4,22 @@
 #include "formats/wav/c_wave.h"
 #include "formats/wav/wave.h"
 
-#include "catalog/records/current_tags.h"
-#include "catalog/records/picture_table.h"
 #include "catalog/text/codepage.h"
-#include "formats/audio/decoded_audio.h"
+#include "formats/reader_records.h"
 #include "formats/riff_fixtures.h"
 #include "support/audio_tools.h"
 #include "support/temp_dir.h"
+
+#include "formats/writer_calls.h"
 
 #include <gtest/gtest.h>
 
 namespace tunvale::formats {
 namespace {
 
+using tunvale::testing::callWriter;
+
 using namespace tunvale::testing::riff;
-using catalog::currentTags;
 using tunvale::testing::TempDir;
 using tunvale::testing::ffmpegSamples;
 using tunvale::testing::ffprobeSummary;
@@ -55,14 +56,18 @@ std::string withPath(std::string command, const std::filesystem::path &path)
     return command;
 }
 
-class WavInteropTest : public ::testing::Test {
+class WavInteropTest : public ::testing::Test, protected testing::ReaderRecords {
 protected:
     void SetUp() override
     {
         if (!haveAudioTools())
             GTEST_SKIP() << "sox, ffmpeg, ffprobe or mutagen missing";
-        catalog::resetTagRecords();
-        decodedAudio().clear();
+    }
+    ReadResult parse(const std::filesystem::path &path, bool loadPcm)
+    {
+        return readWith(path, kNoNameTags.tagsFromName, [&](TrackRead &read, DecodedAudio &audio) {
+            return CWave().ParseRiff(path, loadPcm, true, true, read, audio);
+        });
     }
     TempDir m_dir;
 };
@@ -73,14 +78,14 @@ TEST_F(WavInteropTest, SamplesMatchFfmpegAndTheStream)
         SCOPED_TRACE(s.name);
         const auto path = m_dir / "in.wav";
         ASSERT_TRUE(shell(withPath(s.command, path)));
-        ASSERT_EQ(theWave().ParseRiff(path, true, true, true, kNoNameTags), 0);
+        ASSERT_TRUE(parse(path, true).ok());
         const DecodedAudio audio = decodedAudio();   // a copy: the streaming read below refills the record
-        int status = -1;
-        auto source = openWavePcm(path, kNoNameTags, status);
+        PcmOpening opening = openPcm(OpenWavePcm, path, kNoNameTags);
+        PcmSource *source = opening.source.get();
         if (!s.convertible) {
             EXPECT_TRUE(audio.pcm.empty());
             EXPECT_EQ(source, nullptr);
-            EXPECT_EQ(status, 3);
+            EXPECT_FALSE(opening.sourceFailed);
             continue;
         }
         EXPECT_EQ(audio.sampleRate, s.rate);
@@ -110,16 +115,16 @@ TEST_F(WavInteropTest, MutagenTagsAreRead)
         const auto path = m_dir / "tagged.wav";
         ASSERT_TRUE(shell(withPath(kSources[0].command, path)));
         ASSERT_TRUE(mutagenTag(path, version, true));
-        ASSERT_EQ(theWave().ParseRiff(path, false, true, true, kNoNameTags), 0);
+        ASSERT_TRUE(parse(path, false).ok());
         EXPECT_EQ(currentTags().Title.view(), "Old Title");
         EXPECT_EQ(currentTags().Artist.view(), "Old Artist");
         EXPECT_EQ(currentTags().Album.view(), "Album");
         EXPECT_EQ(currentTags().Track, 4);
         EXPECT_EQ(currentTags().TrackTotal, 11);
         EXPECT_EQ(currentTags().Comment.view(), "Info-Live");
-        ASSERT_EQ(catalog::pictureTable().count(), 1);
-        EXPECT_EQ(catalog::pictureTable().at(0).data.size(), 70u);   // the whole 1x1 PNG
-        EXPECT_EQ(catalog::pictureTable().at(0).mimeType, "image/png");
+        ASSERT_EQ(pictureTable().count(), 1);
+        EXPECT_EQ(pictureTable().at(0).data.size(), 70u); // the whole 1x1 PNG
+        EXPECT_EQ(pictureTable().at(0).mimeType, "image/png");
     }
 }
 
@@ -172,7 +177,7 @@ TEST_F(WavInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
 
         const std::u16string title = text::utf8ToUtf16(c.title);
         const std::size_t sizeBefore = readBytes(path).size();
-        ASSERT_EQ(WriteWaveTags(path, title, u"Nouvel Artiste", 6, 12, c.removePictures), 1);
+        ASSERT_EQ(callWriter(WriteWaveTags, path, title, u"Nouvel Artiste", 6, 12, c.removePictures), 1);
         if (c.listAfterTag) {
             EXPECT_EQ(readBytes(path).find("JUNK") != std::string::npos, c.becomesJunk);
             EXPECT_EQ(readBytes(path).size() == sizeBefore, !c.becomesJunk);
@@ -181,13 +186,13 @@ TEST_F(WavInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
         EXPECT_EQ(ffprobeSummary(path), probeBefore);
         EXPECT_TRUE(ffmpegSamples(path) == before);
         EXPECT_EQ(mutagenSummary(path), c.title + "|Nouvel Artiste|6/12");
-        ASSERT_EQ(theWave().ParseRiff(path, false, true, true, kNoNameTags), 0);
+        ASSERT_TRUE(parse(path, false).ok());
         EXPECT_EQ(currentTags().Track, 6);
         EXPECT_EQ(currentTags().Genre.view(), "Jazz");
         if (c.tagVersion) {
             EXPECT_EQ(currentTags().Album.view(), "Album");
         }
-        EXPECT_EQ(catalog::pictureTable().count(), c.picture && !c.removePictures ? 1 : 0);
+        EXPECT_EQ(pictureTable().count(), c.picture && !c.removePictures ? 1 : 0);
     }
 }
 

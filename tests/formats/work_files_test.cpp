@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <set>
+#include <thread>
+#include <vector>
 
 namespace tunvale::formats::io {
 namespace {
@@ -19,10 +22,15 @@ constexpr const char *kToken = "20260101-000000-42-abcdef01";
 
 TEST(WorkFiles, NamesCarryTheRunsTokenAndAreToldApart)
 {
-    const ScopedWorkToken token(kToken);
-    EXPECT_EQ(workToken(), kToken);
-    EXPECT_EQ(workFileBeside("/d/G/Song.mp3"), fs::path("/d/G/.tunvale-20260101-000000-42-abcdef01-0.part"));
-    EXPECT_EQ(workFileBeside("/d/G/Other.flac"), fs::path("/d/G/.tunvale-20260101-000000-42-abcdef01-1.part"));
+    WorkNames names(kToken);
+    EXPECT_EQ(names.token(), kToken);
+    EXPECT_EQ(names.beside("/d/G/Song.mp3"), fs::path("/d/G/.tunvale-20260101-000000-42-abcdef01-0.part"));
+    EXPECT_EQ(names.beside("/d/G/Other.flac"), fs::path("/d/G/.tunvale-20260101-000000-42-abcdef01-1.part"));
+    // Each run has a token of its own, and a token of the form the sweep of undo accepts.
+    const WorkNames first;
+    const WorkNames second;
+    EXPECT_NE(first.token(), second.token());
+    EXPECT_TRUE(isValidToken(first.token()));
 
     struct Case {
         const char *name;
@@ -49,15 +57,39 @@ TEST(WorkFiles, NamesCarryTheRunsTokenAndAreToldApart)
     }
 }
 
+// Several threads of one run asking at once never get the same name.
+TEST(WorkFiles, NamesStayDistinctAcrossThreads)
+{
+    WorkNames names(kToken);
+    constexpr int kThreads = 4;
+    constexpr int kEach = 500;
+    std::vector<std::vector<fs::path>> got(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&names, &got, t] {
+            for (int i = 0; i < kEach; ++i)
+                got[t].push_back(names.beside("/d/G/Song.mp3"));
+        });
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    std::set<fs::path> distinct;
+    for (const auto &list : got)
+        distinct.insert(list.begin(), list.end());
+    EXPECT_EQ(distinct.size(), static_cast<std::size_t>(kThreads * kEach));
+    EXPECT_EQ(distinct.count(fs::path("/d/G/.tunvale-20260101-000000-42-abcdef01-0.part")), 1u);
+}
+
 TEST(WorkFiles, KeptOriginalsMirrorTheirPlaceBelowTheRoot)
 {
-    const ScopedWorkToken token(kToken);
+    const WorkNames names(kToken);
     EXPECT_EQ(keptFolder("/d"), fs::path("/d/.tunvale-kept"));
-    EXPECT_EQ(keptPath("/d", "/d/G/a.mp3", 0), fs::path("/d/.tunvale-kept/20260101-000000-42-abcdef01/G/a.mp3"));
-    EXPECT_EQ(keptPath("/d", "/d/G/a.mp3", 2), fs::path("/d/.tunvale-kept/20260101-000000-42-abcdef01/G/a.mp3.2"));
-    EXPECT_TRUE(keptPath("/d", "/e/G/a.mp3", 0).empty());
-    EXPECT_TRUE(keptPath("/d", "/d/../e/a.mp3", 0).empty());
-    EXPECT_TRUE(keptPath("/d", "/d", 0).empty());
+    EXPECT_EQ(names.keptPath("/d", "/d/G/a.mp3", 0), fs::path("/d/.tunvale-kept/20260101-000000-42-abcdef01/G/a.mp3"));
+    EXPECT_EQ(names.keptPath("/d", "/d/G/a.mp3", 2),
+              fs::path("/d/.tunvale-kept/20260101-000000-42-abcdef01/G/a.mp3.2"));
+    EXPECT_TRUE(names.keptPath("/d", "/e/G/a.mp3", 0).empty());
+    EXPECT_TRUE(names.keptPath("/d", "/d/../e/a.mp3", 0).empty());
+    EXPECT_TRUE(names.keptPath("/d", "/d", 0).empty());
 }
 
 // The no-replace rename refuses every kind of entry at the new name and leaves both as they

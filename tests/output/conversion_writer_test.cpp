@@ -68,8 +68,9 @@ std::string referenceStream(const std::vector<std::int16_t> &pcm, int channels, 
 
 class ConversionWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override { catalog::resetTagRecords(); }
-    void TearDown() override { catalog::resetTagRecords(); }
+    // The source's tags and pictures: none, so the files start with the info frame.
+    catalog::CurrentTags m_tags;
+    catalog::PictureTable m_pictures;
 
     output::PlacementContext contextFor(const std::string &name, int quality = 2)
     {
@@ -107,7 +108,7 @@ TEST_F(ConversionWriterTest, StreamedFileEqualsWholeBufferEncoding)
 
         ToneSource source(c.channels, c.rate, c.frames, c.left, c.right);
         output::PlacementContext context = contextFor("Song " + std::to_string(c.rate) + ".mp3", c.quality);
-        ASSERT_EQ(output::writeMp3File(source, context, true), 0);
+        ASSERT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), 0);
         const std::string written = readFile(context.destinationPath);
         EXPECT_EQ(written.size(), stream.size());
         EXPECT_TRUE(written == frame + stream.substr(frame.size())) << "file differs from the reference encoding";
@@ -124,7 +125,7 @@ TEST_F(ConversionWriterTest, QualityRowsGiveTheirBitRates)
         SCOPED_TRACE(::testing::Message() << "MP3_QUALITY " << c.quality);
         ToneSource source(2, 44100, 44100 * 4, 0.0, 0.0);
         output::PlacementContext context = contextFor("q" + std::to_string(c.quality) + ".mp3", c.quality);
-        ASSERT_EQ(output::writeMp3File(source, context, true), 0);
+        ASSERT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), 0);
         const std::string bytes = readFile(context.destinationPath);
         std::size_t end = 0;
         const std::vector<Mp3Frame> frames = walkFrames(bytes, 0, &end);
@@ -153,7 +154,7 @@ TEST_F(ConversionWriterTest, MonoSourceGivesMonoStream)
 {
     ToneSource source(1, 44100, 44100 * 2, 1000.0);
     output::PlacementContext context = contextFor("mono.mp3", 0);
-    ASSERT_EQ(output::writeMp3File(source, context, true), 0);
+    ASSERT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), 0);
     const std::string bytes = readFile(context.destinationPath);
     const std::vector<Mp3Frame> frames = walkFrames(bytes, 0);
     ASSERT_FALSE(frames.empty());
@@ -174,7 +175,7 @@ TEST_F(ConversionWriterTest, InfoFrameLeavesNoJunk)
         SCOPED_TRACE(::testing::Message() << "MP3_QUALITY " << quality);
         ToneSource source(2, 48000, 48000 * 3, 440.0, 0.0);
         output::PlacementContext context = contextFor("info" + std::to_string(quality) + ".mp3", quality);
-        ASSERT_EQ(output::writeMp3File(source, context, true), 0);
+        ASSERT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), 0);
         const std::string bytes = readFile(context.destinationPath);
         const std::vector<Mp3Frame> frames = walkFrames(bytes, 0);
         ASSERT_GT(frames.size(), 2u);
@@ -221,7 +222,7 @@ TEST_F(ConversionWriterTest, ExistingNamesGiveTheNextIterationUnlessReplacing)
     {
         ToneSource source(2, 44100, 20000, 440.0, 880.0);
         output::PlacementContext context = contextFor("Song.mp3");
-        ASSERT_EQ(output::writeMp3File(source, context, false), 0);
+        ASSERT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, false), 0);
         EXPECT_EQ(context.destinationPath, m_dir / "Song(2).mp3");
         EXPECT_GT(readFile(m_dir / "Song(2).mp3").size(), 1000u);
         EXPECT_EQ(readFile(m_dir / "Song.mp3"), "old song");
@@ -230,7 +231,7 @@ TEST_F(ConversionWriterTest, ExistingNamesGiveTheNextIterationUnlessReplacing)
     {
         ToneSource source(2, 44100, 20000, 440.0, 880.0);
         output::PlacementContext context = contextFor("Song.mp3");
-        ASSERT_EQ(output::writeMp3File(source, context, true), 0);
+        ASSERT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), 0);
         EXPECT_EQ(context.destinationPath, m_dir / "Song.mp3");
         EXPECT_EQ(readFile(m_dir / "Song.mp3"), readFile(m_dir / "Song(2).mp3"));
     }
@@ -249,7 +250,7 @@ TEST_F(ConversionWriterTest, FailuresLeaveNothingBehind)
             writeFile(output::iterationName(m_dir / "Full.mp3", i), "taken");
         ToneSource source(2, 44100, 20000, 440.0);
         output::PlacementContext context = contextFor("Full.mp3");
-        EXPECT_EQ(output::writeMp3File(source, context, false), output::conversion::kNoFileCreated);
+        EXPECT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, false), output::conversion::kNoFileCreated);
         EXPECT_EQ(context.destinationPath, m_dir / "Full.mp3");
         for (int i = 0; i <= 63; ++i)
             fs::remove(output::iterationName(m_dir / "Full.mp3", i));
@@ -257,14 +258,14 @@ TEST_F(ConversionWriterTest, FailuresLeaveNothingBehind)
     {   // the destination folder does not exist
         ToneSource source(2, 44100, 20000, 440.0);
         output::PlacementContext context = contextFor("missing/Song.mp3");
-        EXPECT_EQ(output::writeMp3File(source, context, true), output::conversion::kNoFileCreated);
+        EXPECT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), output::conversion::kNoFileCreated);
     }
     {   // a folder where the file should go
         fs::create_directory(m_dir / "Folder.mp3");
         ToneSource source(2, 44100, 20000, 440.0);
         output::PlacementContext context = contextFor("Folder.mp3");
-        EXPECT_EQ(output::writeMp3File(source, context, true), output::conversion::kNoFileCreated);
-        EXPECT_EQ(output::writeMp3File(source, context, false), 0);
+        EXPECT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, true), output::conversion::kNoFileCreated);
+        EXPECT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, false), 0);
         EXPECT_EQ(context.destinationPath, m_dir / "Folder(1).mp3");
         fs::remove(m_dir / "Folder.mp3");
         fs::remove(m_dir / "Folder(1).mp3");
@@ -273,7 +274,7 @@ TEST_F(ConversionWriterTest, FailuresLeaveNothingBehind)
         ToneSource source(2, 44100, 44100 * 10, 440.0);
         source.cancelAfterReads(&m_cancel, 20);
         output::PlacementContext context = contextFor("Cancelled.mp3");
-        EXPECT_EQ(output::writeMp3File(source, context, false), output::conversion::kCancelled);
+        EXPECT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, false), output::conversion::kCancelled);
         EXPECT_LT(source.reads(), 40u) << "encoding went on after the cancel request";
         m_cancel = false;
     }
@@ -281,12 +282,12 @@ TEST_F(ConversionWriterTest, FailuresLeaveNothingBehind)
         ToneSource source(2, 44100, 44100 * 10, 440.0);
         source.failAfterReads(30);
         output::PlacementContext context = contextFor("Broken.mp3");
-        EXPECT_EQ(output::writeMp3File(source, context, false), output::conversion::kSourceFailed);
+        EXPECT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, false), output::conversion::kSourceFailed);
     }
     {   // the encoder cannot take three channels
         ToneSource source(3, 44100, 20000, 440.0);
         output::PlacementContext context = contextFor("Three.mp3");
-        EXPECT_EQ(output::writeMp3File(source, context, false), output::conversion::kNoUsableAudio);
+        EXPECT_EQ(output::writeMp3File(source, m_tags, m_pictures, context, false), output::conversion::kNoUsableAudio);
     }
     EXPECT_EQ(listTree(m_dir.path()), before);
 }
@@ -304,7 +305,7 @@ TEST_F(ConversionWriterTest, FailedWriteReturnsThePlatformErrorAndRemovesThePart
 
     ToneSource source(2, 44100, 44100 * 20, 440.0, 660.0);
     output::PlacementContext context = contextFor("Big.mp3");
-    const int result = output::writeMp3File(source, context, false);
+    const int result = output::writeMp3File(source, m_tags, m_pictures, context, false);
 
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previous);

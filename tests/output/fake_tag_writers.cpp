@@ -14,38 +14,16 @@ int &fakeWriterResult()
     return result;
 }
 
-namespace {
-
-template <const char *Name>
-int record(const std::filesystem::path &path, const std::u16string &title, const std::u16string &artist, int track,
-           int total, bool removePictures)
-{
-    writerCalls().push_back({Name, path, title, artist, track, total, removePictures, formats::io::identityOf(path)});
-    return fakeWriterResult();
-}
-
-constexpr char kMp3[] = "mp3";
-constexpr char kFlac[] = "flac";
-constexpr char kWave[] = "wave";
-constexpr char kAiff[] = "aiff";
-
-TagWriters recordingWriters()
+RecordingWriters::RecordingWriters()
 {
     writerCalls().clear();
     fakeWriterResult() = 1;
-    TagWriters writers;
-    writers.mp3 = &record<kMp3>;
-    writers.flac = &record<kFlac>;
-    writers.wave = &record<kWave>;
-    writers.aiff = &record<kAiff>;
-    return writers;
-}
-
-} // namespace
-
-RecordingWriters::RecordingWriters()
-    : m_scope(recordingWriters())
-{
+    m_writer = [](const formats::FormatRow &format, const std::filesystem::path &path,
+                  const formats::TagChanges &changes) {
+        writerCalls().push_back({std::string(format.id), path, changes.title, changes.artist, changes.track,
+                                 changes.totalTracks, changes.removePictures, formats::io::identityOf(path)});
+        return fakeWriterResult() != 0 ? formats::WriteResult::success() : formats::WriteResult::failure();
+    };
 }
 
 } // namespace tunvale::output::testing

@@ -12,7 +12,7 @@
 namespace tunvale::output::testing {
 
 struct WriterCall {
-    std::string writer;   // "mp3", "flac", "wave", "aiff"
+    std::string writer; // the id of the format whose writer was called: "mp3", "flac", "wav", "aiff"
     std::filesystem::path path;
     std::u16string title;
     std::u16string artist;
@@ -26,13 +26,14 @@ struct WriterCall {
 std::vector<WriterCall> &writerCalls();
 int &fakeWriterResult();
 
-// Installs the recording writers (result 1) for the lifetime of the object.
+// The recording writers (result 1), to hand to placement or the dispatch as their stand-in.
 class RecordingWriters {
 public:
     RecordingWriters();
+    const TagWriterOverride *writer() const { return &m_writer; }
 
 private:
-    ScopedTagWriters m_scope;
+    TagWriterOverride m_writer;
 };
 
 } // namespace tunvale::output::testing

@@ -2,7 +2,6 @@
 #include "output/name_text.h"
 #include "output/place_file.h"
 #include "output/run_sources.h"
-#include "formats/audio/write_error.h"
 
 #include "support/temp_dir.h"
 
@@ -71,6 +70,7 @@ protected:
         result.miscellaneousFiles = &miscellaneous;
         result.catalog = &entries;
         result.status = &status;
+        result.tagWriter = writers.writer();
         return result;
     }
 
@@ -234,7 +234,7 @@ TEST_F(PlaceFileTest, RenumberedTagsInAnOrdinaryFolder)
     PlacementContext c = context(song, dir / "dst" / "Band" / "b.wav", options);
     ASSERT_EQ(PlaceFile(2, 3, c), 0);
     ASSERT_EQ(writerCalls().size(), 1u);
-    EXPECT_EQ(writerCalls()[0].writer, "wave");
+    EXPECT_EQ(writerCalls()[0].writer, "wav");
     // The writer retags the copy before it takes its name: the file it was handed, beside the
     // destination, is the one standing there now.
     EXPECT_EQ(writerCalls()[0].path.parent_path(), c.destinationPath.parent_path());
@@ -340,18 +340,17 @@ TEST_F(PlaceFileTest, TagFailureTellsThatTheFileStandsAndWhy)
     };
     PlacementOptions options = noRewrite();
     options.removePictures = true;
-    static int noted = 0;
-    TagWriters failing;
-    failing.mp3 = [](const fs::path &, const std::u16string &, const std::u16string &, int, int, bool) {
-        formats::noteWriteError(noted);
-        return 0;
+    int noted = 0;
+    const TagWriterOverride failing = [&noted](const formats::FormatRow &, const fs::path &,
+                                               const formats::TagChanges &) {
+        return formats::WriteResult::failure(noted);
     };
-    ScopedTagWriters scope(failing);
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
         noted = c.notedError;
         const fs::path song = source(std::string(c.label) + ".mp3");
         PlacementContext placed = context(song, dir / "dst" / "G" / song.filename(), options);
+        placed.tagWriter = &failing;
         EXPECT_EQ(PlaceFile(1, 1, placed), 82);
         EXPECT_TRUE(placed.failure.writtenWithoutTags);
         EXPECT_FALSE(placed.failure.conversion);

@@ -3,8 +3,10 @@
 // in a folder edit, the colours under a dark palette.
 #include "dialog_fixture.h"
 
+#include "formats/format_table.h"
 #include "output/status_reporter.h"
-#include "ui/edit_color.h"
+#include "ui/dialog_controls.h"
+#include "ui/colored_edit.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -230,7 +232,7 @@ TEST_F(DialogTest, EnterInAFolderEditTakesTheTextAndKeepsTheWindow)
     auto dialog = makeDialog();
     QApplication::setActiveWindow(dialog.get());
     struct Case {
-        CEditColor *edit;
+        ColoredEdit *edit;
         QString typed;
         const char *valueName;
         std::uint32_t colour;
@@ -262,7 +264,7 @@ TEST_F(DialogTest, FolderEditsChangeColourWhileTyping)
     fs::create_directories(m_dir / "music");
     auto dialog = makeDialog();
     struct Case {
-        CEditColor *edit;
+        ColoredEdit *edit;
         QString start;
         QString typed;
         std::uint32_t colour;
@@ -336,6 +338,23 @@ TEST_F(DialogTest, MessagesCarryTheIconOfWhatTheyTell)
     dialog->control(control_id::kCancel)->click();   // "Nothing to cancel!"
     EXPECT_EQ(m_prompts.messages.last(), "Nothing to cancel!");
     EXPECT_EQ(m_prompts.kinds.back(), MessageKind::Information);
+}
+
+// One check box per format of the format table, in its order, storing the format's option and
+// showing its caption.
+TEST_F(DialogTest, FormatCheckBoxesFollowTheFormatTable)
+{
+    auto dialog = makeDialog();
+    const auto boxes = formatBoxes();
+    const auto table = formats::formatTable();
+    ASSERT_EQ(boxes.size(), table.size());
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        SCOPED_TRACE(std::string(table[i].id));
+        EXPECT_EQ(std::string_view(boxes[i].valueName), table[i].optionName);
+        EXPECT_EQ(checkBoxIdFor(table[i].optionName), boxes[i].id);
+        EXPECT_EQ(dialog->control(boxes[i].id)->text().remove('&').toStdString(), table[i].caption);
+        EXPECT_EQ(dialog->control(boxes[i].id)->objectName().toStdString(), table[i].optionName);
+    }
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 
 #include "output/place_file.h"
 #include "support/blocking_placement.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 
 #include <QAbstractButton>
 #include <QTest>
@@ -35,29 +35,29 @@ class DialogTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(m_preferences.open()); }
 
-    std::unique_ptr<CTunvaleDlg> makeDialog(DialogSetup setup = {})
+    std::unique_ptr<TunvaleDialog> makeDialog(DialogSetup setup = {})
     {
         setup.summaryPause = std::chrono::milliseconds(0);
-        auto dialog = std::make_unique<CTunvaleDlg>(m_options, m_preferences, m_prompts, std::move(setup));
+        auto dialog = std::make_unique<TunvaleDialog>(m_options, m_preferences, m_prompts, std::move(setup));
         dialog->show();
         return dialog;
     }
 
     // The folders of a run: an existing destination and the given source.
-    void setFolders(CTunvaleDlg &dialog, const QString &source, const QString &destination)
+    void setFolders(TunvaleDialog &dialog, const QString &source, const QString &destination)
     {
         dialog.sourceEdit()->setText(source);
         dialog.destinationEdit()->setText(destination);
     }
 
-    bool waitForSummary(CTunvaleDlg &dialog)
+    bool waitForSummary(TunvaleDialog &dialog)
     {
         return testing::waitFor([&] { return !dialog.runActive() && dialog.lastSummary().has_value(); });
     }
 
     // A dialog made from setup (its placement held by held, see gatedSetup) with a run of
     // library into a fresh folder "out" started; returns once the run's first file is held.
-    std::unique_ptr<CTunvaleDlg> startHeldRun(DialogSetup setup, const tunvale::testing::BlockingPlacement &held,
+    std::unique_ptr<TunvaleDialog> startHeldRun(DialogSetup setup, const tunvale::testing::BlockingPlacement &held,
                                               const fs::path &library)
     {
         auto dialog = makeDialog(std::move(setup));
@@ -69,7 +69,7 @@ protected:
     }
 
     testing::StoreFixture m_store;   // first: the store must point at its folder before it is opened
-    CPreferences m_preferences;
+    Preferences m_preferences;
     engine::RunOptions m_options = engine::RunOptions{};
     testing::ScriptedPrompts m_prompts;
     tunvale::testing::TempDir m_dir;

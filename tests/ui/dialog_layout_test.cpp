@@ -2,7 +2,7 @@
 // keeps its size and place between starts.
 #include "dialog_fixture.h"
 
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 
 #include <QApplication>
 #include <QFont>

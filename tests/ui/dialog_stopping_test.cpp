@@ -31,7 +31,7 @@ struct Watch {
 
 class Watcher {
 public:
-    Watcher(CTunvaleDlg &dialog, Watch &watch)
+    Watcher(TunvaleDialog &dialog, Watch &watch)
     {
         QObject::connect(&m_timer, &QTimer::timeout, [&dialog, &watch] {
             ++watch.ticks;
@@ -55,7 +55,7 @@ private:
 class StoppingTest : public DialogTest {
 protected:
     // A dialog with a run held at its first file.
-    std::unique_ptr<CTunvaleDlg> startHeldRun(const BlockingPlacement &held, engine::AbortTiming timing = {})
+    std::unique_ptr<TunvaleDialog> startHeldRun(const BlockingPlacement &held, engine::AbortTiming timing = {})
     {
         DialogSetup setup = gatedSetup(held);
         setup.abortTiming = timing;

@@ -24,7 +24,7 @@ TEST(Preferences, ReadsStoredValuesAndReplacesUnreadableOnesWithTheDefault)
     fixture.store("LONG_DIR", QString(519, QLatin1Char('a')));  // longer than a folder edit takes
     fixture.store("EDGE_DIR", QString(518, QLatin1Char('b')));
 
-    CPreferences preferences;
+    Preferences preferences;
     ASSERT_TRUE(preferences.open());
     struct NumberCase {
         const char *name;
@@ -59,7 +59,7 @@ TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartNamingTheStore)
     std::ofstream(blocker) << "x";
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString((blocker / "config").string()));
-    CPreferences preferences;
+    Preferences preferences;
     ScriptedPrompts prompts;
     EXPECT_FALSE(openPreferencesOrReport(preferences, prompts));
     ASSERT_EQ(prompts.messages.size(), 1);
@@ -81,7 +81,7 @@ TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartNamingTheStore)
 TEST(Preferences, StoreLivesUnderQxTunvalePreferences)
 {
     StoreFixture fixture;
-    CPreferences preferences;
+    Preferences preferences;
     ScriptedPrompts prompts;
     ASSERT_TRUE(openPreferencesOrReport(preferences, prompts));
     EXPECT_TRUE(prompts.messages.isEmpty());
@@ -98,7 +98,7 @@ TEST(Preferences, StartOptionsAreZeroExceptCriterionAndStep)
         const std::int32_t expected = field.field == &engine::RunOptions::tagId       ? 1004
                                       : field.field == &engine::RunOptions::trackStep ? 1
                                                                                       : 0;
-        EXPECT_EQ(options.*field.field, expected);
+        EXPECT_EQ(field.of(options), expected);
     }
 }
 

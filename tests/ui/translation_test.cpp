@@ -3,7 +3,7 @@
 #include "dialog_fixture.h"
 
 #include "ui/about_dialog.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 
 #include <QAbstractButton>
 #include <QFile>
@@ -69,7 +69,7 @@ QStringList shownTexts(QWidget &window)
     QStringList texts = {window.windowTitle()};
     QList<QWidget *> widgets = window.findChildren<QWidget *>();
     for (QWidget *widget : widgets) {
-        if (qobject_cast<CEditColor *>(widget) || qobject_cast<CStatusBox *>(widget))
+        if (qobject_cast<ColoredEdit *>(widget) || qobject_cast<StatusBox *>(widget))
             continue;
         texts << widget->toolTip() << widget->accessibleName() << widget->accessibleDescription();
         if (auto *button = qobject_cast<QAbstractButton *>(widget))
@@ -102,7 +102,7 @@ TEST_F(DialogTest, EveryTextOfTheDialogIsInTheTranslationSource)
     for (const QString &text : texts)
         EXPECT_TRUE(sources.count(text)) << text.toStdString();
 
-    CAboutDlg about(dialog.get());
+    AboutDialog about(dialog.get());
     for (const QString &text : {about.windowTitle()})
         EXPECT_TRUE(sources.count(text)) << text.toStdString();
     // The texts the dialog builds around data.

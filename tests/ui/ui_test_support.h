@@ -3,7 +3,7 @@
 #include "support/temp_dir.h"
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include <QSettings>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "ui_test_support.h"
 
 #include "ui/about_dialog.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 #include "ui/folder_picker.h"
 #include "ui/program_icon.h"
 
@@ -40,10 +40,10 @@ TEST(ColourControls, ColoursAre0x00BBGGRRAndPaintedAtOnce)
         {0x14FFFF, QColor(255, 255, 20)},   // yellow
         {0xA0FFA0, QColor(160, 255, 160)},  // green
     };
-    CEditColor edit;
+    ColoredEdit edit;
     edit.resize(200, 30);
     edit.show();
-    CStatusBox status;
+    StatusBox status;
     status.resize(200, 30);
     status.show();
     for (const Case &c : cases) {
@@ -63,7 +63,7 @@ TEST(ColourControls, ColoursAre0x00BBGGRRAndPaintedAtOnce)
 
 TEST(ColourControls, StatusBoxElidesALongLine)
 {
-    CStatusBox status;
+    StatusBox status;
     status.resize(120, 30);
     status.setText(QString(300, QLatin1Char('x')));
     status.show();
@@ -188,7 +188,7 @@ TEST(ColourControls, EditFollowsADarkApplicationPalette)
     QPalette dark = before;
     dark.setColor(QPalette::Window, QColor(45, 45, 45));
     dark.setColor(QPalette::Base, QColor(30, 30, 30));
-    CEditColor edit;
+    ColoredEdit edit;
     edit.resize(200, 30);
     edit.setColour(0xA0FFA0);
     edit.show();
@@ -248,7 +248,7 @@ TEST(AboutBox, ShowsTheBuildVersionRecord)
     record.productVersion = "9.8.7";
     record.legalCopyright = "Copyright (C) QX";
     record.contact = "someone@example.org";
-    CAboutDlg about(nullptr, record);
+    AboutDialog about(nullptr, record);
     EXPECT_EQ(about.windowTitle(), "About Tunvale");
     EXPECT_EQ(about.productLine(), "Tunvale Version 9.8.7");
     EXPECT_EQ(about.companyLine(), "Copyright (C) QX");
@@ -258,7 +258,7 @@ TEST(AboutBox, ShowsTheBuildVersionRecord)
     EXPECT_EQ(build.productName, "Tunvale");
     EXPECT_FALSE(build.productVersion.isEmpty());
     EXPECT_TRUE(build.contact.contains('@'));
-    CAboutDlg buildAbout;
+    AboutDialog buildAbout;
     EXPECT_EQ(buildAbout.productLine(), "Tunvale Version " + build.productVersion);
 }
 

@@ -2,7 +2,7 @@
 <!DOCTYPE TS>
 <TS version="2.1" sourcelanguage="en">
 <context>
-    <name>tunvale::ui::CAboutDlg</name>
+    <name>tunvale::ui::AboutDialog</name>
     <message>
         <source>Copyright (C) %1</source>
         <translation type="unfinished"></translation>
@@ -21,7 +21,7 @@
     </message>
 </context>
 <context>
-    <name>tunvale::ui::CTunvaleApp</name>
+    <name>tunvale::ui::TunvaleApp</name>
     <message>
         <source>REGISTER ERROR</source>
         <translation type="unfinished"></translation>
@@ -40,7 +40,7 @@
     </message>
 </context>
 <context>
-    <name>tunvale::ui::CTunvaleDlg</name>
+    <name>tunvale::ui::TunvaleDialog</name>
     <message>
         <source>Mp&amp;3</source>
         <translation type="unfinished"></translation>

@@ -28,10 +28,10 @@ double contrastRatio(const QColor &a, const QColor &b);
 // A line edit with a solid, changeable background colour: the two folder edits. Every change
 // repaints at once, so a colour shown before a long wait is on screen. Enter accepts the text
 // (accepted() is emitted) and goes no further: it never reaches the dialog's default button.
-class CEditColor : public QLineEdit {
+class ColoredEdit : public QLineEdit {
     Q_OBJECT
 public:
-    explicit CEditColor(QWidget *parent = nullptr);
+    explicit ColoredEdit(QWidget *parent = nullptr);
     void setColour(std::uint32_t colour);
     std::uint32_t colour() const { return m_colour; }
 
@@ -52,10 +52,10 @@ private:
 // The status box: a sunken line of text with the same changeable background. It is a label, so
 // assistive technology reads its whole text; a line too long for it is shown shortened in the
 // middle, keeping the start (the word) and the end (the file name).
-class CStatusBox : public QLabel {
+class StatusBox : public QLabel {
     Q_OBJECT
 public:
-    explicit CStatusBox(QWidget *parent = nullptr);
+    explicit StatusBox(QWidget *parent = nullptr);
     void setColour(std::uint32_t colour);
     std::uint32_t colour() const { return m_colour; }
     void setText(const QString &text);

@@ -1,4 +1,4 @@
-#include "engine/sort_string_array.h"
+#include "engine/file_name_sorted_paths.h"
 
 #include "catalog/text/fold.h"
 #include "engine/path_text.h"
@@ -23,7 +23,7 @@ int compareFileNamesIgnoringCase(const std::filesystem::path &a, const std::file
     return left.size() < right.size() ? -1 : 1;
 }
 
-bool CSortStringArray::compareAndSwap(std::size_t index)
+bool FileNameSortedPaths::compareAndSwap(std::size_t index)
 {
     if (index + 1 >= m_items.size())
         return false;
@@ -33,7 +33,7 @@ bool CSortStringArray::compareAndSwap(std::size_t index)
     return true;
 }
 
-void CSortStringArray::sortByFileName()
+void FileNameSortedPaths::sortByFileName()
 {
     bool swapped = true;
     while (swapped) {

@@ -4,7 +4,7 @@
 #include "output/place_file.h"
 #include "output/status_reporter.h"
 #include "support/audio_tools.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -37,7 +37,7 @@ TEST_F(DialogTest, FirstStartWritesEveryDefaultAndShowsIt)
         SCOPED_TRACE(name.toStdString());
         ASSERT_TRUE(m_store.stored(name).isValid());
         EXPECT_EQ(m_store.stored(name).toInt(), field.firstStartDefault);
-        EXPECT_EQ(m_options.*field.field, field.firstStartDefault);
+        EXPECT_EQ(field.of(m_options), field.firstStartDefault);
     }
     EXPECT_EQ(m_store.stored("SRC_DIR").toString(), defaultFolder());
     EXPECT_EQ(m_store.stored("DST_DIR").toString(), defaultFolder());
@@ -141,7 +141,7 @@ TEST_F(DialogTest, StoredValuesAreReadWithTheirRules)
         auto dialog = makeDialog();
         const engine::OptionField *field = engine::findOptionField(c.name);
         ASSERT_NE(field, nullptr);
-        EXPECT_EQ(m_options.*field->field, c.inOptions);
+        EXPECT_EQ(field->of(m_options), c.inOptions);
         // The store keeps what was there: only the reading is clamped.
         EXPECT_EQ(m_store.stored(c.name).toInt(), c.stored);
         if (c.checkedId) {
@@ -185,7 +185,7 @@ TEST_F(DialogTest, ChangesAreStoredAtOnce)
         SCOPED_TRACE(c.id);
         clickIndicator(dialog->control(c.id));
         EXPECT_EQ(m_store.stored(c.name).toInt(), c.stored);
-        EXPECT_EQ(m_options.*engine::findOptionField(c.name)->field, c.stored);
+        EXPECT_EQ(engine::findOptionField(c.name)->of(m_options), c.stored);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -60,13 +60,13 @@ ShownColours shownColours(std::uint32_t colour, const QPalette &palette)
     return shown;
 }
 
-CEditColor::CEditColor(QWidget *parent)
+ColoredEdit::ColoredEdit(QWidget *parent)
     : QLineEdit(parent)
 {
     applyColour();
 }
 
-void CEditColor::setColour(std::uint32_t colour)
+void ColoredEdit::setColour(std::uint32_t colour)
 {
     m_colour = colour;
     applyColour();
@@ -74,7 +74,7 @@ void CEditColor::setColour(std::uint32_t colour)
         repaint();
 }
 
-void CEditColor::applyColour()
+void ColoredEdit::applyColour()
 {
     // The application's palette decides light or dark; this edit's own palette is the style
     // sheet's result.
@@ -88,7 +88,7 @@ void CEditColor::applyColour()
     setStyleSheet(sheet);
 }
 
-void CEditColor::keyPressEvent(QKeyEvent *event)
+void ColoredEdit::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         // The edit is taken as it is; the key must not press the window's default button.
@@ -100,7 +100,7 @@ void CEditColor::keyPressEvent(QKeyEvent *event)
     QLineEdit::keyPressEvent(event);
 }
 
-bool CEditColor::event(QEvent *event)
+bool ColoredEdit::event(QEvent *event)
 {
     // A new application palette (light to dark) changes how the state colour is shown.
     const bool result = QLineEdit::event(event);
@@ -109,7 +109,7 @@ bool CEditColor::event(QEvent *event)
     return result;
 }
 
-CStatusBox::CStatusBox(QWidget *parent)
+StatusBox::StatusBox(QWidget *parent)
     : QLabel(parent)
 {
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -118,14 +118,14 @@ CStatusBox::CStatusBox(QWidget *parent)
     setTextFormat(Qt::PlainText);
 }
 
-void CStatusBox::setColour(std::uint32_t colour)
+void StatusBox::setColour(std::uint32_t colour)
 {
     m_colour = colour;
     if (isVisible())
         repaint();
 }
 
-void CStatusBox::setText(const QString &text)
+void StatusBox::setText(const QString &text)
 {
     // The label keeps the whole text (what assistive technology reads); only the drawing is
     // shortened.
@@ -134,13 +134,13 @@ void CStatusBox::setText(const QString &text)
         repaint();
 }
 
-QString CStatusBox::shownText() const
+QString StatusBox::shownText() const
 {
     const QRect area = contentsRect().adjusted(4, 0, -4, 0);
     return fontMetrics().elidedText(text(), Qt::ElideMiddle, area.width());
 }
 
-bool CStatusBox::event(QEvent *event)
+bool StatusBox::event(QEvent *event)
 {
     const bool result = QLabel::event(event);
     if (event->type() == QEvent::ApplicationPaletteChange)
@@ -148,18 +148,18 @@ bool CStatusBox::event(QEvent *event)
     return result;
 }
 
-QSize CStatusBox::sizeHint() const
+QSize StatusBox::sizeHint() const
 {
     const int height = fontMetrics().height() + 2 * frameWidth() + 8;
     return {200, height};
 }
 
-QSize CStatusBox::minimumSizeHint() const
+QSize StatusBox::minimumSizeHint() const
 {
     return {60, sizeHint().height()};
 }
 
-void CStatusBox::paintEvent(QPaintEvent *event)
+void StatusBox::paintEvent(QPaintEvent *event)
 {
     {
         const ShownColours shown = shownColours(m_colour, QApplication::palette());

@@ -8,7 +8,7 @@ namespace tunvale::engine {
 
 // An array of paths with a compare-and-swap step that compares the file-name parts without
 // regard to case; sorted by repeated exchange passes so equal names keep their order.
-class CSortStringArray {
+class FileNameSortedPaths {
 public:
     void clear() { m_items.clear(); }
     void add(std::filesystem::path path) { m_items.push_back(std::move(path)); }

@@ -1,4 +1,4 @@
-#include "ui/tunvale_dlg.h"
+#include "ui/tunvale_dialog.h"
 
 #include "engine/organize_command.h"
 #include "engine/path_text.h"
@@ -8,7 +8,7 @@
 #include "ui/dialog_questions.h"
 #include "ui/dialog_controls.h"
 #include "ui/dialog_prompts.h"
-#include "ui/edit_color.h"
+#include "ui/colored_edit.h"
 #include "ui/preferences.h"
 #include "ui/program_icon.h"
 
@@ -69,7 +69,7 @@ QString defaultFolder()
 #endif
 }
 
-CTunvaleDlg::CTunvaleDlg(engine::RunOptions &options, CPreferences &preferences, DialogPrompts &prompts,
+TunvaleDialog::TunvaleDialog(engine::RunOptions &options, Preferences &preferences, DialogPrompts &prompts,
                          DialogSetup setup, QWidget *parent)
     : QDialog(parent)
     , m_options(options)
@@ -111,7 +111,7 @@ CTunvaleDlg::CTunvaleDlg(engine::RunOptions &options, CPreferences &preferences,
     restoreWindowGeometry();
 }
 
-CTunvaleDlg::~CTunvaleDlg()
+TunvaleDialog::~TunvaleDialog()
 {
     // The worker works on this dialog's session: it is stopped before anything goes. Nothing
     // may wait for the dialog from here on.
@@ -122,20 +122,20 @@ CTunvaleDlg::~CTunvaleDlg()
     }
 }
 
-void CTunvaleDlg::restoreWindowGeometry()
+void TunvaleDialog::restoreWindowGeometry()
 {
     const QByteArray geometry = m_preferences.readWindowGeometry();
     if (geometry.isEmpty() || !restoreGeometry(geometry))
         resize(sizeHint());
 }
 
-void CTunvaleDlg::saveWindowGeometry()
+void TunvaleDialog::saveWindowGeometry()
 {
     if (isVisible())
         m_preferences.writeWindowGeometry(saveGeometry());
 }
 
-void CTunvaleDlg::loadFolders()
+void TunvaleDialog::loadFolders()
 {
     const QString fallback = defaultFolder();
     QString source = m_preferences.readText(valueNameText(engine::kSourceFolderValue), fallback);
@@ -156,22 +156,22 @@ void CTunvaleDlg::loadFolders()
     recolourDestinationEdit();
 }
 
-void CTunvaleDlg::recolourSourceEdit()
+void TunvaleDialog::recolourSourceEdit()
 {
     m_sourceEdit->setColour(isFolder(m_sourceEdit->text()) ? kGreen : kLightRed);
 }
 
-void CTunvaleDlg::recolourDestinationEdit()
+void TunvaleDialog::recolourDestinationEdit()
 {
     // A destination that does not exist yet is not an error: Organize offers to create it.
     m_destinationEdit->setColour(isFolder(m_destinationEdit->text()) ? kGreen : kWhite);
 }
 
-void CTunvaleDlg::loadOptions()
+void TunvaleDialog::loadOptions()
 {
     for (const engine::OptionField &field : engine::optionFields()) {
         const std::int32_t value = m_preferences.readNumber(valueNameText(field.valueName), field.firstStartDefault);
-        m_options.*field.field = value;
+        field.of(m_options) = value;
         if (field.field == &engine::RunOptions::tagId) {
             // A value outside the five criteria leaves every radio unchecked.
             for (const auto &item : criterionRadios())
@@ -191,7 +191,7 @@ void CTunvaleDlg::loadOptions()
     }
 }
 
-void CTunvaleDlg::connectOptions()
+void TunvaleDialog::connectOptions()
 {
     // clicked, not toggled: only the user's own changes are stored, never the loading.
     for (auto [id, button] : m_controls) {
@@ -213,24 +213,24 @@ void CTunvaleDlg::connectOptions()
     }
     // What applies follows the boxes it depends on; Tab follows the checked radio.
     for (int id : {option_id::kConvert, option_id::kUpdateTrackNumbers})
-        connect(m_controls[id], &QAbstractButton::toggled, this, &CTunvaleDlg::updateControlStates);
+        connect(m_controls[id], &QAbstractButton::toggled, this, &TunvaleDialog::updateControlStates);
     for (auto radios : {criterionRadios, qualityRadios}) {
         for (const auto &item : radios())
-            connect(m_controls[item.id], &QAbstractButton::toggled, this, &CTunvaleDlg::updateRadioFocus);
+            connect(m_controls[item.id], &QAbstractButton::toggled, this, &TunvaleDialog::updateRadioFocus);
     }
 
     // A folder edit shows at once whether what is typed can be used; Enter takes the text as
     // the Select buttons take a chosen folder.
-    connect(m_sourceEdit, &QLineEdit::textEdited, this, &CTunvaleDlg::recolourSourceEdit);
-    connect(m_destinationEdit, &QLineEdit::textEdited, this, &CTunvaleDlg::recolourDestinationEdit);
-    connect(m_sourceEdit, &CEditColor::accepted, this, [this] {
+    connect(m_sourceEdit, &QLineEdit::textEdited, this, &TunvaleDialog::recolourSourceEdit);
+    connect(m_destinationEdit, &QLineEdit::textEdited, this, &TunvaleDialog::recolourDestinationEdit);
+    connect(m_sourceEdit, &ColoredEdit::accepted, this, [this] {
         const QString path = m_sourceEdit->text().left(kMaxFolderLength);
         recolourSourceEdit();
         if (!m_organizer.isActive())
             m_session.sourceFolder = pathFromText(path);
         m_preferences.writeText(valueNameText(engine::kSourceFolderValue), path);
     });
-    connect(m_destinationEdit, &CEditColor::accepted, this, [this] {
+    connect(m_destinationEdit, &ColoredEdit::accepted, this, [this] {
         const QString path = m_destinationEdit->text().left(kMaxFolderLength);
         recolourDestinationEdit();
         if (!m_organizer.isActive())
@@ -239,7 +239,7 @@ void CTunvaleDlg::connectOptions()
     });
 }
 
-void CTunvaleDlg::storeCheckBox(int id, bool checked)
+void TunvaleDialog::storeCheckBox(int id, bool checked)
 {
     const CheckBoxSpec *item = findCheckBox(id);
     const engine::OptionField *field = item ? engine::findOptionField(item->valueName) : nullptr;
@@ -248,11 +248,11 @@ void CTunvaleDlg::storeCheckBox(int id, bool checked)
     std::int32_t value = checked ? 1 : 0;
     if (id == control_id::kStep)
         value = checked ? 10 : 1;
-    m_options.*field->field = value;
+    field->of(m_options) = value;
     m_preferences.writeNumber(QString::fromLatin1(item->valueName), value);
 }
 
-void CTunvaleDlg::updateControlStates()
+void TunvaleDialog::updateControlStates()
 {
     const bool live = !m_stopping;
     for (auto [id, button] : m_controls)
@@ -270,7 +270,7 @@ void CTunvaleDlg::updateControlStates()
     m_controls[control_id::kStep]->setEnabled(m_controls[option_id::kUpdateTrackNumbers]->isChecked());
 }
 
-void CTunvaleDlg::updateRadioFocus()
+void TunvaleDialog::updateRadioFocus()
 {
     // Tab reaches a radio group through its checked radio (the first when none is checked);
     // the arrow keys move within the group.
@@ -284,13 +284,13 @@ void CTunvaleDlg::updateRadioFocus()
     }
 }
 
-QAbstractButton *CTunvaleDlg::control(int id) const
+QAbstractButton *TunvaleDialog::control(int id) const
 {
     const auto found = m_controls.find(id);
     return found == m_controls.end() ? nullptr : found->second;
 }
 
-void CTunvaleDlg::selectSource()
+void TunvaleDialog::selectSource()
 {
     if (m_stopping)
         return;
@@ -311,7 +311,7 @@ void CTunvaleDlg::selectSource()
     m_preferences.writeText(valueNameText(engine::kSourceFolderValue), path);
 }
 
-void CTunvaleDlg::selectDestination()
+void TunvaleDialog::selectDestination()
 {
     if (m_stopping)
         return;
@@ -332,7 +332,7 @@ void CTunvaleDlg::selectDestination()
     m_preferences.writeText(valueNameText(engine::kDestinationFolderValue), path);
 }
 
-void CTunvaleDlg::showStatusWord(const QString &word, std::uint32_t colour)
+void TunvaleDialog::showStatusWord(const QString &word, std::uint32_t colour)
 {
     m_statusBox->setColour(colour);
     m_statusBox->setText(word);
@@ -340,13 +340,13 @@ void CTunvaleDlg::showStatusWord(const QString &word, std::uint32_t colour)
     m_statusBox->repaint();
 }
 
-void CTunvaleDlg::organize()
+void TunvaleDialog::organize()
 {
     // One run at a time; a worker given up and still returning keeps the tag records busy.
     if (m_stopping || m_organizer.isActive() || m_organizer.abandonedWorkerRunning())
         return;
     for (const engine::OptionField &field : engine::runStartRereads())
-        m_options.*field.field = m_preferences.readNumber(valueNameText(field.valueName), field.firstStartDefault);
+        field.of(m_options) = m_preferences.readNumber(valueNameText(field.valueName), field.firstStartDefault);
 
     const QString source = m_sourceEdit->text().left(kMaxFolderLength);
     const QString destination = m_destinationEdit->text().left(kMaxFolderLength);
@@ -381,7 +381,7 @@ void CTunvaleDlg::organize()
     updateControlStates();
 }
 
-void CTunvaleDlg::applyProgress(std::int32_t position, std::int32_t range)
+void TunvaleDialog::applyProgress(std::int32_t position, std::int32_t range)
 {
     if (range > 0)
         m_progress->setRange(0, range);
@@ -389,7 +389,7 @@ void CTunvaleDlg::applyProgress(std::int32_t position, std::int32_t range)
     m_progress->setValue(std::clamp(position, m_progress->minimum(), m_progress->maximum()));
 }
 
-void CTunvaleDlg::applyStatus(std::uint32_t colour, const QString &text)
+void TunvaleDialog::applyStatus(std::uint32_t colour, const QString &text)
 {
     if (colour != 0)
         m_statusBox->setColour(colour);
@@ -399,25 +399,25 @@ void CTunvaleDlg::applyStatus(std::uint32_t colour, const QString &text)
     }
 }
 
-void CTunvaleDlg::applyShowStatus(const QString &text, std::uint32_t colour)
+void TunvaleDialog::applyShowStatus(const QString &text, std::uint32_t colour)
 {
     showStatusWord(text, colour);
 }
 
-void CTunvaleDlg::showWorkerMessage(const QString &text)
+void TunvaleDialog::showWorkerMessage(const QString &text)
 {
     m_prompts.showMessage(this, text, {}, MessageKind::Error);
 }
 
-void CTunvaleDlg::handleRunEnded()
+void TunvaleDialog::handleRunEnded()
 {
     m_lastSummary = m_organizer.handleRunEnded(m_setup.summaryPause);
     updateControlStates();
 }
 
-void CTunvaleDlg::showAbout()
+void TunvaleDialog::showAbout()
 {
-    CAboutDlg about(this);
+    AboutDialog about(this);
     about.exec();
 }
 

@@ -24,9 +24,9 @@ class QPushButton;
 
 namespace tunvale::ui {
 
-class CEditColor;
-class CPreferences;
-class CStatusBox;
+class ColoredEdit;
+class Preferences;
+class StatusBox;
 class DialogPrompts;
 class QuaverPicture;
 
@@ -62,12 +62,12 @@ QString defaultFolder();
 // the progress bar, and the About box under Help. It keeps its size and place between starts.
 // While it waits for a worker to stop, its events go on (it repaints, its timers run) but its
 // controls are disabled: the stopping state.
-class CTunvaleDlg : public QDialog {
+class TunvaleDialog : public QDialog {
     Q_OBJECT
 public:
-    CTunvaleDlg(engine::RunOptions &options, CPreferences &preferences, DialogPrompts &prompts,
+    TunvaleDialog(engine::RunOptions &options, Preferences &preferences, DialogPrompts &prompts,
                 DialogSetup setup = {}, QWidget *parent = nullptr);
-    ~CTunvaleDlg() override;
+    ~TunvaleDialog() override;
 
     // The commands.
     void organize();
@@ -91,9 +91,9 @@ public:
     engine::Organizer &organizer() { return m_organizer; }
     const std::optional<engine::RunSummary> &lastSummary() const { return m_lastSummary; }
 
-    CEditColor *sourceEdit() const { return m_sourceEdit; }
-    CEditColor *destinationEdit() const { return m_destinationEdit; }
-    CStatusBox *statusBox() const { return m_statusBox; }
+    ColoredEdit *sourceEdit() const { return m_sourceEdit; }
+    ColoredEdit *destinationEdit() const { return m_destinationEdit; }
+    StatusBox *statusBox() const { return m_statusBox; }
     QProgressBar *progressBar() const { return m_progress; }
     QAction *aboutAction() const { return m_aboutAction; }
     // The button, check box or radio button of that id, or nullptr.
@@ -134,7 +134,7 @@ private:
     void watchAbandonedWorker();
 
     engine::RunOptions &m_options;
-    CPreferences &m_preferences;
+    Preferences &m_preferences;
     DialogPrompts &m_prompts;
     DialogSetup m_setup;
 
@@ -143,11 +143,11 @@ private:
     engine::Organizer m_organizer;
     std::optional<engine::RunSummary> m_lastSummary;
 
-    CEditColor *m_sourceEdit = nullptr;
-    CEditColor *m_destinationEdit = nullptr;
+    ColoredEdit *m_sourceEdit = nullptr;
+    ColoredEdit *m_destinationEdit = nullptr;
     QLabel *m_sourceLabel = nullptr;
     QLabel *m_destinationLabel = nullptr;
-    CStatusBox *m_statusBox = nullptr;
+    StatusBox *m_statusBox = nullptr;
     QProgressBar *m_progress = nullptr;
     QAction *m_aboutAction = nullptr;
     QuaverPicture *m_picture = nullptr;

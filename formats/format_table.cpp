@@ -1,0 +1,66 @@
+#include "formats/format_table.h"
+
+#include "formats/aiff/aiff.h"
+#include "formats/flac/flac_tags.h"
+#include "formats/mp3/mp3_tags.h"
+#include "formats/wav/wave.h"
+
+#include <array>
+
+namespace tunvale::formats {
+
+namespace {
+
+constexpr std::string_view kMp3Extensions[] = {".mp3"};
+constexpr std::string_view kFlacExtensions[] = {".flac"};
+constexpr std::string_view kWavExtensions[] = {".wav"};
+constexpr std::string_view kAiffExtensions[] = {".aiff", ".aif"};
+
+// id, extensions, option and its first-start value, check box, reader, conversion read, writer.
+constexpr std::array kRows{
+    FormatRow{"mp3", kMp3Extensions, "MP3_FORMAT", 1, "Mp3", &ReadMp3Tags, nullptr, &WriteMp3Tags},
+    FormatRow{"flac", kFlacExtensions, "FLAC_FORMAT", 1, "Flac", &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags},
+    FormatRow{"wav", kWavExtensions, "WAV_FORMAT", 1, "Wav", &ReadWaveTags, &OpenWavePcm, &WriteWaveTags},
+    FormatRow{"aiff", kAiffExtensions, "AIFF_FORMAT", 1, "Aiff", &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags},
+};
+
+char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+bool sameExtension(std::u16string_view extension, std::string_view wanted)
+{
+    if (extension.size() != wanted.size())
+        return false;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (lowerAscii(extension[i]) != static_cast<char16_t>(static_cast<unsigned char>(wanted[i])))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::span<const FormatRow> formatTable() { return kRows; }
+
+std::size_t formatIndex(const FormatRow &row) { return static_cast<std::size_t>(&row - kRows.data()); }
+
+const FormatRow *findFormat(std::string_view id)
+{
+    for (const FormatRow &row : kRows) {
+        if (row.id == id)
+            return &row;
+    }
+    return nullptr;
+}
+
+const FormatRow *formatOfExtension(std::u16string_view extension)
+{
+    for (const FormatRow &row : kRows) {
+        for (const std::string_view wanted : row.extensions) {
+            if (sameExtension(extension, wanted))
+                return &row;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace tunvale::formats
