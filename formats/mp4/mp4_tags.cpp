@@ -3,6 +3,7 @@
 #include "formats/mp4/mp4_atom_walk.h"
 #include "formats/mp4/mp4_items.h"
 #include "formats/taglib/regular_file_stream.h"
+#include "formats/taglib/table_results.h"
 
 #include <taglib/mp4file.h>
 
@@ -115,6 +116,19 @@ WorkCopyOutcome writeMp4Tags(const std::filesystem::path &path, const std::files
     return editThroughWorkCopy(path, workPath, [&](RegularFileStream &stream) {
         return editOpened(stream, title, artist, track, totalTracks, removePictures);
     });
+}
+
+ReadResult ReadMp4Tags(const std::filesystem::path &path, const catalog::LoadOptions &, TrackRead &read)
+{
+    return tableReadResult(readMp4Tags(path, read.tags, nullptr), "MP4", path);
+}
+
+WriteResult WriteMp4Tags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names)
+{
+    if (changesNothing(changes))
+        return WriteResult::success();
+    return tableWriteResult(writeMp4Tags(path, names.beside(path), changes.title, changes.artist, changes.track,
+                                         changes.totalTracks, changes.removePictures));
 }
 
 } // namespace tunvale::formats

@@ -4,9 +4,13 @@
 // tags. A file with a video track, or without AAC or ALAC audio, is refused.
 
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_options.h"
 #include "catalog/records/picture_table.h"
+#include "formats/read_status.h"
+#include "formats/tag_writing.h"
 #include "formats/taglib/tag_read_result.h"
 #include "formats/taglib/work_copy_edit.h"
+#include "formats/track_read.h"
 
 #include <filesystem>
 #include <string>
@@ -24,5 +28,12 @@ TagReadResult readMp4Tags(const std::filesystem::path &path, catalog::CurrentTag
 WorkCopyOutcome writeMp4Tags(const std::filesystem::path &path, const std::filesystem::path &workPath,
                              const std::u16string &title, const std::u16string &artist, int track, int totalTracks,
                              bool removePictures);
+
+// The format table's MP4 reader: the items into read.tags. AAC and ALAC files alike are copied,
+// never converted.
+ReadResult ReadMp4Tags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read);
+
+// The format table's MP4 writer: writeMp4Tags through a work file named from names.
+WriteResult WriteMp4Tags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
 } // namespace tunvale::formats

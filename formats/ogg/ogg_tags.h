@@ -4,9 +4,13 @@
 // written the same way; any other Ogg codec is refused.
 
 #include "catalog/records/current_tags.h"
+#include "catalog/records/load_options.h"
 #include "catalog/records/picture_table.h"
+#include "formats/read_status.h"
+#include "formats/tag_writing.h"
 #include "formats/taglib/tag_read_result.h"
 #include "formats/taglib/work_copy_edit.h"
+#include "formats/track_read.h"
 
 #include <filesystem>
 #include <string>
@@ -24,5 +28,12 @@ TagReadResult readOggTags(const std::filesystem::path &path, catalog::CurrentTag
 WorkCopyOutcome writeOggTags(const std::filesystem::path &path, const std::filesystem::path &workPath,
                              const std::u16string &title, const std::u16string &artist, int track, int totalTracks,
                              bool removePictures);
+
+// The format table's Ogg Vorbis reader: the comments into read.tags (pictures are not read:
+// files of the format are copied, never converted).
+ReadResult ReadOggTags(const std::filesystem::path &path, const catalog::LoadOptions &options, TrackRead &read);
+
+// The format table's Ogg Vorbis writer: writeOggTags through a work file named from names.
+WriteResult WriteOggTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
 } // namespace tunvale::formats

@@ -1,5 +1,7 @@
 #include "formats/opus/opus_tags.h"
 
+#include "formats/taglib/table_results.h"
+
 #include "formats/ogg/ogg_comment_file.h"
 
 namespace tunvale::formats {
@@ -22,6 +24,19 @@ WorkCopyOutcome writeOpusTags(const std::filesystem::path &path, const std::file
 {
     return writeOggComments(path, workPath, kOpusFileCodecs,
                             xiphCommentEdit(title, artist, track, totalTracks, removePictures));
+}
+
+ReadResult ReadOpusTags(const std::filesystem::path &path, const catalog::LoadOptions &, TrackRead &read)
+{
+    return tableReadResult(readOpusTags(path, read.tags, nullptr), "Opus", path);
+}
+
+WriteResult WriteOpusTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names)
+{
+    if (changesNothing(changes))
+        return WriteResult::success();
+    return tableWriteResult(writeOpusTags(path, names.beside(path), changes.title, changes.artist, changes.track,
+                                          changes.totalTracks, changes.removePictures));
 }
 
 } // namespace tunvale::formats
