@@ -21,6 +21,17 @@
     </message>
 </context>
 <context>
+    <name>tunvale::ui::FolderPicker</name>
+    <message>
+        <source>The source folder is chosen in the list of folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tunvale::ui::TunvaleApp</name>
     <message>
         <source>REGISTER ERROR</source>
@@ -106,10 +117,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Use the Meta Data Tags to create &amp;new File Names</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The copies are named from their tags: track number, artist, composer and title</source>
         <translation type="unfinished"></translation>
     </message>
@@ -158,10 +165,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of being copied</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>A&amp;rtist</source>
         <translation type="unfinished"></translation>
     </message>
@@ -175,10 +178,6 @@
     </message>
     <message>
         <source>One sub-folder per album</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>&amp;Genre</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -414,15 +413,40 @@ Do you want to create it ?</source>
         <source>%1 replaced by this session cannot be put back and will stay in the folder of kept files.</source>
         <translation type="unfinished"></translation>
     </message>
-</context>
-<context>
-    <name>tunvale::ui::FolderPicker</name>
     <message>
-        <source>The source folder is chosen in the list of folders</source>
+        <source>Sort the Ogg Vorbis files (.ogg, .oga) of the source folder</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
+        <source>Sort the Opus files of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>M&amp;4a</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the M4A files (AAC or ALAC; also .mp4 files holding only audio) of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of being copied; MP3, Ogg, Opus and M4a files are always copied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ogg</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opus</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use the Meta Data Tags to create &amp;new File Names</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Genre</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
