@@ -40,7 +40,10 @@ ReadResult tableReadResult(const TagReadResult &result, std::string_view formatN
 {
     if (result.ok())
         return ReadResult::success();
-    if (result.error != TagReadError::Open && holdsNoByte(path))
+    // The reason an open failed is the same in every format ("not a regular file").
+    if (result.error == TagReadError::Open)
+        return ReadResult::failure(ReadStatus::CannotOpen, result.reason);
+    if (holdsNoByte(path))
         return ReadResult::failure(ReadStatus::Empty);
     std::string detail(formatName);
     detail += ": ";

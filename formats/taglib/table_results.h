@@ -14,8 +14,9 @@
 
 namespace tunvale::formats {
 
-// The reader status of result; the detail names the format ("Ogg: damaged header"). A file
-// that holds no byte is Empty whatever the reader met.
+// The reader status of result; the detail names the format ("Ogg: damaged header"), but for a
+// file that could not be opened, whose reason is the same in every format. A file that holds
+// no byte is Empty whatever the reader met.
 ReadResult tableReadResult(const TagReadResult &result, std::string_view formatName, const std::filesystem::path &path);
 
 // The writer's answer for a work-copy edit.
