@@ -46,7 +46,7 @@ public:
 private:
     struct Atom {
         std::uint64_t offset = 0;
-        std::uint64_t length = 0;   // 0: invalid, the walk of its parent stops
+        std::uint64_t length = 0; // 0: invalid, the walk of its parent stops
         std::uint64_t headerSize = kHeaderSize;
         std::string name;
     };
@@ -61,7 +61,7 @@ private:
     // or a passed limit.
     std::uint64_t walk(const Atom &atom, const Atom *parent, unsigned depth, std::size_t track);
     void noteAtom(const Atom &atom, const Atom *parent, std::size_t track);
-    void checkOffsetTable(const Atom &atom);
+    void checkOffsetTable(const Atom &atom, const Atom *parent);
 
     TagLib::IOStream &m_stream;
     std::uint64_t m_end = 0;
@@ -105,7 +105,7 @@ AtomWalk::Atom AtomWalk::readHeader(std::uint64_t offset)
 void AtomWalk::noteAtom(const Atom &atom, const Atom *parent, std::size_t track)
 {
     if (atom.name == "stco" || atom.name == "co64")
-        checkOffsetTable(atom);
+        checkOffsetTable(atom, parent);
     if (!parent || track == kNoTrack)
         return;
     if (parent->name == "mdia" && atom.name == "hdlr" && atom.length >= kHandlerTypeAt + 4) {
@@ -116,8 +116,16 @@ void AtomWalk::noteAtom(const Atom &atom, const Atom *parent, std::size_t track)
     }
 }
 
-void AtomWalk::checkOffsetTable(const Atom &atom)
+void AtomWalk::checkOffsetTable(const Atom &atom, const Atom *parent)
 {
+    // TagLib finds the tables anywhere in the movie atom but moves only those past the place
+    // where it inserts a new tag. A table elsewhere than in a sample table may start right at
+    // that place (first in the movie atom): TagLib then reads the new tag's bytes as its count
+    // and writes entries without end.
+    if (parent == nullptr || parent->name != "stbl") {
+        m_layout.offsetTablesIntact = false;
+        return;
+    }
     // ISO/IEC 14496-12 §8.7.5: version and flags, an entry count, then 4-byte (stco) or 8-byte
     // (co64) offsets. TagLib reads the count 12 bytes into the atom, as after a 32-bit size, so
     // a table with a 64-bit size is not taken either.
@@ -146,8 +154,7 @@ std::uint64_t AtomWalk::walk(const Atom &atom, const Atom *parent, unsigned dept
     std::uint64_t first = atom.offset + atom.headerSize;
     if (atom.name == "meta") {
         const TagLib::ByteVector next = readAt(first, 8);
-        const bool quickTime =
-            next.size() == 8 && isOneOf(std::string_view(next.data() + 4, 4), kMetaChildren);
+        const bool quickTime = next.size() == 8 && isOneOf(std::string_view(next.data() + 4, 4), kMetaChildren);
         first += quickTime ? 0 : 4;
     } else if (atom.name == "stsd") {
         first += kStsdPrefix;

@@ -30,9 +30,10 @@ struct Mp4Layout {
     bool hasMovie = false;
     std::vector<Mp4Track> tracks;
     std::string audioCodec;   // "mp4a" (AAC) or "alac": the first such sample entry of a sound track
-    // Every chunk offset table (stco, co64) holds the entries it counts. TagLib rewrites them
-    // entry by entry when a tag grows, trusting the count: a damaged one would have it write a
-    // few billion entries past the table. Only a file where this holds is rewritten.
+    // Every chunk offset table (stco, co64) lies in a sample table (stbl) and holds the entries
+    // it counts. TagLib rewrites them entry by entry when a tag grows, trusting the count: a
+    // damaged one, or one read at the wrong place, would have it write a few billion entries
+    // past the table. Only a file where this holds is rewritten.
     bool offsetTablesIntact = true;
     // Every atom lies within its parent and the file. TagLib reads around an atom that does not
     // (it stops there), but a rewrite of such a tree can leave a file it no longer reads; only

@@ -128,7 +128,7 @@ TEST_F(Mp4Tags, TheUsualAtomsFillTheTagRecord)
         EXPECT_EQ(tags.Composer.view(), "Composer \xe9");
         EXPECT_EQ(tags.Genre.view(), "Jazz");
         EXPECT_EQ(tags.Comment.view(), "A comment");
-        EXPECT_EQ(tags.Publisher.view(), "Label");   // the free-form LABEL
+        EXPECT_EQ(tags.Publisher.view(), "Label"); // the free-form LABEL
         EXPECT_EQ(tags.Year, 1999);
         EXPECT_EQ(tags.Track, 3);
         EXPECT_EQ(tags.TrackTotal, 9);
@@ -150,14 +150,14 @@ TEST_F(Mp4Tags, FreeFormItemsAndGenreNumbersFillOnlyWhatTheAtomsLeave)
     struct Case {
         const char *name;
         std::string items;
-        int gnre;   // 0: none
+        int gnre; // 0: none
         std::string artist;
         std::string genre;
         int rating;
     };
     const std::vector<Case> cases = {
-        {"freeform_artist_gives_way", "f['\\xa9ART'] = ['Atom']\nf['----:com.apple.iTunes:ARTISTS'] = [MP4FreeForm(b'Free')]",
-         0, "Atom", "", 0},
+        {"freeform_artist_gives_way",
+         "f['\\xa9ART'] = ['Atom']\nf['----:com.apple.iTunes:ARTISTS'] = [MP4FreeForm(b'Free')]", 0, "Atom", "", 0},
         {"freeform_artist_alone", "f['----:com.apple.iTunes:ARTISTS'] = [MP4FreeForm(b'Free')]", 0, "Free", "", 0},
         // gnre holds the ID3v1 genre number plus one: 10 is Metal (9).
         {"gnre_alone", "f['\\xa9nam'] = ['T']", 10, "", "Metal", 0},
@@ -192,18 +192,37 @@ TEST_F(Mp4Tags, RewriteChangesOnlyTheAskedItemsAndKeepsTheAudio)
         int track;
         int total;
         bool removePictures;
-        std::vector<std::pair<std::string, std::string>> replaced;   // key, mutagen's line after
+        std::vector<std::pair<std::string, std::string>> replaced; // key, mutagen's line after
         std::vector<std::string> removed;
     };
     const std::vector<Change> changes = {
-        {"title", u"Neu \u00e9t\u00e9 \u20ac", u"", 0, 0, false, {{"\u00a9nam", "\u00a9nam=['Neu \u00e9t\u00e9 \u20ac']"}}, {}},
-        {"artist_track", u"", u"New Artist", 7, 0, false,
-         {{"\u00a9ART", "\u00a9ART=['New Artist']"}, {"trkn", "trkn=[(7, 9)]"}}, {}},
+        {"title",
+         u"Neu \u00e9t\u00e9 \u20ac",
+         u"",
+         0,
+         0,
+         false,
+         {{"\u00a9nam", "\u00a9nam=['Neu \u00e9t\u00e9 \u20ac']"}},
+         {}},
+        {"artist_track",
+         u"",
+         u"New Artist",
+         7,
+         0,
+         false,
+         {{"\u00a9ART", "\u00a9ART=['New Artist']"}, {"trkn", "trkn=[(7, 9)]"}},
+         {}},
         {"total_only", u"", u"", 0, 12, false, {{"trkn", "trkn=[(3, 12)]"}}, {}},
         {"pictures", u"", u"", 0, 0, true, {}, {"covr"}},
         // A title far larger than any padding: the movie atom grows.
-        {"long_title", std::u16string(70000, u'x'), u"", 0, 0, false,
-         {{"\u00a9nam", "\u00a9nam=['" + std::string(70000, 'x') + "']"}}, {}},
+        {"long_title",
+         std::u16string(70000, u'x'),
+         u"",
+         0,
+         0,
+         false,
+         {{"\u00a9nam", "\u00a9nam=['" + std::string(70000, 'x') + "']"}},
+         {}},
     };
     for (const Kind &kind : kKinds) {
         const fs::path source = make(kind);
@@ -217,8 +236,8 @@ TEST_F(Mp4Tags, RewriteChangesOnlyTheAskedItemsAndKeepsTheAudio)
             const fs::path copy = m_dir / (std::string(change.name) + "-" + kind.fileName);
             fs::copy_file(source, copy, fs::copy_options::overwrite_existing);
             const fs::path work = m_dir / ".work.part";
-            const WorkCopyOutcome outcome =
-                writeMp4Tags(copy, work, change.title, change.artist, change.track, change.total, change.removePictures);
+            const WorkCopyOutcome outcome = writeMp4Tags(copy, work, change.title, change.artist, change.track,
+                                                         change.total, change.removePictures);
             ASSERT_TRUE(outcome.written) << label;
             EXPECT_FALSE(fs::exists(work)) << label;
 
@@ -256,7 +275,8 @@ TEST_F(Mp4Tags, AFileWithoutTagsGetsTheAskedOnes)
     ASSERT_TRUE(fixtures::editMp4(path, "f.tags.clear()"));
     const std::string audio = audioStreamMd5(path);
     ASSERT_TRUE(writeMp4Tags(path, m_dir / ".work.part", u"Title", u"Artist", 4, 10, true).written);
-    EXPECT_EQ(mutagenTagLines(path), (std::vector<std::string>{"trkn=[(4, 10)]", "\u00a9ART=['Artist']", "\u00a9nam=['Title']"}));
+    EXPECT_EQ(mutagenTagLines(path),
+              (std::vector<std::string>{"trkn=[(4, 10)]", "\u00a9ART=['Artist']", "\u00a9nam=['Title']"}));
     EXPECT_EQ(audioStreamMd5(path), audio);
 }
 
@@ -301,12 +321,18 @@ TEST_F(Mp4Tags, FilesThatAreNotAudioOnlyMp4AreRefusedWithAReason)
 
 // Structures TagLib reads around but would rewrite into a file it no longer reads, or worse;
 // both found by fuzzing. The file is read, but never rewritten.
+std::string sizeOf(std::uint32_t size)
+{
+    return {static_cast<char>(size >> 24), static_cast<char>((size >> 16) & 0xFF),
+            static_cast<char>((size >> 8) & 0xFF), static_cast<char>(size & 0xFF)};
+}
+
 TEST_F(Mp4Tags, DamagedStructuresAreReadButNotRewritten)
 {
     struct Case {
         const char *name;
-        const char *atom;   // the atom whose bytes are changed
-        std::size_t at;     // offset of the change from the atom's type
+        const char *atom; // the atom whose bytes are changed
+        std::size_t at;   // offset of the change from the atom's type
         std::string bytes;
     };
     const std::vector<Case> cases = {
@@ -325,7 +351,7 @@ TEST_F(Mp4Tags, DamagedStructuresAreReadButNotRewritten)
         const std::size_t at = bytes.find(c.atom);
         ASSERT_NE(at, std::string::npos) << c.name;
         if (c.bytes.empty())
-            bytes[at - 2] = static_cast<char>(bytes[at - 2] + 1);   // the size grows by 256
+            bytes[at - 2] = static_cast<char>(bytes[at - 2] + 1); // the size grows by 256
         else
             bytes.replace(at + c.at, c.bytes.size(), c.bytes);
         writeFile(path, bytes);
@@ -337,12 +363,30 @@ TEST_F(Mp4Tags, DamagedStructuresAreReadButNotRewritten)
         EXPECT_TRUE(readFile(path) == bytes) << c.name;
         EXPECT_FALSE(fs::exists(m_dir / ".work.part")) << c.name;
     }
-}
 
-std::string sizeOf(std::uint32_t size)
-{
-    return {static_cast<char>(size >> 24), static_cast<char>((size >> 16) & 0xFF), static_cast<char>((size >> 8) & 0xFF),
-            static_cast<char>(size & 0xFF)};
+    // A chunk offset table first in the movie atom, outside any sample table, in a file without
+    // user data: TagLib inserts the new tag right there, then reads the tag's bytes as the
+    // table's count and writes entries without end.
+    const fs::path path = m_dir / "stco_in_moov.m4a";
+    ASSERT_TRUE(fixtures::makeWithFfmpeg(path, "aac", false)); // the movie atom last: nothing moves
+    std::string bytes = readFile(path);
+    const std::size_t udta = bytes.find("udta");
+    if (udta != std::string::npos)
+        bytes.replace(udta, 4, "free");
+    const std::size_t moov = bytes.find("moov");
+    ASSERT_NE(moov, std::string::npos);
+    const std::uint32_t moovSize = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[moov - 4])) << 24
+        | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[moov - 3])) << 16
+        | static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[moov - 2])) << 8
+        | static_cast<unsigned char>(bytes[moov - 1]);
+    bytes.replace(moov - 4, 4, sizeOf(moovSize + 20));
+    bytes.insert(moov + 4, sizeOf(20) + "stco" + std::string(8, '\0') + sizeOf(8));
+    writeFile(path, bytes);
+    CurrentTags tags;
+    ASSERT_TRUE(readMp4Tags(path, tags, nullptr).ok());
+    EXPECT_FALSE(writeMp4Tags(path, m_dir / ".work.part", u"New", u"", 1, 2, false).written);
+    EXPECT_TRUE(readFile(path) == bytes);
+    EXPECT_FALSE(fs::exists(m_dir / ".work.part"));
 }
 
 std::string atom(const std::string &name, const std::string &body)
@@ -369,13 +413,17 @@ TEST(Mp4AtomWalk, DeepOrCountlessAtomsAreRefusedWithoutRecursingIntoThem)
     std::string many;
     for (int i = 0; i < 300000; ++i)
         many += atom("free", "");
-    const std::string track = atom("trak", atom("mdia", atom("hdlr", std::string(8, '\0') + "soun" + std::string(12, '\0'))
-                                                            + atom("minf", atom("stbl", atom("stsd", std::string(8, '\0') + atom("alac", ""))))));
+    const std::string track =
+        atom("trak",
+             atom("mdia",
+                  atom("hdlr", std::string(8, '\0') + "soun" + std::string(12, '\0'))
+                      + atom("minf", atom("stbl", atom("stsd", std::string(8, '\0') + atom("alac", ""))))));
     const std::vector<Case> cases = {
         {"deep", deep, TagReadError::Damaged},
         {"many_top_level", atom("moov", "") + many, TagReadError::Damaged},
         {"many_in_movie", atom("moov", many), TagReadError::Damaged},
-        {"quicktime_meta", atom("moov", track + atom("udta", atom("meta", atom("hdlr", std::string(25, '\0')) + atom("ilst", "")))),
+        {"quicktime_meta",
+         atom("moov", track + atom("udta", atom("meta", atom("hdlr", std::string(25, '\0')) + atom("ilst", "")))),
          TagReadError::None},
     };
     for (const Case &c : cases) {
