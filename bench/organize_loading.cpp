@@ -1,10 +1,12 @@
 // The loading phase of an organize run against the floor of reading every file's head:
 //   organize_loading FOLDER [RUNS]
 // prints, as the median of RUNS (default 5) warm-cache runs, the time to read the first
-// 64 KiB of every MP3 below FOLDER, the time of the MP3 loader (tags read, completed and
-// taken into the catalog, as the worker's loading phase does it without its pauses), and
-// their ratio.
+// 64 KiB of every audio file below FOLDER (any format of the format table), the time of the
+// loaders (each file's format found from its extension, its tags read, completed and taken
+// into the catalog, as the worker's loading phase does it without its pauses), and their
+// ratio, with the count of files of each format.
 #include "catalog/records/catalog.h"
+#include "engine/path_text.h"
 #include "engine/source_scan.h"
 #include "engine/track_loading.h"
 #include "formats/format_table.h"
@@ -14,6 +16,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include <map>
+#include <string>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -46,19 +51,38 @@ double readHeads(const std::vector<std::filesystem::path> &files)
     return seconds(start);
 }
 
-double loadAll(const std::vector<std::filesystem::path> &files, int &loaded)
+// The row of every file, found before the timing as the scan's caller does.
+std::vector<const formats::FormatRow *> rowsOf(const std::vector<std::filesystem::path> &files)
+{
+    std::vector<const formats::FormatRow *> rows;
+    for (const auto &file : files)
+        rows.push_back(formats::formatOfExtension(engine::findExtension(file)));
+    return rows;
+}
+
+double loadAll(const std::vector<std::filesystem::path> &files, const std::vector<const formats::FormatRow *> &rows,
+               int &loaded)
 {
     catalog::Catalog catalog;
     const catalog::LoadOptions options;
-    const formats::FormatRow &mp3 = *formats::findFormat("mp3");
     loaded = 0;
     const auto start = Clock::now();
-    for (const auto &file : files) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
         formats::TrackRead read;
-        if (engine::loadTrack(mp3, file, catalog::criterion::kArtist, options, catalog, read).ok())
+        if (rows[i] != nullptr && engine::loadTrack(*rows[i], files[i], catalog::criterion::kArtist, options, catalog, read).ok())
             ++loaded;
     }
     return seconds(start);
+}
+
+std::vector<std::string> everyExtension()
+{
+    std::vector<std::string> extensions;
+    for (const formats::FormatRow &row : formats::formatTable()) {
+        for (const std::string_view extension : row.extensions)
+            extensions.emplace_back(extension);
+    }
+    return extensions;
 }
 
 } // namespace
@@ -71,24 +95,30 @@ int main(int argc, char **argv)
     }
     const int runs = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
     std::vector<std::filesystem::path> files;
-    engine::scanSource(argv[1], {".mp3"}, files);
+    engine::scanSource(argv[1], everyExtension(), files);
     if (files.empty()) {
-        std::fprintf(stderr, "no MP3 file below %s\n", argv[1]);
+        std::fprintf(stderr, "no audio file below %s\n", argv[1]);
         return 1;
     }
+    const std::vector<const formats::FormatRow *> rows = rowsOf(files);
+    std::map<std::string, int> perFormat;
+    for (const formats::FormatRow *row : rows)
+        ++perFormat[row != nullptr ? std::string(row->id) : "(none)"];
     int loaded = 0;
     readHeads(files);   // warm the cache
     std::vector<double> heads;
     std::vector<double> loads;
     for (int run = 0; run < runs; ++run) {
         heads.push_back(readHeads(files));
-        loads.push_back(loadAll(files, loaded));
+        loads.push_back(loadAll(files, rows, loaded));
     }
     const double head = median(heads);
     const double load = median(loads);
     std::printf("files                 %zu (%d loaded)\n", files.size(), loaded);
+    for (const auto &[id, count] : perFormat)
+        std::printf("  %-19s %d\n", id.c_str(), count);
     std::printf("read first 64 KiB     %.3f s\n", head);
-    std::printf("MP3 loading phase     %.3f s\n", load);
+    std::printf("loading phase         %.3f s\n", load);
     std::printf("ratio                 %.2f (goal <= 3)\n", load / head);
     return 0;
 }

@@ -3,6 +3,9 @@
 #include "formats/aiff/aiff_format.h"
 #include "formats/flac/flac_tags.h"
 #include "formats/mp3/mp3_tags.h"
+#include "formats/mp4/mp4_tags.h"
+#include "formats/ogg/ogg_tags.h"
+#include "formats/opus/opus_tags.h"
 #include "formats/wav/wave_format.h"
 
 #include <array>
@@ -15,13 +18,22 @@ constexpr std::string_view kMp3Extensions[] = {".mp3"};
 constexpr std::string_view kFlacExtensions[] = {".flac"};
 constexpr std::string_view kWavExtensions[] = {".wav"};
 constexpr std::string_view kAiffExtensions[] = {".aiff", ".aif"};
+constexpr std::string_view kOggExtensions[] = {".ogg", ".oga"};
+constexpr std::string_view kOpusExtensions[] = {".opus"};
+// An .mp4 file is taken when it holds AAC or ALAC audio and no video; the reader refuses the rest.
+constexpr std::string_view kMp4Extensions[] = {".m4a", ".mp4"};
 
 // id, extensions, option and its first-start value, check box, reader, conversion read, writer.
+// Lossy sources (MP3, Vorbis, Opus, AAC) are never converted: a second lossy encoding only
+// loses quality. ALAC is copied too: no decoder for it is among the program's libraries.
 constexpr std::array kRows{
     FormatRow{"mp3", kMp3Extensions, "MP3_FORMAT", 1, "Mp3", &ReadMp3Tags, nullptr, &WriteMp3Tags},
     FormatRow{"flac", kFlacExtensions, "FLAC_FORMAT", 1, "Flac", &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags},
     FormatRow{"wav", kWavExtensions, "WAV_FORMAT", 1, "Wav", &ReadWaveTags, &OpenWavePcm, &WriteWaveTags},
     FormatRow{"aiff", kAiffExtensions, "AIFF_FORMAT", 1, "Aiff", &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags},
+    FormatRow{"ogg", kOggExtensions, "OGG_FORMAT", 1, "Ogg", &ReadOggTags, nullptr, &WriteOggTags},
+    FormatRow{"opus", kOpusExtensions, "OPUS_FORMAT", 1, "Opus", &ReadOpusTags, nullptr, &WriteOpusTags},
+    FormatRow{"m4a", kMp4Extensions, "M4A_FORMAT", 1, "M4a", &ReadMp4Tags, nullptr, &WriteMp4Tags},
 };
 
 char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }

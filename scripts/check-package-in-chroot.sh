@@ -37,7 +37,7 @@ in_root() { chroot "$root" env -i HOME=/root PATH=/usr/sbin:/usr/bin:/sbin:/bin 
 
 echo "== build dependencies in the root before the install (none expected):"
 in_root dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' | awk '$1 == "ii" { print $2 }' |
-  grep -xE 'cmake|g\+\+|gcc|pkg-config|libid3tag0(-dev)?|libflac(12|-dev)|libmp3lame(0|-dev)|libqt6core6|qt6-base-dev|libcli11-dev' ||
+  grep -xE 'cmake|g\+\+|gcc|pkg-config|libid3tag0(-dev)?|libflac(12|-dev)|libmp3lame(0|-dev)|libtag1(v5|-dev)|libqt6core6|qt6-base-dev|libcli11-dev' ||
   echo "  none"
 
 cp "$package" "$root/tmp/"

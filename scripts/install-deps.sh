@@ -10,12 +10,14 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # audio libraries
   libid3tag0-dev libflac-dev libmp3lame-dev zlib1g-dev
+  # Ogg Vorbis, Opus and MP4 tags
+  libtag1-dev
   # Unicode text: normalization, case mapping, categories, character boundaries
   libutf8proc-dev
   # front ends; lupdate for the dialog's translation source
   qt6-base-dev qt6-l10n-tools libcli11-dev nlohmann-json3-dev
   # independent tools the tests use to make and check audio files
-  sox lame flac ffmpeg python3-mutagen mp3val valgrind
+  sox lame flac ffmpeg python3-mutagen mp3val valgrind vorbis-tools opus-tools
   # dialog tests and screenshots without a screen; the Adwaita style the layout test also
   # measures; the accessibility check (AT-SPI bus and its Python client)
   xvfb xauth x11-apps imagemagick adwaita-qt6 at-spi2-core dbus python3-pyatspi

@@ -11,7 +11,8 @@ namespace tunvale::ui {
 namespace {
 
 // Every caption carries a mnemonic, each letter or digit used once in the whole window (with
-// the Help menu's H). The texts are marked for translation in the main dialog's context.
+// the Help menu's H), except Ogg and Opus: each of their letters is the mnemonic of an older
+// control, so they are reached with Tab only. The texts are marked for translation in the main dialog's context.
 
 // The check boxes of the formats of the format table, by the option they store: the dialog
 // shows one box per row of the table, in its order, with this id, caption and tooltip.
@@ -24,11 +25,18 @@ constexpr CheckBoxSpec kKnownFormatBoxes[] = {
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the WAV files of the source folder")},
     {1015, "AIFF_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Aiff"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the AIFF files of the source folder")},
+    {1100, "OGG_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Ogg"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the Ogg Vorbis files (.ogg, .oga) of the source folder")},
+    {1101, "OPUS_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Opus"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Sort the Opus files of the source folder")},
+    {1102, "M4A_FORMAT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "M&4a"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
+                       "Sort the M4A files (AAC or ALAC; also .mp4 files holding only audio) of the source folder")},
 };
 
 // A format of the table without a box above gets one with the next of these ids, its caption
 // from the table and no tooltip.
-constexpr int kFirstExtraFormatId = 1100;
+constexpr int kFirstExtraFormatId = 1110;
 
 std::vector<CheckBoxSpec> buildFormatBoxes()
 {
@@ -110,7 +118,7 @@ constexpr CheckBoxSpec kConvertBox =
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Create files in 'mp3' format (using LAME 3.&99)"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of "
-                       "being copied")};
+                       "being copied; MP3, Ogg, Opus and M4a files are always copied")};
 
 constexpr RadioSpec kCriterionRadios[] = {
     {1004,

@@ -32,7 +32,7 @@ _tunvale_cli_formats()
   fi
   item=${cur##*,}
   local candidates=""
-  for format in mp3 flac wav aiff; do
+  for format in mp3 flac wav aiff ogg opus m4a; do
     [[ " ${named[*]} " == *" $format "* ]] || candidates+="$head$format "
   done
   compopt -o nospace 2>/dev/null

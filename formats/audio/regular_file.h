@@ -50,6 +50,10 @@ public:
     // Writes all count bytes at position; false when they could not all be written.
     bool writeAt(std::uint64_t position, const void *buffer, std::size_t count);
     bool readFailed() const { return m_readFailed; }
+    // Cuts or extends the file to size bytes; false when it cannot.
+    bool truncate(std::uint64_t size);
+    // Commits what was written to the disk; false when it cannot.
+    bool syncToDisk();
 
 private:
     int m_descriptor = -1;

@@ -106,4 +106,20 @@ bool RegularFile::writeAt(std::uint64_t position, const void *buffer, std::size_
     return true;
 }
 
+bool RegularFile::truncate(std::uint64_t size)
+{
+    if (m_descriptor < 0)
+        return false;
+    int result = 0;
+    do {
+        result = ::ftruncate(m_descriptor, static_cast<off_t>(size));
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool RegularFile::syncToDisk()
+{
+    return m_descriptor >= 0 && ::fsync(m_descriptor) == 0;
+}
+
 } // namespace tunvale::formats

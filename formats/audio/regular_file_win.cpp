@@ -90,4 +90,14 @@ bool RegularFile::writeAt(std::uint64_t position, const void *buffer, std::size_
     return true;
 }
 
+bool RegularFile::truncate(std::uint64_t size)
+{
+    return m_descriptor >= 0 && _chsize_s(m_descriptor, static_cast<__int64>(size)) == 0;
+}
+
+bool RegularFile::syncToDisk()
+{
+    return m_descriptor >= 0 && _commit(m_descriptor) == 0;
+}
+
 } // namespace tunvale::formats

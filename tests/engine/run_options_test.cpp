@@ -11,10 +11,11 @@ namespace {
 TEST(RunOptions, ValueNamesAndFirstStartDefaults)
 {
     const std::vector<std::pair<std::string, int>> expected = {
-        {"MP3_FORMAT", 1}, {"FLAC_FORMAT", 1}, {"WAV_FORMAT", 1}, {"AIFF_FORMAT", 1}, {"TAG_ID", 1004},
+        {"MP3_FORMAT", 1},     {"FLAC_FORMAT", 1},        {"WAV_FORMAT", 1},   {"AIFF_FORMAT", 1},
+        {"OGG_FORMAT", 1},     {"OPUS_FORMAT", 1},        {"M4A_FORMAT", 1},   {"TAG_ID", 1004},
         {"GROUP_ISOLATED", 1}, {"ACCEPT_SIMILITUDES", 1}, {"FILE_REPLACE", 0}, {"REMOVE_PICTS", 0},
-        {"ADD_ARTIST", 1}, {"ADD_COMPOSER", 1}, {"NEWFILENAMES", 1}, {"TAGSFROMNAME", 1}, {"ALPHA_TRACK", 1},
-        {"IDC_TRk_INCREMENT", 1}, {"MP3_CONVERT", 0}, {"MP3_QUALITY", 1}};
+        {"ADD_ARTIST", 1},     {"ADD_COMPOSER", 1},       {"NEWFILENAMES", 1}, {"TAGSFROMNAME", 1},
+        {"ALPHA_TRACK", 1},    {"IDC_TRk_INCREMENT", 1},  {"MP3_CONVERT", 0},  {"MP3_QUALITY", 1}};
     const auto fields = optionFields();
     ASSERT_EQ(fields.size(), expected.size());
     RunOptions defaults;
@@ -51,7 +52,13 @@ TEST(RunOptions, StepForcedIntoRange)
 TEST(RunOptions, ExtensionsOfTickedFormatsInScanOrder)
 {
     RunOptions options;
-    EXPECT_EQ(sourceExtensions(options), (std::vector<std::string>{".mp3", ".flac", ".wav", ".aiff", ".aif"}));
+    EXPECT_EQ(
+        sourceExtensions(options),
+        (std::vector<std::string>{".mp3", ".flac", ".wav", ".aiff", ".aif", ".ogg", ".oga", ".opus", ".m4a", ".mp4"}));
+    options.formatFlags.at("ogg") = 0;
+    options.formatFlags.at("m4a") = 0;
+    EXPECT_EQ(sourceExtensions(options), (std::vector<std::string>{".mp3", ".flac", ".wav", ".aiff", ".aif", ".opus"}));
+    options.formatFlags.at("opus") = 0;
     options.formatFlags.at("mp3") = 0;
     options.formatFlags.at("wav") = 0;
     options.formatFlags.at("flac") = 0;
@@ -79,7 +86,7 @@ TEST(RunOptions, EveryFormatOfTheTableHasItsFlag)
         options.formatFlags.of(format) = 1;
         EXPECT_TRUE(formatEnabled(options, format));
     }
-    EXPECT_THROW(options.formatFlags.at("ogg"), std::out_of_range);
+    EXPECT_THROW(options.formatFlags.at("wma"), std::out_of_range);
     options.formatFlags.setAll(0);
     EXPECT_TRUE(sourceExtensions(options).empty());
 }

@@ -113,7 +113,8 @@ TEST(PlacementCost, ConversionsCostMoreThanCopies)
         {"a/x.flac", WorkCosts{}.convert},
         {"a/x.wav", WorkCosts{}.convert},
         {"a/x.aiff", WorkCosts{}.convert},
-        {"a/x.ogg", WorkCosts{}.convert},   // placement hands it to the encoder too
+        {"a/x.ogg", WorkCosts{}.copy},   // lossy sources are copied, never converted
+        {"a/x.m4a", WorkCosts{}.copy},
     };
     for (const Case &c : cases)
         EXPECT_EQ(placementCost(c.path, options), c.cost) << c.path;

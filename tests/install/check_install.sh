@@ -122,7 +122,7 @@ expect_completion "album" -- organize src --by = al
 expect_completion "decade" -- inspect --by d
 expect_completion "high max standard" -- organize --quality ""
 expect_completion "1 10" -- organize --step ""
-expect_completion "mp3,aiff mp3,flac mp3,wav" -- organize --formats mp3,
+expect_completion "mp3,aiff mp3,flac mp3,m4a mp3,ogg mp3,opus mp3,wav" -- organize --formats mp3,
 expect_completion "--everything --help --list" -- undo --
 for command in organize inspect undo; do
   complete_line "$command" -- >"$work/completed-$command"

@@ -318,8 +318,8 @@ TEST_F(PlaceFileTest, TagRewriteFailures)
 
     // An extension without a writer.
     fakeWriterResult() = 1;
-    const fs::path odd = source("x.ogg");
-    PlacementContext noWriter = context(odd, dir / "dst" / "G" / "x.ogg", options);
+    const fs::path odd = source("x.wma");
+    PlacementContext noWriter = context(odd, dir / "dst" / "G" / "x.wma", options);
     EXPECT_EQ(PlaceFile(1, 1, noWriter), 82);
 }
 

@@ -23,7 +23,10 @@ TEST(RewriteTags, DispatchesByLowerCaseExtension)
         {"/dst/Group/Song.flac", "flac"},     {"/dst/Group/Song.FLAC", "flac"},
         {"/dst/Group/Song.wav", "wav"},       {"/dst/Group/Song.Wav", "wav"},
         {"/dst/Group/Song.aiff", "aiff"},     {"/dst/Group/Song.AIF", "aiff"},
-        {"/dst/Group/Song.ogg", nullptr},     {"/dst/Group/Song.mp3.bak", nullptr},
+        {"/dst/Group/Song.ogg", "ogg"},       {"/dst/Group/Song.OGA", "ogg"},
+        {"/dst/Group/Song.opus", "opus"},     {"/dst/Group/Song.m4a", "m4a"},
+        {"/dst/Group/Song.mp4", "m4a"},       {"/dst/Group/Song.wma", nullptr},
+        {"/dst/Group/Song.mp3.bak", nullptr},
         {"/dst/Group/mp3", nullptr},          {"/dst/Group.mp3/Song", nullptr}, // the folder's extension does not count
     };
     for (const Case &c : cases) {

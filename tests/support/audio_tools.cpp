@@ -120,11 +120,62 @@ bool mutagenTag(const fs::path &path, int version, bool withPicture)
     return runPython(script, {path.string()}) == 0;
 }
 
-std::map<std::string, std::string> ffprobeTags(const fs::path &file)
+std::vector<std::string> mutagenTagLines(const fs::path &file)
+{
+    static const char *script = R"(import sys, base64
+import mutagen
+from mutagen.flac import Picture
+from mutagen.mp4 import MP4
+try:
+    f = mutagen.File(sys.argv[1])
+except Exception as e:
+    print("error=%s" % type(e).__name__)
+    sys.exit(0)
+if f is None:
+    print("error=unknown file")
+    sys.exit(0)
+if f.tags is None:
+    sys.exit(0)
+if isinstance(f, MP4):
+    for key in sorted(f.tags.keys()):
+        value = f.tags[key]
+        if key == "covr":
+            value = [(len(bytes(c)), c.imageformat) for c in value]
+        print("%s=%r" % (key, value))
+else:
+    for key, value in f.tags:
+        if key.upper() == "METADATA_BLOCK_PICTURE":
+            p = Picture(base64.b64decode(value))
+            value = "<picture %d bytes type %d>" % (len(p.data), p.type)
+        print("%s=%s" % (key, value.replace("\n", " ")))
+)";
+    std::string output;
+    if (runPython(script, {file.string()}, &output) != 0)
+        return {"error=mutagen failed"};
+    std::vector<std::string> lines;
+    std::istringstream stream(output);
+    std::string line;
+    while (std::getline(stream, line))
+        lines.push_back(line);
+    return lines;
+}
+
+std::string audioStreamMd5(const fs::path &file)
 {
     std::string output;
-    if (runCommand("ffprobe -v error -show_entries format_tags -of default=nw=1 " + shellQuote(file.string()), &output)
+    if (runCommand("ffmpeg -v error -nostdin -i " + shellQuote(file.string()) + " -map 0:a -c copy -f md5 - 2>/dev/null",
+                   &output)
         != 0)
+        return {};
+    return withoutLineEnds(output);
+}
+
+namespace {
+
+std::map<std::string, std::string> ffprobeTagsOf(const fs::path &file, const std::string &selection)
+{
+    std::string output;
+    if (runCommand("ffprobe -v error " + selection + " -of default=nw=1 " + shellQuote(file.string()), &output) != 0)
         return {{"error", "ffprobe failed"}};
     std::map<std::string, std::string> tags;
     for (const auto &[key, value] : parseLines(output)) {
@@ -134,6 +185,18 @@ std::map<std::string, std::string> ffprobeTags(const fs::path &file)
         tags[name] = value;
     }
     return tags;
+}
+
+} // namespace
+
+std::map<std::string, std::string> ffprobeTags(const fs::path &file)
+{
+    return ffprobeTagsOf(file, "-show_entries format_tags");
+}
+
+std::map<std::string, std::string> ffprobeStreamTags(const fs::path &file)
+{
+    return ffprobeTagsOf(file, "-select_streams a:0 -show_entries stream_tags");
 }
 
 int ffprobeSeconds(const fs::path &file)

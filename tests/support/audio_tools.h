@@ -32,8 +32,21 @@ std::string mutagenSummary(const std::filesystem::path &path);
 // withPicture) at version 3 or 4; true on success.
 bool mutagenTag(const std::filesystem::path &path, int version, bool withPicture);
 
+// Every tag mutagen reads from an Ogg or MP4 file, one "key=value" line each: Vorbis comments
+// in file order (keys as written, a picture comment as "<picture>" with its decoded size and
+// type), MP4 items sorted by key (values as Python prints them, cover art as a list of sizes
+// and formats). One line "error=..." when mutagen cannot read the file.
+std::vector<std::string> mutagenTagLines(const std::filesystem::path &file);
+
+// The MD5 ffmpeg computes over the packets of a file's audio streams copied without decoding:
+// equal for two files whose audio data is the same, whatever their tags. Empty on failure.
+std::string audioStreamMd5(const std::filesystem::path &file);
+
 // ffprobe's format tags, keys lower case ("title", "artist", "track", ...).
 std::map<std::string, std::string> ffprobeTags(const std::filesystem::path &file);
+// ffprobe's tags of the first audio stream (where it puts the comments of Ogg files), keys
+// lower case.
+std::map<std::string, std::string> ffprobeStreamTags(const std::filesystem::path &file);
 // Whole seconds of audio in a file as ffprobe measures them (rounded), -1 when it cannot.
 int ffprobeSeconds(const std::filesystem::path &file);
 // What ffprobe reports about the first audio stream ("codec|rate|channels|samples"), or

@@ -51,7 +51,7 @@ TEST_F(DialogTest, FirstStartWritesEveryDefaultAndShowsIt)
         {1012, true}, {1013, true},  {1014, true},  {1015, true},  {1004, true},  {1005, false},
         {1016, true}, {1017, true},  {1018, false}, {1020, true},  {1021, true},  {1027, true},
         {1028, true}, {1029, true},  {1019, false}, {1030, false}, {1022, false}, {1023, false},
-        {1024, true}, {1025, false},
+        {1024, true}, {1025, false}, {1100, true}, {1101, true}, {1102, true},
     };
     for (const Shown &s : shown) {
         SCOPED_TRACE(s.id);
@@ -80,6 +80,9 @@ TEST_F(DialogTest, EveryControlCarriesItsCaption)
         {1013, "Flac"},
         {1014, "Wav"},
         {1015, "Aiff"},
+        {1100, "Ogg"},
+        {1101, "Opus"},
+        {1102, "M4a"},
         {1004, "Artist"},
         {1005, "Album"},
         {1006, "Genre"},

@@ -387,10 +387,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of being copied</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>A&amp;rtist</source>
         <translation type="unfinished"></translation>
     </message>
@@ -641,6 +637,34 @@ Do you want to create it ?</source>
     </message>
     <message>
         <source>%1 replaced by this session cannot be put back and will stay in the folder of kept files.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ogg</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the Ogg Vorbis files (.ogg, .oga) of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Opus</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the Opus files of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>M&amp;4a</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sort the M4A files (AAC or ALAC; also .mp4 files holding only audio) of the source folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of being copied; MP3, Ogg, Opus and M4a files are always copied</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -1,0 +1,219 @@
+#include "formats/mp4/mp4_atom_walk.h"
+
+#include <taglib/tbytevector.h>
+
+#include <array>
+#include <string_view>
+
+namespace tunvale::formats {
+
+namespace {
+
+// ISO/IEC 14496-12 §4.2: a 32-bit size (1: a 64-bit size follows the type; 0: to the end of
+// the file) and a four-character type.
+constexpr std::uint64_t kHeaderSize = 8;
+constexpr std::uint64_t kLongHeaderSize = 16;
+
+constexpr std::array<std::string_view, 11> kContainers = {"moov", "udta", "mdia", "meta", "ilst", "stbl",
+                                                          "minf", "moof", "traf", "trak", "stsd"};
+// A 'meta' atom followed directly by one of these is the QuickTime kind, without the version
+// and flags of the ISO kind.
+constexpr std::array<std::string_view, 5> kMetaChildren = {"hdlr", "ilst", "mhdr", "ctry", "lang"};
+// sample entries start with 8 bytes (version, flags, entry count) in 'stsd'.
+constexpr std::uint64_t kStsdPrefix = 8;
+// 'hdlr': version and flags (4), pre-defined (4), then the handler type.
+constexpr std::uint64_t kHandlerTypeAt = 16;
+
+template <std::size_t N> bool isOneOf(std::string_view name, const std::array<std::string_view, N> &names)
+{
+    for (const std::string_view candidate : names) {
+        if (name == candidate)
+            return true;
+    }
+    return false;
+}
+
+class AtomWalk {
+public:
+    explicit AtomWalk(TagLib::IOStream &stream)
+        : m_stream(stream)
+        , m_end(static_cast<std::uint64_t>(stream.length()))
+    {
+    }
+
+    Mp4Layout run();
+
+private:
+    struct Atom {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0; // 0: invalid, the walk of its parent stops
+        std::uint64_t headerSize = kHeaderSize;
+        std::string name;
+    };
+
+    TagLib::ByteVector readAt(std::uint64_t offset, unsigned length);
+    Atom readHeader(std::uint64_t offset);
+    static constexpr std::size_t kNoTrack = static_cast<std::size_t>(-1);
+
+    // Walks one atom and what it contains (track: the index of the track it belongs to, or
+    // kNoTrack) and returns where TagLib's reading would stand afterwards: past the atom, past
+    // its last child (which may reach beyond it), or the end of the file after an invalid atom
+    // or a passed limit.
+    std::uint64_t walk(const Atom &atom, const Atom *parent, unsigned depth, std::size_t track);
+    void noteAtom(const Atom &atom, const Atom *parent, std::size_t track);
+    void checkOffsetTable(const Atom &atom, const Atom *parent);
+
+    TagLib::IOStream &m_stream;
+    std::uint64_t m_end = 0;
+    std::uint32_t m_atoms = 0;
+    bool m_overLimit = false;
+    Mp4Layout m_layout;
+};
+
+TagLib::ByteVector AtomWalk::readAt(std::uint64_t offset, unsigned length)
+{
+    m_stream.seek(static_cast<long>(offset));
+    return m_stream.readBlock(length);
+}
+
+AtomWalk::Atom AtomWalk::readHeader(std::uint64_t offset)
+{
+    Atom atom;
+    atom.offset = offset;
+    if (offset > m_end || m_end - offset < kHeaderSize)
+        return atom;
+    const TagLib::ByteVector header = readAt(offset, kHeaderSize);
+    if (header.size() != kHeaderSize)
+        return atom;
+    std::uint64_t length = header.toUInt(0, true);
+    if (length == 1) {
+        const TagLib::ByteVector longLength = m_stream.readBlock(8);
+        if (longLength.size() != 8)
+            return atom;
+        length = static_cast<std::uint64_t>(longLength.toLongLong(true));
+        atom.headerSize = kLongHeaderSize;
+    } else if (length == 0) {
+        length = m_end - offset;
+    }
+    if (length < atom.headerSize || length > m_end - offset)
+        return atom;
+    atom.length = length;
+    atom.name.assign(header.data() + 4, 4);
+    return atom;
+}
+
+void AtomWalk::noteAtom(const Atom &atom, const Atom *parent, std::size_t track)
+{
+    if (atom.name == "stco" || atom.name == "co64")
+        checkOffsetTable(atom, parent);
+    if (!parent || track == kNoTrack)
+        return;
+    if (parent->name == "mdia" && atom.name == "hdlr" && atom.length >= kHandlerTypeAt + 4) {
+        const TagLib::ByteVector type = readAt(atom.offset + kHandlerTypeAt, 4);
+        m_layout.tracks[track].handler.assign(type.data(), type.size());
+    } else if (parent->name == "stsd") {
+        m_layout.tracks[track].sampleEntries.push_back(atom.name);
+    }
+}
+
+void AtomWalk::checkOffsetTable(const Atom &atom, const Atom *parent)
+{
+    // TagLib finds the tables anywhere in the movie atom but moves only those past the place
+    // where it inserts a new tag. A table elsewhere than in a sample table may start right at
+    // that place (first in the movie atom): TagLib then reads the new tag's bytes as its count
+    // and writes entries without end.
+    if (parent == nullptr || parent->name != "stbl") {
+        m_layout.offsetTablesIntact = false;
+        return;
+    }
+    // ISO/IEC 14496-12 §8.7.5: version and flags, an entry count, then 4-byte (stco) or 8-byte
+    // (co64) offsets. TagLib reads the count 12 bytes into the atom, as after a 32-bit size, so
+    // a table with a 64-bit size is not taken either.
+    constexpr std::uint64_t kCountAt = 12;
+    constexpr std::uint64_t kEntriesAt = 16;
+    const TagLib::ByteVector count = readAt(atom.offset + kCountAt, 4);
+    const std::uint64_t entrySize = atom.name == "co64" ? 8 : 4;
+    if (atom.headerSize != kHeaderSize || atom.length < kEntriesAt || count.size() != 4
+        || std::uint64_t(count.toUInt(0, true)) * entrySize > atom.length - kEntriesAt)
+        m_layout.offsetTablesIntact = false;
+}
+
+std::uint64_t AtomWalk::walk(const Atom &atom, const Atom *parent, unsigned depth, std::size_t track)
+{
+    if (++m_atoms > kMaxMp4Atoms || depth > kMaxMp4AtomDepth) {
+        m_overLimit = true;
+        return m_end;
+    }
+    noteAtom(atom, parent, track);
+    if (!isOneOf(atom.name, kContainers))
+        return atom.offset + atom.length;
+    if (atom.name == "trak") {
+        m_layout.tracks.emplace_back();
+        track = m_layout.tracks.size() - 1;
+    }
+    std::uint64_t first = atom.offset + atom.headerSize;
+    if (atom.name == "meta") {
+        const TagLib::ByteVector next = readAt(first, 8);
+        const bool quickTime = next.size() == 8 && isOneOf(std::string_view(next.data() + 4, 4), kMetaChildren);
+        first += quickTime ? 0 : 4;
+    } else if (atom.name == "stsd") {
+        first += kStsdPrefix;
+    }
+    const std::uint64_t end = atom.offset + atom.length;
+    std::uint64_t position = first;
+    while (position < end && !m_overLimit) {
+        const Atom child = readHeader(position);
+        if (child.length == 0 || child.length > end - position) {
+            m_layout.consistent = false;
+            if (child.length == 0)
+                return m_end;
+        }
+        position = walk(child, &atom, depth + 1, track);
+    }
+    return position;
+}
+
+Mp4Layout AtomWalk::run()
+{
+    for (std::uint64_t position = 0; position + kHeaderSize <= m_end && !m_overLimit;) {
+        const Atom atom = readHeader(position);
+        if (atom.length == 0) {
+            m_layout.consistent = false;
+            break;
+        }
+        if (atom.name == "moov")
+            m_layout.hasMovie = true;
+        position = walk(atom, nullptr, 1, kNoTrack);
+    }
+    if (m_overLimit) {
+        m_layout.result = TagReadResult::failure(TagReadError::Damaged, "MP4 atoms nested too deep or too many");
+        return m_layout;
+    }
+    if (!m_layout.hasMovie) {
+        m_layout.result = TagReadResult::failure(TagReadError::NotRecognized, "not an MP4 file");
+        return m_layout;
+    }
+    for (const Mp4Track &track : m_layout.tracks) {
+        if (track.handler == "vide") {
+            m_layout.result = TagReadResult::failure(TagReadError::Unsupported, "holds video");
+            return m_layout;
+        }
+        if (track.handler != "soun" || !m_layout.audioCodec.empty())
+            continue;
+        for (const std::string &entry : track.sampleEntries) {
+            if (entry == "mp4a" || entry == "alac") {
+                m_layout.audioCodec = entry;
+                break;
+            }
+        }
+    }
+    if (m_layout.audioCodec.empty())
+        m_layout.result = TagReadResult::failure(TagReadError::Unsupported, "not AAC or ALAC audio");
+    return m_layout;
+}
+
+} // namespace
+
+Mp4Layout walkMp4Atoms(TagLib::IOStream &stream) { return AtomWalk(stream).run(); }
+
+} // namespace tunvale::formats
