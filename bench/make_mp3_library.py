@@ -17,7 +17,6 @@ import argparse
 import os
 import random
 import struct
-import sys
 
 from mutagen.id3 import APIC, ID3, TALB, TCON, TDRC, TIT2, TPE1, TRCK
 

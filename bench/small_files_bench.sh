@@ -94,7 +94,8 @@ fresh_fs() {
 }
 
 make_library() {
-  local count=$1 lib=$work/library-$count
+  local count=$1
+  local lib=$work/library-$count
   if [ ! -d "$lib" ]; then
     echo "generating $count files in $lib ..." >&2
     sox -n -r 44100 -c 2 "$work/base.wav" synth 0.12 sine 440 sine 660
