@@ -3,6 +3,7 @@
 #include "catalog/records/catalog.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
+#include "engine/file_system_sync.h"
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
 #include "engine/file_name_sorted_paths.h"
@@ -94,6 +95,10 @@ public:
             rescaleProgress();
             place();
         }
+        // What the run wrote is on the disk before it says it is done.
+        const fs::path destination = m_session.destinationFolder;
+        if (!m_session.createdInSession.empty() || !m_session.foldersCreatedInRun.empty())
+            unleased([&] { syncFileSystemOf(destination); });
         end();
     }
 
@@ -372,6 +377,7 @@ private:
             placement.cancel = &m_control.giveUp;
             placement.runSources = &m_runSources;
             placement.workNames = &m_run.workNames;
+            placement.copyMethods = &m_run.copyMethods;
             PlacementLog log(m_hooks.observer);
             placement.recorder = &log;
             const int index = static_cast<int>(i) + 1;
@@ -401,7 +407,7 @@ private:
                 m_session.filesCreatedInSession.push_back(m_session.currentDestination);
                 ++m_session.filesCopied;
                 if (m_hooks.observer)
-                    m_hooks.observer->fileCreated(m_session.currentDestination);
+                    m_hooks.observer->fileCreated(m_session.currentDestination, placement.placedIdentity);
                 continue;
             }
             if (placement.failure.writtenWithoutTags) {

@@ -16,12 +16,13 @@ constexpr std::string_view kFlacExtensions[] = {".flac"};
 constexpr std::string_view kWavExtensions[] = {".wav"};
 constexpr std::string_view kAiffExtensions[] = {".aiff", ".aif"};
 
-// id, extensions, option and its first-start value, check box, reader, conversion read, writer.
+// id, extensions, option and its first-start value, check box, reader, conversion read, writer,
+// planner.
 constexpr std::array kRows{
-    FormatRow{"mp3", kMp3Extensions, "MP3_FORMAT", 1, "Mp3", &ReadMp3Tags, nullptr, &WriteMp3Tags},
-    FormatRow{"flac", kFlacExtensions, "FLAC_FORMAT", 1, "Flac", &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags},
-    FormatRow{"wav", kWavExtensions, "WAV_FORMAT", 1, "Wav", &ReadWaveTags, &OpenWavePcm, &WriteWaveTags},
-    FormatRow{"aiff", kAiffExtensions, "AIFF_FORMAT", 1, "Aiff", &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags},
+    FormatRow{"mp3", kMp3Extensions, "MP3_FORMAT", 1, "Mp3", &ReadMp3Tags, nullptr, &WriteMp3Tags, &PlanMp3Tags},
+    FormatRow{"flac", kFlacExtensions, "FLAC_FORMAT", 1, "Flac", &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags, nullptr},
+    FormatRow{"wav", kWavExtensions, "WAV_FORMAT", 1, "Wav", &ReadWaveTags, &OpenWavePcm, &WriteWaveTags, nullptr},
+    FormatRow{"aiff", kAiffExtensions, "AIFF_FORMAT", 1, "Aiff", &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags, nullptr},
 };
 
 char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
