@@ -59,9 +59,9 @@ struct RetagPlan {
     static RetagPlan failed() { return {Outcome::Failed, {}}; }
 };
 
-// A format's tag planner: what a copy of the open source (read-only) with changes applied is
-// made of. The file it describes is byte for byte the one the format's TagWriterFn leaves in
-// a copy of the source.
-using TagPlannerFn = RetagPlan (*)(BinaryFile &source, const TagChanges &changes);
+// A format's tag planner: what a copy of the open source (read-only, at path) with changes
+// applied is made of. The file it describes is byte for byte the one the format's TagWriterFn
+// leaves in a copy of the source.
+using TagPlannerFn = RetagPlan (*)(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
 
 } // namespace tunvale::formats

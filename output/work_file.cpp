@@ -69,7 +69,7 @@ int writeWorkFile(PlacementContext &context, const formats::FormatRow *format, c
     if (request.failed)
         plan = formats::RetagPlan::failed();
     else if (retag)
-        plan = format->planTags(source, *request.changes);
+        plan = format->planTags(context.sourcePath, source, *request.changes);
     work = context.names().beside(context.destinationPath);
     const int result = writeWorkCopy(source, plan, work, context.copies(), context.cancel, identity);
     if (result != 0) {

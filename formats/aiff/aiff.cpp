@@ -27,4 +27,10 @@ WriteResult WriteAiffTags(const std::filesystem::path &path, const TagChanges &c
                               changes.removePictures);
 }
 
+RetagPlan PlanAiffTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    CAiff aiff;
+    return aiff.PlanAiffTags(path, source, changes);
+}
+
 } // namespace tunvale::formats

@@ -215,6 +215,26 @@ WriteResult CAiff::WriteAiffTags(const std::filesystem::path &path, const std::u
     return result;
 }
 
+RetagPlan CAiff::PlanAiffTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    m_id3Bytes.clear();
+    if (changes.title.empty() && changes.artist.empty() && changes.track <= 0 && !changes.removePictures)
+        return RetagPlan::unchanged();
+    DecodedAudio audio;
+    if (!openAndWalk(path, PcmMode::None, audio).ok()) {
+        m_id3Bytes.clear();
+        return RetagPlan::failed();
+    }
+    m_id3Bytes.clear();
+    m_id3Bytes.shrink_to_fit();
+    const std::uint64_t fileSize = m_fileSize;
+    const TagChunkStyle style{ByteOrder::Big, fourCC("ID3 "), kFiller, &isId3Chunk};
+    return planTagChunk(source, style, [&](std::optional<ByteSpan> oldTag) {
+        return BuildId3v2Tag(oldTag, fileSize, changes.title, changes.artist, changes.track, changes.totalTracks,
+                             changes.removePictures);
+    });
+}
+
 int CAiff::WriteAiffId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag)
 {
     const TagChunkStyle style{ByteOrder::Big, fourCC("ID3 "), kFiller, &isId3Chunk};

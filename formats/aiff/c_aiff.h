@@ -14,6 +14,8 @@
 
 namespace tunvale::formats {
 
+class BinaryFile;
+
 // The AIFF / AIFF-C container: walks the chunks of a FORM file for its sound format (COMM),
 // samples (SSND) and ID3v2 tag ("ID3 "), and replaces the "ID3 " chunk of a copy. One object
 // per file handled: it keeps what its last walk found.
@@ -36,6 +38,8 @@ public:
                         DecodedAudio &audio);
 
     // Replaces the "ID3 " chunk of the copy at path; written also with nothing to change.
+    // The pieces of a copy of the source at path (open as source) that WriteAiffTags would leave.
+    RetagPlan PlanAiffTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
     WriteResult WriteAiffTags(const std::filesystem::path &path, const std::u16string &title,
                               const std::u16string &artist, int track, int totalTracks, bool removePictures);
     // Writes tag (an even-length ID3v2 tag) as the file's "ID3 " chunk; 1 or 0.

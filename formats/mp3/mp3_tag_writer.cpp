@@ -261,7 +261,7 @@ WriteResult WriteMp3Tags(const std::filesystem::path &path, const TagChanges &ch
     return updateFile(file, path, *layout, *tag, names);
 }
 
-RetagPlan PlanMp3Tags(BinaryFile &source, const TagChanges &changes)
+RetagPlan PlanMp3Tags(const std::filesystem::path &, BinaryFile &source, const TagChanges &changes)
 {
     const std::optional<Mp3TagLayout> layout = probeMp3TagLayout(source);
     if (!layout)

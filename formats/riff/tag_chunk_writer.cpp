@@ -2,6 +2,7 @@
 
 #include "formats/riff/binary_file.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -65,24 +66,34 @@ std::vector<std::uint8_t> chunkHeader(const FourCC &id, ByteOrder order, std::ui
     return header;
 }
 
-WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
+// The bytes one rewrite puts at a position, in the order it writes them.
+struct ChunkWrite {
+    std::uint64_t pos = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// A rewrite worked out from the file alone: its writes in order, then the file cut or
+// extended to newEnd.
+struct ChunkEdit {
+    std::vector<ChunkWrite> writes;
+    std::uint64_t newEnd = 0;
+};
+
+std::optional<ChunkEdit> planEdit(BinaryFile &file, const TagChunkStyle &style, const TagBuilder &build)
 {
-    BinaryFile file;
-    if (!file.open(path, BinaryFile::Mode::ReadWrite))
-        return WriteResult::failure();
     const std::uint64_t fileSize = file.size();
     if (fileSize < kFormHeader)
-        return WriteResult::failure();
+        return std::nullopt;
 
     std::vector<Chunk> chunks;
     ChunkWalker walker(file, style.order, kFormHeader);
     while (const std::optional<Chunk> chunk = walker.next()) {
         if (!chunk->completeIn(fileSize))
-            return WriteResult::failure(); // a chunk cut off by the end of the file: its structure cannot be kept
+            return std::nullopt; // a chunk cut off by the end of the file: its structure cannot be kept
         chunks.push_back(*chunk);
     }
     if (walker.endReason() != WalkEnd::EndOfFile && walker.endReason() != WalkEnd::HeaderCutShort)
-        return WriteResult::failure();
+        return std::nullopt;
     const std::uint64_t structureEnd = chunks.empty() ? kFormHeader : chunks.back().nextPos();
 
     const Chunk *primary = nullptr;
@@ -99,7 +110,7 @@ WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &styl
     std::vector<std::uint8_t> oldBytes;
     if (primary) {
         if (primary->size > kMaxTagChunkBytes || !file.readExact(primary->dataPos(), primary->size, oldBytes))
-            return WriteResult::failure();
+            return std::nullopt;
     }
     std::optional<ByteSpan> oldTag;
     if (oldBytes.size() >= 3 && oldBytes[0] == 'I' && oldBytes[1] == 'D' && oldBytes[2] == '3')
@@ -107,7 +118,7 @@ WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &styl
 
     std::optional<std::vector<std::uint8_t>> built = build(oldTag);
     if (!built || built->size() > 0xFFFFFFF0u)
-        return WriteResult::failure();
+        return std::nullopt;
     std::vector<std::uint8_t> &tag = *built;
 
     enum class Plan { RewriteLast, OverwritePadded, Append };
@@ -141,48 +152,110 @@ WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &styl
         break;
     }
     if (newEnd - 8 > 0xFFFFFFFFu)
+        return std::nullopt;
+
+    ChunkEdit edit;
+    edit.newEnd = newEnd;
+    // A last chunk of odd size whose pad byte is missing gets it before anything follows.
+    if (plan == Plan::Append && structureEnd > fileSize)
+        edit.writes.push_back({fileSize, {0}});
+    if (plan == Plan::OverwritePadded) {
+        edit.writes.push_back({primary->dataPos(), std::move(tag)});
+    } else {
+        const std::size_t tagSize = tag.size();
+        edit.writes.push_back({chunkPos, chunkHeader(style.tagId, style.order, static_cast<std::uint32_t>(tagSize))});
+        edit.writes.push_back({chunkPos + 8, std::move(tag)});
+        if (tagSize % 2 != 0)
+            edit.writes.push_back({chunkPos + 8 + tagSize, {0}});
+    }
+    for (const Chunk *old : superseded) {
+        // Renamed to filler, with its "ID3" header wiped so no scanner takes it for a tag.
+        std::vector<std::uint8_t> header = chunkHeader(style.fillerId, style.order, old->size);
+        header.resize(4);
+        edit.writes.push_back({old->headerPos, std::move(header)});
+        const std::vector<std::uint8_t> wipe(static_cast<std::size_t>(std::min<std::uint32_t>(old->size, 10)), 0);
+        if (!wipe.empty())
+            edit.writes.push_back({old->dataPos(), wipe});
+    }
+    std::vector<std::uint8_t> formSize(4);
+    storeSize(formSize.data(), style.order, static_cast<std::uint32_t>(newEnd - 8));
+    edit.writes.push_back({4, std::move(formSize)});
+    return edit;
+}
+
+WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
+{
+    BinaryFile file;
+    if (!file.open(path, BinaryFile::Mode::ReadWrite))
+        return WriteResult::failure();
+    const std::uint64_t fileSize = file.size();
+    const std::optional<ChunkEdit> edit = planEdit(file, style, build);
+    if (!edit)
         return WriteResult::failure();
 
     UndoableWriter writer(file);
     bool ok = true;
-    const std::uint8_t zero = 0;
-    // A last chunk of odd size whose pad byte is missing gets it before anything follows.
-    if (plan == Plan::Append && structureEnd > fileSize)
-        ok = writer.write(fileSize, &zero, 1);
-    if (ok && plan == Plan::OverwritePadded) {
-        ok = writer.write(primary->dataPos(), tag.data(), tag.size());
-    } else if (ok) {
-        const std::vector<std::uint8_t> header = chunkHeader(style.tagId, style.order, static_cast<std::uint32_t>(tag.size()));
-        ok = writer.write(chunkPos, header.data(), header.size()) && writer.write(chunkPos + 8, tag.data(), tag.size());
-        if (ok && tag.size() % 2 != 0)
-            ok = writer.write(chunkPos + 8 + tag.size(), &zero, 1);
-    }
-    for (const Chunk *old : superseded) {
+    for (const ChunkWrite &write : edit->writes) {
+        ok = writer.write(write.pos, write.bytes.data(), write.bytes.size());
         if (!ok)
             break;
-        // Renamed to filler, with its "ID3" header wiped so no scanner takes it for a tag.
-        std::vector<std::uint8_t> header = chunkHeader(style.fillerId, style.order, old->size);
-        ok = writer.write(old->headerPos, header.data(), 4);
-        const std::vector<std::uint8_t> wipe(static_cast<std::size_t>(std::min<std::uint32_t>(old->size, 10)), 0);
-        if (ok && !wipe.empty())
-            ok = writer.write(old->dataPos(), wipe.data(), wipe.size());
     }
-    if (ok) {
-        std::uint8_t formSize[4];
-        storeSize(formSize, style.order, static_cast<std::uint32_t>(newEnd - 8));
-        ok = writer.write(4, formSize, 4) && file.flush();
-    }
+    ok = ok && file.flush();
     if (!ok) {
         const int error = file.writeError();
         writer.restore(path);
         return WriteResult::failure(error);
     }
     file.close();
-    if (newEnd != fileSize && !resizeFile(path, newEnd)) {
+    if (edit->newEnd != fileSize && !resizeFile(path, edit->newEnd)) {
         // The chunk was written but the old tail could not be cut: the sizes would disagree.
         return WriteResult::failure();
     }
     return WriteResult::success();
+}
+
+// The file an edit makes of source, as pieces: each stretch holds the bytes of the last write
+// that covers it, else the source's own (zeros past its end).
+std::vector<OutputPiece> editPieces(const ChunkEdit &edit, std::uint64_t sourceSize)
+{
+    std::vector<std::uint64_t> bounds = {0, edit.newEnd};
+    for (const ChunkWrite &write : edit.writes) {
+        bounds.push_back(std::min(write.pos, edit.newEnd));
+        bounds.push_back(std::min(write.pos + write.bytes.size(), edit.newEnd));
+    }
+    if (sourceSize < edit.newEnd)
+        bounds.push_back(sourceSize);
+    std::sort(bounds.begin(), bounds.end());
+    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+
+    std::vector<OutputPiece> pieces;
+    const auto appendBytes = [&pieces](const std::uint8_t *bytes, std::size_t count) {
+        if (pieces.empty() || pieces.back().sourceLength != 0)
+            pieces.emplace_back();
+        pieces.back().bytes.insert(pieces.back().bytes.end(), bytes, bytes + count);
+    };
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+        const std::uint64_t begin = bounds[i];
+        const std::uint64_t end = bounds[i + 1];
+        const ChunkWrite *last = nullptr;
+        for (const ChunkWrite &write : edit.writes) {
+            if (write.pos <= begin && end <= write.pos + write.bytes.size())
+                last = &write;
+        }
+        if (last != nullptr) {
+            appendBytes(last->bytes.data() + (begin - last->pos), static_cast<std::size_t>(end - begin));
+        } else if (begin < sourceSize) {
+            if (!pieces.empty() && pieces.back().sourceLength != 0
+                && pieces.back().sourceOffset + pieces.back().sourceLength == begin)
+                pieces.back().sourceLength += end - begin;
+            else
+                pieces.push_back(OutputPiece{{}, begin, end - begin});
+        } else {
+            const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(end - begin), 0);
+            appendBytes(zeros.data(), zeros.size());
+        }
+    }
+    return pieces;
 }
 
 } // namespace
@@ -195,6 +268,23 @@ WriteResult rewriteTagChunk(const std::filesystem::path &path, const TagChunkSty
         return WriteResult::failure();
     } catch (const std::length_error &) {
         return WriteResult::failure();
+    }
+}
+
+RetagPlan planTagChunk(BinaryFile &source, const TagChunkStyle &style, const TagBuilder &build)
+{
+    try {
+        const std::optional<ChunkEdit> edit = planEdit(source, style, build);
+        if (!edit)
+            return RetagPlan::failed();
+        RetagPlan plan;
+        plan.outcome = RetagPlan::Outcome::Rewritten;
+        plan.pieces = editPieces(*edit, source.size());
+        return plan;
+    } catch (const std::bad_alloc &) {
+        return RetagPlan::failed();
+    } catch (const std::length_error &) {
+        return RetagPlan::failed();
     }
 }
 

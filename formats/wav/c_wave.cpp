@@ -239,6 +239,23 @@ WriteResult CWave::WriteWaveTags(const std::filesystem::path &path, const std::u
     return result;
 }
 
+RetagPlan CWave::PlanWaveTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    m_id3Bytes.clear();
+    TrackRead walked;
+    DecodedAudio audio;
+    if (!ParseRiff(path, PcmMode::None, false, false, walked, audio).ok())
+        return RetagPlan::failed();
+    m_id3Bytes.clear();
+    m_id3Bytes.shrink_to_fit();
+    const std::uint64_t fileSize = m_fileSize;
+    const TagChunkStyle style{ByteOrder::Little, fourCC("id3 "), fourCC("JUNK"), &isId3Chunk};
+    return planTagChunk(source, style, [&](std::optional<ByteSpan> oldTag) {
+        return BuildId3v2Tag(oldTag, fileSize, changes.title, changes.artist, changes.track, changes.totalTracks,
+                             changes.removePictures);
+    });
+}
+
 int CWave::WriteWaveId3Chunk(const std::filesystem::path &path, const std::vector<std::uint8_t> &tag)
 {
     const TagChunkStyle style{ByteOrder::Little, fourCC("id3 "), fourCC("JUNK"), &isId3Chunk};

@@ -14,6 +14,8 @@
 
 namespace tunvale::formats {
 
+class BinaryFile;
+
 // The WAV container: walks the chunks of a RIFF WAVE file for its tags (LIST INFO and an
 // "id3 " chunk), its audio format and samples, and replaces the "id3 " chunk of a copy. One
 // object per file handled: it keeps what its last walk found.
@@ -36,6 +38,8 @@ public:
                          TrackRead &read, DecodedAudio &audio);
 
     // Replaces the "id3 " chunk of the copy at path.
+    // The pieces of a copy of the source at path (open as source) that WriteWaveTags would leave.
+    RetagPlan PlanWaveTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
     WriteResult WriteWaveTags(const std::filesystem::path &path, const std::u16string &title,
                               const std::u16string &artist, int track, int totalTracks, bool removePictures);
     // Writes tag (an even-length ID3v2 tag) as the file's "id3 " chunk; 1 or 0.

@@ -27,4 +27,10 @@ WriteResult WriteWaveTags(const std::filesystem::path &path, const TagChanges &c
                               changes.removePictures);
 }
 
+RetagPlan PlanWaveTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    CWave wave;
+    return wave.PlanWaveTags(path, source, changes);
+}
+
 } // namespace tunvale::formats

@@ -137,12 +137,12 @@ TEST_F(WriteOnceTest, PlanKeepsTheAudioAndTellsAnUnchangedFile)
     formats::BinaryFile source;
     ASSERT_TRUE(source.open(path, formats::BinaryFile::Mode::Read));
 
-    const formats::RetagPlan nothing = formats::PlanMp3Tags(source, formats::TagChanges{});
+    const formats::RetagPlan nothing = formats::PlanMp3Tags(path, source, formats::TagChanges{});
     EXPECT_EQ(nothing.outcome, formats::RetagPlan::Outcome::Unchanged);
 
     formats::TagChanges changes;
     changes.title = u"A much longer title than the old one";
-    const formats::RetagPlan grown = formats::PlanMp3Tags(source, changes);
+    const formats::RetagPlan grown = formats::PlanMp3Tags(path, source, changes);
     ASSERT_EQ(grown.outcome, formats::RetagPlan::Outcome::Rewritten);
     ASSERT_EQ(grown.pieces.size(), 2u);
     // The audio is not read into memory: it is a run of the source, to its end.
