@@ -6,9 +6,12 @@
 #include "output/place_file.h"
 
 #include "support/mp3_fixtures.h"
+#include "support/tone_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include <sys/stat.h>
 
@@ -79,7 +82,7 @@ protected:
         PlacementContext context;
         context.options = options;
         context.sourcePath = source;
-        context.destinationPath = root / "Artist" / "song.mp3";
+        context.destinationPath = root / "Artist" / ("song" + source.extension().string());
         context.destinationRoot = root;
         context.catalog = &entries;
         const TagWriterOverride formatsOwnWriter = [&context](const formats::FormatRow &format, const fs::path &path,
@@ -125,6 +128,41 @@ TEST_F(WriteOnceTest, RetaggedOnTheWayEqualsRetaggedAfterwards)
             EXPECT_EQ(onceBytes.size(), afterBytes.size());
             EXPECT_TRUE(onceBytes == afterBytes);
             ++cases;
+        }
+    }
+}
+
+// WAV and AIFF: a tag chunk appended to a file without one, then (the result placed again) a
+// tag chunk that is the last chunk, rewritten at its new size.
+TEST_F(WriteOnceTest, ChunkFilesRetaggedOnTheWayEqualRetaggedAfterwards)
+{
+    const fs::path wav = dir / "src" / "tone.wav";
+    ASSERT_TRUE(tunvale::testing::makeTaggedWav(wav, "Wav Artist", "Wav Title", 0.3));
+    const fs::path aiff = dir / "src" / "tone.aiff";
+    ASSERT_EQ(std::system(("sox -q '" + wav.string() + "' '" + aiff.string() + "'").c_str()), 0);
+    int round = 0;
+    for (fs::path source : {wav, aiff}) {
+        for (int pass = 0; pass < 2; ++pass) {
+            SCOPED_TRACE(source.filename().string() + ", pass " + std::to_string(pass));
+            auto entry = std::make_unique<catalog::CMetaDat>(source, u"Artist");
+            entry->setArtist(u"Ärtist");
+            entry->setTitle(pass == 0 ? u"Title" : u"A much longer title than the first one had");
+            entries.append(std::move(entry));
+            int before = -1;
+            int once = -1;
+            const fs::path folder = dir / ("chunks" + std::to_string(round++));
+            const std::u16string title = entries.at(entries.size() - 1).Title;
+            const auto [afterBytes, afterMode] = place(source, folder / "afterwards", PlacementOptions{}, true, before);
+            entries.at(entries.size() - 1).Title = title;
+            const auto [onceBytes, onceMode] = place(source, folder / "once", PlacementOptions{}, false, once);
+            EXPECT_EQ(before, 0);
+            EXPECT_EQ(once, before);
+            EXPECT_EQ(onceMode, afterMode);
+            EXPECT_EQ(onceBytes.size(), afterBytes.size());
+            EXPECT_TRUE(onceBytes == afterBytes);
+            EXPECT_NE(onceBytes, readFile(source));
+            // The retagged copy becomes the next pass's source: its tag chunk is there now.
+            source = folder / "once" / "Artist" / ("song" + source.extension().string());
         }
     }
 }
