@@ -45,11 +45,14 @@ package: deps
 	@echo "Package: $$(ls $(PACKAGE_BUILD)/tunvale_*.deb)"
 
 # The benchmark programs are off in an ordinary build; this turns them on in $(BUILD) and runs
-# the organize and conversion timings (COUNT, RUNS, SKIP_LONG=1 shorten them, see bench/).
+# the organize, small-files and conversion timings (COUNT, RUNS, SKIP_LONG=1 shorten them, see
+# bench/; the small-files timing only as root).
 bench: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNVALE_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	@./bench/organize_bench.sh $(BUILD)
+	@if [ "$$(id -u)" -eq 0 ]; then ./bench/small_files_bench.sh $(BUILD); \
+	else echo "bench/small_files_bench.sh skipped: it mounts loop file systems, run it as root"; fi
 	@./bench/conversion_bench.sh $(BUILD)
 
 clean:

@@ -6,11 +6,17 @@ ID3v2.3, ID3v2.4 or ID3v1 only, a front cover on some, a few thousand spellings 
 artists (case, "The ", typos, "feat." guests), in nested genre/artist/album folders.
 
     /usr/bin/python3 bench/make_mp3_library.py BASE OUT [COUNT] [SEED]
+        [--artists N] [--picture-bytes N] [--unpadded FRACTION]
+
+--artists sets how many artists the spellings come from (default 1500), --picture-bytes the
+size of the front cover (default 24 KiB; 0 for none), --unpadded the share of ID3v2 tags
+written without padding: such a tag has no room for a longer title, so retagging the file
+grows it (the ID3v1-only files, a fifth, grow too when they receive an ID3v2 tag).
 """
+import argparse
 import os
 import random
 import struct
-import sys
 
 from mutagen.id3 import APIC, ID3, TALB, TCON, TDRC, TIT2, TPE1, TRCK
 
@@ -59,15 +65,31 @@ def v1_block(title, artist, album, year, track, genre):
             + field("", 28) + b"\0" + struct.pack("B", track % 256) + struct.pack("B", genre))
 
 
-def main():
-    base_path, out = sys.argv[1], sys.argv[2]
-    count = int(sys.argv[3]) if len(sys.argv) > 3 else 20000
-    rng = random.Random(int(sys.argv[4]) if len(sys.argv) > 4 else 1)
-    with open(base_path, "rb") as f:
-        audio = f.read()
-    picture = b"\xff\xd8\xff\xe0" + bytes(rng.getrandbits(8) for _ in range(24 * 1024))
+def arguments():
+    parser = argparse.ArgumentParser(description="Writes a benchmark library of small tagged MP3 files.")
+    parser.add_argument("base", help="the encoded MP3 every file copies")
+    parser.add_argument("out", help="folder receiving the library")
+    parser.add_argument("count", nargs="?", type=int, default=20000)
+    parser.add_argument("seed", nargs="?", type=int, default=1)
+    parser.add_argument("--artists", type=int, default=1500)
+    parser.add_argument("--picture-bytes", type=int, default=24 * 1024)
+    parser.add_argument("--unpadded", type=float, default=0.0)
+    return parser.parse_args()
 
-    artists = artist_names(rng, 1500)
+
+def no_padding(info):
+    return 0
+
+
+def main():
+    args = arguments()
+    out, count = args.out, args.count
+    rng = random.Random(args.seed)
+    with open(args.base, "rb") as f:
+        audio = f.read()
+    picture = b"\xff\xd8\xff\xe0" + bytes(rng.getrandbits(8) for _ in range(args.picture_bytes))
+
+    artists = artist_names(rng, args.artists)
     guests = artists[:50]
     spellings = set()
     made = 0
@@ -98,9 +120,10 @@ def main():
                 tags.add(TRCK(encoding=0, text=str(track)))
                 tags.add(TCON(encoding=0, text=GENRES[genre]))
                 tags.add(TDRC(encoding=0, text=str(year)))
-                if rng.random() < 0.15:
+                if args.picture_bytes > 0 and rng.random() < 0.15:
                     tags.add(APIC(encoding=0, mime="image/jpeg", type=3, desc="", data=picture))
-                tags.save(path, v2_version=3 if kind < 0.4 else 4)
+                padding = no_padding if args.unpadded > 0 and rng.random() < args.unpadded else None
+                tags.save(path, v2_version=3 if kind < 0.4 else 4, padding=padding)
             made += 1
     print("%d files, %d artist spellings" % (made, len(spellings)))
 

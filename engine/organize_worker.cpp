@@ -3,6 +3,7 @@
 #include "catalog/records/catalog.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
+#include "engine/file_system_sync.h"
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
 #include "engine/file_name_sorted_paths.h"
@@ -98,6 +99,10 @@ public:
             rescaleProgress();
             place();
         }
+        // What the run wrote is on the disk before it says it is done.
+        const fs::path destination = m_session.destinationFolder;
+        if (!m_session.createdInSession.empty() || !m_session.foldersCreatedInRun.empty())
+            m_lease.without([&] { syncFileSystemOf(destination); });
         end();
     }
 
@@ -377,7 +382,7 @@ private:
         m_session.currentDestination = placement.destinationPath;
         if (result == 0) {
             ++m_session.filesCopied;
-            recordCreatedFile();
+            recordCreatedFile(&placement.placedIdentity);
             return true;
         }
         reportPlacementFailure(result, placement.failure);
@@ -420,15 +425,21 @@ private:
         placement.cancel = &m_control.giveUp;
         placement.runSources = &m_runSources;
         placement.workNames = &m_run.workNames;
+        placement.copyMethods = &m_run.copyMethods;
         placement.recorder = &log;
         return placement;
     }
 
-    // The session's current destination is a file this run made: undo takes it back.
-    void recordCreatedFile()
+    // The session's current destination is a file this run made: undo takes it back. The
+    // identity, when placement gives it, is the one the file had when it was put in place.
+    void recordCreatedFile(const formats::io::FileIdentity *identity = nullptr)
     {
         m_session.filesCreatedInSession.push_back(m_session.currentDestination);
-        if (m_hooks.observer)
+        if (m_hooks.observer == nullptr)
+            return;
+        if (identity != nullptr)
+            m_hooks.observer->fileCreated(m_session.currentDestination, *identity);
+        else
             m_hooks.observer->fileCreated(m_session.currentDestination);
     }
 

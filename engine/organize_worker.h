@@ -8,6 +8,7 @@
 #include "engine/run_progress.h"
 #include "engine/session_state.h"
 #include "formats/io/work_files.h"
+#include "output/work_copy.h"
 
 #include <chrono>
 
@@ -51,6 +52,8 @@ struct OrganizeRun {
     WorkerPauses pauses{};
     // The names of the run's work files and kept files, under the run's own token.
     formats::io::WorkNames workNames{};
+    // How the run copies between its source and destination file systems.
+    output::CopyMethods copyMethods{};
     // The entries of the files the run loaded, in read order.
     catalog::Catalog catalog{};
 };

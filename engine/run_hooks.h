@@ -78,6 +78,12 @@ public:
     }
     // Placement of the file, now final at file, succeeded.
     virtual void fileCreated(const std::filesystem::path &file) { (void)file; }
+    // The same, with the identity placement gave the file (invalid when it gave none).
+    virtual void fileCreated(const std::filesystem::path &file, const formats::io::FileIdentity &identity)
+    {
+        (void)identity;
+        fileCreated(file);
+    }
 };
 
 // What the worker calls into: the loaders by extension, grouping, naming and placement. An

@@ -260,7 +260,8 @@ void RunJournal::writeEnd(const std::u16string &word, std::int32_t filesLoaded, 
 
 void RunJournal::folderCreated(const fs::path &folder)
 {
-    writeLine("folder", pathText(folder), true);
+    // Reaches the file system at once, like the file lines; the run syncs it with the rest.
+    writeLine("folder", pathText(folder));
 }
 
 void RunJournal::fileStarting(const fs::path &destination, const output::PlacementOptions &)
@@ -282,6 +283,11 @@ void RunJournal::fileKept(const fs::path &original, const io::FileIdentity &iden
 void RunJournal::fileCreated(const fs::path &file)
 {
     writeLine("file", io::identityText(io::identityOf(file)) + " " + pathText(file));
+}
+
+void RunJournal::fileCreated(const fs::path &file, const io::FileIdentity &identity)
+{
+    writeLine("file", io::identityText(identity.valid ? identity : io::identityOf(file)) + " " + pathText(file));
 }
 
 std::vector<fs::path> JournalRecord::createdFiles() const

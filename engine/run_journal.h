@@ -61,6 +61,8 @@ public:
                   const std::filesystem::path &kept) override;
     // The file placed, with its identity as it is now.
     void fileCreated(const std::filesystem::path &file) override;
+    // The identity given is written as it is (no second look at the file) when valid.
+    void fileCreated(const std::filesystem::path &file, const formats::io::FileIdentity &identity) override;
 
 private:
     // Every line reaches the file system at once, so a crashed or killed process loses

@@ -23,17 +23,18 @@ constexpr std::string_view kOpusExtensions[] = {".opus"};
 // An .mp4 file is taken when it holds AAC or ALAC audio and no video; the reader refuses the rest.
 constexpr std::string_view kMp4Extensions[] = {".m4a", ".mp4"};
 
-// id, extensions, option and its first-start value, check box, reader, conversion read, writer.
+// id, extensions, option and its first-start value, check box, reader, conversion read, writer,
+// planner (none: the copy is retagged after it is written).
 // Lossy sources (MP3, Vorbis, Opus, AAC) are never converted: a second lossy encoding only
 // loses quality. ALAC is copied too: no decoder for it is among the program's libraries.
 constexpr std::array kRows{
-    FormatRow{"mp3", kMp3Extensions, "MP3_FORMAT", 1, "Mp3", &ReadMp3Tags, nullptr, &WriteMp3Tags},
-    FormatRow{"flac", kFlacExtensions, "FLAC_FORMAT", 1, "Flac", &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags},
-    FormatRow{"wav", kWavExtensions, "WAV_FORMAT", 1, "Wav", &ReadWaveTags, &OpenWavePcm, &WriteWaveTags},
-    FormatRow{"aiff", kAiffExtensions, "AIFF_FORMAT", 1, "Aiff", &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags},
-    FormatRow{"ogg", kOggExtensions, "OGG_FORMAT", 1, "Ogg", &ReadOggTags, nullptr, &WriteOggTags},
-    FormatRow{"opus", kOpusExtensions, "OPUS_FORMAT", 1, "Opus", &ReadOpusTags, nullptr, &WriteOpusTags},
-    FormatRow{"m4a", kMp4Extensions, "M4A_FORMAT", 1, "M4a", &ReadMp4Tags, nullptr, &WriteMp4Tags},
+    FormatRow{"mp3", kMp3Extensions, "MP3_FORMAT", 1, "Mp3", &ReadMp3Tags, nullptr, &WriteMp3Tags, &PlanMp3Tags},
+    FormatRow{"flac", kFlacExtensions, "FLAC_FORMAT", 1, "Flac", &ReadFlacTags, &OpenFlacPcm, &WriteFlacTags, nullptr},
+    FormatRow{"wav", kWavExtensions, "WAV_FORMAT", 1, "Wav", &ReadWaveTags, &OpenWavePcm, &WriteWaveTags, &PlanWaveTags},
+    FormatRow{"aiff", kAiffExtensions, "AIFF_FORMAT", 1, "Aiff", &ReadAiffTags, &OpenAiffPcm, &WriteAiffTags, &PlanAiffTags},
+    FormatRow{"ogg", kOggExtensions, "OGG_FORMAT", 1, "Ogg", &ReadOggTags, nullptr, &WriteOggTags, nullptr},
+    FormatRow{"opus", kOpusExtensions, "OPUS_FORMAT", 1, "Opus", &ReadOpusTags, nullptr, &WriteOpusTags, nullptr},
+    FormatRow{"m4a", kMp4Extensions, "M4A_FORMAT", 1, "M4a", &ReadMp4Tags, nullptr, &WriteMp4Tags, nullptr},
 };
 
 char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }

@@ -42,6 +42,9 @@ struct FormatRow {
     PcmOpenerFn openPcm = nullptr;
     // Retags a copied file of the format.
     TagWriterFn writeTags = nullptr;
+    // Tells how a retagged copy is made from the source (the copy writeTags would leave), so
+    // that it is written once; null when the format's copies are retagged by writeTags.
+    TagPlannerFn planTags = nullptr;
 };
 
 // Every row, in the order the formats are offered (check boxes, stored options, the source

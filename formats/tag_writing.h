@@ -5,8 +5,10 @@
 
 #include "formats/io/work_files.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tunvale::formats {
 
@@ -33,5 +35,33 @@ struct WriteResult {
 // A format's tag writer: retags the file at path. A writer that needs a file beside it (a tag
 // that grows) takes its name from names, the names of the run's work files.
 using TagWriterFn = WriteResult (*)(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
+
+class BinaryFile;
+
+// One part of a retagged file: bytes of its own (a tag, a chunk header) when sourceLength is
+// 0, otherwise sourceLength bytes of the source from sourceOffset (its audio, kept as it is).
+struct OutputPiece {
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t sourceOffset = 0;
+    std::uint64_t sourceLength = 0;
+};
+
+// How a retagged copy of a source is made, decided from the source alone, so that the copy
+// is written once: Unchanged (the tags already say it: the copy is the source's bytes),
+// Rewritten (the copy is pieces, in order) or Failed (the tags cannot be rewritten; the
+// caller copies the file as it is and reports it).
+struct RetagPlan {
+    enum class Outcome { Unchanged, Rewritten, Failed };
+    Outcome outcome = Outcome::Failed;
+    std::vector<OutputPiece> pieces;
+
+    static RetagPlan unchanged() { return {Outcome::Unchanged, {}}; }
+    static RetagPlan failed() { return {Outcome::Failed, {}}; }
+};
+
+// A format's tag planner: what a copy of the open source (read-only, at path) with changes
+// applied is made of. The file it describes is byte for byte the one the format's TagWriterFn
+// leaves in a copy of the source.
+using TagPlannerFn = RetagPlan (*)(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
 
 } // namespace tunvale::formats

@@ -11,6 +11,7 @@
 #include "output/system_error.h"
 #include "output/title_builders.h"
 #include "output/track_numbering.h"
+#include "output/work_file.h"
 
 #include <string>
 
@@ -72,15 +73,18 @@ struct TagPlan {
     bool any() const { return removePictures || addComposer || addArtist || fromName || renumber; }
 };
 
-// Rewrites the tags of the written file (still under its work name) when the plan asks for
-// it; false when they could not be rewritten (no catalog entry, or the writer failed).
-bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, int index, int count, TagPlan plan)
+// The tag changes the plan asks of the file; the catalog entry's title takes the title the
+// changes set. Failed when there is no catalog entry to take them from.
+TagRequest tagRequest(PlacementContext &context, int index, int count, TagPlan plan)
 {
+    TagRequest request;
     if (!plan.any())
-        return true;
+        return request;
     catalog::CMetaDat *entry = context.catalog != nullptr ? context.catalog->findByPath(context.sourcePath) : nullptr;
-    if (entry == nullptr)
-        return false;
+    if (entry == nullptr) {
+        request.failed = true;
+        return request;
+    }
     if (plan.addArtist) {
         std::u16string title = ArtistTitle(*entry);
         if (title.empty())
@@ -96,26 +100,10 @@ bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, i
             entry->Title = std::move(title);
     }
     if (!plan.any())
-        return true;
+        return request;
     const TagNumbers numbers = tagNumbers(plan.renumber, plan.step, index, count);
-    const formats::TagChanges changes{entry->Title, entry->Artist, numbers.track, numbers.total, plan.removePictures};
-    const formats::WriteResult written =
-        RewriteTags(work, context.destinationPath, changes, context.names(), context.tagWriter);
-    if (written.written)
-        return true;
-    if (written.systemError != 0)
-        context.failure.systemError = systemErrorCode(written.systemError);
-    return false;
-}
-
-// Copies the source into a new work file beside the destination; 0 or a copy_error code.
-int copyToWorkFile(PlacementContext &context, std::filesystem::path &work)
-{
-    work = context.names().beside(context.destinationPath);
-    const int result = copyFile(context.sourcePath, work, true, context.cancel);
-    if (result != 0)
-        work.clear();
-    return result;
+    request.changes = formats::TagChanges{entry->Title, entry->Artist, numbers.track, numbers.total, plan.removePictures};
+    return request;
 }
 
 } // namespace
@@ -176,6 +164,8 @@ int PlaceFile(int index, int count, PlacementContext &context)
     const bool keptAsItIs = format != nullptr && format->openPcm == nullptr;
     const bool converting = convert && !keptAsItIs;
     std::filesystem::path work;
+    bool tagsWritten = true;
+    formats::io::FileIdentity written;
     if (converting) {
         context.destinationPath.replace_extension(".mp3");
         context.failure.conversion = true;
@@ -185,20 +175,20 @@ int PlaceFile(int index, int count, PlacementContext &context)
             report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
             return result;
         }
+        tagsWritten = retagWorkFile(context, work, tagRequest(context, index, count, plan));
     } else {
+        // Written once: retagged on the way where the format allows it.
         report(context, u"Copying: ", sourceName, u"", kWorkingGreen);
-        const int result = copyToWorkFile(context, work);
+        const TagRequest request = tagRequest(context, index, count, plan);
+        const int result = writeWorkFile(context, format, request, work, tagsWritten, written);
         if (result != 0) {
             report(context, u"Could not Copy: ", sourceName, u"", kErrorRed);
             return result;
         }
-        clearReadOnly(work);
     }
 
-    const bool tagsWritten = rewriteTags(context, work, index, count, plan);
-
     const TakenName whenTaken = replace ? TakenName::KeepAside : TakenName::NextIteration;
-    if (const int result = publishWorkFile(context, work, whenTaken); result != 0) {
+    if (const int result = publishWorkFile(context, work, whenTaken, kMaxIterations, written); result != 0) {
         if (converting) {
             report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
             return conversion::kNoFileCreated;

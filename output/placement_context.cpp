@@ -11,4 +11,13 @@ formats::io::WorkNames &PlacementContext::names()
     return *m_ownNames;
 }
 
+CopyMethods &PlacementContext::copies()
+{
+    if (copyMethods != nullptr)
+        return *copyMethods;
+    if (!m_ownCopies)
+        m_ownCopies = std::make_shared<CopyMethods>();
+    return *m_ownCopies;
+}
+
 } // namespace tunvale::output

@@ -6,6 +6,7 @@
 #include "output/rewrite_tags.h"
 #include "output/run_sources.h"
 #include "output/status_reporter.h"
+#include "output/work_copy.h"
 
 #include <atomic>
 #include <cstdint>
@@ -78,12 +79,17 @@ struct PlacementContext {
     formats::io::WorkNames *workNames = nullptr;
     // Stands in for the formats' tag writers when set (tests).
     const TagWriterOverride *tagWriter = nullptr;
+    // What the run learnt about copying between its file systems (null: this context's own).
+    CopyMethods *copyMethods = nullptr;
 
     // workNames, or this context's own names.
     formats::io::WorkNames &names();
+    // copyMethods, or this context's own.
+    CopyMethods &copies();
 
 private:
     std::shared_ptr<formats::io::WorkNames> m_ownNames;
+    std::shared_ptr<CopyMethods> m_ownCopies;
 };
 
 } // namespace tunvale::output

@@ -152,11 +152,12 @@ fs::path iterationPath(const fs::path &destination, int n)
 #endif
 }
 
-int publishWorkFile(PlacementContext &context, const fs::path &work, TakenName whenTaken, int lastIteration)
+int publishWorkFile(PlacementContext &context, const fs::path &work, TakenName whenTaken, int lastIteration,
+                    const io::FileIdentity &known)
 {
     context.placedIdentity = {};
     // Taken once the file is final: the rename keeps all four parts of it.
-    const io::FileIdentity identity = io::identityOf(work);
+    const io::FileIdentity identity = known.valid ? known : io::identityOf(work);
     int result = copy_error::kGeneralFailure;
     if (identity.valid && !identity.link) {
         for (int n = 0; n <= lastIteration; ++n) {

@@ -29,8 +29,9 @@ enum class TakenName {
 // cannot be kept aside counts as taken. The recorder hears of every name before the file takes
 // it and of every file before it is moved aside. On success context.destinationPath names the
 // file and context.placedIdentity is its identity; on failure the work file is deleted.
-// 0 or a copy_error code (kFileExists or kAccessDenied when every name was taken).
+// 0 or a copy_error code (kFileExists or kAccessDenied when every name was taken). known, when
+// valid, is the work file's identity as its writer saw it last (not asked of the system again).
 int publishWorkFile(PlacementContext &context, const std::filesystem::path &work, TakenName whenTaken,
-                    int lastIteration = kMaxIterations);
+                    int lastIteration = kMaxIterations, const formats::io::FileIdentity &known = {});
 
 } // namespace tunvale::output

@@ -12,21 +12,19 @@ void RunSources::add(const std::filesystem::path &path)
 {
     // A source that is a link is read through the link: neither the link nor its target may
     // be written over.
-    if (const auto entry = formats::io::fileKeyOf(path, false))
-        m_keys.insert(*entry);
-    if (const auto target = formats::io::fileKeyOf(path, true))
-        m_keys.insert(*target);
+    const formats::io::EntryKeys keys = formats::io::entryKeysOf(path);
+    if (keys.entry)
+        m_keys.insert(*keys.entry);
+    if (keys.target)
+        m_keys.insert(*keys.target);
 }
 
 bool RunSources::holds(const std::filesystem::path &path) const
 {
     if (m_keys.empty())
         return false;
-    const auto entry = formats::io::fileKeyOf(path, false);
-    if (entry && m_keys.contains(*entry))
-        return true;
-    const auto target = formats::io::fileKeyOf(path, true);
-    return target && m_keys.contains(*target);
+    const formats::io::EntryKeys keys = formats::io::entryKeysOf(path);
+    return (keys.entry && m_keys.contains(*keys.entry)) || (keys.target && m_keys.contains(*keys.target));
 }
 
 } // namespace tunvale::output

@@ -234,4 +234,19 @@ WriteResult AiffFile::writeTags(const std::filesystem::path &path, const TagChan
     return rewriteId3Chunk(path, kTagStyle, fileSize, changes);
 }
 
+RetagPlan AiffFile::planTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    // The walk validates the file as writeTags does; the plan is read from source.
+    if (changes.title.empty() && changes.artist.empty() && changes.track <= 0 && !changes.removePictures)
+        return RetagPlan::unchanged();
+    BinaryFile file;
+    DecodedAudio audio;
+    AiffWalk walk(file, audio, false);
+    if (!walkFile(path, walk).ok())
+        return RetagPlan::failed();
+    const std::uint64_t fileSize = file.size();
+    file.close();
+    return planId3Chunk(source, kTagStyle, fileSize, changes);
+}
+
 } // namespace tunvale::formats

@@ -24,4 +24,9 @@ WriteResult WriteAiffTags(const std::filesystem::path &path, const TagChanges &c
     return AiffFile().writeTags(path, changes);
 }
 
+RetagPlan PlanAiffTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    return AiffFile().planTags(path, source, changes);
+}
+
 } // namespace tunvale::formats

@@ -26,4 +26,8 @@ PcmOpening OpenAiffPcm(const std::filesystem::path &path, const catalog::LoadOpt
 // not used.
 WriteResult WriteAiffTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
+// The pieces of a retagged copy of the source at path (open as source), as WriteAiffTags
+// leaves the copy.
+RetagPlan PlanAiffTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
+
 } // namespace tunvale::formats

@@ -24,6 +24,8 @@ public:
     OpenError openError() const { return m_file.error(); }
     // Size when opened (kept up to date by writes past the end).
     std::uint64_t size() const { return m_size; }
+    // The open file itself (its descriptor and what its opening learnt).
+    const RegularFile &file() const { return m_file; }
 
     // Reads up to count bytes at position; returns how many were read (short at the end).
     std::size_t readAt(std::uint64_t position, void *buffer, std::size_t count);

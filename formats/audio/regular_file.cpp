@@ -21,6 +21,7 @@ RegularFile::~RegularFile() { close(); }
 RegularFile::RegularFile(RegularFile &&other) noexcept
     : m_descriptor(std::exchange(other.m_descriptor, -1))
     , m_size(std::exchange(other.m_size, 0))
+    , m_status(other.m_status)
     , m_error(other.m_error)
     , m_readFailed(other.m_readFailed)
 {
@@ -32,6 +33,7 @@ RegularFile &RegularFile::operator=(RegularFile &&other) noexcept
         close();
         m_descriptor = std::exchange(other.m_descriptor, -1);
         m_size = std::exchange(other.m_size, 0);
+        m_status = other.m_status;
         m_error = other.m_error;
         m_readFailed = other.m_readFailed;
     }

@@ -24,6 +24,13 @@ enum class OpenError {
 // The short reason shown for a file a reader refused at opening ("not a regular file").
 std::string_view openErrorReason(OpenError error);
 
+// What the open call learnt of a file, kept so that nobody asks the system again.
+struct OpenedStatus {
+    std::uint32_t mode = 0;          // permission bits (POSIX st_mode & 07777)
+    std::int64_t accessed = 0;       // nanoseconds since 1970
+    std::int64_t modified = 0;
+};
+
 class RegularFile {
 public:
     enum class Access { Read, ReadWrite };
@@ -43,6 +50,11 @@ public:
     OpenError error() const { return m_error; }
     // The size the file had when it was opened.
     std::uint64_t size() const { return m_size; }
+    // Its permissions and times when it was opened.
+    const OpenedStatus &status() const { return m_status; }
+    // The C runtime descriptor of the open file (-1 when closed), for copies made by the
+    // system between two descriptors.
+    int descriptor() const { return m_descriptor; }
 
     // Reads up to count bytes at position; how many were read (fewer at the end of the file
     // or after a read error, which then also sets readFailed()).
@@ -58,6 +70,7 @@ public:
 private:
     int m_descriptor = -1;
     std::uint64_t m_size = 0;
+    OpenedStatus m_status;
     OpenError m_error = OpenError::None;
     bool m_readFailed = false;
 };

@@ -49,14 +49,12 @@ bool RegularFile::open(const std::filesystem::path &path, Access access)
         ::close(descriptor);
         return false;
     }
-    const int flags = ::fcntl(descriptor, F_GETFL);
-    if (flags < 0 || ::fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        m_error = OpenError::Failed;
-        ::close(descriptor);
-        return false;
-    }
+    // O_NONBLOCK stays set: it changes nothing on a regular file.
     m_descriptor = descriptor;
     m_size = static_cast<std::uint64_t>(status.st_size);
+    m_status.mode = static_cast<std::uint32_t>(status.st_mode & 07777);
+    m_status.accessed = static_cast<std::int64_t>(status.st_atim.tv_sec) * 1000000000LL + status.st_atim.tv_nsec;
+    m_status.modified = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec;
     return true;
 }
 

@@ -45,6 +45,9 @@ bool RegularFile::open(const std::filesystem::path &path, Access access)
     }
     m_descriptor = descriptor;
     m_size = static_cast<std::uint64_t>(status.st_size);
+    m_status.mode = static_cast<std::uint32_t>(status.st_mode & 0777);
+    m_status.accessed = static_cast<std::int64_t>(status.st_atime) * 1000000000LL;
+    m_status.modified = static_cast<std::int64_t>(status.st_mtime) * 1000000000LL;
     return true;
 }
 

@@ -64,4 +64,13 @@ WriteResult rewriteId3Chunk(const std::filesystem::path &path, const TagChunkSty
     });
 }
 
+RetagPlan planId3Chunk(BinaryFile &source, const TagChunkStyle &style, std::uint64_t fileSize,
+                       const TagChanges &changes)
+{
+    return planTagChunk(source, style, [&](std::optional<ByteSpan> oldTag) {
+        return BuildId3v2Tag(oldTag, fileSize, changes.title, changes.artist, changes.track, changes.totalTracks,
+                             changes.removePictures);
+    });
+}
+
 } // namespace tunvale::formats

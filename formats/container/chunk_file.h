@@ -45,4 +45,9 @@ ReadResult deliverPcm(const std::filesystem::path &path, const PcmLayout &layout
 WriteResult rewriteId3Chunk(const std::filesystem::path &path, const TagChunkStyle &style, std::uint64_t fileSize,
                             const TagChanges &changes);
 
+// The same rewrite worked out from source (the file as the reader walked it, read only), as
+// the pieces of the copy it leaves.
+RetagPlan planId3Chunk(BinaryFile &source, const TagChunkStyle &style, std::uint64_t fileSize,
+                       const TagChanges &changes);
+
 } // namespace tunvale::formats

@@ -3,6 +3,7 @@
 #include "formats/audio/binary_file.h"
 #include "formats/container/chunk_table.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -157,36 +158,74 @@ Placement planPlacement(std::span<const Chunk> chunks, const TagChunks &found, s
     return placement;
 }
 
-// Writes the tag chunk (or, padded in place, the tag alone).
-bool writeTagChunk(UndoableWriter &writer, const Placement &placement, const TagChunkStyle &style,
-                   std::uint64_t fileSize, const std::vector<std::uint8_t> &tag)
+// The bytes one rewrite puts at a position, in the order it writes them.
+struct ChunkWrite {
+    std::uint64_t pos = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// A rewrite worked out from the file alone: its writes in order, then the file cut or
+// extended to newEnd.
+struct ChunkEdit {
+    std::vector<ChunkWrite> writes;
+    std::uint64_t newEnd = 0;
+};
+
+// The tag chunk's writes (or, padded in place, the tag's alone).
+void addTagChunkWrites(ChunkEdit &edit, const Placement &placement, const TagChunkStyle &style,
+                       std::uint64_t fileSize, std::vector<std::uint8_t> tag)
 {
-    const std::uint8_t zero = 0;
-    if (placement.plan == Placement::Plan::OverwritePadded)
-        return writer.write(placement.chunkPos + 8, tag.data(), tag.size());
+    if (placement.plan == Placement::Plan::OverwritePadded) {
+        edit.writes.push_back({placement.chunkPos + 8, std::move(tag)});
+        return;
+    }
     // A last chunk of odd size whose pad byte is missing gets it before anything follows.
-    if (placement.plan == Placement::Plan::Append && placement.chunkPos > fileSize && !writer.write(fileSize, &zero, 1))
-        return false;
-    const std::vector<std::uint8_t> header = chunkHeader(style.tagId, style.order, static_cast<std::uint32_t>(tag.size()));
-    if (!writer.write(placement.chunkPos, header.data(), header.size())
-        || !writer.write(placement.chunkPos + 8, tag.data(), tag.size()))
-        return false;
-    return tag.size() % 2 == 0 || writer.write(placement.chunkPos + 8 + tag.size(), &zero, 1);
+    if (placement.plan == Placement::Plan::Append && placement.chunkPos > fileSize)
+        edit.writes.push_back({fileSize, {0}});
+    const std::size_t tagSize = tag.size();
+    edit.writes.push_back({placement.chunkPos, chunkHeader(style.tagId, style.order, static_cast<std::uint32_t>(tagSize))});
+    edit.writes.push_back({placement.chunkPos + 8, std::move(tag)});
+    if (tagSize % 2 != 0)
+        edit.writes.push_back({placement.chunkPos + 8 + tagSize, {0}});
 }
 
-// Renames each superseded tag chunk to filler and wipes its "ID3" header so no scanner takes it
-// for a tag.
-bool retireOldChunks(UndoableWriter &writer, const Placement &placement, const TagChunkStyle &style)
+// Each superseded tag chunk is renamed to filler and its "ID3" header wiped, so no scanner
+// takes it for a tag.
+void addRetiringWrites(ChunkEdit &edit, const Placement &placement, const TagChunkStyle &style)
 {
     for (const Chunk *old : placement.superseded) {
-        const std::vector<std::uint8_t> header = chunkHeader(style.fillerId, style.order, old->size);
-        if (!writer.write(old->headerPos, header.data(), 4))
-            return false;
+        std::vector<std::uint8_t> header = chunkHeader(style.fillerId, style.order, old->size);
+        header.resize(4);
+        edit.writes.push_back({old->headerPos, std::move(header)});
         const std::vector<std::uint8_t> wipe(static_cast<std::size_t>(std::min<std::uint32_t>(old->size, 10)), 0);
-        if (!wipe.empty() && !writer.write(old->dataPos(), wipe.data(), wipe.size()))
-            return false;
+        if (!wipe.empty())
+            edit.writes.push_back({old->dataPos(), wipe});
     }
-    return true;
+}
+
+// The whole rewrite of file, or nothing when its structure cannot be kept or no tag is built.
+std::optional<ChunkEdit> planEdit(BinaryFile &file, const TagChunkStyle &style, const TagBuilder &build)
+{
+    const std::uint64_t fileSize = file.size();
+    ChunkTable table;
+    if (fileSize < kFormHeader || !readWholeTable(file, style.order, table))
+        return std::nullopt;
+    const TagChunks found = findTagChunks(table.chunks(), style);
+    std::optional<std::vector<std::uint8_t>> tag = buildTag(file, found.primary, build);
+    if (!tag)
+        return std::nullopt;
+    const Placement placement = planPlacement(table.chunks(), found, fileSize, *tag);
+    if (placement.newEnd - 8 > 0xFFFFFFFFu)
+        return std::nullopt;
+
+    ChunkEdit edit;
+    edit.newEnd = placement.newEnd;
+    addTagChunkWrites(edit, placement, style, fileSize, std::move(*tag));
+    addRetiringWrites(edit, placement, style);
+    std::vector<std::uint8_t> formSize(4);
+    storeSize(formSize.data(), style.order, static_cast<std::uint32_t>(placement.newEnd - 8));
+    edit.writes.push_back({4, std::move(formSize)});
+    return edit;
 }
 
 WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build)
@@ -195,33 +234,80 @@ WriteResult rewrite(const std::filesystem::path &path, const TagChunkStyle &styl
     if (!file.open(path, BinaryFile::Mode::ReadWrite))
         return WriteResult::failure();
     const std::uint64_t fileSize = file.size();
-    ChunkTable table;
-    if (fileSize < kFormHeader || !readWholeTable(file, style.order, table))
-        return WriteResult::failure();
-    const TagChunks found = findTagChunks(table.chunks(), style);
-    std::optional<std::vector<std::uint8_t>> tag = buildTag(file, found.primary, build);
-    if (!tag)
-        return WriteResult::failure();
-    const Placement placement = planPlacement(table.chunks(), found, fileSize, *tag);
-    if (placement.newEnd - 8 > 0xFFFFFFFFu)
+    const std::optional<ChunkEdit> edit = planEdit(file, style, build);
+    if (!edit)
         return WriteResult::failure();
 
     UndoableWriter writer(file);
-    std::uint8_t formSize[4];
-    storeSize(formSize, style.order, static_cast<std::uint32_t>(placement.newEnd - 8));
-    const bool ok = writeTagChunk(writer, placement, style, fileSize, *tag) && retireOldChunks(writer, placement, style)
-        && writer.write(4, formSize, 4) && file.flush();
+    bool ok = true;
+    for (const ChunkWrite &write : edit->writes) {
+        ok = writer.write(write.pos, write.bytes.data(), write.bytes.size());
+        if (!ok)
+            break;
+    }
+    ok = ok && file.flush();
     if (!ok) {
         const int error = file.writeError();
         writer.restore(path);
         return WriteResult::failure(error);
     }
     file.close();
-    if (placement.newEnd != fileSize && !resizeFile(path, placement.newEnd)) {
+    if (edit->newEnd != fileSize && !resizeFile(path, edit->newEnd)) {
         // The chunk was written but the old tail could not be cut: the sizes would disagree.
         return WriteResult::failure();
     }
     return WriteResult::success();
+}
+
+// The bytes of write that cover [begin, end), when one does: the last such write wins, as it
+// would on disk.
+const ChunkWrite *lastWriteCovering(const ChunkEdit &edit, std::uint64_t begin, std::uint64_t end)
+{
+    const ChunkWrite *last = nullptr;
+    for (const ChunkWrite &write : edit.writes) {
+        if (write.pos <= begin && end <= write.pos + write.bytes.size())
+            last = &write;
+    }
+    return last;
+}
+
+// The file an edit makes of source, as pieces: each stretch holds the bytes of the last write
+// that covers it, else the source's own (zeros past its end).
+std::vector<OutputPiece> editPieces(const ChunkEdit &edit, std::uint64_t sourceSize)
+{
+    std::vector<std::uint64_t> bounds = {0, edit.newEnd};
+    for (const ChunkWrite &write : edit.writes) {
+        bounds.push_back(std::min(write.pos, edit.newEnd));
+        bounds.push_back(std::min(write.pos + write.bytes.size(), edit.newEnd));
+    }
+    if (sourceSize < edit.newEnd)
+        bounds.push_back(sourceSize);
+    std::sort(bounds.begin(), bounds.end());
+    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+
+    std::vector<OutputPiece> pieces;
+    const auto appendBytes = [&pieces](const std::uint8_t *bytes, std::size_t count) {
+        if (pieces.empty() || pieces.back().sourceLength != 0)
+            pieces.emplace_back();
+        pieces.back().bytes.insert(pieces.back().bytes.end(), bytes, bytes + count);
+    };
+    for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
+        const std::uint64_t begin = bounds[i];
+        const std::uint64_t end = bounds[i + 1];
+        if (const ChunkWrite *last = lastWriteCovering(edit, begin, end)) {
+            appendBytes(last->bytes.data() + (begin - last->pos), static_cast<std::size_t>(end - begin));
+        } else if (begin < sourceSize) {
+            if (!pieces.empty() && pieces.back().sourceLength != 0
+                && pieces.back().sourceOffset + pieces.back().sourceLength == begin)
+                pieces.back().sourceLength += end - begin;
+            else
+                pieces.push_back(OutputPiece{{}, begin, end - begin});
+        } else {
+            const std::vector<std::uint8_t> zeros(static_cast<std::size_t>(end - begin), 0);
+            appendBytes(zeros.data(), zeros.size());
+        }
+    }
+    return pieces;
 }
 
 } // namespace
@@ -234,6 +320,23 @@ WriteResult rewriteTagChunk(const std::filesystem::path &path, const TagChunkSty
         return WriteResult::failure();
     } catch (const std::length_error &) {
         return WriteResult::failure();
+    }
+}
+
+RetagPlan planTagChunk(BinaryFile &source, const TagChunkStyle &style, const TagBuilder &build)
+{
+    try {
+        const std::optional<ChunkEdit> edit = planEdit(source, style, build);
+        if (!edit)
+            return RetagPlan::failed();
+        RetagPlan plan;
+        plan.outcome = RetagPlan::Outcome::Rewritten;
+        plan.pieces = editPieces(*edit, source.size());
+        return plan;
+    } catch (const std::bad_alloc &) {
+        return RetagPlan::failed();
+    } catch (const std::length_error &) {
+        return RetagPlan::failed();
     }
 }
 

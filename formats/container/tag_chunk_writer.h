@@ -41,4 +41,8 @@ inline constexpr std::uint32_t kMaxTagChunkBytes = 256u << 20;
 // write, the old bytes could be put back), with the system's reason of a refused write.
 WriteResult rewriteTagChunk(const std::filesystem::path &path, const TagChunkStyle &style, const TagBuilder &build);
 
+// The same rewrite worked out from source (read only), as the pieces of the file it leaves;
+// Failed where rewriteTagChunk would change nothing.
+RetagPlan planTagChunk(BinaryFile &source, const TagChunkStyle &style, const TagBuilder &build);
+
 } // namespace tunvale::formats

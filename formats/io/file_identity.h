@@ -40,6 +40,14 @@ struct FileKey {
 // false, of what it leads to otherwise. Nothing when there is no entry or it cannot be read.
 std::optional<FileKey> fileKeyOf(const std::filesystem::path &path, bool followLinks);
 
+// The keys of the entry at path and of what it leads to: the same key twice for anything but
+// a link, found with one look at the entry.
+struct EntryKeys {
+    std::optional<FileKey> entry;
+    std::optional<FileKey> target;
+};
+EntryKeys entryKeysOf(const std::filesystem::path &path);
+
 // "device:inode:size:modified" (":link" appended for a link); "-" for an invalid identity.
 std::string identityText(const FileIdentity &identity);
 // The identity written by identityText; invalid when text is not one.

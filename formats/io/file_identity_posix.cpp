@@ -36,6 +36,20 @@ std::optional<FileKey> fileKeyOf(const std::filesystem::path &path, bool followL
     return FileKey{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
 
+EntryKeys entryKeysOf(const std::filesystem::path &path)
+{
+    EntryKeys keys;
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return keys;
+    keys.entry = FileKey{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+    if (!S_ISLNK(info.st_mode))
+        keys.target = keys.entry;
+    else
+        keys.target = fileKeyOf(path, true);
+    return keys;
+}
+
 EntryKind entryKind(const std::filesystem::path &path)
 {
     struct stat info {};

@@ -104,4 +104,9 @@ int createExclusive(const std::filesystem::path &path)
     return 0;
 }
 
+EntryKeys entryKeysOf(const std::filesystem::path &path)
+{
+    return EntryKeys{fileKeyOf(path, false), fileKeyOf(path, true)};
+}
+
 } // namespace tunvale::formats::io

@@ -1,11 +1,12 @@
 // WriteMp3Tags: edits title, artist, track and pictures of a copied MP3 through libid3tag and
 // writes the tag back as ID3v2.3, in place when it fits, otherwise into a new file beside the
-// copy that then replaces it, so a failure never leaves a half-moved file.
+// copy that then replaces it, so a failure never leaves a half-moved file. PlanMp3Tags makes
+// the same edit from the source and tells the pieces of the result, so that placement writes
+// the retagged copy once.
 #include "formats/mp3/mp3_tags.h"
 
 #include "formats/io/file_identity.h"
 #include "formats/io/work_files.h"
-#include "formats/mp3/file_descriptor.h"
 #include "formats/mp3/id3v1_renderer.h"
 #include "formats/mp3/id3v23_renderer.h"
 #include "formats/mp3/id3v2_tag_cleaner.h"
@@ -154,12 +155,7 @@ WriteResult rewriteBeside(BinaryFile &file, const std::filesystem::path &path, c
         ok = ok && static_cast<bool>(out);
     }
     file.close();
-    if (ok) {
-        errno = 0;
-        ok = commitToDisk(temporary);
-        if (!ok)
-            note(errno);
-    }
+    // Not synced here: the run syncs its destination's file system once, at its end.
     if (ok) {
         const auto permissions = std::filesystem::status(path, ec).permissions();
         if (!ec)
@@ -174,70 +170,122 @@ WriteResult rewriteBeside(BinaryFile &file, const std::filesystem::path &path, c
     return ok ? WriteResult::success() : WriteResult::failure(systemError);
 }
 
+// The tag as it is written back: ID3v2.3 padded to the old tag's length (the library pads a
+// re-read tag to its old length; so do we, so an edited tag never shrinks) and the ID3v1 tag
+// when the file has one. Nothing when the tag cannot be rendered or would shrink.
+struct RenderedTags {
+    std::vector<std::uint8_t> v2;
+    std::optional<std::array<std::uint8_t, 128>> v1;
+};
+
+std::optional<RenderedTags> renderTags(const Mp3TagLayout &layout, const id3_tag &tag)
+{
+    RenderedTags rendered;
+    rendered.v2 = renderId3v23(&tag, static_cast<std::size_t>(layout.v2Length));
+    if (rendered.v2.empty() || rendered.v2.size() < layout.v2Length)
+        return std::nullopt;
+    if (layout.hasV1)
+        rendered.v1 = renderId3v1(tag);
+    return rendered;
+}
+
 WriteResult updateFile(BinaryFile &file, const std::filesystem::path &path, const Mp3TagLayout &layout,
                        const id3_tag &tag, io::WorkNames &names)
 {
-    // The library pads a re-read tag to its old length; so do we, so an edited tag never shrinks.
-    const std::vector<std::uint8_t> bytes = renderId3v23(&tag, static_cast<std::size_t>(layout.v2Length));
-    if (bytes.empty())
+    const std::optional<RenderedTags> rendered = renderTags(layout, tag);
+    if (!rendered)
         return WriteResult::failure();
-    std::optional<std::array<std::uint8_t, 128>> v1;
-    if (layout.hasV1)
-        v1 = renderId3v1(tag);
-
+    const std::vector<std::uint8_t> &bytes = rendered->v2;
+    const std::optional<std::array<std::uint8_t, 128>> &v1 = rendered->v1;
     if (bytes.size() == layout.v2Length) {
         bool ok = file.writeAt(0, bytes.data(), bytes.size());
         if (ok && v1)
             ok = file.writeAt(layout.v1Position, v1->data(), v1->size());
         return file.flush() && ok ? WriteResult::success() : WriteResult::failure(file.writeError());
     }
-    if (bytes.size() < layout.v2Length)
-        return WriteResult::failure();
     return rewriteBeside(file, path, layout, bytes, v1, names);
+}
+
+enum class Edit { Unchanged, Edited, Failed };
+
+// Loads the file's tag into tag and applies changes to it.
+Edit editTag(BinaryFile &file, const Mp3TagLayout &layout, const TagChanges &changes, TagPtr &tag)
+{
+    const std::u16string &title = changes.title;
+    const std::u16string &artist = changes.artist;
+    const int track = changes.track;
+    if (title.empty() && artist.empty() && track <= 0 && !changes.removePictures)
+        return Edit::Unchanged;
+
+    tag = loadTag(file, layout);
+    if (!tag)
+        return Edit::Failed;
+    id3_tag_options(tag.get(), ID3_TAG_OPTION_COMPRESSION | ID3_TAG_OPTION_UNSYNCHRONISATION | ID3_TAG_OPTION_CRC, 0);
+
+    bool changed = false;
+    if (!title.empty()) {
+        if (!setTextFrame(*tag, "TIT2", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(title)))
+            return Edit::Failed;
+        changed = true;
+    }
+    if (!artist.empty()) {
+        if (!setTextFrame(*tag, "TPE1", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(artist)))
+            return Edit::Failed;
+        changed = true;
+    }
+    if (track > 0) {
+        if (!setTextFrame(*tag, "TRCK", ID3_FIELD_TEXTENCODING_ISO_8859_1, trackText(track, changes.totalTracks)))
+            return Edit::Failed;
+        changed = true;
+    }
+    if (changes.removePictures && removePictureFrames(*tag))
+        changed = true;
+    return changed ? Edit::Edited : Edit::Unchanged;
 }
 
 } // namespace
 
 WriteResult WriteMp3Tags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names)
 {
-    const std::u16string &title = changes.title;
-    const std::u16string &artist = changes.artist;
-    const int track = changes.track;
     BinaryFile file;
     if (!file.open(path, BinaryFile::Mode::ReadWrite))
         return WriteResult::failure();
     const std::optional<Mp3TagLayout> layout = probeMp3TagLayout(file);
     if (!layout)
         return WriteResult::failure();
-    if (title.empty() && artist.empty() && track <= 0 && !changes.removePictures)
-        return WriteResult::success();
-
-    TagPtr tag = loadTag(file, *layout);
-    if (!tag)
-        return WriteResult::failure();
-    id3_tag_options(tag.get(), ID3_TAG_OPTION_COMPRESSION | ID3_TAG_OPTION_UNSYNCHRONISATION | ID3_TAG_OPTION_CRC, 0);
-
-    bool changed = false;
-    if (!title.empty()) {
-        if (!setTextFrame(*tag, "TIT2", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(title)))
-            return WriteResult::failure();
-        changed = true;
+    TagPtr tag;
+    switch (editTag(file, *layout, changes, tag)) {
+    case Edit::Unchanged: return WriteResult::success();
+    case Edit::Failed: return WriteResult::failure();
+    case Edit::Edited: break;
     }
-    if (!artist.empty()) {
-        if (!setTextFrame(*tag, "TPE1", ID3_FIELD_TEXTENCODING_UTF_16, utf16ToUcs4(artist)))
-            return WriteResult::failure();
-        changed = true;
-    }
-    if (track > 0) {
-        if (!setTextFrame(*tag, "TRCK", ID3_FIELD_TEXTENCODING_ISO_8859_1, trackText(track, changes.totalTracks)))
-            return WriteResult::failure();
-        changed = true;
-    }
-    if (changes.removePictures && removePictureFrames(*tag))
-        changed = true;
-    if (!changed)
-        return WriteResult::success();
     return updateFile(file, path, *layout, *tag, names);
+}
+
+RetagPlan PlanMp3Tags(const std::filesystem::path &, BinaryFile &source, const TagChanges &changes)
+{
+    const std::optional<Mp3TagLayout> layout = probeMp3TagLayout(source);
+    if (!layout)
+        return RetagPlan::failed();
+    TagPtr tag;
+    switch (editTag(source, *layout, changes, tag)) {
+    case Edit::Unchanged: return RetagPlan::unchanged();
+    case Edit::Failed: return RetagPlan::failed();
+    case Edit::Edited: break;
+    }
+    std::optional<RenderedTags> rendered = renderTags(*layout, *tag);
+    if (!rendered)
+        return RetagPlan::failed();
+    // Written in place or beside, the file is the same: the new tag, the audio, the ID3v1 tag.
+    RetagPlan plan;
+    plan.outcome = RetagPlan::Outcome::Rewritten;
+    plan.pieces.push_back(OutputPiece{std::move(rendered->v2), 0, 0});
+    const std::uint64_t audioEnd = layout->hasV1 ? layout->v1Position : layout->fileSize;
+    if (audioEnd > layout->v2Length)
+        plan.pieces.push_back(OutputPiece{{}, layout->v2Length, audioEnd - layout->v2Length});
+    if (rendered->v1)
+        plan.pieces.push_back(OutputPiece{std::vector<std::uint8_t>(rendered->v1->begin(), rendered->v1->end()), 0, 0});
+    return plan;
 }
 
 } // namespace tunvale::formats

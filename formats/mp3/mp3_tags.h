@@ -22,5 +22,8 @@ ReadResult ReadMp3Tags(const std::filesystem::path &path, const catalog::LoadOpt
 // written with the audio into a work file beside the copy, named from names, which then
 // replaces it.
 WriteResult WriteMp3Tags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
+// The pieces of a copy of source retagged as WriteMp3Tags retags it: the new ID3v2 tag, the
+// source's audio, its ID3v1 tag rewritten when it had one.
+RetagPlan PlanMp3Tags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
 
 } // namespace tunvale::formats

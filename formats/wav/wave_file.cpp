@@ -277,4 +277,19 @@ WriteResult WaveFile::writeTags(const std::filesystem::path &path, const TagChan
     return rewriteId3Chunk(path, kTagStyle, fileSize, changes);
 }
 
+RetagPlan WaveFile::planTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    // The walk validates the file as writeTags does; the plan is read from source.
+    BinaryFile file;
+    DecodedAudio audio;
+    TrackRead unused;
+    WaveFormat format;
+    WaveWalk walk(file, audio, unused, false, false);
+    if (!walkFile(path, format, walk).ok())
+        return RetagPlan::failed();
+    const std::uint64_t fileSize = file.size();
+    file.close();
+    return planId3Chunk(source, kTagStyle, fileSize, changes);
+}
+
 } // namespace tunvale::formats

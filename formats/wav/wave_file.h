@@ -29,6 +29,8 @@ public:
 
     // Replaces the "id3 " chunk of the copy at path.
     WriteResult writeTags(const std::filesystem::path &path, const TagChanges &changes);
+    // What writeTags would make of a copy of the source at path (open as source), as pieces.
+    RetagPlan planTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
 
     // The samples of the file last read in Stream mode, when they can be converted.
     const std::optional<PcmLayout> &pcmLayout() const { return m_pcmLayout; }

@@ -24,4 +24,9 @@ WriteResult WriteWaveTags(const std::filesystem::path &path, const TagChanges &c
     return WaveFile().writeTags(path, changes);
 }
 
+RetagPlan PlanWaveTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
+{
+    return WaveFile().planTags(path, source, changes);
+}
+
 } // namespace tunvale::formats

@@ -26,4 +26,8 @@ PcmOpening OpenWavePcm(const std::filesystem::path &path, const catalog::LoadOpt
 // not used.
 WriteResult WriteWaveTags(const std::filesystem::path &path, const TagChanges &changes, io::WorkNames &names);
 
+// The pieces of a retagged copy of the source at path (open as source), as WriteWaveTags
+// leaves the copy.
+RetagPlan PlanWaveTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes);
+
 } // namespace tunvale::formats

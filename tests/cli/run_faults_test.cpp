@@ -287,7 +287,7 @@ TEST_F(RunFaults, FullDiskMessagesNameTheReason)
          "Sorry. Could not copy file \"{S}\" to \"{D}\": Error 112 (No space left on device). The file was not "
          "copied.",
          false},
-        {"tags after a good copy", {}, "mid.mp3", "Mid Band/01 - Mid Band - Middle.mp3",
+        {"tags after a good copy", {}, "mid.flac", "Mid Band/01 - Mid Band - Middle.flac",
          "Sorry. The file \"{S}\" was copied to \"{D}\", but its tags could not be written: No space left on "
          "device.",
          true},
@@ -297,11 +297,21 @@ TEST_F(RunFaults, FullDiskMessagesNameTheReason)
          false},
     };
     // The big copy does not fit in 2 MB; the middle one does, but its tag rewrite needs a
-    // second copy's room; the conversion's MP3 at 320 kbit/s does not fit either.
+    // second copy's room (a FLAC is copied, then retagged by libFLAC, which writes the file
+    // again beside the copy when its comment block grows and there is no padding); the
+    // conversion's MP3 at 320 kbit/s does not fit either.
     makeMp3(dir / "big/big.mp3", "Big Band", "Huge", 0, 100, "256k");
-    makeMp3(dir / "mid/mid.mp3", "Mid Band", "Middle", 0, 40, "256k");
+    if (!haveTool("flac"))
+        GTEST_SKIP() << "flac is needed for the FLAC source";
+    const fs::path noise = dir / "noise.wav";
+    const fs::path midFlac = dir / "mid/mid.flac";
+    fs::create_directories(midFlac.parent_path());
+    ASSERT_EQ(runCommand("sox -q -n -r 44100 -c 2 -b 16 " + quote(noise.string()) + " synth 12 whitenoise vol 0.5"
+                         + " && flac --silent --no-padding -T 'ARTIST=Mid Band' -T TITLE=Middle -o "
+                         + quote(midFlac.string()) + " " + quote(noise.string())),
+              0);
     ASSERT_TRUE(tunvale::testing::makeTaggedWav(dir / "w/w.wav", "Wave Band", "Wavy", 60));
-    const std::map<std::string, std::string> folderOf = {{"big.mp3", "big"}, {"mid.mp3", "mid"}, {"w.wav", "w"}};
+    const std::map<std::string, std::string> folderOf = {{"big.mp3", "big"}, {"mid.flac", "mid"}, {"w.wav", "w"}};
 
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
