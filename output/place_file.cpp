@@ -13,6 +13,8 @@
 #include "output/track_numbering.h"
 
 #include <string>
+#include <system_error>
+#include <utility>
 
 namespace tunvale::output {
 
@@ -72,15 +74,21 @@ struct TagPlan {
     bool any() const { return removePictures || addComposer || addArtist || fromName || renumber; }
 };
 
-// Rewrites the tags of the written file (still under its work name) when the plan asks for
-// it; false when they could not be rewritten (no catalog entry, or the writer failed).
-bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, int index, int count, TagPlan plan)
+// Settles the tag changes the plan asks for from the source's catalog entry (an added artist
+// or composer goes into the entry's title, as the run's record of the file). Settled in
+// placement order, before the file is written, so files written side by side never touch the
+// catalog.
+void settleTagChanges(PlacementContext &context, PlacementPlan &placement, TagPlan plan)
 {
+    placement.retag = false;
+    placement.tagsUnwritable = false;
     if (!plan.any())
-        return true;
+        return;
     catalog::CMetaDat *entry = context.catalog != nullptr ? context.catalog->findByPath(context.sourcePath) : nullptr;
-    if (entry == nullptr)
-        return false;
+    if (entry == nullptr) {
+        placement.tagsUnwritable = true;
+        return;
+    }
     if (plan.addArtist) {
         std::u16string title = ArtistTitle(*entry);
         if (title.empty())
@@ -96,11 +104,23 @@ bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, i
             entry->Title = std::move(title);
     }
     if (!plan.any())
+        return;
+    const TagNumbers numbers = tagNumbers(plan.renumber, plan.step, placement.index, placement.count);
+    placement.changes = formats::TagChanges{entry->Title, entry->Artist, numbers.track, numbers.total,
+                                            plan.removePictures};
+    placement.retag = true;
+}
+
+// Rewrites the tags of the written file (still under its work name) with the settled changes;
+// false when they could not be rewritten (no catalog entry, or the writer failed).
+bool rewriteTags(PlacementContext &context, const PlacementPlan &placement)
+{
+    if (placement.tagsUnwritable)
+        return false;
+    if (!placement.retag)
         return true;
-    const TagNumbers numbers = tagNumbers(plan.renumber, plan.step, index, count);
-    const formats::TagChanges changes{entry->Title, entry->Artist, numbers.track, numbers.total, plan.removePictures};
     const formats::WriteResult written =
-        RewriteTags(work, context.destinationPath, changes, context.names(), context.tagWriter);
+        RewriteTags(placement.work, context.destinationPath, placement.changes, context.names(), context.tagWriter);
     if (written.written)
         return true;
     if (written.systemError != 0)
@@ -120,12 +140,11 @@ int copyToWorkFile(PlacementContext &context, std::filesystem::path &work)
 
 } // namespace
 
-int PlaceFile(int index, int count, PlacementContext &context)
+int preparePlacement(int index, int count, PlacementContext &context, PlacementPlan &placement)
 {
     context.failure = {};
+    placement = PlacementPlan{};
     const PlacementOptions options = context.options;
-    const bool replace = options.fileReplace;
-    const bool convert = options.mp3Convert;
     TagPlan plan;
     plan.addArtist = options.addArtist;
     plan.addComposer = options.addComposer;
@@ -161,6 +180,8 @@ int PlaceFile(int index, int count, PlacementContext &context)
             }
         }
     }
+    placement.index = index;
+    placement.count = count;
 
     const std::u16string sourceName = pathToText(context.sourcePath.filename());
     if (!isSafeDestination(context, context.destinationPath)) {
@@ -168,49 +189,80 @@ int PlaceFile(int index, int count, PlacementContext &context)
         return copy_error::kInvalidName;
     }
 
-    // The file is written, and retagged, under a work name; only the finished file takes its
-    // final name, so no name ever shows a partial or untagged file, even after a crash. A
-    // format that is never converted (MP3) is copied; anything else goes to the encoder, which
-    // refuses what it cannot read.
+    // A format that is never converted (MP3) is copied; anything else goes to the encoder,
+    // which refuses what it cannot read.
     const formats::FormatRow *format = formats::formatOfExtension(lowerExtension(sourceName));
     const bool keptAsItIs = format != nullptr && format->openPcm == nullptr;
-    const bool converting = convert && !keptAsItIs;
-    std::filesystem::path work;
-    if (converting) {
+    placement.converting = options.mp3Convert && !keptAsItIs;
+    if (placement.converting) {
         context.destinationPath.replace_extension(".mp3");
         context.failure.conversion = true;
+    }
+    settleTagChanges(context, placement, plan);
+    return 0;
+}
+
+int writePlacement(PlacementContext &context, PlacementPlan &placement)
+{
+    // The file is written, and retagged, under a work name; only the finished file takes its
+    // final name, so no name ever shows a partial or untagged file, even after a crash.
+    const std::u16string sourceName = pathToText(context.sourcePath.filename());
+    if (placement.converting) {
         report(context, u"BE PATIENT! Converting to mp3: ", sourceName, u"", kWorkingGreen);
-        const int result = ConvertToMp3WorkFile(context, work);
+        const int result = ConvertToMp3WorkFile(context, placement.work);
         if (result != 0) {
             report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
             return result;
         }
     } else {
         report(context, u"Copying: ", sourceName, u"", kWorkingGreen);
-        const int result = copyToWorkFile(context, work);
+        const int result = copyToWorkFile(context, placement.work);
         if (result != 0) {
             report(context, u"Could not Copy: ", sourceName, u"", kErrorRed);
             return result;
         }
-        clearReadOnly(work);
+        clearReadOnly(placement.work);
     }
+    placement.tagsWritten = rewriteTags(context, placement);
+    return 0;
+}
 
-    const bool tagsWritten = rewriteTags(context, work, index, count, plan);
-
-    const TakenName whenTaken = replace ? TakenName::KeepAside : TakenName::NextIteration;
+int publishPlacement(PlacementContext &context, PlacementPlan &placement)
+{
+    const TakenName whenTaken = context.options.fileReplace ? TakenName::KeepAside : TakenName::NextIteration;
+    const std::filesystem::path work = std::exchange(placement.work, {});
     if (const int result = publishWorkFile(context, work, whenTaken); result != 0) {
-        if (converting) {
+        if (placement.converting) {
             report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
             return conversion::kNoFileCreated;
         }
-        report(context, u"Could not Copy: ", sourceName, u"", kErrorRed);
+        report(context, u"Could not Copy: ", pathToText(context.sourcePath.filename()), u"", kErrorRed);
         return result;
     }
-    if (tagsWritten)
+    if (placement.tagsWritten)
         return 0;
     report(context, u"Could not Modify Tags for File ", pathToText(context.destinationPath), u"", kTagFailurePink);
     context.failure.writtenWithoutTags = true;
     return kTagsNotRewritten;
+}
+
+void discardPlacement(PlacementPlan &placement)
+{
+    if (placement.work.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(placement.work, ignored);
+    placement.work.clear();
+}
+
+int PlaceFile(int index, int count, PlacementContext &context)
+{
+    PlacementPlan placement;
+    if (const int result = preparePlacement(index, count, context, placement))
+        return result;
+    if (const int result = writePlacement(context, placement))
+        return result;
+    return publishPlacement(context, placement);
 }
 
 } // namespace tunvale::output

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "formats/tag_writing.h"
 #include "output/placement_context.h"
+
+#include <filesystem>
 
 namespace tunvale::output {
 
@@ -10,5 +13,28 @@ namespace tunvale::output {
 // written); otherwise 2, 3, 5 or another copy error code, a conversion code, or 82 when the
 // tags could not be rewritten.
 int PlaceFile(int index, int count, PlacementContext &context);
+
+// PlaceFile in three steps, so that a run can write several files at once while everything
+// that depends on their order stays in order:
+//   preparePlacement  in placement order: the Miscellaneous number, the final destination
+//                     name (before any "(n)"), the checks, the tag changes from the catalog
+//   writePlacement    on any thread: the complete, retagged work file (reads no catalog)
+//   publishPlacement  in placement order: the work file takes its name
+// Each returns 0 or PlaceFile's code for the failure (and reports it); after a failure the
+// later steps are not taken. A plan written but not published is removed by discardPlacement.
+struct PlacementPlan {
+    int index = 0;                  // the file's number for renumbering (Miscellaneous: its rank)
+    int count = 0;
+    bool converting = false;        // converted to MP3, not copied
+    bool retag = false;             // changes holds tags to write
+    bool tagsUnwritable = false;    // tags were to be written but the catalog has no entry
+    formats::TagChanges changes;
+    std::filesystem::path work;     // the complete work file once written
+    bool tagsWritten = true;
+};
+int preparePlacement(int index, int count, PlacementContext &context, PlacementPlan &placement);
+int writePlacement(PlacementContext &context, PlacementPlan &placement);
+int publishPlacement(PlacementContext &context, PlacementPlan &placement);
+void discardPlacement(PlacementPlan &placement);
 
 } // namespace tunvale::output
