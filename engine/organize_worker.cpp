@@ -6,7 +6,9 @@
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
 #include "engine/file_name_sorted_paths.h"
+#include "engine/placement_queue.h"
 #include "output/folder_name.h"
+#include "output/name_text.h"
 #include "output/place_file.h"
 #include "output/system_error.h"
 #include "output/track_file_name.h"
@@ -71,7 +73,7 @@ private:
 };
 
 // The steps of one run; the members are the worker's own state for that run.
-class Worker {
+class Worker final : private PlacementTurns {
 public:
     explicit Worker(OrganizeRun &run)
         : m_run(run)
@@ -81,6 +83,7 @@ public:
         , m_hooks(run.hooks)
         , m_control(run.control)
         , m_catalog(run.catalog)
+        , m_status(run.control, run.sink)
     {
     }
 
@@ -259,9 +262,22 @@ private:
         const std::vector<fs::path> sourceFiles = m_session.sourceFiles;
         m_runSources = unleased([&] { return output::RunSources(sourceFiles); });
 
+        // Files are written side by side and recorded in placement order.
+        PlacementQueue queue(m_run.conversionJobs > 0 ? m_run.conversionJobs : defaultConversionJobs(), *this);
+        m_queue = &queue;
+        m_nextMiscellaneous = m_session.miscellaneousFiles;
+        placeGroups(groups, loaded);
+        queue.finishAll();
+        m_queue = nullptr;
+    }
+
+    void placeGroups(std::unique_ptr<GroupSource> &groups, std::size_t loaded)
+    {
         for (std::size_t first = 0; first < static_cast<std::size_t>(m_filesLoaded); ++first) {
-            if (abortRequested())
+            if (abortRequested()) {
+                m_queue->dropWaiting();
                 return;
+            }
             if (first >= loaded)
                 continue;
             // Filled without the lease into the worker's own buffer, then handed to the session.
@@ -273,9 +289,9 @@ private:
             const std::u16string groupName = m_catalog.at(first).GroupName;
             if (m_session.destinationFolder.empty())
                 continue;
-            switch (placeGroup(groupName)) {
+            switch (placeGroup(groupName, first)) {
             case GroupResult::Next: break;
-            case GroupResult::Aborted: return;
+            case GroupResult::Aborted: m_queue->dropWaiting(); return;
             case GroupResult::FolderFailed: return;
             }
         }
@@ -283,7 +299,7 @@ private:
 
     enum class GroupResult { Next, Aborted, FolderFailed };
 
-    GroupResult placeGroup(const std::u16string &groupName)
+    GroupResult placeGroup(const std::u16string &groupName, std::size_t groupId)
     {
         const bool newNames = m_options.newFileNames != 0;
         const output::PlacementOptions placementOptions = m_options.placementOptions();
@@ -336,6 +352,7 @@ private:
         // run's to record.
         const FolderMade folderMade = unleased([&] { return makeFolder(groupFolder); });
         if (folderMade == FolderMade::Failed) {
+            m_queue->finishAll();
             reportFailure(folderFailureMessage(groupFolder));
             return GroupResult::FolderFailed;
         }
@@ -347,76 +364,148 @@ private:
         }
 
         const int count = static_cast<int>(sources.size());
+        const bool miscellaneousFolder = output::equalsIgnoreCase(output::pathToText(groupFolder.filename()), u"Miscellaneous");
         for (std::size_t i = 0; i < sources.size(); ++i) {
             if (abortRequested())
                 return GroupResult::Aborted;
-            advanceProgress();
-            m_session.currentSource = sources.at(i);
-            if (newNames && names[i].empty())
+            // Its number in the Miscellaneous folder counts only files that are placed: the
+            // earlier files of the group must be through first.
+            if (miscellaneousFolder)
+                m_queue->finishGroup(groupId);
+            // After a failure the rest of the group is not placed.
+            if (m_queue->groupFailed(groupId))
+                return GroupResult::Next;
+            auto job = std::make_unique<PlacementJob>();
+            job->group = groupId;
+            job->index = static_cast<int>(i) + 1;
+            job->count = count;
+            output::PlacementContext &placement = job->context;
+            placement.sourcePath = sources.at(i);
+            if (newNames && names[i].empty()) {
+                job->noName = true;
+                m_queue->add(std::move(job));
                 continue;
-            m_session.currentDestination = groupFolder / (newNames ? pathFromUtf16(names[i]) : sources.at(i).filename());
-
-            output::PlacementContext placement;
+            }
+            job->destination = groupFolder / (newNames ? pathFromUtf16(names[i]) : sources.at(i).filename());
             placement.options = placementOptions;
-            placement.sourcePath = m_session.currentSource;
-            placement.destinationPath = m_session.currentDestination;
+            placement.destinationPath = job->destination;
             // Nothing may be written outside the destination folder, whatever the tags say.
             placement.destinationRoot = m_session.destinationFolder;
-            // Placement runs without the lease: it counts into a copy of the counter and
-            // reports through a gate that drops its status lines once the run is given up.
-            std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;
-            placement.miscellaneousFiles = &miscellaneousFiles;
+            job->miscellaneousFiles = m_nextMiscellaneous;
+            placement.miscellaneousFiles = &job->miscellaneousFiles;
             placement.catalog = &m_catalog;
-            GatedStatus status(m_control, m_sink);
-            placement.status = &status;
+            // Its lines reach the run's sink in placement order, and not at all once the run
+            // is given up.
+            placement.status = &job->status;
             placement.cancel = &m_control.giveUp;
             placement.runSources = &m_runSources;
             placement.workNames = &m_run.workNames;
-            PlacementLog log(m_hooks.observer);
-            placement.recorder = &log;
-            const int index = static_cast<int>(i) + 1;
+            job->recorder = std::make_unique<PlacementLog>(m_hooks.observer);
+            placement.recorder = job->recorder.get();
+            if (m_hooks.placeFile) {
+                PlacementJob *whole = job.get();
+                job->hook = [this, whole] {
+                    const int result = m_hooks.placeFile(whole->index, whole->count, whole->context);
+                    m_nextMiscellaneous = whole->miscellaneousFiles;
+                    return result;
+                };
+            } else {
+                job->result = output::preparePlacement(job->index, job->count, placement, job->plan);
+            }
+            if (!job->hook)
+                m_nextMiscellaneous = job->miscellaneousFiles;
             if (m_hooks.observer)
-                m_hooks.observer->fileStarting(placement.destinationPath, placementOptions);
-            m_lease.unlock();
-            int result = 0;
-            try {
-                result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
-                                           : output::PlaceFile(index, count, placement);
-            } catch (...) {
-                m_lease.lock();
-                throw;
-            }
-            m_lease.lock();
-            std::vector<CreatedRecord> made = log.finish(placement, result);
-            if (m_control.giveUp.load()) {
-                // The run was given up while this file was written: nothing will record it,
-                // so a copy finished meanwhile is taken back and a file it replaced put back.
-                undoRecords(made, {}, KeptOriginals::PutBack);
-                throw GivenUp{};
-            }
-            m_session.createdInSession.insert(m_session.createdInSession.end(), made.begin(), made.end());
-            m_session.miscellaneousFiles = miscellaneousFiles;
-            m_session.currentDestination = placement.destinationPath;
-            if (result == 0) {
-                m_session.filesCreatedInSession.push_back(m_session.currentDestination);
-                ++m_session.filesCopied;
-                if (m_hooks.observer)
-                    m_hooks.observer->fileCreated(m_session.currentDestination);
-                continue;
-            }
-            if (placement.failure.writtenWithoutTags) {
-                // The file is there, only its tags failed: it is the run's, and undo takes it
-                // back like the others. It is not counted as copied.
-                m_session.filesCreatedInSession.push_back(m_session.currentDestination);
-                if (m_hooks.observer)
-                    m_hooks.observer->fileCreated(m_session.currentDestination);
-            }
-            reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination,
-                                              &placement.failure));
-            unleased([&] { sleepFor(m_run.pauses.afterFailure); });
-            return GroupResult::Next;
+                m_hooks.observer->fileStarting(job->destination, placementOptions);
+            m_queue->add(std::move(job));
         }
         return GroupResult::Next;
+    }
+
+    // A file's turn: it counts in the progress and its status lines are shown.
+    void startTurn(PlacementJob &job) override
+    {
+        advanceProgress();
+        m_session.currentSource = job.context.sourcePath;
+        if (job.noName)
+            return;
+        m_session.currentDestination = job.destination;
+        job.status.goLive(m_status);
+    }
+
+    // Publishes a written file and records what it made; false when it failed.
+    bool finishTurn(PlacementJob &job) override
+    {
+        if (job.noName)
+            return true;
+        output::PlacementContext &placement = job.context;
+        int result = job.result;
+        if (result == 0 && !job.hook)
+            result = unleasedQuiet([&] { return output::publishPlacement(placement, job.plan); });
+        std::vector<CreatedRecord> made = static_cast<PlacementLog &>(*job.recorder).finish(placement, result);
+        if (m_control.giveUp.load()) {
+            // The run was given up while this file was written: nothing will record it,
+            // so a copy finished meanwhile is taken back and a file it replaced put back.
+            undoRecords(made, {}, KeptOriginals::PutBack);
+            throw GivenUp{};
+        }
+        m_session.createdInSession.insert(m_session.createdInSession.end(), made.begin(), made.end());
+        m_session.miscellaneousFiles = job.miscellaneousFiles;
+        // Set again: the names of later groups were made meanwhile.
+        m_session.currentSource = placement.sourcePath;
+        m_session.currentDestination = placement.destinationPath;
+        if (result == 0) {
+            m_session.filesCreatedInSession.push_back(m_session.currentDestination);
+            ++m_session.filesCopied;
+            if (m_hooks.observer)
+                m_hooks.observer->fileCreated(m_session.currentDestination);
+            return true;
+        }
+        if (placement.failure.writtenWithoutTags) {
+            // The file is there, only its tags failed: it is the run's, and undo takes it
+            // back like the others. It is not counted as copied.
+            m_session.filesCreatedInSession.push_back(m_session.currentDestination);
+            if (m_hooks.observer)
+                m_hooks.observer->fileCreated(m_session.currentDestination);
+        }
+        reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination,
+                                          &placement.failure));
+        unleased([&] { sleepFor(m_run.pauses.afterFailure); });
+        return false;
+    }
+
+    void waitUnleased(const std::function<void()> &wait) override { unleased(wait); }
+    void writeUnleased(const std::function<void()> &write) override
+    {
+        unleasedQuiet([&] {
+            write();
+            return 0;
+        });
+    }
+
+    void waitUnwinding(const std::function<void()> &wait) noexcept override
+    {
+        const bool held = m_lease.owns_lock();
+        if (held)
+            m_lease.unlock();
+        wait();
+        if (held)
+            m_lease.lock();
+    }
+
+    // Runs f without the lease and takes the lease back, even when the run was given up
+    // meanwhile (the caller looks at it).
+    template <class F>
+    auto unleasedQuiet(F &&f) -> decltype(f())
+    {
+        m_lease.unlock();
+        try {
+            auto result = f();
+            m_lease.lock();
+            return result;
+        } catch (...) {
+            m_lease.lock();
+            throw;
+        }
     }
 
     void end()
@@ -444,6 +533,9 @@ private:
     bool m_ended = false;
     std::vector<std::size_t> m_members;
     output::RunSources m_runSources;
+    GatedStatus m_status;
+    PlacementQueue *m_queue = nullptr;
+    std::int32_t m_nextMiscellaneous = 0;
     std::unique_lock<std::mutex> m_lease;
 };
 
