@@ -40,10 +40,9 @@ void OrderedStatus::mute()
 
 void PlacementJob::markDone()
 {
-    {
-        std::lock_guard lock(m_mutex);
-        m_done = true;
-    }
+    // Notified under the lock: the worker may delete the job as soon as it sees it done.
+    std::lock_guard lock(m_mutex);
+    m_done = true;
     m_changed.notify_all();
 }
 
