@@ -143,6 +143,10 @@ public:
     RunResult finish()
     {
         EXPECT_TRUE(m_organizer->waitFinished(5min));
+        // The worker sets its finished event just before it posts its end: the end comes
+        // first in the notices, as a front end handles it.
+        for (int waited = 0; waited < 1000 && m_sink.of(Notice::RunEnded).empty(); ++waited)
+            std::this_thread::sleep_for(10ms);
         const RunSummary summary = m_organizer->handleRunEnded(0ms);
         RunResult result;
         result.notices = m_sink.notices();
@@ -216,7 +220,10 @@ void expectSameAsSequential(const RunResult &parallel, const fs::path &parallelR
     EXPECT_TRUE(firstDifference.first == seen.end() && firstDifference.second == expected.end())
         << "notice " << (firstDifference.first - seen.begin()) << ": "
         << (firstDifference.first != seen.end() ? *firstDifference.first : "(none)") << " instead of "
-        << (firstDifference.second != expected.end() ? *firstDifference.second : "(none)") << "\nmessages: "
+        << (firstDifference.second != expected.end() ? *firstDifference.second : "(none)") << "\nseen: "
+        << ::testing::PrintToString(std::vector<std::string>(seen.begin() + std::max<std::ptrdiff_t>(0, firstDifference.first - seen.begin() - 8), firstDifference.first + (seen.end() - firstDifference.first > 3 ? 3 : 0)))
+        << "\nexpected: " << ::testing::PrintToString(std::vector<std::string>(expected.begin() + std::max<std::ptrdiff_t>(0, firstDifference.second - expected.begin() - 8), firstDifference.second + (expected.end() - firstDifference.second > 3 ? 3 : 0)))
+        << "\nmessages: "
         << ::testing::PrintToString(messagesOf(parallel));
     EXPECT_EQ(parallel.summary, sequential.summary);
     EXPECT_EQ(relative(parallel.created, parallelRoot), relative(sequential.created, sequentialRoot));
