@@ -20,6 +20,7 @@ struct OrganizeArguments {
     std::string destination;
     engine::RunOptions options;
     bool json = false;
+    unsigned jobs = 0;   // conversions at once; 0: one per hardware thread
 };
 
 struct InspectArguments {

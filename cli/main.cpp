@@ -113,6 +113,8 @@ int main(int argc, char **argv)
     addSwitch(*organizeCommand, "convert", o.mp3Convert, "Convert " + convertedFormats() + " to MP3 (default off)");
     organizeCommand->add_option("--step", step, "Track number step")->check(CLI::IsMember({1, 10}))->capture_default_str();
     organizeCommand->add_option("--quality", quality, "MP3 quality of conversions")->check(CLI::IsMember({"standard", "high", "max"}))->capture_default_str();
+    organizeCommand->add_option("--jobs", organize.jobs, "Conversions at once (default: one per hardware thread)")
+        ->check(CLI::Range(1u, 256u));
     organizeCommand->add_flag("--json", organize.json, "Print a JSON report instead of the summary line");
 
     cli::InspectArguments inspect;

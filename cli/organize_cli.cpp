@@ -145,6 +145,7 @@ int runOrganize(const OrganizeArguments &arguments)
             pauses.afterLoadingNotice = std::chrono::milliseconds(ms);
     }
     organizer.setPauses(pauses);
+    organizer.setConversionJobs(arguments.jobs);
     // TUNVALE_ABORT_WAIT_MS shortens the abort command's wait for the file in progress (10 s),
     // so a test can see a run given up without waiting that long.
     engine::AbortTiming abortTiming;

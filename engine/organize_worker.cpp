@@ -7,7 +7,9 @@
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
 #include "engine/file_name_sorted_paths.h"
+#include "engine/placement_queue.h"
 #include "output/folder_name.h"
+#include "output/name_text.h"
 #include "output/place_file.h"
 #include "output/system_error.h"
 #include "output/track_file_name.h"
@@ -77,7 +79,7 @@ struct GroupFiles {
 // The steps of one run; the members are the worker's own state for that run. The worker holds
 // the run's lease (m_lease) from its start to its end and lets it go only inside
 // m_lease.without(...), around each call that may take long.
-class Worker {
+class Worker final : private PlacementTurns {
 public:
     explicit Worker(OrganizeRun &run)
         : m_run(run)
@@ -87,6 +89,7 @@ public:
         , m_hooks(run.hooks)
         , m_control(run.control)
         , m_catalog(run.catalog)
+        , m_status(run.control, run.sink, m_progress)
         , m_lease(run.control)
     {
     }
@@ -233,13 +236,26 @@ private:
         const std::vector<fs::path> sourceFiles = m_session.sourceFiles;
         m_runSources = m_lease.without([&] { return output::RunSources(sourceFiles); });
 
+        // Files are written side by side and recorded in placement order.
+        PlacementQueue queue(m_run.conversionJobs > 0 ? m_run.conversionJobs : defaultConversionJobs(), *this);
+        m_queue = &queue;
+        m_nextMiscellaneous = m_session.miscellaneousFiles;
+        placeGroups(*groups, loaded);
+        queue.finishAll();
+        m_queue = nullptr;
+    }
+
+    void placeGroups(GroupSource &groups, std::size_t loaded)
+    {
         for (std::size_t first = 0; first < static_cast<std::size_t>(m_filesLoaded); ++first) {
-            if (abortRequested())
+            if (abortRequested()) {
+                m_queue->dropWaiting();
                 return;
+            }
             if (first >= loaded)
                 continue;
             // Filled without the lease into the worker's own buffer, then handed to the session.
-            const std::size_t memberCount = m_lease.without([&] { return groups->members(first, loaded, m_members); });
+            const std::size_t memberCount = m_lease.without([&] { return groups.members(first, loaded, m_members); });
             m_session.groupMembers = m_members;
             m_session.groupMemberCount = memberCount;
             if (m_session.groupMemberCount == 0)
@@ -247,9 +263,9 @@ private:
             const std::u16string groupName = m_catalog.at(first).GroupName;
             if (m_session.destinationFolder.empty())
                 continue;
-            switch (placeGroup(groupName)) {
+            switch (placeGroup(groupName, first)) {
             case GroupResult::Next: break;
-            case GroupResult::Aborted: return;
+            case GroupResult::Aborted: m_queue->dropWaiting(); return;
             case GroupResult::FolderFailed: return;
             }
         }
@@ -257,8 +273,9 @@ private:
 
     enum class GroupResult { Next, Aborted, FolderFailed };
 
-    // The session's current group: its files not yet placed go into the group's folder.
-    GroupResult placeGroup(const std::u16string &groupName)
+    // The session's current group (groupId: its first entry): its files not yet placed go
+    // into the group's folder.
+    GroupResult placeGroup(const std::u16string &groupName, std::size_t groupId)
     {
         GroupFiles files = takeUnplacedMembers(groupName);
         if (files.sources.empty())
@@ -270,7 +287,7 @@ private:
         const fs::path folder = groupFolder(groupName, files.sources.size());
         if (!makeGroupFolder(folder))
             return GroupResult::FolderFailed;
-        return placeFiles(files, folder);
+        return placeFiles(files, folder, groupId);
     }
 
     // Marks the group's members that are not yet placed as placed and gives each its name.
@@ -330,6 +347,8 @@ private:
     {
         const FolderMade folderMade = m_lease.without([&] { return makeFolder(folder); });
         if (folderMade == FolderMade::Failed) {
+            // The files before it are recorded first: messages come in placement order.
+            m_queue->finishAll();
             reportFailure(folderFailureMessage(folder));
             return false;
         }
@@ -342,43 +361,116 @@ private:
         return true;
     }
 
-    // Places the group's files one by one into folder; the group ends at its first failure.
-    GroupResult placeFiles(const GroupFiles &files, const fs::path &folder)
+    // Settles the group's files one by one in placement order and hands them to the queue,
+    // which writes them side by side; the group ends at its first failure.
+    GroupResult placeFiles(const GroupFiles &files, const fs::path &folder, std::size_t groupId)
     {
         const bool newNames = m_options.newFileNames != 0;
         const int count = static_cast<int>(files.sources.size());
+        const bool miscellaneousFolder =
+            output::equalsIgnoreCase(output::pathToText(folder.filename()), u"Miscellaneous");
         for (std::size_t i = 0; i < files.sources.size(); ++i) {
             if (abortRequested())
                 return GroupResult::Aborted;
-            advanceProgress(placementCost(files.sources.at(i), m_options));
-            m_session.currentSource = files.sources.at(i);
-            if (newNames && files.names[i].empty())
-                continue;
-            m_session.currentDestination =
-                folder / (newNames ? pathFromUtf16(files.names[i]) : files.sources.at(i).filename());
-            if (!placeCurrentFile(static_cast<int>(i) + 1, count))
+            // Its number in the Miscellaneous folder counts only files that are placed: the
+            // earlier files of the group must be through first.
+            if (miscellaneousFolder)
+                m_queue->finishGroup(groupId);
+            // After a failure the rest of the group is not placed.
+            if (m_queue->groupFailed(groupId))
                 return GroupResult::Next;
+            auto job = std::make_unique<PlacementJob>();
+            job->group = groupId;
+            job->index = static_cast<int>(i) + 1;
+            job->count = count;
+            job->context.sourcePath = files.sources.at(i);
+            if (newNames && files.names[i].empty()) {
+                job->noName = true;
+                m_queue->add(std::move(job));
+                continue;
+            }
+            job->destination = folder / (newNames ? pathFromUtf16(files.names[i]) : files.sources.at(i).filename());
+            prepareJob(*job);
+            m_queue->add(std::move(job));
         }
         return GroupResult::Next;
     }
 
-    // Places the session's current source at its current destination and records what it
-    // made; false when it failed (the failure is reported).
-    bool placeCurrentFile(int index, int count)
+    // Settles the job's placement (its Miscellaneous number, name and tag changes) in
+    // placement order; a placement hook instead places the whole file in the job's turn.
+    void prepareJob(PlacementJob &job)
     {
         const output::PlacementOptions placementOptions = m_options.placementOptions();
-        // Placement runs without the lease: it counts into a copy of the counter and reports
-        // through a gate that drops its status lines once the run is given up.
-        std::int32_t miscellaneousFiles = m_session.miscellaneousFiles;
-        GatedStatus status(m_control, m_sink, m_progress);
-        PlacementLog log(m_hooks.observer);
-        output::PlacementContext placement = placementContext(placementOptions, miscellaneousFiles, status, log);
+        job.miscellaneousFiles = m_nextMiscellaneous;
+        job.recorder = std::make_unique<PlacementLog>(m_hooks.observer);
+        fillContext(job.context, placementOptions, job.destination, job.miscellaneousFiles, job.status, *job.recorder);
+        if (m_hooks.placeFile) {
+            PlacementJob *whole = &job;
+            job.hook = [this, whole] {
+                const int result = m_hooks.placeFile(whole->index, whole->count, whole->context);
+                m_nextMiscellaneous = whole->miscellaneousFiles;
+                return result;
+            };
+        } else {
+            job.result = output::preparePlacement(job.index, job.count, job.context, job.plan);
+            m_nextMiscellaneous = job.miscellaneousFiles;
+        }
         if (m_hooks.observer)
-            m_hooks.observer->fileStarting(placement.destinationPath, placementOptions);
-        const int result = runPlacement(index, count, placement, log);
-        const std::vector<CreatedRecord> made = log.finish(placement, result);
+            m_hooks.observer->fileStarting(job.destination, placementOptions);
+    }
+
+    // What placement needs for one file. Its status lines reach the run's sink in placement
+    // order, and not at all once the run is given up.
+    void fillContext(output::PlacementContext &placement, const output::PlacementOptions &placementOptions,
+                     const fs::path &destination, std::int32_t &miscellaneousFiles, output::StatusReporter &status,
+                     output::PlacementRecorder &recorder)
+    {
+        placement.options = placementOptions;
+        placement.destinationPath = destination;
+        // Nothing may be written outside the destination folder, whatever the tags say.
+        placement.destinationRoot = m_session.destinationFolder;
+        placement.miscellaneousFiles = &miscellaneousFiles;
+        placement.catalog = &m_catalog;
+        placement.status = &status;
+        placement.cancel = &m_control.giveUp;
+        placement.runSources = &m_runSources;
+        placement.workNames = &m_run.workNames;
+        placement.copyMethods = &m_run.copyMethods;
+        placement.recorder = &recorder;
+    }
+
+    // A file's turn: it counts in the progress and its status lines are shown.
+    void startTurn(PlacementJob &job) override
+    {
+        advanceProgress(placementCost(job.context.sourcePath, m_options));
+        m_session.currentSource = job.context.sourcePath;
+        if (job.noName)
+            return;
+        m_session.currentDestination = job.destination;
+        job.status.goLive(m_status);
+    }
+
+    // Publishes a written file and records what it made; false when it failed (the failure is
+    // reported).
+    bool finishTurn(PlacementJob &job) override
+    {
+        if (job.noName)
+            return true;
+        output::PlacementContext &placement = job.context;
+        int result = job.result;
+        if (result == 0 && !job.hook)
+            result = m_lease.withoutQuietly([&] { return output::publishPlacement(placement, job.plan); });
+        const std::vector<CreatedRecord> made = static_cast<PlacementLog &>(*job.recorder).finish(placement, result);
+        if (m_lease.givenUp()) {
+            // The run was given up while this file was written: nothing will record it, so a
+            // copy finished meanwhile is taken back and a file it replaced put back.
+            undoRecords(made, {}, KeptOriginals::PutBack);
+            throw GivenUp{};
+        }
         m_session.createdInSession.insert(m_session.createdInSession.end(), made.begin(), made.end());
-        m_session.miscellaneousFiles = miscellaneousFiles;
+        m_session.miscellaneousFiles = job.miscellaneousFiles;
+        // Set again: the names of later files were settled meanwhile.
+        m_session.currentSource = placement.sourcePath;
         m_session.currentDestination = placement.destinationPath;
         if (result == 0) {
             ++m_session.filesCopied;
@@ -389,46 +481,9 @@ private:
         return false;
     }
 
-    // Runs placement without the lease. When the run was given up while the file was written,
-    // nothing will record it: a copy finished meanwhile is taken back and a file it replaced
-    // put back before the worker unwinds.
-    int runPlacement(int index, int count, output::PlacementContext &placement, PlacementLog &log)
-    {
-        int result = 0;
-        try {
-            m_lease.without([&] {
-                result = m_hooks.placeFile ? m_hooks.placeFile(index, count, placement)
-                                           : output::PlaceFile(index, count, placement);
-            });
-        } catch (const GivenUp &) {
-            undoRecords(log.finish(placement, result), {}, KeptOriginals::PutBack);
-            throw;
-        }
-        return result;
-    }
-
-    // What placement needs for the session's current file; the counter, status reporter and
-    // log are the caller's.
-    output::PlacementContext placementContext(const output::PlacementOptions &placementOptions,
-                                              std::int32_t &miscellaneousFiles, GatedStatus &status,
-                                              PlacementLog &log)
-    {
-        output::PlacementContext placement;
-        placement.options = placementOptions;
-        placement.sourcePath = m_session.currentSource;
-        placement.destinationPath = m_session.currentDestination;
-        // Nothing may be written outside the destination folder, whatever the tags say.
-        placement.destinationRoot = m_session.destinationFolder;
-        placement.miscellaneousFiles = &miscellaneousFiles;
-        placement.catalog = &m_catalog;
-        placement.status = &status;
-        placement.cancel = &m_control.giveUp;
-        placement.runSources = &m_runSources;
-        placement.workNames = &m_run.workNames;
-        placement.copyMethods = &m_run.copyMethods;
-        placement.recorder = &log;
-        return placement;
-    }
+    void waitUnleased(const std::function<void()> &wait) override { m_lease.without(wait); }
+    void writeUnleased(const std::function<void()> &write) override { m_lease.withoutQuietly(write); }
+    void waitUnwinding(const std::function<void()> &wait) noexcept override { m_lease.whileUnwinding(wait); }
 
     // The session's current destination is a file this run made: undo takes it back. The
     // identity, when placement gives it, is the one the file had when it was put in place.
@@ -480,6 +535,9 @@ private:
     std::vector<std::size_t> m_members;
     output::RunSources m_runSources;
     RunProgress m_progress;
+    GatedStatus m_status;
+    PlacementQueue *m_queue = nullptr;
+    std::int32_t m_nextMiscellaneous = 0;
     RunLease m_lease;
 };
 

@@ -56,6 +56,8 @@ struct OrganizeRun {
     output::CopyMethods copyMethods{};
     // The entries of the files the run loaded, in read order.
     catalog::Catalog catalog{};
+    // Conversions written at once; 0: one per hardware thread.
+    unsigned conversionJobs = 0;
 };
 
 // The organize worker: loads every listed file into the run's catalog, then places each group

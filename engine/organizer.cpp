@@ -38,6 +38,7 @@ bool Organizer::start(const RunOptions &options, std::string workToken)
         workToken.empty() ? formats::io::WorkNames() : formats::io::WorkNames(std::move(workToken));
     m_run = std::make_shared<OrganizeRun>(
         OrganizeRun{m_session, options, m_sink, m_hooks, *m_control, m_pauses, std::move(names), {}});
+    m_run->conversionJobs = m_conversionJobs;
 
     // The routine holds its own references, so a worker given up and left alone never sees
     // its run or signals freed.

@@ -41,6 +41,8 @@ public:
     const RunHooks &hooks() const { return m_hooks; }
     // Pauses handed to every worker started afterwards.
     void setPauses(WorkerPauses pauses) { m_pauses = pauses; }
+    // Conversions each later run writes at once (0: one per hardware thread).
+    void setConversionJobs(unsigned jobs) { m_conversionJobs = jobs; }
 
     // Releases the thread and events of the run without writing a summary.
     void releaseRun();
@@ -59,6 +61,7 @@ private:
     ProgressSink &m_sink;
     RunHooks m_hooks;
     WorkerPauses m_pauses;
+    unsigned m_conversionJobs = 0;
     std::shared_ptr<RunControl> m_control;
     std::shared_ptr<OrganizeRun> m_run;         // shared with the thread's routine
     std::shared_ptr<RunControl> m_abandoned;    // the signals of a worker given up, until it returns

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <type_traits>
 
@@ -87,6 +88,26 @@ public:
             throwIfGivenUp();
             return result;
         }
+    }
+
+    // Runs f without the lease and takes the lease back, even when the run was given up
+    // meanwhile: the caller looks at that itself.
+    template <class F>
+    auto withoutQuietly(F &&f) -> decltype(f())
+    {
+        Released released(m_lock);
+        return f();
+    }
+
+    // Runs f without the lease while the worker unwinds (the run given up); never throws.
+    void whileUnwinding(const std::function<void()> &f) noexcept
+    {
+        const bool held = m_lock.owns_lock();
+        if (held)
+            m_lock.unlock();
+        f();
+        if (held)
+            m_lock.lock();
     }
 
 private:

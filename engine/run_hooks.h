@@ -87,8 +87,10 @@ public:
 };
 
 // What the worker calls into: the loaders by extension, grouping, naming and placement. An
-// unset function falls back to the engine's own (exact group names) or output's (PlaceFile,
-// BuildTrackFileName). With no loader registered a run loads nothing.
+// unset function falls back to the engine's own (exact group names) or output's (PlaceFile's
+// three steps, several files written at once; BuildTrackFileName). A placeFile set here places
+// each file whole, one after another, on the worker's thread. With no loader registered a run
+// loads nothing.
 struct RunHooks {
     std::vector<LoaderEntry> loaders;
     GroupingFn grouping;
@@ -105,7 +107,7 @@ std::unique_ptr<GroupSource> exactNameGrouping(const catalog::Catalog &catalog, 
 
 // A loader for every extension of every row of the format table (the format's reader, then
 // loadTrack's completion and intake), the catalog's GroupFinder, and output's
-// BuildTrackFileName and PlaceFile.
+// BuildTrackFileName; placement is left to the worker's own (output's placement steps).
 RunHooks standardHooks();
 
 } // namespace tunvale::engine

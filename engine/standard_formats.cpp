@@ -46,7 +46,6 @@ RunHooks standardHooks()
         return std::make_unique<FinderGroups>(catalog, code, similitudes);
     };
     hooks.trackFileName = output::BuildTrackFileName;
-    hooks.placeFile = output::PlaceFile;
     return hooks;
 }
 

@@ -2,6 +2,7 @@
 
 #include "formats/io/work_files.h"
 #include "output/conversion_file.h"
+#include "output/conversion_pipeline.h"
 #include "output/conversion_settings.h"
 #include "output/conversion_tag.h"
 #include "output/mp3_conversion.h"
@@ -18,22 +19,6 @@ namespace fs = std::filesystem;
 namespace tunvale::output {
 
 namespace {
-
-// Reads up to one encoder chunk, going on until the chunk is full or the source ends, so
-// every chunk but the last holds exactly kChunkValues values whatever the source's reads give.
-std::size_t fillChunk(formats::PcmSource &source, std::vector<std::int16_t> &chunk)
-{
-    std::size_t filled = 0;
-    while (filled < chunk.size()) {
-        const std::size_t n = source.read(chunk.data() + filled, chunk.size() - filled);
-        if (n == 0)
-            break;
-        filled += std::min(n, chunk.size() - filled);
-    }
-    // A source must deliver whole frames; a stray value at the end is dropped.
-    const std::size_t channels = static_cast<std::size_t>(source.channels());
-    return filled - filled % channels;
-}
 
 // LAME starts its stream with an empty frame that holds the place of the info-tag frame
 // (the same frame header, zero bytes after it): the finished frame belongs there, not in
@@ -143,11 +128,13 @@ int writeFile(formats::PcmSource &source, const catalog::CurrentTags &tags, cons
     const std::uint64_t totalValues = source.totalValues();
     std::uint64_t encodedValues = 0;
     std::uint64_t toldPermille = 0;
+    // The source is decoded on a second thread while this one encodes.
+    DecodeAhead decoded(source, Mp3Encoder::kChunkValues);
     for (;;) {
         if (context.cancel && context.cancel->load())
             return conversion::kCancelled;
-        const std::size_t count = fillChunk(source, chunk);
-        if (source.failed())
+        const std::size_t count = decoded.next(chunk);
+        if (decoded.failed())
             return conversion::kSourceFailed;
         if (count == 0)
             break;

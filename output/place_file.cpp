@@ -14,6 +14,8 @@
 #include "output/work_file.h"
 
 #include <string>
+#include <system_error>
+#include <utility>
 
 namespace tunvale::output {
 
@@ -74,7 +76,9 @@ struct TagPlan {
 };
 
 // The tag changes the plan asks of the file; the catalog entry's title takes the title the
-// changes set. Failed when there is no catalog entry to take them from.
+// changes set (the run's record of the file). Failed when there is no catalog entry to take
+// them from. Settled in placement order, before the file is written, so files written side by
+// side never touch the catalog.
 TagRequest tagRequest(PlacementContext &context, int index, int count, TagPlan plan)
 {
     TagRequest request;
@@ -108,12 +112,11 @@ TagRequest tagRequest(PlacementContext &context, int index, int count, TagPlan p
 
 } // namespace
 
-int PlaceFile(int index, int count, PlacementContext &context)
+int preparePlacement(int index, int count, PlacementContext &context, PlacementPlan &placement)
 {
     context.failure = {};
+    placement = PlacementPlan{};
     const PlacementOptions options = context.options;
-    const bool replace = options.fileReplace;
-    const bool convert = options.mp3Convert;
     TagPlan plan;
     plan.addArtist = options.addArtist;
     plan.addComposer = options.addComposer;
@@ -156,51 +159,81 @@ int PlaceFile(int index, int count, PlacementContext &context)
         return copy_error::kInvalidName;
     }
 
-    // The file is written, and retagged, under a work name; only the finished file takes its
-    // final name, so no name ever shows a partial or untagged file, even after a crash. A
-    // format that is never converted (MP3) is copied; anything else goes to the encoder, which
-    // refuses what it cannot read.
-    const formats::FormatRow *format = formats::formatOfExtension(lowerExtension(sourceName));
-    const bool keptAsItIs = format != nullptr && format->openPcm == nullptr;
-    const bool converting = convert && !keptAsItIs;
-    std::filesystem::path work;
-    bool tagsWritten = true;
-    formats::io::FileIdentity written;
-    if (converting) {
+    // A format that is never converted (MP3) is copied; anything else goes to the encoder,
+    // which refuses what it cannot read.
+    placement.format = formats::formatOfExtension(lowerExtension(sourceName));
+    const bool keptAsItIs = placement.format != nullptr && placement.format->openPcm == nullptr;
+    placement.converting = options.mp3Convert && !keptAsItIs;
+    if (placement.converting) {
         context.destinationPath.replace_extension(".mp3");
         context.failure.conversion = true;
-        report(context, u"BE PATIENT! Converting to mp3: ", sourceName, u"", kWorkingGreen);
-        const int result = ConvertToMp3WorkFile(context, work);
-        if (result != 0) {
-            report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
-            return result;
-        }
-        tagsWritten = retagWorkFile(context, work, tagRequest(context, index, count, plan));
-    } else {
-        // Written once: retagged on the way where the format allows it.
-        report(context, u"Copying: ", sourceName, u"", kWorkingGreen);
-        const TagRequest request = tagRequest(context, index, count, plan);
-        const int result = writeWorkFile(context, format, request, work, tagsWritten, written);
-        if (result != 0) {
-            report(context, u"Could not Copy: ", sourceName, u"", kErrorRed);
-            return result;
-        }
     }
+    placement.request = tagRequest(context, index, count, plan);
+    return 0;
+}
 
-    const TakenName whenTaken = replace ? TakenName::KeepAside : TakenName::NextIteration;
-    if (const int result = publishWorkFile(context, work, whenTaken, kMaxIterations, written); result != 0) {
-        if (converting) {
+int writePlacement(PlacementContext &context, PlacementPlan &placement)
+{
+    // The file is written, and retagged, under a work name; only the finished file takes its
+    // final name, so no name ever shows a partial or untagged file, even after a crash.
+    const std::u16string sourceName = pathToText(context.sourcePath.filename());
+    if (placement.converting) {
+        report(context, u"BE PATIENT! Converting to mp3: ", sourceName, u"", kWorkingGreen);
+        const int result = ConvertToMp3WorkFile(context, placement.work);
+        if (result != 0) {
             report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
-            return conversion::kNoFileCreated;
+            return result;
         }
+        placement.tagsWritten = retagWorkFile(context, placement.work, placement.request);
+        return 0;
+    }
+    // Written once: retagged on the way where the format allows it.
+    report(context, u"Copying: ", sourceName, u"", kWorkingGreen);
+    const int result = writeWorkFile(context, placement.format, placement.request, placement.work,
+                                     placement.tagsWritten, placement.written);
+    if (result != 0) {
         report(context, u"Could not Copy: ", sourceName, u"", kErrorRed);
         return result;
     }
-    if (tagsWritten)
+    return 0;
+}
+
+int publishPlacement(PlacementContext &context, PlacementPlan &placement)
+{
+    const TakenName whenTaken = context.options.fileReplace ? TakenName::KeepAside : TakenName::NextIteration;
+    const std::filesystem::path work = std::exchange(placement.work, {});
+    if (const int result = publishWorkFile(context, work, whenTaken, kMaxIterations, placement.written); result != 0) {
+        if (placement.converting) {
+            report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
+            return conversion::kNoFileCreated;
+        }
+        report(context, u"Could not Copy: ", pathToText(context.sourcePath.filename()), u"", kErrorRed);
+        return result;
+    }
+    if (placement.tagsWritten)
         return 0;
     report(context, u"Could not Modify Tags for File ", pathToText(context.destinationPath), u"", kTagFailurePink);
     context.failure.writtenWithoutTags = true;
     return kTagsNotRewritten;
+}
+
+void discardPlacement(PlacementPlan &placement)
+{
+    if (placement.work.empty())
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(placement.work, ignored);
+    placement.work.clear();
+}
+
+int PlaceFile(int index, int count, PlacementContext &context)
+{
+    PlacementPlan placement;
+    if (const int result = preparePlacement(index, count, context, placement))
+        return result;
+    if (const int result = writePlacement(context, placement))
+        return result;
+    return publishPlacement(context, placement);
 }
 
 } // namespace tunvale::output

@@ -92,9 +92,10 @@ _tunvale_cli()
         --by) _tunvale_cli_reply "artist album genre decade year" "$cur"; return ;;
         --step) _tunvale_cli_reply "1 10" "$cur"; return ;;
         --quality) _tunvale_cli_reply "standard high max" "$cur"; return ;;
+        --jobs) return ;;
       esac
       if [[ $cur == -* ]]; then
-        _tunvale_cli_reply "--help --formats --by --step --quality --json
+        _tunvale_cli_reply "--help --formats --by --step --quality --jobs --json
           --group-isolated --no-group-isolated --similitudes --no-similitudes
           --replace --no-replace --rename --no-rename
           --tags-from-name --no-tags-from-name --artist-in-title --no-artist-in-title

@@ -99,6 +99,36 @@ private:
     ManualResetEvent m_all;
 };
 
+// Passes everything on to the run's journal, and waits at the first file placed until the
+// other run has come there too.
+class MeetingObserver final : public RunObserver {
+public:
+    MeetingObserver(Meeting &both, RunObserver &journal) : m_both(both), m_journal(journal) {}
+    void folderCreated(const fs::path &folder) override { m_journal.folderCreated(folder); }
+    void fileStarting(const fs::path &destination, const output::PlacementOptions &options) override
+    {
+        if (m_first) {
+            m_first = false;
+            m_both.arriveAndWait();
+        }
+        m_journal.fileStarting(destination, options);
+    }
+    void filePublishing(const fs::path &path, const formats::io::FileIdentity &identity) override
+    {
+        m_journal.filePublishing(path, identity);
+    }
+    void fileKept(const fs::path &original, const formats::io::FileIdentity &identity, const fs::path &kept) override
+    {
+        m_journal.fileKept(original, identity, kept);
+    }
+    void fileCreated(const fs::path &file) override { m_journal.fileCreated(file); }
+
+private:
+    Meeting &m_both;
+    RunObserver &m_journal;
+    bool m_first = true;
+};
+
 // One run's front end: its session, sink, journal and Organizer, on the real hooks.
 class RunFrontEnd {
 public:
@@ -117,16 +147,9 @@ public:
     // Makes the run's placement wait, before its first file, until both runs are there.
     void meetAtFirstPlacement(Meeting &both)
     {
+        m_meeting = std::make_unique<MeetingObserver>(both, m_journal);
         RunHooks hooks = m_organizer->hooks();
-        PlaceFileFn place = hooks.placeFile;
-        hooks.placeFile = [place, &both, first = std::make_shared<bool>(true)](int index, int count,
-                                                                               output::PlacementContext &context) {
-            if (*first) {
-                *first = false;
-                both.arriveAndWait();
-            }
-            return place(index, count, context);
-        };
+        hooks.observer = m_meeting.get();
         m_organizer = std::make_unique<Organizer>(m_session, m_sink, std::move(hooks));
     }
 
@@ -169,6 +192,7 @@ private:
     RunOptions m_options;
     RecordingSink m_sink;
     RunJournal m_journal;
+    std::unique_ptr<MeetingObserver> m_meeting;
     std::unique_ptr<Organizer> m_organizer;
 };
 
