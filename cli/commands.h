@@ -2,6 +2,7 @@
 
 #include "engine/run_options.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ struct OrganizeArguments {
     std::string destination;
     engine::RunOptions options;
     bool json = false;
+    bool dryRun = false;   // show the plan of the run, write nothing
 };
 
 struct InspectArguments {
@@ -28,6 +30,9 @@ struct InspectArguments {
 };
 
 int runOrganize(const OrganizeArguments &arguments);
+// The plan of the run the arguments ask for, printed; source and destination made absolute.
+int runPreview(const OrganizeArguments &arguments, const std::filesystem::path &source,
+               const std::filesystem::path &destination);
 int runInspect(const InspectArguments &arguments);
 
 } // namespace tunvale::cli

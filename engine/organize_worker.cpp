@@ -5,11 +5,10 @@
 #include "catalog/text/fold.h"
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
-#include "engine/file_name_sorted_paths.h"
-#include "output/folder_name.h"
+#include "engine/group_layout.h"
+#include "engine/run_report.h"
 #include "output/place_file.h"
 #include "output/system_error.h"
-#include "output/track_file_name.h"
 
 #include <algorithm>
 #include <exception>
@@ -193,6 +192,7 @@ private:
         m_session.filesCopied = 0;
         m_session.miscellaneousFiles = 0;
         m_session.skippedFiles.clear();
+        m_session.failedFiles.clear();
     }
 
     // Loading phase; false when an abort request ended it.
@@ -221,7 +221,7 @@ private:
                 if (status.ok())
                     ++m_filesLoaded;
                 else
-                    m_session.skippedFiles.push_back({path, formats::statusText(status)});
+                    m_session.skippedFiles.push_back(readSkip(path, status));
             }
         }
         return true;
@@ -287,56 +287,26 @@ private:
     {
         const bool newNames = m_options.newFileNames != 0;
         const output::PlacementOptions placementOptions = m_options.placementOptions();
-        FileNameSortedPaths sources;
-        std::vector<std::u16string> names;
-        const std::size_t memberCount = std::min(m_session.groupMemberCount, m_session.groupMembers.size());
-        for (std::size_t k = 1; k <= memberCount; ++k) {
-            const std::size_t index = m_session.groupMembers[k - 1];
-            if (index >= m_catalog.size())
-                continue;
-            catalog::CMetaDat &entry = m_catalog.at(index);
-            if (entry.Placed)
-                continue;
-            entry.Placed = 1;
-            m_session.currentSource = entry.Path;
-            std::u16string name;
-            if (newNames) {
-                if (groupName == u"Undefined") {
-                    name = undefinedFileName(entry.Path);
-                } else {
-                    name = m_hooks.trackFileName ? m_hooks.trackFileName(entry, static_cast<int>(k), placementOptions)
-                                                 : output::BuildTrackFileName(entry, static_cast<int>(k), placementOptions);
-                    if (!name.empty())
-                        name += asciiLower(findExtension(entry.Path));
-                }
-            }
-            names.push_back(std::move(name));
-            sources.add(entry.Path);
-        }
+        GroupSetting setting{m_session.destinationFolder, m_session.miscellaneousFolderName,
+                             m_session.criterionCode, m_filesLoaded};
+        const GroupLayout layout = layoutGroup(m_catalog, m_session.groupMembers, m_session.groupMemberCount,
+                                               groupName, m_options, m_hooks, setting);
+        const std::vector<fs::path> &sources = layout.sources;
+        const std::vector<std::u16string> &names = layout.names;
         if (sources.empty())
             return GroupResult::Next;
-        // New names follow the grouping's order (the names are parallel to it); kept names are
-        // sorted by file name.
-        if (!newNames)
-            sources.sortByFileName();
-
-        // Folder names follow the file-name rules: a tag longer than a name, or holding
-        // control characters, still gives a folder that can be made.
-        fs::path groupFolder = m_session.destinationFolder;
-        if (m_filesLoaded > 1 && sources.size() == 1 && m_options.groupIsolated != 0
-            && m_session.criterionCode != catalog::criterion::kYear) {
-            groupFolder /= pathFromUtf16(output::groupFolderName(m_session.miscellaneousFolderName));
+        const fs::path groupFolder = layout.folder;
+        if (layout.miscellaneous)
             m_miscellaneousUsed = true;
-        } else {
-            groupFolder /= pathFromUtf16(output::groupFolderName(groupName));
+        else
             ++m_session.foldersUsed;
-        }
 
         // A folder that exists, or that another run makes meanwhile, is used and is not this
         // run's to record.
         const FolderMade folderMade = unleased([&] { return makeFolder(groupFolder); });
         if (folderMade == FolderMade::Failed) {
             reportFailure(folderFailureMessage(groupFolder));
+            noteNotPlaced(sources, 0, folderFailureMessage(groupFolder));
             return GroupResult::FolderFailed;
         }
         if (folderMade == FolderMade::Created) {
@@ -352,9 +322,11 @@ private:
                 return GroupResult::Aborted;
             advanceProgress();
             m_session.currentSource = sources.at(i);
-            if (newNames && names[i].empty())
+            if (newNames && names[i].empty()) {
+                m_session.skippedFiles.push_back(noNameSkip(sources.at(i)));
                 continue;
-            m_session.currentDestination = groupFolder / (newNames ? pathFromUtf16(names[i]) : sources.at(i).filename());
+            }
+            m_session.currentDestination = layoutDestination(layout, i);
 
             output::PlacementContext placement;
             placement.options = placementOptions;
@@ -411,12 +383,23 @@ private:
                 if (m_hooks.observer)
                     m_hooks.observer->fileCreated(m_session.currentDestination);
             }
-            reportFailure(placeFailureMessage(result, m_session.currentSource, m_session.currentDestination,
-                                              &placement.failure));
+            const std::u16string message = placeFailureMessage(result, m_session.currentSource,
+                                                               m_session.currentDestination, &placement.failure);
+            m_session.failedFiles.push_back(
+                FailedFile{m_session.currentSource, m_session.currentDestination, text::utf16ToUtf8(message)});
+            noteNotPlaced(sources, i + 1, groupStoppedMessage());
+            reportFailure(message);
             unleased([&] { sleepFor(m_run.pauses.afterFailure); });
             return GroupResult::Next;
         }
         return GroupResult::Next;
+    }
+
+    // The files of a group from first on that the run leaves, after a failure in their folder.
+    void noteNotPlaced(const std::vector<fs::path> &sources, std::size_t first, const std::u16string &message)
+    {
+        for (std::size_t i = first; i < sources.size(); ++i)
+            m_session.failedFiles.push_back(FailedFile{sources[i], {}, text::utf16ToUtf8(message)});
     }
 
     void end()

@@ -1,7 +1,8 @@
 #include "output/place_file.h"
 
+#include "output/placement_plan.h"
+
 #include "catalog/records/catalog.h"
-#include "formats/format_table.h"
 #include "formats/io/work_files.h"
 #include "output/file_copy.h"
 #include "output/mp3_conversion.h"
@@ -9,9 +10,8 @@
 #include "output/publish_file.h"
 #include "output/rewrite_tags.h"
 #include "output/system_error.h"
-#include "output/title_builders.h"
-#include "output/track_numbering.h"
 
+#include <optional>
 #include <string>
 
 namespace tunvale::output {
@@ -36,42 +36,6 @@ void report(PlacementContext &context, std::u16string_view prefix, std::u16strin
     context.status->showStatus(text, colourValue);
 }
 
-// A destination must be one ordinary file name in a folder below the run's destination: the
-// names come from tags, which may hold anything.
-bool isSafeDestination(const PlacementContext &context, const std::filesystem::path &destination)
-{
-    const std::u16string name = pathToText(destination.filename());
-    if (name.empty() || name == u"." || name == u"..")
-        return false;
-    const std::u16string folder = pathToText(destination.parent_path().filename());
-    if (folder == u"." || folder == u"..")
-        return false;
-    if (context.destinationRoot.empty())
-        return true;
-    const std::filesystem::path root = context.destinationRoot.lexically_normal();
-    const std::filesystem::path relative = destination.lexically_normal().lexically_relative(root);
-    if (relative.empty() || relative.is_absolute())
-        return false;
-    for (const auto &part : relative) {
-        // The kept folder and work files are the program's own: nothing is placed among them.
-        if (part == ".." || formats::io::isProgramName(part))
-            return false;
-    }
-    return relative != ".";
-}
-
-// The tag changes one placement asks for; the flags are cleared as rules drop them.
-struct TagPlan {
-    bool addArtist = false;
-    bool addComposer = false;
-    bool fromName = false;
-    bool renumber = false;
-    bool removePictures = false;
-    int step = 1;
-
-    bool any() const { return removePictures || addComposer || addArtist || fromName || renumber; }
-};
-
 // Rewrites the tags of the written file (still under its work name) when the plan asks for
 // it; false when they could not be rewritten (no catalog entry, or the writer failed).
 bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, int index, int count, TagPlan plan)
@@ -81,26 +45,11 @@ bool rewriteTags(PlacementContext &context, const std::filesystem::path &work, i
     catalog::CMetaDat *entry = context.catalog != nullptr ? context.catalog->findByPath(context.sourcePath) : nullptr;
     if (entry == nullptr)
         return false;
-    if (plan.addArtist) {
-        std::u16string title = ArtistTitle(*entry);
-        if (title.empty())
-            plan.addArtist = false;
-        else
-            entry->Title = std::move(title);
-    }
-    if (plan.addComposer) {
-        std::u16string title = ComposerTitle(*entry);
-        if (title.empty())
-            plan.addComposer = false;
-        else
-            entry->Title = std::move(title);
-    }
-    if (!plan.any())
+    const std::optional<formats::TagChanges> changes = tagChangesFor(*entry, plan, index, count);
+    if (!changes)
         return true;
-    const TagNumbers numbers = tagNumbers(plan.renumber, plan.step, index, count);
-    const formats::TagChanges changes{entry->Title, entry->Artist, numbers.track, numbers.total, plan.removePictures};
     const formats::WriteResult written =
-        RewriteTags(work, context.destinationPath, changes, context.names(), context.tagWriter);
+        RewriteTags(work, context.destinationPath, *changes, context.names(), context.tagWriter);
     if (written.written)
         return true;
     if (written.systemError != 0)
@@ -125,56 +74,19 @@ int PlaceFile(int index, int count, PlacementContext &context)
     context.failure = {};
     const PlacementOptions options = context.options;
     const bool replace = options.fileReplace;
-    const bool convert = options.mp3Convert;
-    TagPlan plan;
-    plan.addArtist = options.addArtist;
-    plan.addComposer = options.addComposer;
-    plan.fromName = options.tagsFromName;
-    plan.renumber = options.alphaTrack;
-    plan.removePictures = options.removePictures;
-    plan.step = options.trackStep > 1 ? options.trackStep : 1;
-    const int step = plan.step;
-
-    // The two special folders are recognised by the name of the destination's folder.
-    const std::u16string folderName = pathToText(context.destinationPath.parent_path().filename());
-    if (equalsIgnoreCase(folderName, u"Undefined")) {
-        plan.addArtist = false;
-        plan.addComposer = false;
-        plan.fromName = false;
-        plan.renumber = false;
-    } else if (equalsIgnoreCase(folderName, u"Miscellaneous")) {
-        std::int32_t localCounter = 0;
-        std::int32_t &counter = context.miscellaneousFiles != nullptr ? *context.miscellaneousFiles : localCounter;
-        const int m = ++counter;
-        if (plan.renumber) {
-            index = m;
-            count = 0;
-        }
-        if (options.newFileNames) {
-            const std::u16string fileName = pathToText(context.destinationPath.filename());
-            const std::size_t extensionSize = lowerExtension(fileName).size();
-            const std::u16string stem = fileName.substr(0, fileName.size() - extensionSize);
-            const std::u16string renamed = renumberMiscellaneousName(stem, m, step);
-            if (renamed != stem) {
-                context.destinationPath = context.destinationPath.parent_path()
-                    / pathFromText(renamed + fileName.substr(fileName.size() - extensionSize));
-            }
-        }
-    }
+    const PlacementDecision decision = decidePlacement(index, count, options, context.sourcePath,
+                                                       context.destinationPath, context.miscellaneousFiles);
+    context.destinationPath = decision.destination;
 
     const std::u16string sourceName = pathToText(context.sourcePath.filename());
-    if (!isSafeDestination(context, context.destinationPath)) {
+    if (!isSafeDestination(context.destinationRoot, context.destinationPath)) {
         report(context, u"Could not Copy: ", sourceName, u"", kErrorRed);
         return copy_error::kInvalidName;
     }
 
     // The file is written, and retagged, under a work name; only the finished file takes its
-    // final name, so no name ever shows a partial or untagged file, even after a crash. A
-    // format that is never converted (MP3) is copied; anything else goes to the encoder, which
-    // refuses what it cannot read.
-    const formats::FormatRow *format = formats::formatOfExtension(lowerExtension(sourceName));
-    const bool keptAsItIs = format != nullptr && format->openPcm == nullptr;
-    const bool converting = convert && !keptAsItIs;
+    // final name, so no name ever shows a partial or untagged file, even after a crash.
+    const bool converting = decision.converting;
     std::filesystem::path work;
     if (converting) {
         context.destinationPath.replace_extension(".mp3");
@@ -195,7 +107,7 @@ int PlaceFile(int index, int count, PlacementContext &context)
         clearReadOnly(work);
     }
 
-    const bool tagsWritten = rewriteTags(context, work, index, count, plan);
+    const bool tagsWritten = rewriteTags(context, work, decision.index, decision.count, decision.tags);
 
     const TakenName whenTaken = replace ? TakenName::KeepAside : TakenName::NextIteration;
     if (const int result = publishWorkFile(context, work, whenTaken); result != 0) {
