@@ -276,7 +276,7 @@ private:
             switch (placeGroup(groupName)) {
             case GroupResult::Next: break;
             case GroupResult::Aborted: return;
-            case GroupResult::FolderFailed: return;
+            case GroupResult::FolderFailed: noteRunStopped(loaded); return;
             }
         }
     }
@@ -400,6 +400,16 @@ private:
     {
         for (std::size_t i = first; i < sources.size(); ++i)
             m_session.failedFiles.push_back(FailedFile{sources[i], {}, text::utf16ToUtf8(message)});
+    }
+
+    // Every file not placed yet, after a failure that ends the placement phase.
+    void noteRunStopped(std::size_t loaded)
+    {
+        const std::string message = text::utf16ToUtf8(runStoppedMessage());
+        for (std::size_t i = 0; i < loaded; ++i) {
+            if (!m_catalog.at(i).Placed)
+                m_session.failedFiles.push_back(FailedFile{m_catalog.at(i).Path, {}, message});
+        }
     }
 
     void end()

@@ -92,6 +92,8 @@ SkippedFile noNameSkip(const fs::path &path)
 
 std::u16string groupStoppedMessage() { return u"Not placed: a file of the same folder failed before it."; }
 
+std::u16string runStoppedMessage() { return u"Not placed: the run stopped when a folder could not be created."; }
+
 bool isUnhandledAudio(const fs::path &path)
 {
     const std::u16string extension = asciiLower(findExtension(path));

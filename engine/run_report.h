@@ -29,6 +29,8 @@ SkippedFile noNameSkip(const std::filesystem::path &path);
 
 // The message of the files a run leaves in a folder after one of them failed.
 std::u16string groupStoppedMessage();
+// The message of the files a run leaves when a folder could not be created.
+std::u16string runStoppedMessage();
 
 // True when the file's extension is one of an audio format (by the names audio files commonly
 // carry) that no row of the format table reads.
