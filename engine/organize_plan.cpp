@@ -312,6 +312,8 @@ OrganizePlan planOrganize(const RunOptions &options, const fs::path &source, con
     if (destination.empty())
         return refused(PrepareStatus::NoDestination, u"Please define a valid Destination folder");
     OrganizePlan plan;
+    plan.source = source;
+    plan.destination = destination;
     if (!isFolder(destination)) {
         // Something other than a folder on the way cannot become the destination.
         for (fs::path folder = destination; !folder.empty(); folder = folder.parent_path()) {

@@ -52,6 +52,8 @@ struct OrganizePlan {
     // Ready, or the refusal the run would meet (message: its text).
     PrepareStatus status = PrepareStatus::Ready;
     std::u16string message;
+    std::filesystem::path source;
+    std::filesystem::path destination;
     bool destinationMissing = false;   // the run would create the destination
     bool stopped = false;              // the preview was cancelled before its end
     std::vector<PlannedFolder> folders;

@@ -21,6 +21,129 @@
     </message>
 </context>
 <context>
+    <name>tunvale::ui::AccountModel</name>
+    <message>
+        <source>Skipped: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What happened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::AccountWindow</name>
+    <message>
+        <source>Files skipped and not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files skipped or not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::FolderPicker</name>
+    <message>
+        <source>The source folder is chosen in the list of folders</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::PlanModel</name>
+    <message>
+        <source>convert</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>replaces a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>numbered</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>new folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Folder and new name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::PreviewWindow</name>
+    <message>
+        <source>Preview of the run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing has been written yet. This is what Organize would do:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the destination folder %1 would be created.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Planned folders and files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>&amp;Plan (%n file(s))</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Files skipped or not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>&amp;Skipped (%n)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&amp;Organize</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run the organize this preview shows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tunvale::ui::TunvaleApp</name>
     <message>
         <source>REGISTER ERROR</source>
@@ -414,15 +537,40 @@ Do you want to create it ?</source>
         <source>%1 replaced by this session cannot be put back and will stay in the folder of kept files.</source>
         <translation type="unfinished"></translation>
     </message>
-</context>
-<context>
-    <name>tunvale::ui::FolderPicker</name>
     <message>
-        <source>The source folder is chosen in the list of folders</source>
+        <source>&amp;Details…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
+        <source>Details of the files skipped and not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pre&amp;view</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show what Organize would do with these folders and options, without writing anything</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing the preview...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 files skipped, %2 failed</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
