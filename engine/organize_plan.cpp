@@ -13,10 +13,10 @@
 #include "output/publish_file.h"
 #include "output/run_sources.h"
 
-#include <map>
+#include <unordered_map>
+#include <unordered_set>
 #include <memory>
 #include <optional>
-#include <set>
 #include <system_error>
 
 namespace tunvale::engine {
@@ -83,6 +83,7 @@ public:
     {
         m_criterionCode = criterionCode;
         const catalog::LoadOptions loadOptions = m_options.loadOptions();
+        catalog::CurrentTags asRead;   // one record for every file: it is large
         for (std::size_t n = 0; n < files.size(); ++n) {
             if (cancelled())
                 return;
@@ -92,7 +93,6 @@ public:
                 if (!formatEnabled(m_options, format) || !hasExtension(format, extension))
                     continue;
                 formats::TrackRead read;
-                catalog::CurrentTags asRead;
                 const std::size_t before = m_catalog.size();
                 const formats::ReadResult status =
                     loadTrack(format, path, criterionCode, loadOptions, m_catalog, read, &asRead);
@@ -155,10 +155,10 @@ private:
 
     PlannedFolder &folderBlock(const GroupLayout &layout)
     {
-        const auto found = m_folderIndex.find(layout.folder);
+        const auto found = m_folderIndex.find(layout.folder.native());
         if (found != m_folderIndex.end())
             return m_plan.folders[found->second];
-        m_folderIndex.emplace(layout.folder, m_plan.folders.size());
+        m_folderIndex.emplace(layout.folder.native(), m_plan.folders.size());
         PlannedFolder &block = m_plan.folders.emplace_back();
         block.folder = layout.folder;
         block.exists = isFolder(layout.folder);
@@ -233,7 +233,7 @@ private:
         const fs::path wanted = file.destination;
         for (int n = 0; n <= output::kMaxIterations; ++n) {
             const fs::path candidate = n == 0 ? wanted : output::iterationPath(wanted, n);
-            const bool planned = m_taken.count(candidate) != 0;
+            const bool planned = m_taken.count(candidate.native()) != 0;
             if (planned || entryExists(candidate)) {
                 if (!replace || !(planned || mayReplace(file.source, candidate)))
                     continue;
@@ -241,7 +241,7 @@ private:
             }
             file.destination = candidate;
             file.numbered = n > 0;
-            m_taken.insert(candidate);
+            m_taken.insert(candidate.native());
             return true;
         }
         return false;
@@ -294,8 +294,8 @@ private:
     int m_criterionCode = 0;
     std::int32_t m_miscellaneousFiles = 0;
     bool m_miscellaneousUsed = false;
-    std::map<fs::path, std::size_t> m_folderIndex;
-    std::set<fs::path> m_taken;   // the names files of the plan take
+    std::unordered_map<fs::path::string_type, std::size_t> m_folderIndex;
+    std::unordered_set<fs::path::string_type> m_taken;   // the names files of the plan take
     const std::vector<fs::path> *m_sourceFiles = nullptr;
     std::optional<output::RunSources> m_runSources;
 };
