@@ -164,7 +164,8 @@ void TunvaleDialog::buildControls()
     m_statusBox->setSizePolicy(policy);
     m_statusBox->hide();
     // "Details..." beside it, after a run that skipped or could not place files.
-    m_detailsLink = new QLabel(QStringLiteral("<a href=\"details\">%1</a>").arg(tr("&Details\u2026")), this);
+    m_detailsLink = new QLabel(tr("<a href=\"details\">Details\u2026</a>"), this);
+    m_detailsLink->setToolTip(tr("The files the last run skipped or could not place, with the reasons"));
     m_detailsLink->setObjectName(QStringLiteral("detailsLink"));
     m_detailsLink->setTextFormat(Qt::RichText);
     m_detailsLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);

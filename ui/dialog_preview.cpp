@@ -96,8 +96,6 @@ void TunvaleDialog::updateDetailsLink()
         return;
     const std::size_t count = engine::allSkipped(m_session).size() + m_session.failedFiles.size();
     const bool shown = !m_organizer.isActive() && m_lastSummary.has_value() && count > 0;
-    m_detailsLink->setToolTip(
-        tr("%1 files skipped, %2 failed").arg(engine::allSkipped(m_session).size()).arg(m_session.failedFiles.size()));
     m_detailsLink->setVisible(shown);
 }
 

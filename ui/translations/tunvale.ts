@@ -538,10 +538,6 @@ Do you want to create it ?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&amp;Details…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Details of the files skipped and not placed</source>
         <translation type="unfinished"></translation>
     </message>
@@ -570,7 +566,11 @@ Do you want to create it ?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>%1 files skipped, %2 failed</source>
+        <source>&lt;a href=&quot;details&quot;&gt;Details…&lt;/a&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files the last run skipped or could not place, with the reasons</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
