@@ -91,7 +91,10 @@ int main(int argc, char **argv)
         runCpu.push_back(cpuSeconds() - cpu);
         start = Clock::now();
         cpu = cpuSeconds();
-        const engine::OrganizePlan plan = engine::planOrganize(options, source, destination, hooks);
+        // As the command line's text and the dialog's tree show it: without the tag changes.
+        engine::PlanControl control;
+        control.tags = false;
+        const engine::OrganizePlan plan = engine::planOrganize(options, source, destination, hooks, control);
         previewTimes.push_back(seconds(start));
         previewCpu.push_back(cpuSeconds() - cpu);
         planned = plan.fileCount();

@@ -119,8 +119,11 @@ void printJson(const engine::OrganizePlan &plan)
 
 int runPreview(const OrganizeArguments &arguments, const fs::path &source, const fs::path &destination)
 {
+    // The text shows no tag changes: they are worked out for the JSON only.
+    engine::PlanControl control;
+    control.tags = arguments.json;
     const engine::OrganizePlan plan =
-        engine::planOrganize(arguments.options, source, destination, engine::standardHooks());
+        engine::planOrganize(arguments.options, source, destination, engine::standardHooks(), control);
     if (plan.status != engine::PrepareStatus::Ready) {
         std::fprintf(stderr, "%s\n", text::utf16ToUtf8(plan.message).c_str());
         return exit_code::kRefused;

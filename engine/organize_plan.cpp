@@ -94,14 +94,14 @@ public:
                     continue;
                 formats::TrackRead read;
                 const std::size_t before = m_catalog.size();
-                const formats::ReadResult status =
-                    loadTrack(format, path, criterionCode, loadOptions, m_catalog, read, &asRead);
+                const formats::ReadResult status = loadTrack(format, path, criterionCode, loadOptions, m_catalog,
+                                                             read, m_control.tags ? &asRead : nullptr);
                 if (!status.ok()) {
                     m_plan.skipped.push_back(readSkip(path, status));
                     continue;
                 }
                 ++m_plan.filesLoaded;
-                if (m_catalog.size() > before) {
+                if (m_catalog.size() > before && m_control.tags) {
                     m_sourceTags.push_back(SourceTags{text::cp1252ToUtf8(asRead.Title.view()),
                                                       text::cp1252ToUtf8(asRead.Artist.view()), asRead.Track,
                                                       asRead.TrackTotal, read.pictures.count()});
@@ -208,6 +208,11 @@ private:
                 return;
             }
             const std::size_t entry = layout.entries[i];
+            if (!m_control.tags) {
+                block.files.push_back(std::move(file));
+                ++m_plan.filesCopied;
+                continue;
+            }
             if (const auto changes = output::tagChangesFor(m_catalog.at(entry), decision.tags, decision.index,
                                                            decision.count))
                 file.tags = tagDifferences(*changes, entry);

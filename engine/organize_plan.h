@@ -74,6 +74,8 @@ struct PlanControl {
     const std::atomic<bool> *cancel = nullptr;
     // Called after each file read: files read, files in all.
     std::function<void(std::size_t, std::size_t)> progress;
+    // Work out the tag changes of each file (a plan shown without them is quicker to make).
+    bool tags = true;
 };
 
 // Plans the run of options from source into destination with the grouping and naming of hooks

@@ -12,6 +12,7 @@ PreviewJob::PreviewJob(engine::RunOptions options, std::filesystem::path source,
         engine::PlanControl control;
         control.cancel = &m_cancel;
         control.progress = progress;
+        control.tags = false;   // the window shows no tag changes
         auto plan = std::make_shared<engine::OrganizePlan>(
             engine::planOrganize(options, source, destination, m_hooks, control));
         if (!m_cancel.load())
