@@ -2,6 +2,7 @@
 
 #include "engine/run_options.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct OrganizeArguments {
     engine::RunOptions options;
     bool json = false;
     unsigned jobs = 0;   // conversions at once; 0: one per hardware thread
+    bool dryRun = false;   // show the plan of the run, write nothing
 };
 
 struct InspectArguments {
@@ -29,6 +31,9 @@ struct InspectArguments {
 };
 
 int runOrganize(const OrganizeArguments &arguments);
+// The plan of the run the arguments ask for, printed; source and destination made absolute.
+int runPreview(const OrganizeArguments &arguments, const std::filesystem::path &source,
+               const std::filesystem::path &destination);
 int runInspect(const InspectArguments &arguments);
 
 } // namespace tunvale::cli

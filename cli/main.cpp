@@ -115,7 +115,30 @@ int main(int argc, char **argv)
     organizeCommand->add_option("--quality", quality, "MP3 quality of conversions")->check(CLI::IsMember({"standard", "high", "max"}))->capture_default_str();
     organizeCommand->add_option("--jobs", organize.jobs, "Conversions at once (default: one per hardware thread)")
         ->check(CLI::Range(1u, 256u));
-    organizeCommand->add_flag("--json", organize.json, "Print a JSON report instead of the summary line");
+    organizeCommand->add_flag("--json", organize.json,
+                              "Print a JSON report instead of the summary line: the counts, the folders and files "
+                              "created, \"skipped\" (each file or folder not taken, with its reason: unreadable, "
+                              "not audio, damaged, format not handled, folder not readable, path too long) and "
+                              "\"failed\" (each file whose placement failed, with the message). Without --json, "
+                              "a line on stderr after the summary counts the skipped and failed files");
+    organizeCommand->add_flag("-n,--dry-run", organize.dryRun,
+                              "Show what the run would do and write nothing: each destination folder with the "
+                              "spellings merged into it, each file with its new name (marked when converted, "
+                              "replacing a file or numbered \"(n)\"), the files skipped and the summary; with "
+                              "--json the same as {\"plan\", \"skipped\", \"summary\"} with each tag change");
+    organizeCommand->add_flag_callback(
+        "--plain",
+        [&o] {
+            o.newFileNames = 0;
+            o.addArtist = 0;
+            o.addComposer = 0;
+            o.alphaTrack = 0;
+            o.tagsFromName = 0;
+        },
+        "Only copy into folders: keep the file names, titles and track numbers, take no tags from the "
+        "file names (the same as --no-rename --no-artist-in-title --no-composer-in-title --no-renumber "
+        "--no-tags-from-name)")
+        ->trigger_on_parse();
 
     cli::InspectArguments inspect;
     std::string inspectBy = "artist";

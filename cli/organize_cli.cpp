@@ -1,5 +1,6 @@
 // tunvale-cli organize: the Organize command's checks, one run of the worker, the summary.
 #include "cli/commands.h"
+#include "cli/report_json.h"
 #include "cli/terminal.h"
 #include "cli/terminal_sink.h"
 
@@ -11,6 +12,7 @@
 
 #include "engine/path_text.h"
 #include "engine/run_journal.h"
+#include "engine/run_report.h"
 #include "formats/io/work_files.h"
 #include <chrono>
 #include <cstdlib>
@@ -68,19 +70,12 @@ nlohmann::ordered_json pathList(const std::vector<fs::path> &paths)
     return list;
 }
 
-// Each file a loader refused, with its reason.
-nlohmann::ordered_json skippedList(const std::vector<engine::SkippedFile> &files)
-{
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const engine::SkippedFile &file : files)
-        list.push_back({{"path", engine::pathToUtf8(file.path)}, {"reason", file.reason}});
-    return list;
-}
-
 } // namespace
 
 int runOrganize(const OrganizeArguments &arguments)
 {
+    if (arguments.dryRun)
+        return runPreview(arguments, absoluteFolder(arguments.source), absoluteFolder(arguments.destination));
     engine::SessionState session;
     TerminalSink sink(stderr, stderrIsTerminal());
     CreateDestination yes;
@@ -189,15 +184,21 @@ int runOrganize(const OrganizeArguments &arguments)
             {"folders_used", session.foldersUsed},
             {"created_folders", pathList(folders)},
             {"created_files", pathList(session.filesCreatedInSession)},
-            {"skipped", skippedList(session.skippedFiles)},
+            {"skipped", skippedList(engine::allSkipped(session))},
+            {"failed", failedList(session.failedFiles)},
             {"messages", sink.messages()},
         };
-        // Paths that are not valid UTF-8 are shown with replacement characters, never refused.
-        std::printf("%s\n", report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+        std::printf("%s\n", dumpReport(report).c_str());
     } else {
         std::printf("%s\n", text::utf16ToUtf8(summary.line).c_str());
     }
     std::fflush(stdout);
+    if (!arguments.json) {
+        const std::string account = engine::accountLine(engine::allSkipped(session).size(), session.failedFiles.size(),
+                                                        "tunvale-cli organize --json for the list");
+        if (!account.empty())
+            std::fprintf(stderr, "%s\n", account.c_str());
+    }
 
     int status = exit_code::kDone;
     if (session.flags.error)

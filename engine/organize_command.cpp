@@ -104,7 +104,9 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     session.sourceFiles.clear();
     // A destination inside the source is not scanned: a second run would take in the first
     // run's copies, and a run its own.
-    scanSource(session.sourceFolder, session.sourceExtensions, session.sourceFiles, session.destinationFolder);
+    session.scanSkipped.clear();
+    scanSource(session.sourceFolder, session.sourceExtensions, session.sourceFiles, session.destinationFolder,
+               &session.scanSkipped);
     session.fileCursor = 0;
 
     if (session.sourceFiles.empty()) {

@@ -6,13 +6,12 @@
 #include "engine/file_system_sync.h"
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
-#include "engine/file_name_sorted_paths.h"
+#include "engine/group_layout.h"
 #include "engine/placement_queue.h"
-#include "output/folder_name.h"
+#include "engine/run_report.h"
 #include "output/name_text.h"
 #include "output/place_file.h"
 #include "output/system_error.h"
-#include "output/track_file_name.h"
 
 #include <algorithm>
 #include <exception>
@@ -67,13 +66,6 @@ public:
 
 private:
     RunObserver *m_observer;
-};
-
-// The files of one group still to be placed, with their new names (empty when names are kept,
-// or when no name could be made; parallel to sources before it is sorted).
-struct GroupFiles {
-    FileNameSortedPaths sources;
-    std::vector<std::u16string> names;
 };
 
 // The steps of one run; the members are the worker's own state for that run. The worker holds
@@ -164,6 +156,7 @@ private:
         m_session.filesCopied = 0;
         m_session.miscellaneousFiles = 0;
         m_session.skippedFiles.clear();
+        m_session.failedFiles.clear();
     }
 
     // Loading phase; false when an abort request ended it.
@@ -194,7 +187,7 @@ private:
                 if (status.ok())
                     ++m_filesLoaded;
                 else
-                    m_session.skippedFiles.push_back({path, formats::statusText(status)});
+                    m_session.skippedFiles.push_back(readSkip(path, status));
             }
         }
         return true;
@@ -266,7 +259,7 @@ private:
             switch (placeGroup(groupName, first)) {
             case GroupResult::Next: break;
             case GroupResult::Aborted: m_queue->dropWaiting(); return;
-            case GroupResult::FolderFailed: return;
+            case GroupResult::FolderFailed: noteRunStopped(loaded); return;
             }
         }
     }
@@ -277,67 +270,21 @@ private:
     // into the group's folder.
     GroupResult placeGroup(const std::u16string &groupName, std::size_t groupId)
     {
-        GroupFiles files = takeUnplacedMembers(groupName);
-        if (files.sources.empty())
+        const GroupSetting setting{m_session.destinationFolder, m_session.miscellaneousFolderName,
+                                   m_session.criterionCode, m_filesLoaded};
+        auto layout = std::make_shared<const GroupLayout>(layoutGroup(
+            m_catalog, m_session.groupMembers, m_session.groupMemberCount, groupName, m_options, m_hooks, setting));
+        if (layout->sources.empty())
             return GroupResult::Next;
-        // New names follow the grouping's order (the names are parallel to it); kept names are
-        // sorted by file name.
-        if (m_options.newFileNames == 0)
-            files.sources.sortByFileName();
-        const fs::path folder = groupFolder(groupName, files.sources.size());
-        if (!makeGroupFolder(folder))
-            return GroupResult::FolderFailed;
-        return placeFiles(files, folder, groupId);
-    }
-
-    // Marks the group's members that are not yet placed as placed and gives each its name.
-    GroupFiles takeUnplacedMembers(const std::u16string &groupName)
-    {
-        GroupFiles files;
-        const std::size_t memberCount = std::min(m_session.groupMemberCount, m_session.groupMembers.size());
-        for (std::size_t k = 1; k <= memberCount; ++k) {
-            const std::size_t index = m_session.groupMembers[k - 1];
-            if (index >= m_catalog.size())
-                continue;
-            catalog::CMetaDat &entry = m_catalog.at(index);
-            if (entry.Placed)
-                continue;
-            entry.Placed = 1;
-            m_session.currentSource = entry.Path;
-            files.names.push_back(m_options.newFileNames != 0 ? newFileName(entry, k, groupName) : std::u16string());
-            files.sources.add(entry.Path);
-        }
-        return files;
-    }
-
-    // The new name of the group's k-th member (1-based); empty when none can be made.
-    std::u16string newFileName(const catalog::CMetaDat &entry, std::size_t k, const std::u16string &groupName) const
-    {
-        if (groupName == u"Undefined")
-            return undefinedFileName(entry.Path);
-        const output::PlacementOptions placementOptions = m_options.placementOptions();
-        std::u16string name = m_hooks.trackFileName
-            ? m_hooks.trackFileName(entry, static_cast<int>(k), placementOptions)
-            : output::BuildTrackFileName(entry, static_cast<int>(k), placementOptions);
-        if (!name.empty())
-            name += asciiLower(findExtension(entry.Path));
-        return name;
-    }
-
-    // The folder a group of fileCount files goes to, counted among the folders used: the
-    // Miscellaneous folder for a file alone in its group (when isolated files are grouped),
-    // else the group's own. Folder names follow the file-name rules: a tag longer than a
-    // name, or holding control characters, still gives a folder that can be made.
-    fs::path groupFolder(const std::u16string &groupName, std::size_t fileCount)
-    {
-        const bool miscellaneous = m_filesLoaded > 1 && fileCount == 1 && m_options.groupIsolated != 0
-            && m_session.criterionCode != catalog::criterion::kYear;
-        if (miscellaneous) {
+        if (layout->miscellaneous)
             m_miscellaneousUsed = true;
-            return m_session.destinationFolder / pathFromUtf16(output::groupFolderName(m_session.miscellaneousFolderName));
+        else
+            ++m_session.foldersUsed;
+        if (!makeGroupFolder(layout->folder)) {
+            noteNotPlaced(layout->sources, 0, folderFailureMessage(layout->folder));
+            return GroupResult::FolderFailed;
         }
-        ++m_session.foldersUsed;
-        return m_session.destinationFolder / pathFromUtf16(output::groupFolderName(groupName));
+        return placeFiles(layout, groupId);
     }
 
     // Makes the group's folder, recording it when this run made it; false (failure reported)
@@ -363,13 +310,12 @@ private:
 
     // Settles the group's files one by one in placement order and hands them to the queue,
     // which writes them side by side; the group ends at its first failure.
-    GroupResult placeFiles(const GroupFiles &files, const fs::path &folder, std::size_t groupId)
+    GroupResult placeFiles(const std::shared_ptr<const GroupLayout> &layout, std::size_t groupId)
     {
-        const bool newNames = m_options.newFileNames != 0;
-        const int count = static_cast<int>(files.sources.size());
+        const int count = static_cast<int>(layout->sources.size());
         const bool miscellaneousFolder =
-            output::equalsIgnoreCase(output::pathToText(folder.filename()), u"Miscellaneous");
-        for (std::size_t i = 0; i < files.sources.size(); ++i) {
+            output::equalsIgnoreCase(output::pathToText(layout->folder.filename()), u"Miscellaneous");
+        for (std::size_t i = 0; i < layout->sources.size(); ++i) {
             if (abortRequested())
                 return GroupResult::Aborted;
             // Its number in the Miscellaneous folder counts only files that are placed: the
@@ -383,13 +329,14 @@ private:
             job->group = groupId;
             job->index = static_cast<int>(i) + 1;
             job->count = count;
-            job->context.sourcePath = files.sources.at(i);
-            if (newNames && files.names[i].empty()) {
+            job->layout = layout;
+            job->context.sourcePath = layout->sources[i];
+            if (layout->newNames && layout->names[i].empty()) {
                 job->noName = true;
                 m_queue->add(std::move(job));
                 continue;
             }
-            job->destination = folder / (newNames ? pathFromUtf16(files.names[i]) : files.sources.at(i).filename());
+            job->destination = layoutDestination(*layout, i);
             prepareJob(*job);
             m_queue->add(std::move(job));
         }
@@ -454,8 +401,10 @@ private:
     // reported).
     bool finishTurn(PlacementJob &job) override
     {
-        if (job.noName)
+        if (job.noName) {
+            m_session.skippedFiles.push_back(noNameSkip(job.context.sourcePath));
             return true;
+        }
         output::PlacementContext &placement = job.context;
         int result = job.result;
         if (result == 0 && !job.hook)
@@ -477,7 +426,7 @@ private:
             recordCreatedFile(&placement.placedIdentity);
             return true;
         }
-        reportPlacementFailure(result, placement.failure);
+        reportPlacementFailure(result, placement.failure, job);
         return false;
     }
 
@@ -498,15 +447,38 @@ private:
             m_hooks.observer->fileCreated(m_session.currentDestination);
     }
 
-    void reportPlacementFailure(int result, const output::PlacementFailure &failure)
+    // Reports the failure of job's file; the rest of its group is left and listed with it.
+    void reportPlacementFailure(int result, const output::PlacementFailure &failure, const PlacementJob &job)
     {
         // The file is there, only its tags failed: it is the run's, and undo takes it back
         // like the others. It is not counted as copied.
         if (failure.writtenWithoutTags)
             recordCreatedFile();
-        reportFailure(
-            placeFailureMessage(result, m_session.currentSource, m_session.currentDestination, &failure));
+        const std::u16string message =
+            placeFailureMessage(result, m_session.currentSource, m_session.currentDestination, &failure);
+        m_session.failedFiles.push_back(
+            FailedFile{m_session.currentSource, m_session.currentDestination, text::utf16ToUtf8(message)});
+        if (job.layout)
+            noteNotPlaced(job.layout->sources, static_cast<std::size_t>(job.index), groupStoppedMessage());
+        reportFailure(message);
         m_lease.without([&] { sleepFor(m_run.pauses.afterFailure); });
+    }
+
+    // The files of a group from first on that the run leaves, after a failure in their folder.
+    void noteNotPlaced(const std::vector<fs::path> &sources, std::size_t first, const std::u16string &message)
+    {
+        for (std::size_t i = first; i < sources.size(); ++i)
+            m_session.failedFiles.push_back(FailedFile{sources[i], {}, text::utf16ToUtf8(message)});
+    }
+
+    // Every file not placed yet, after a failure that ends the placement phase.
+    void noteRunStopped(std::size_t loaded)
+    {
+        const std::string message = text::utf16ToUtf8(runStoppedMessage());
+        for (std::size_t i = 0; i < loaded; ++i) {
+            if (!m_catalog.at(i).Placed)
+                m_session.failedFiles.push_back(FailedFile{m_catalog.at(i).Path, {}, message});
+        }
     }
 
     void end()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/conversion_pool.h"
+#include "engine/group_layout.h"
 #include "output/place_file.h"
 #include "output/placement_context.h"
 #include "output/status_reporter.h"
@@ -43,6 +44,7 @@ private:
 // recorded.
 struct PlacementJob {
     std::size_t group = 0;          // the group it belongs to, in placement order
+    std::shared_ptr<const GroupLayout> layout; // its group's files and names
     int index = 0;                  // 1-based within its group's list
     int count = 0;
     bool noName = false;            // no new name could be made: counted, not placed

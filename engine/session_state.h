@@ -18,10 +18,30 @@ struct RunFlags {
     std::atomic<std::int32_t> error{0};     // a file or folder failed and a message was shown
 };
 
-// A source file the loading phase did not take, and why ("not a regular file").
+// Why a source file or folder was not taken, in the words of the run's report.
+enum class SkipKind {
+    Unreadable,         // the file could not be opened or read
+    NotAudio,           // its bytes are not of the format its name says (or it is empty)
+    Damaged,            // a tag or another structure of the file is damaged or cut short
+    NotHandled,         // an audio format the program does not read (or a variant of one)
+    FolderNotReadable,  // a folder of the source could not be listed
+    PathTooLong,        // the path is longer than the system takes
+    NoName,             // no file name could be built from its tags
+};
+
+// A source file (or folder) the run did not take, and why ("not a regular file").
 struct SkippedFile {
     std::filesystem::path path;
     std::string reason;   // UTF-8
+    SkipKind kind = SkipKind::Unreadable;
+};
+
+// A file the placement phase did not place: its placement failed (destination: the name it
+// was to take), or it was left after a failure in its folder (no destination).
+struct FailedFile {
+    std::filesystem::path source;
+    std::filesystem::path destination;
+    std::string message;   // UTF-8
 };
 
 // What one front-end session knows about its runs. While a run is active the worker is the
@@ -69,6 +89,8 @@ struct SessionState {
     std::vector<std::filesystem::path> sourceFiles;     // the scan's result, in loading order
     std::size_t fileCursor = 0;                         // next path of sourceFiles to load
     std::vector<SkippedFile> skippedFiles;              // files a loader refused in the current run
+    std::vector<SkippedFile> scanSkipped;               // what the scan left out (unreadable folders ...)
+    std::vector<FailedFile> failedFiles;                // placements of the current run that failed
 
     // The head destination folder the Organize command created in this session, or empty.
     std::filesystem::path mainDirectory;

@@ -1,6 +1,7 @@
 #include "engine/source_scan.h"
 
 #include "engine/path_text.h"
+#include "engine/run_report.h"
 #include "formats/io/work_files.h"
 
 #include <algorithm>
@@ -27,16 +28,22 @@ struct Frame {
     std::size_t next = 0;
 };
 
-Frame readFolder(const fs::path &folder)
+Frame readFolder(const fs::path &folder, std::vector<SkippedFile> *skipped)
 {
     Frame frame;
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
-    if (ec)
+    if (ec) {
+        if (skipped != nullptr)
+            skipped->push_back(folderSkip(folder, ec));
         return frame;
+    }
     for (const fs::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec)
+        if (ec) {
+            if (skipped != nullptr)
+                skipped->push_back(folderSkip(folder, ec));
             break;
+        }
         Entry entry;
         entry.path = it->path();
         entry.name = pathToUtf8(entry.path.filename());
@@ -91,7 +98,7 @@ bool scanOrderLess(const std::string &a, const std::string &b)
 }
 
 void scanSource(const fs::path &folder, const std::vector<std::string> &extensions, std::vector<fs::path> &files,
-                const fs::path &leaveOut)
+                const fs::path &leaveOut, std::vector<SkippedFile> *skipped)
 {
     if (extensions.empty())
         return;
@@ -109,7 +116,7 @@ void scanSource(const fs::path &folder, const std::vector<std::string> &extensio
 
     // Depth first with an explicit stack, so a deep tree cannot exhaust the thread's stack.
     std::vector<Frame> stack;
-    stack.push_back(readFolder(folder));
+    stack.push_back(readFolder(folder, skipped));
     while (!stack.empty()) {
         Frame &frame = stack.back();
         if (frame.next >= frame.entries.size()) {
@@ -118,13 +125,22 @@ void scanSource(const fs::path &folder, const std::vector<std::string> &extensio
         }
         const Entry entry = frame.entries[frame.next++];
         if (entry.directory) {
-            if (!canonicalOf(entry.path, identity) || !visited.insert(identity).second)
+            std::error_code error;
+            identity = fs::canonical(entry.path, error);
+            if (error) {
+                if (skipped != nullptr)
+                    skipped->push_back(folderSkip(entry.path, error));
                 continue;
-            stack.push_back(readFolder(entry.path));   // invalidates frame
+            }
+            if (!visited.insert(identity).second)
+                continue;
+            stack.push_back(readFolder(entry.path, skipped));   // invalidates frame
             continue;
         }
         if (matchesExtension(entry.path, wanted))
             files.push_back(entry.path);
+        else if (skipped != nullptr && isUnhandledAudio(entry.path))
+            skipped->push_back(notHandledSkip(entry.path));
     }
 }
 

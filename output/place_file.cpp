@@ -1,5 +1,7 @@
 #include "output/place_file.h"
 
+#include "output/placement_plan.h"
+
 #include "catalog/records/catalog.h"
 #include "formats/format_table.h"
 #include "formats/io/work_files.h"
@@ -9,10 +11,9 @@
 #include "output/publish_file.h"
 #include "output/rewrite_tags.h"
 #include "output/system_error.h"
-#include "output/title_builders.h"
-#include "output/track_numbering.h"
 #include "output/work_file.h"
 
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -39,74 +40,21 @@ void report(PlacementContext &context, std::u16string_view prefix, std::u16strin
     context.status->showStatus(text, colourValue);
 }
 
-// A destination must be one ordinary file name in a folder below the run's destination: the
-// names come from tags, which may hold anything.
-bool isSafeDestination(const PlacementContext &context, const std::filesystem::path &destination)
-{
-    const std::u16string name = pathToText(destination.filename());
-    if (name.empty() || name == u"." || name == u"..")
-        return false;
-    const std::u16string folder = pathToText(destination.parent_path().filename());
-    if (folder == u"." || folder == u"..")
-        return false;
-    if (context.destinationRoot.empty())
-        return true;
-    const std::filesystem::path root = context.destinationRoot.lexically_normal();
-    const std::filesystem::path relative = destination.lexically_normal().lexically_relative(root);
-    if (relative.empty() || relative.is_absolute())
-        return false;
-    for (const auto &part : relative) {
-        // The kept folder and work files are the program's own: nothing is placed among them.
-        if (part == ".." || formats::io::isProgramName(part))
-            return false;
-    }
-    return relative != ".";
-}
-
-// The tag changes one placement asks for; the flags are cleared as rules drop them.
-struct TagPlan {
-    bool addArtist = false;
-    bool addComposer = false;
-    bool fromName = false;
-    bool renumber = false;
-    bool removePictures = false;
-    int step = 1;
-
-    bool any() const { return removePictures || addComposer || addArtist || fromName || renumber; }
-};
-
 // The tag changes the plan asks of the file; the catalog entry's title takes the title the
 // changes set (the run's record of the file). Failed when there is no catalog entry to take
 // them from. Settled in placement order, before the file is written, so files written side by
 // side never touch the catalog.
-TagRequest tagRequest(PlacementContext &context, int index, int count, TagPlan plan)
+TagRequest tagRequest(PlacementContext &context, const PlacementDecision &decision)
 {
     TagRequest request;
-    if (!plan.any())
+    if (!decision.tags.any())
         return request;
     catalog::CMetaDat *entry = context.catalog != nullptr ? context.catalog->findByPath(context.sourcePath) : nullptr;
     if (entry == nullptr) {
         request.failed = true;
         return request;
     }
-    if (plan.addArtist) {
-        std::u16string title = ArtistTitle(*entry);
-        if (title.empty())
-            plan.addArtist = false;
-        else
-            entry->Title = std::move(title);
-    }
-    if (plan.addComposer) {
-        std::u16string title = ComposerTitle(*entry);
-        if (title.empty())
-            plan.addComposer = false;
-        else
-            entry->Title = std::move(title);
-    }
-    if (!plan.any())
-        return request;
-    const TagNumbers numbers = tagNumbers(plan.renumber, plan.step, index, count);
-    request.changes = formats::TagChanges{entry->Title, entry->Artist, numbers.track, numbers.total, plan.removePictures};
+    request.changes = tagChangesFor(*entry, decision.tags, decision.index, decision.count);
     return request;
 }
 
@@ -116,59 +64,23 @@ int preparePlacement(int index, int count, PlacementContext &context, PlacementP
 {
     context.failure = {};
     placement = PlacementPlan{};
-    const PlacementOptions options = context.options;
-    TagPlan plan;
-    plan.addArtist = options.addArtist;
-    plan.addComposer = options.addComposer;
-    plan.fromName = options.tagsFromName;
-    plan.renumber = options.alphaTrack;
-    plan.removePictures = options.removePictures;
-    plan.step = options.trackStep > 1 ? options.trackStep : 1;
-    const int step = plan.step;
-
-    // The two special folders are recognised by the name of the destination's folder.
-    const std::u16string folderName = pathToText(context.destinationPath.parent_path().filename());
-    if (equalsIgnoreCase(folderName, u"Undefined")) {
-        plan.addArtist = false;
-        plan.addComposer = false;
-        plan.fromName = false;
-        plan.renumber = false;
-    } else if (equalsIgnoreCase(folderName, u"Miscellaneous")) {
-        std::int32_t localCounter = 0;
-        std::int32_t &counter = context.miscellaneousFiles != nullptr ? *context.miscellaneousFiles : localCounter;
-        const int m = ++counter;
-        if (plan.renumber) {
-            index = m;
-            count = 0;
-        }
-        if (options.newFileNames) {
-            const std::u16string fileName = pathToText(context.destinationPath.filename());
-            const std::size_t extensionSize = lowerExtension(fileName).size();
-            const std::u16string stem = fileName.substr(0, fileName.size() - extensionSize);
-            const std::u16string renamed = renumberMiscellaneousName(stem, m, step);
-            if (renamed != stem) {
-                context.destinationPath = context.destinationPath.parent_path()
-                    / pathFromText(renamed + fileName.substr(fileName.size() - extensionSize));
-            }
-        }
-    }
+    const PlacementDecision decision = decidePlacement(index, count, context.options, context.sourcePath,
+                                                       context.destinationPath, context.miscellaneousFiles);
+    context.destinationPath = decision.destination;
 
     const std::u16string sourceName = pathToText(context.sourcePath.filename());
-    if (!isSafeDestination(context, context.destinationPath)) {
+    if (!isSafeDestination(context.destinationRoot, context.destinationPath)) {
         report(context, u"Could not Copy: ", sourceName, u"", kErrorRed);
         return copy_error::kInvalidName;
     }
 
-    // A format that is never converted (MP3) is copied; anything else goes to the encoder,
-    // which refuses what it cannot read.
     placement.format = formats::formatOfExtension(lowerExtension(sourceName));
-    const bool keptAsItIs = placement.format != nullptr && placement.format->openPcm == nullptr;
-    placement.converting = options.mp3Convert && !keptAsItIs;
+    placement.converting = decision.converting;
     if (placement.converting) {
         context.destinationPath.replace_extension(".mp3");
         context.failure.conversion = true;
     }
-    placement.request = tagRequest(context, index, count, plan);
+    placement.request = tagRequest(context, decision);
     return 0;
 }
 

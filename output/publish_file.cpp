@@ -43,30 +43,42 @@ bool isSource(const PlacementContext &context, const fs::path &path)
     return !context.sourcePath.empty() && fs::equivalent(path, context.sourcePath, ec) && !ec;
 }
 
+} // namespace
+
+bool mayKeepAside(const PlacementContext &context, const fs::path &original)
+{
+    const io::EntryKind kind = io::entryKind(original);
+    // Like the read-only attribute on Windows: a folder, a device, a file without write
+    // permission and the file being copied are never replaced.
+    if (kind == io::EntryKind::Folder || kind == io::EntryKind::Other)
+        return false;
+    if (kind == io::EntryKind::File && !writable(original))
+        return false;
+    // A link that leads to a file the run reads counts as that file.
+    if (isSource(context, original))
+        return false;
+    if (!io::identityOf(original).valid)
+        return false;
+    const fs::path root = context.destinationRoot.empty() ? original.parent_path() : context.destinationRoot;
+    const io::EntryKind keptKind = io::entryKind(io::keptFolder(root));
+    // Never keep anything through a link.
+    return keptKind == io::EntryKind::Missing || keptKind == io::EntryKind::Folder;
+}
+
+namespace {
+
 // Moves the entry at original into the kept folder so that its name can be taken; 0 when the
 // name is free now, kAccessDenied when the entry may not be replaced or cannot be kept.
 int keepAside(PlacementContext &context, const fs::path &original)
 {
-    const io::EntryKind kind = io::entryKind(original);
-    if (kind == io::EntryKind::Missing)
+    if (io::entryKind(original) == io::EntryKind::Missing)
         return 0;
-    // Like the read-only attribute on Windows: a folder, a device, a file without write
-    // permission and the file being copied are never replaced.
-    if (kind == io::EntryKind::Folder || kind == io::EntryKind::Other)
-        return copy_error::kAccessDenied;
-    if (kind == io::EntryKind::File && !writable(original))
-        return copy_error::kAccessDenied;
-    // A link that leads to a file the run reads counts as that file.
-    if (isSource(context, original))
+    if (!mayKeepAside(context, original))
         return copy_error::kAccessDenied;
     const io::FileIdentity identity = io::identityOf(original);
     if (!identity.valid)
         return copy_error::kAccessDenied;
-
     const fs::path root = context.destinationRoot.empty() ? original.parent_path() : context.destinationRoot;
-    const io::EntryKind keptKind = io::entryKind(io::keptFolder(root));
-    if (keptKind != io::EntryKind::Missing && keptKind != io::EntryKind::Folder)
-        return copy_error::kAccessDenied;   // never keep anything through a link
     for (unsigned attempt = 0; attempt < kMaxKeptAttempts; ++attempt) {
         const fs::path kept = context.names().keptPath(root, original, attempt);
         if (kept.empty())

@@ -21,6 +21,11 @@ enum class TakenName {
     Replace,         // replaced outright (the converter used on its own, outside a run)
 };
 
+// Whether the entry standing at original may be moved aside into the kept folder to be
+// replaced: not a folder or device, not a file without write permission, not a file the run
+// reads, and the kept folder is not reached through a link. Only looks.
+bool mayKeepAside(const PlacementContext &context, const std::filesystem::path &original);
+
 // Gives the complete work file work its final name: context.destinationPath, or when that is
 // taken the iterations Name(1).ext ... Name(lastIteration).ext in turn. Except with
 // TakenName::Replace no name is ever taken over by the rename itself: KeepAside first moves

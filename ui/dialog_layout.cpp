@@ -163,7 +163,19 @@ void TunvaleDialog::buildControls()
     policy.setRetainSizeWhenHidden(true);
     m_statusBox->setSizePolicy(policy);
     m_statusBox->hide();
-    layout->addWidget(m_statusBox);
+    // "Details..." beside it, after a run that skipped or could not place files.
+    m_detailsLink = new QLabel(tr("<a href=\"details\">Details\u2026</a>"), this);
+    m_detailsLink->setToolTip(tr("The files the last run skipped or could not place, with the reasons"));
+    m_detailsLink->setObjectName(QStringLiteral("detailsLink"));
+    m_detailsLink->setTextFormat(Qt::RichText);
+    m_detailsLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    m_detailsLink->setAccessibleName(tr("Details of the files skipped and not placed"));
+    m_detailsLink->hide();
+    connect(m_detailsLink, &QLabel::linkActivated, this, &TunvaleDialog::showDetails);
+    auto *statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_statusBox, 1);
+    statusRow->addWidget(m_detailsLink);
+    layout->addLayout(statusRow);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progressBar"));
@@ -173,6 +185,9 @@ void TunvaleDialog::buildControls()
     QPushButton *organizeButton = makeButton(this, tr("&Organize"), "organizeButton");
     m_controls[control_id::kOrganize] = organizeButton;
     connect(organizeButton, &QPushButton::clicked, this, &TunvaleDialog::organize);
+    QPushButton *previewButton = makeButton(this, tr("Pre&view"), "previewButton");
+    m_controls[control_id::kPreview] = previewButton;
+    connect(previewButton, &QPushButton::clicked, this, &TunvaleDialog::preview);
     QPushButton *cancelButton = makeButton(this, tr("&Cancel"), "cancelButton");
     m_controls[control_id::kCancel] = cancelButton;
     connect(cancelButton, &QPushButton::clicked, this, &TunvaleDialog::cancelSession);
@@ -182,6 +197,7 @@ void TunvaleDialog::buildControls()
     connect(exitButton, &QPushButton::clicked, this, &TunvaleDialog::exitDialog);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(organizeButton);
+    buttons->addWidget(previewButton);
     buttons->addStretch(1);
     buttons->addWidget(cancelButton);
     buttons->addWidget(exitButton);
@@ -200,7 +216,7 @@ void TunvaleDialog::buildControls()
     order << m_controls[convertBox().id];
     for (const auto &item : qualityRadios())
         order << m_controls[item.id];
-    order << organizeButton << cancelButton << exitButton;
+    order << organizeButton << previewButton << cancelButton << exitButton;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -221,6 +237,8 @@ void TunvaleDialog::describeControls()
     selectDestination->setToolTip(tr("Choose or name the folder the sorted copies go into"));
     m_controls[control_id::kOrganize]->setToolTip(
         tr("Sort the audio files of the source folder into sub-folders of the destination folder"));
+    m_controls[control_id::kPreview]->setToolTip(
+        tr("Show what Organize would do with these folders and options, without writing anything"));
     m_controls[control_id::kCancel]->setToolTip(
         tr("Stop a run, then offer to delete what this session created (Escape)"));
     m_controls[control_id::kExit]->setToolTip(tr("Stop a run and close Tunvale"));

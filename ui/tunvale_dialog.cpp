@@ -12,6 +12,8 @@
 #include "ui/colored_edit.h"
 #include "ui/preferences.h"
 #include "ui/program_icon.h"
+#include "ui/preview_job.h"
+#include "ui/preview_window.h"
 #include "ui/work_progress_text.h"
 
 #include <QAbstractButton>
@@ -266,6 +268,8 @@ void TunvaleDialog::updateControlStates()
         return;
     // One run at a time; a worker given up and still returning keeps the tag records busy.
     m_controls[control_id::kOrganize]->setEnabled(!m_organizer.isActive() && !m_organizer.abandonedWorkerRunning());
+    m_controls[control_id::kPreview]->setEnabled(m_controls[control_id::kOrganize]->isEnabled() && !m_previewJob);
+    updateDetailsLink();
     const bool converting = m_controls[option_id::kConvert]->isChecked();
     for (const auto &item : qualityRadios())
         m_controls[item.id]->setEnabled(converting);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/abort_command.h"
+#include "engine/organize_plan.h"
 #include "engine/organizer.h"
 #include "engine/run_hooks.h"
 #include "engine/run_options.h"
@@ -9,11 +10,13 @@
 #include "ui/dialog_sink.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 
 class QAbstractButton;
@@ -24,8 +27,11 @@ class QPushButton;
 
 namespace tunvale::ui {
 
+class AccountWindow;
 class ColoredEdit;
 class Preferences;
+class PreviewJob;
+class PreviewWindow;
 class StatusBox;
 class DialogPrompts;
 class QuaverPicture;
@@ -45,6 +51,7 @@ namespace control_id {
 inline constexpr int kSelectSource = 1000;
 inline constexpr int kSelectDestination = 1001;
 inline constexpr int kOrganize = 1009;
+inline constexpr int kPreview = 1040;
 inline constexpr int kStep = 1019;
 inline constexpr int kQualityStandard = 1023;
 inline constexpr int kQualityHigh = 1024;
@@ -76,6 +83,11 @@ public:
     void selectSource();
     void selectDestination();
     void showAbout();
+    // Preview: plans the run of the folders and options shown, on a thread of its own, and
+    // opens the plan in a window whose Organize runs it.
+    void preview();
+    // The list of the files the last run skipped or could not place ("Details...").
+    void showDetails();
 
     // The worker's notices, on the dialog's thread.
     // Position notices move the bar until the run reports its work; from then until its
@@ -99,6 +111,14 @@ public:
     StatusBox *statusBox() const { return m_statusBox; }
     QProgressBar *progressBar() const { return m_progress; }
     QAction *aboutAction() const { return m_aboutAction; }
+    // The open preview window, or nullptr.
+    PreviewWindow *previewWindow() const;
+    // A preview is being computed.
+    bool previewing() const { return m_previewJob != nullptr; }
+    // "Details..." beside the status box: shown after a run that skipped or failed files.
+    QLabel *detailsLink() const { return m_detailsLink; }
+    // The list window while "Details..." shows it, or nullptr.
+    AccountWindow *accountWindow() const { return m_accountWindow; }
     // The button, check box or radio button of that id, or nullptr.
     QAbstractButton *control(int id) const;
 
@@ -135,6 +155,8 @@ private:
     void saveWindowGeometry();
     // Looks again, until it has returned, whether a worker given up is still running.
     void watchAbandonedWorker();
+    void previewReady(std::shared_ptr<const engine::OrganizePlan> plan);
+    void updateDetailsLink();
 
     engine::RunOptions &m_options;
     Preferences &m_preferences;
@@ -160,6 +182,10 @@ private:
     bool m_stopping = false;
     bool m_closedWhileStopping = false;
     std::map<int, QAbstractButton *> m_controls;
+    QLabel *m_detailsLink = nullptr;
+    std::unique_ptr<PreviewJob> m_previewJob;
+    QPointer<PreviewWindow> m_previewWindow;
+    AccountWindow *m_accountWindow = nullptr;
 };
 
 } // namespace tunvale::ui

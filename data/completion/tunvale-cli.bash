@@ -96,7 +96,7 @@ _tunvale_cli()
       esac
       if [[ $cur == -* ]]; then
         _tunvale_cli_reply "--help --formats --by --step --quality --jobs --json
-          --group-isolated --no-group-isolated --similitudes --no-similitudes
+          -n --dry-run --plain --group-isolated --no-group-isolated --similitudes --no-similitudes
           --replace --no-replace --rename --no-rename
           --tags-from-name --no-tags-from-name --artist-in-title --no-artist-in-title
           --composer-in-title --no-composer-in-title --renumber --no-renumber

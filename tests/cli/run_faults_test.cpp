@@ -335,7 +335,8 @@ TEST_F(RunFaults, FullDiskMessagesNameTheReason)
         std::string message = c.message;
         message.replace(message.find("{S}"), 3, (src / c.sourceName).string());
         message.replace(message.find("{D}"), 3, (mount / "dst" / c.destinationName).string());
-        EXPECT_EQ(readFile(err), message + "\n");
+        // The message, then the line that counts the failure after the summary.
+        EXPECT_EQ(readFile(err), message + "\n0 files skipped, 1 failed (tunvale-cli organize --json for the list)\n");
         EXPECT_EQ(readFile(tree), c.fileStays ? "./" + c.destinationName + "\n" : "");
     }
 }

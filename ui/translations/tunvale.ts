@@ -32,6 +32,40 @@
     </message>
 </context>
 <context>
+    <name>tunvale::ui::AccountModel</name>
+    <message>
+        <source>Skipped: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Failed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What happened</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::AccountWindow</name>
+    <message>
+        <source>Files skipped and not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Files skipped or not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tunvale::ui::EngineTexts</name>
     <message>
         <source>Error</source>
@@ -246,6 +280,84 @@
     </message>
     <message>
         <source>Type a folder name here; a folder that does not exist yet is created by Organize</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::PlanModel</name>
+    <message>
+        <source>convert</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>replaces a file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>numbered</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>new folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Folder and new name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Source file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Marks</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tunvale::ui::PreviewWindow</name>
+    <message>
+        <source>Preview of the run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing has been written yet. This is what Organize would do:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the destination folder %1 would be created.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Planned folders and files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>&amp;Plan (%n file(s))</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Files skipped or not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>&amp;Skipped (%n)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>&amp;Organize</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Run the organize this preview shows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Close</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -665,6 +777,42 @@ Do you want to create it ?</source>
     </message>
     <message>
         <source>FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of being copied; MP3, Ogg, Opus and M4a files are always copied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;a href=&quot;details&quot;&gt;Details…&lt;/a&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files the last run skipped or could not place, with the reasons</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Details of the files skipped and not placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pre&amp;view</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Show what Organize would do with these folders and options, without writing anything</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preparing the preview...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Preview: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
