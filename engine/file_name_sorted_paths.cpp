@@ -1,48 +1,58 @@
 #include "engine/file_name_sorted_paths.h"
 
-#include "catalog/text/fold.h"
+#include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/utf8.h"
 #include "engine/path_text.h"
 
+#include <algorithm>
+#include <numeric>
+#include <string>
 #include <utility>
 
 namespace tunvale::engine {
 
-int compareFileNamesIgnoringCase(const std::filesystem::path &a, const std::filesystem::path &b)
+namespace {
+
+// The characters of the path's file name in upper case: what names are compared by.
+std::u32string upperCaseKey(const std::filesystem::path &path)
 {
-    const std::u16string left = fileNameText(a);
-    const std::u16string right = fileNameText(b);
-    const std::size_t n = left.size() < right.size() ? left.size() : right.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t l = text::wideToUpper(left[i]);
-        const char16_t r = text::wideToUpper(right[i]);
-        if (l != r)
-            return l < r ? -1 : 1;
-    }
-    if (left.size() == right.size())
-        return 0;
-    return left.size() < right.size() ? -1 : 1;
+    const std::string name = pathToUtf8(path.filename());
+    std::u32string key;
+    key.reserve(name.size());
+    for (std::size_t pos = 0; pos < name.size();)
+        key.push_back(text::unicode::toUpper(text::unicode::nextCodePoint(name, pos)));
+    return key;
 }
 
-bool FileNameSortedPaths::compareAndSwap(std::size_t index)
+int compareKeys(const std::u32string &left, const std::u32string &right)
 {
-    if (index + 1 >= m_items.size())
-        return false;
-    if (compareFileNamesIgnoringCase(m_items[index], m_items[index + 1]) <= 0)
-        return false;
-    std::swap(m_items[index], m_items[index + 1]);
-    return true;
+    const int order = left.compare(right);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+} // namespace
+
+int compareFileNamesIgnoringCase(const std::filesystem::path &a, const std::filesystem::path &b)
+{
+    return compareKeys(upperCaseKey(a), upperCaseKey(b));
 }
 
 void FileNameSortedPaths::sortByFileName()
 {
-    bool swapped = true;
-    while (swapped) {
-        swapped = false;
-        for (std::size_t i = 0; i + 1 < m_items.size(); ++i) {
-            if (compareAndSwap(i))
-                swapped = true;
-        }
-    }
+    // Each key is made once; the paths are then put in the order of a stable sort of the keys.
+    std::vector<std::u32string> keys;
+    keys.reserve(m_items.size());
+    for (const std::filesystem::path &item : m_items)
+        keys.push_back(upperCaseKey(item));
+    std::vector<std::size_t> order(m_items.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t l, std::size_t r) { return compareKeys(keys[l], keys[r]) < 0; });
+    std::vector<std::filesystem::path> sorted;
+    sorted.reserve(m_items.size());
+    for (std::size_t index : order)
+        sorted.push_back(std::move(m_items[index]));
+    m_items = std::move(sorted);
 }
 
 } // namespace tunvale::engine

@@ -6,8 +6,8 @@
 
 namespace tunvale::engine {
 
-// An array of paths with a compare-and-swap step that compares the file-name parts without
-// regard to case; sorted by repeated exchange passes so equal names keep their order.
+// An array of paths that can be sorted by their file-name parts without regard to case;
+// equal names keep their order.
 class FileNameSortedPaths {
 public:
     void clear() { m_items.clear(); }
@@ -17,16 +17,15 @@ public:
     const std::filesystem::path &at(std::size_t index) const { return m_items.at(index); }
     const std::vector<std::filesystem::path> &items() const { return m_items; }
 
-    // Swaps items index and index + 1 when the first file name compares greater; true when swapped.
-    bool compareAndSwap(std::size_t index);
-    // Passes over every adjacent pair until a pass makes no swap.
+    // Sorts by file name, ignoring case; a stable sort, so equal names keep their order.
     void sortByFileName();
 
 private:
     std::vector<std::filesystem::path> m_items;
 };
 
-// Compares the file-name parts of two paths without regard to case: < 0, 0 or > 0.
+// Compares the file-name parts of two paths without regard to case, character by character
+// in upper case: < 0, 0 or > 0.
 int compareFileNamesIgnoringCase(const std::filesystem::path &a, const std::filesystem::path &b);
 
 } // namespace tunvale::engine

@@ -3,6 +3,7 @@
 #include "catalog/records/catalog.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/fold.h"
+#include "catalog/text/unicode/fold.h"
 #include "engine/file_system_sync.h"
 #include "engine/make_folder.h"
 #include "engine/path_text.h"
@@ -558,7 +559,7 @@ std::u16string undefinedFileName(const fs::path &source)
         --last;
     name = name.substr(first, last - first);
     if (!name.empty())
-        name[0] = text::wideToUpper(name[0]);
+        name = text::utf8ToUtf16(text::unicode::upperFirst(text::utf16ToUtf8(name)));
     return name;
 }
 

@@ -1,4 +1,5 @@
 #include "catalog/text/codepage.h"
+#include "engine/file_name_sorted_paths.h"
 #include "engine/organize_worker.h"
 #include "engine/run_summary.h"
 #include "engine_fakes.h"
@@ -240,11 +241,29 @@ TEST(UndefinedFileName, TrimsSpacesAndHyphensAndCapitalises)
         {"/s/-x-.wav", "X-.wav"},   // trailing: the name ends with the extension, not a hyphen
         {"/s/--", ""},
         {"/s/\xC3\xA9t\xC3\xA9.flac", "\xC3\x89t\xC3\xA9.flac"},
+        {"/s/- \xD0\xBA\xD0\xB8\xD0\xBD\xD0\xBE.mp3", "\xD0\x9A\xD0\xB8\xD0\xBD\xD0\xBE.mp3"},   // кино: Кино
+        {"/s/\xCE\xB1\xCE\xB2.mp3", "\xCE\x91\xCE\xB2.mp3"},   // αβ: Αβ
+        {"/s/\xE5\x9D\x82\xE6\x9C\xAC.mp3", "\xE5\x9D\x82\xE6\x9C\xAC.mp3"},   // no case: kept
     };
     for (const auto &[path, expected] : cases) {
         const std::u16string name = undefinedFileName(fs::path(path));
         EXPECT_EQ(text::utf16ToUtf8(name), expected) << path;
     }
+}
+
+TEST(FileNameSortedPaths, SortsByUpperCaseInEveryScriptAndKeepsEqualNamesInOrder)
+{
+    FileNameSortedPaths paths;
+    // b, Б (Cyrillic capital), "a", а (Cyrillic small), "B" in another folder, "A" (equal to "a").
+    for (const char *path : {"/x/b.mp3", "/x/\xD0\x91.mp3", "/x/a.mp3", "/x/\xD0\xB0.mp3", "/y/B.mp3", "/y/A.mp3"})
+        paths.add(path);
+    paths.sortByFileName();
+    std::vector<std::string> sorted;
+    for (const fs::path &path : paths.items())
+        sorted.push_back(path.string());
+    EXPECT_EQ(sorted, (std::vector<std::string>{"/x/a.mp3", "/y/A.mp3", "/x/b.mp3", "/y/B.mp3",
+                                                "/x/\xD0\xB0.mp3", "/x/\xD0\x91.mp3"}));
+    EXPECT_EQ(compareFileNamesIgnoringCase("/x/\xD0\xB0.mp3", "/z/\xD0\x90.MP3"), 0);   // а and А
 }
 
 TEST_F(WorkerRun, FailureOnSecondFileLeavesTheRestOfItsGroupAndGoesOn)
