@@ -218,35 +218,45 @@ ReadResult AiffFile::read(const std::filesystem::path &path, PcmMode pcm, bool c
     return ReadResult::success();
 }
 
-WriteResult AiffFile::writeTags(const std::filesystem::path &path, const TagChanges &changes)
+namespace {
+
+bool asksNothing(const TagChanges &changes)
 {
-    if (changes.title.empty() && changes.artist.empty() && changes.track <= 0 && !changes.removePictures)
-        return WriteResult::success();
-    // The walk validates the file as AIFF and gives its size for the tag builder's checks; the
-    // tag chunk itself is found again by the writer.
+    return changes.title.empty() && changes.artist.empty() && changes.track <= 0 && !changes.removePictures;
+}
+
+// The size of the file at path once a walk has taken it as AIFF; nothing when it does not.
+// The tag chunk itself is found again by the chunk writer.
+std::optional<std::uint64_t> walkedAiffSize(const std::filesystem::path &path)
+{
     BinaryFile file;
     DecodedAudio audio;
     AiffWalk walk(file, audio, false);
     if (!walkFile(path, walk).ok())
+        return std::nullopt;
+    return file.size();
+}
+
+} // namespace
+
+WriteResult AiffFile::writeTags(const std::filesystem::path &path, const TagChanges &changes)
+{
+    if (asksNothing(changes))
+        return WriteResult::success();
+    const std::optional<std::uint64_t> fileSize = walkedAiffSize(path);
+    if (!fileSize)
         return WriteResult::failure();
-    const std::uint64_t fileSize = file.size();
-    file.close();
-    return rewriteId3Chunk(path, kTagStyle, fileSize, changes);
+    return rewriteId3Chunk(path, kTagStyle, *fileSize, changes);
 }
 
 RetagPlan AiffFile::planTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
 {
-    // The walk validates the file as writeTags does; the plan is read from source.
-    if (changes.title.empty() && changes.artist.empty() && changes.track <= 0 && !changes.removePictures)
+    if (asksNothing(changes))
         return RetagPlan::unchanged();
-    BinaryFile file;
-    DecodedAudio audio;
-    AiffWalk walk(file, audio, false);
-    if (!walkFile(path, walk).ok())
+    const std::optional<std::uint64_t> fileSize = walkedAiffSize(path);
+    if (!fileSize)
         return RetagPlan::failed();
-    const std::uint64_t fileSize = file.size();
-    file.close();
-    return planId3Chunk(source, kTagStyle, fileSize, changes);
+    return planId3Chunk(source, kTagStyle, *fileSize, changes);
 }
 
 } // namespace tunvale::formats

@@ -261,35 +261,38 @@ ReadResult WaveFile::read(const std::filesystem::path &path, PcmMode pcm, bool p
     return deliverPcm(path, layout, pcm, audio, m_pcmLayout);
 }
 
-WriteResult WaveFile::writeTags(const std::filesystem::path &path, const TagChanges &changes)
+namespace {
+
+// The size of the file at path once a walk has taken it as WAV; nothing when it does not. The
+// tag chunk itself is found again by the chunk writer.
+std::optional<std::uint64_t> walkedWaveSize(const std::filesystem::path &path)
 {
-    // The walk validates the file as WAV and gives its size for the tag builder's checks; the
-    // tag chunk itself is found again by the writer.
     BinaryFile file;
     DecodedAudio audio;
     TrackRead unused;
     WaveFormat format;
     WaveWalk walk(file, audio, unused, false, false);
     if (!walkFile(path, format, walk).ok())
+        return std::nullopt;
+    return file.size();
+}
+
+} // namespace
+
+WriteResult WaveFile::writeTags(const std::filesystem::path &path, const TagChanges &changes)
+{
+    const std::optional<std::uint64_t> fileSize = walkedWaveSize(path);
+    if (!fileSize)
         return WriteResult::failure();
-    const std::uint64_t fileSize = file.size();
-    file.close();
-    return rewriteId3Chunk(path, kTagStyle, fileSize, changes);
+    return rewriteId3Chunk(path, kTagStyle, *fileSize, changes);
 }
 
 RetagPlan WaveFile::planTags(const std::filesystem::path &path, BinaryFile &source, const TagChanges &changes)
 {
-    // The walk validates the file as writeTags does; the plan is read from source.
-    BinaryFile file;
-    DecodedAudio audio;
-    TrackRead unused;
-    WaveFormat format;
-    WaveWalk walk(file, audio, unused, false, false);
-    if (!walkFile(path, format, walk).ok())
+    const std::optional<std::uint64_t> fileSize = walkedWaveSize(path);
+    if (!fileSize)
         return RetagPlan::failed();
-    const std::uint64_t fileSize = file.size();
-    file.close();
-    return planId3Chunk(source, kTagStyle, fileSize, changes);
+    return planId3Chunk(source, kTagStyle, *fileSize, changes);
 }
 
 } // namespace tunvale::formats
