@@ -44,8 +44,28 @@ void CMetaDat::setComposer(std::u16string_view composer) { Composer = text::file
 void CMetaDat::setTitle(std::u16string_view title) { Title = text::fileNameSafe(title); }
 void CMetaDat::setTrackText(std::u16string_view trackText) { TrackText = text::fileNameSafe(trackText); }
 
+void Catalog::append(std::unique_ptr<CMetaDat> entry)
+{
+    m_firstByPath.emplace(entry->Path.native(), m_entries.size());
+    m_entries.push_back(std::move(entry));
+}
+
+void Catalog::clear()
+{
+    m_entries.clear();
+    m_firstByPath.clear();
+}
+
 CMetaDat *Catalog::findByPath(const std::filesystem::path &path)
 {
+    const auto indexed = m_firstByPath.find(path.native());
+    if (indexed != m_firstByPath.end()) {
+        CMetaDat &entry = *m_entries[indexed->second];
+        if (entry.Path.native() == path.native())
+            return &entry;
+    }
+    // A path the index does not know, or an entry whose Path was changed after it was
+    // appended: looked for the slow way.
     for (auto &entry : m_entries) {
         if (entry->Path.native() == path.native())
             return entry.get();

@@ -139,9 +139,14 @@ TEST(Records, CatalogFindByPath)
     EXPECT_EQ(second, &catalog.at(1));
     EXPECT_EQ(catalog.findByPath("/music/3.mp3"), nullptr);
     EXPECT_EQ(catalog.findByPath("/MUSIC/1.mp3"), nullptr);             // exact comparison
+    catalog.at(0).Path = "/music/moved.mp3";                              // a Path changed later
+    EXPECT_EQ(catalog.findByPath("/music/moved.mp3"), &catalog.at(0));
+    EXPECT_EQ(catalog.findByPath("/music/1.mp3"), nullptr);
     catalog.clear();
     EXPECT_TRUE(catalog.empty());
     EXPECT_EQ(catalog.findByPath("/music/1.mp3"), nullptr);
+    catalog.append(std::make_unique<CMetaDat>("/music/2.mp3", u"D"));   // indexes restart after clear
+    EXPECT_EQ(catalog.findByPath("/music/2.mp3"), &catalog.at(0));
 }
 
 } // namespace
