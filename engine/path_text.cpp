@@ -1,6 +1,7 @@
 #include "engine/path_text.h"
 
 #include "catalog/text/codepage.h"
+#include "formats/io/platform.h"
 #include "output/name_text.h"
 
 namespace tunvale::engine {
@@ -10,28 +11,14 @@ std::u16string pathToUtf16(const std::filesystem::path &path)
     return output::pathToText(path);
 }
 
-std::string pathToUtf8(const std::filesystem::path &path)
-{
-#ifdef _WIN32
-    return text::utf16ToUtf8(pathToUtf16(path));
-#else
-    return path.native();
-#endif
-}
+std::string pathToUtf8(const std::filesystem::path &path) { return platform::pathToUtf8(path); }
 
 std::filesystem::path pathFromUtf16(std::u16string_view text)
 {
     return output::pathFromText(text);
 }
 
-std::filesystem::path pathFromUtf8(std::string_view text)
-{
-#ifdef _WIN32
-    return pathFromUtf16(text::utf8ToUtf16(text));
-#else
-    return std::filesystem::path(std::string(text));
-#endif
-}
+std::filesystem::path pathFromUtf8(std::string_view text) { return platform::pathFromUtf8(text); }
 
 std::u16string fileNameText(const std::filesystem::path &path)
 {

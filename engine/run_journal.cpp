@@ -4,6 +4,7 @@
 #include "engine/journal_lock.h"
 #include "engine/path_text.h"
 #include "formats/io/file_identity.h"
+#include "formats/io/platform.h"
 #include "formats/io/work_files.h"
 
 #include <algorithm>
@@ -18,12 +19,6 @@
 #include <sstream>
 #include <system_error>
 
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace tunvale::engine {
 
@@ -43,14 +38,7 @@ std::tm utcNow(long long &milliseconds)
 {
     const auto now = std::chrono::system_clock::now();
     milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-#ifdef _WIN32
-    gmtime_s(&tm, &seconds);
-#else
-    gmtime_r(&seconds, &tm);
-#endif
-    return tm;
+    return platform::utcTime(std::chrono::system_clock::to_time_t(now));
 }
 
 std::string formatTime(const std::tm &tm, const char *format)
@@ -66,15 +54,6 @@ std::string nowText()
     return formatTime(utcNow(ms), "%Y-%m-%d %H:%M:%S");
 }
 
-int processId()
-{
-#ifdef _WIN32
-    return _getpid();
-#else
-    return static_cast<int>(::getpid());
-#endif
-}
-
 // Hands the written line to the file system (enough to survive the process being killed).
 void flushToSystem(std::FILE *file)
 {
@@ -85,11 +64,7 @@ void flushToSystem(std::FILE *file)
 void flushThrough(std::FILE *file)
 {
     std::fflush(file);
-#ifdef _WIN32
-    _commit(_fileno(file));
-#else
-    ::fdatasync(::fileno(file));
-#endif
+    platform::flushFileData(file);
 }
 
 std::string pathText(const fs::path &path)
@@ -104,20 +79,7 @@ std::int32_t number(const std::string &text)
 
 } // namespace
 
-fs::path journalFolder()
-{
-#ifdef _WIN32
-    if (const wchar_t *local = _wgetenv(L"LOCALAPPDATA"); local && *local)
-        return fs::path(local) / L"Tunvale";
-    return {};
-#else
-    if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
-        return fs::path(state) / "tunvale";
-    if (const char *home = std::getenv("HOME"); home && *home)
-        return fs::path(home) / ".local" / "state" / "tunvale";
-    return {};
-#endif
-}
+fs::path journalFolder() { return platform::programStateFolder(); }
 
 std::string escapeJournalValue(std::string_view bytes)
 {
@@ -183,14 +145,10 @@ bool RunJournal::create(const fs::path &folder, std::string &error)
     const std::string stamp = formatTime(utcNow(ms), "run-%Y%m%d-%H%M%S");
     char tail[48];
     for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
-        std::snprintf(tail, sizeof tail, "-%03lld-%d-%d", ms, processId(), attempt);
+        std::snprintf(tail, sizeof tail, "-%03lld-%d-%d", ms, platform::processId(), attempt);
         m_path = folder / (stamp + tail + std::string(kExtension));
         // "x": never reuse a journal that exists.
-#ifdef _WIN32
-        m_file = _wfopen(m_path.c_str(), L"wbx");
-#else
-        m_file = std::fopen(m_path.c_str(), "wbx");
-#endif
+        m_file = platform::openNewFile(m_path);
         if (!m_file && errno != EEXIST)
             break;
     }
@@ -426,11 +384,7 @@ bool markJournalUndone(const fs::path &path)
                 return false;
         }
     }
-#ifdef _WIN32
-    std::FILE *file = _wfopen(path.c_str(), L"ab");
-#else
-    std::FILE *file = std::fopen(path.c_str(), "ab");
-#endif
+    std::FILE *file = platform::openForAppending(path);
     if (!file)
         return false;
     const std::string line = "undone " + nowText() + "\n";

@@ -2,6 +2,7 @@
 
 #include "engine/path_text.h"
 #include "formats/format_table.h"
+#include "formats/io/platform.h"
 
 #include <array>
 #include <system_error>
@@ -20,11 +21,6 @@ constexpr std::array<std::u16string_view, 26> kAudioExtensions = {
     u".opus", u".ra", u".shn",  u".spx",  u".tta", u".w64", u".wma", u".wv",
 };
 
-#ifdef _WIN32
-constexpr std::size_t kMaxPathUnits = 32767;
-#else
-constexpr std::size_t kMaxPathUnits = 4095;
-#endif
 constexpr std::size_t kMaxComponentUnits = 255;
 
 SkipKind kindOf(formats::ReadStatus status)
@@ -108,7 +104,7 @@ bool isUnhandledAudio(const fs::path &path)
 
 bool isPathTooLong(const fs::path &path)
 {
-    if (path.native().size() > kMaxPathUnits)
+    if (path.native().size() > platform::maxPathUnits())
         return true;
     for (const fs::path &part : path) {
         if (part.native().size() > kMaxComponentUnits)

@@ -1,5 +1,6 @@
 #include "output/conversion_file.h"
 
+#include "formats/io/platform.h"
 #include "output/file_copy.h"
 #include "output/system_error.h"
 
@@ -22,20 +23,12 @@ std::FILE *openExclusive(const std::filesystem::path &path)
 {
     // "x": fail when the name exists (O_EXCL), so a file that appeared in the meantime is
     // never overwritten.
-#ifdef _WIN32
-    return _wfopen(path.c_str(), L"w+bx");
-#else
-    return std::fopen(path.c_str(), "w+bx");
-#endif
+    return platform::openNewFile(path);
 }
 
 bool seekTo(std::FILE *file, std::uint64_t offset)
 {
-#ifdef _WIN32
-    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
-#else
-    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
-#endif
+    return platform::seekFile(file, offset);
 }
 
 } // namespace

@@ -3,27 +3,13 @@
 #include "catalog/text/codepage.h"
 #include "catalog/text/unicode/characters.h"
 #include "catalog/text/unicode/clusters.h"
+#include "formats/io/platform.h"
 
 namespace tunvale::output {
 
-std::u16string pathToText(const std::filesystem::path &path)
-{
-#ifdef _WIN32
-    const std::wstring &native = path.native();
-    return std::u16string(native.begin(), native.end());
-#else
-    return text::utf8ToUtf16(path.native());
-#endif
-}
+std::u16string pathToText(const std::filesystem::path &path) { return platform::pathToUtf16(path); }
 
-std::filesystem::path pathFromText(std::u16string_view text)
-{
-#ifdef _WIN32
-    return std::filesystem::path(std::wstring(text.begin(), text.end()));
-#else
-    return std::filesystem::path(text::utf16ToUtf8(text));
-#endif
-}
+std::filesystem::path pathFromText(std::u16string_view text) { return platform::pathFromUtf16(text); }
 
 namespace {
 // A unit of a surrogate pair stands for a character outside the BMP: a letter for these tests

@@ -1,6 +1,7 @@
 #include "output/publish_file.h"
 
 #include "formats/io/file_identity.h"
+#include "formats/io/platform.h"
 #include "formats/io/work_files.h"
 #include "output/file_copy.h"
 #include "output/name_text.h"
@@ -110,11 +111,7 @@ int publishAt(PlacementContext &context, const fs::path &work, const io::FileIde
         fs::rename(work, candidate, ec);
         if (!ec)
             return 0;
-#ifdef _WIN32
-        return ec.value();   // already a Windows error code
-#else
-        return systemErrorCode(ec.value());
-#endif
+        return platform::fileSystemErrorCode(ec, [](int errnoValue) { return systemErrorCode(errnoValue); });
     }
     // A name freed by keeping its file aside may be taken again meanwhile: a few tries.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -135,17 +132,9 @@ int publishAt(PlacementContext &context, const fs::path &work, const io::FileIde
 
 fs::path iterationPath(const fs::path &destination, int n)
 {
-#ifdef _WIN32
-    const std::u16string fileName = pathToText(destination.filename());
-    const std::u16string extension = lowerExtension(fileName);
-    std::u16string stem = fileName.substr(0, fileName.size() - extension.size());
-    std::u16string suffix = u"(" + pathToText(std::to_string(n)) + u")" + extension;
-    const std::size_t suffixBytes = utf8Length(suffix);
-    if (utf8Length(stem) + suffixBytes > kMaxComponentBytes)
-        stem = std::u16string(utf8Prefix(stem, kMaxComponentBytes - suffixBytes));
-    return destination.parent_path() / pathFromText(stem + suffix);
-#else
-    const std::string fileName = destination.filename().native();
+    // Worked on the name's UTF-8 bytes (on POSIX the name's own bytes), so the limit is the
+    // file systems' 255 bytes and a cut never falls inside a character.
+    const std::string fileName = platform::pathToUtf8(destination.filename());
     const std::size_t dot = fileName.rfind('.');
     const std::size_t extensionSize = dot == std::string::npos || dot == 0 ? 0 : fileName.size() - dot;
     std::string stem = fileName.substr(0, fileName.size() - extensionSize);
@@ -160,8 +149,7 @@ fs::path iterationPath(const fs::path &destination, int n)
             --cut;   // never inside a UTF-8 sequence
         stem.resize(cut);
     }
-    return destination.parent_path() / (stem + suffix);
-#endif
+    return destination.parent_path() / platform::pathFromUtf8(stem + suffix);
 }
 
 int publishWorkFile(PlacementContext &context, const fs::path &work, TakenName whenTaken, int lastIteration,

@@ -33,14 +33,14 @@ fi
 stage=$work/include
 rm -rf "$stage"
 mkdir -p "$stage"
-for header in id3tag.h utf8proc.h FLAC lame CLI nlohmann; do
+for header in id3tag.h utf8proc.h FLAC lame CLI nlohmann taglib; do
   [ -e "/usr/include/$header" ] || { echo "missing /usr/include/$header: run scripts/install-deps.sh" >&2; exit 1; }
   ln -s "/usr/include/$header" "$stage/$header"
 done
 
 version=$(sed -n 's/^project(Tunvale VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 flags=(-std=c++20 -O0 -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror
-       -I "$root" -isystem "$stage" -DTUNVALE_VERSION="\"$version\"" -DUTF8PROC_STATIC -DFLAC__NO_DLL)
+       -I "$root" -isystem "$stage" -DTUNVALE_VERSION="\"$version\"" -DUTF8PROC_STATIC -DFLAC__NO_DLL -DTAGLIB_STATIC)
 
 # The sources: every .cpp of the folders, the Windows platform files in place of the POSIX ones.
 sources=()
@@ -62,4 +62,4 @@ for folder in catalog formats output engine; do
   rm -f "$work/tunvale_$folder.a"
   find "$work/objects/$folder" -name '*.o' -print0 | sort -z | xargs -0 "$ar" rcs "$work/tunvale_$folder.a"
 done
-echo "Windows compile check: ${#sources[@]} sources compiled with $cxx -Werror; 4 libraries archived; tunvale-cli.exe not linked (no Windows builds of libid3tag, libFLAC, LAME, utf8proc here)"
+echo "Windows compile check: ${#sources[@]} sources compiled with $cxx -Werror; 4 libraries archived; tunvale-cli.exe not linked (no Windows builds of libid3tag, libFLAC, LAME, utf8proc, TagLib here)"

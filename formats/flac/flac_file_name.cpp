@@ -1,15 +1,13 @@
 #include "formats/flac/flac_file_name.h"
 
+#include "formats/io/platform.h"
+
 namespace tunvale::formats {
 
 std::optional<std::string> flacFileName(const std::filesystem::path &path)
 {
-#ifdef _WIN32
-    const std::u8string utf8 = path.u8string();
-    std::string name(utf8.begin(), utf8.end());
-#else
-    std::string name = path.native();
-#endif
+    // libFLAC takes UTF-8 names on Windows and the bytes of the name elsewhere.
+    const std::string name = platform::pathToUtf8(path);
     // A NUL inside the name would silently open another file.
     if (name.empty() || name.size() > kMaxFlacFileName || name.find('\0') != std::string::npos)
         return std::nullopt;

@@ -1,15 +1,12 @@
 #include "formats/io/work_files.h"
 
+#include "formats/io/platform.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <random>
 
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace tunvale::formats::io {
 
@@ -19,41 +16,19 @@ namespace {
 
 constexpr std::string_view kWorkSuffix = ".part";
 
-int processId()
-{
-#ifdef _WIN32
-    return _getpid();
-#else
-    return static_cast<int>(::getpid());
-#endif
-}
-
-std::string nativeName(const fs::path &fileName)
-{
-#ifdef _WIN32
-    const std::u8string utf8 = fileName.u8string();
-    return std::string(utf8.begin(), utf8.end());
-#else
-    return fileName.native();
-#endif
-}
+std::string nativeName(const fs::path &fileName) { return platform::pathToUtf8(fileName); }
 
 } // namespace
 
 std::string newWorkToken()
 {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm tm{};
-#ifdef _WIN32
-    gmtime_s(&tm, &now);
-#else
-    gmtime_r(&now, &tm);
-#endif
+    const std::tm tm = platform::utcTime(now);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
     std::random_device random;
     char token[80];
-    std::snprintf(token, sizeof token, "%s-%d-%08x", stamp, processId(), static_cast<unsigned>(random()));
+    std::snprintf(token, sizeof token, "%s-%d-%08x", stamp, platform::processId(), static_cast<unsigned>(random()));
     return token;
 }
 
