@@ -102,8 +102,8 @@ public:
                 }
                 ++m_plan.filesLoaded;
                 if (m_catalog.size() > before && m_control.tags) {
-                    m_sourceTags.push_back(SourceTags{text::cp1252ToUtf8(asRead.Title.view()),
-                                                      text::cp1252ToUtf8(asRead.Artist.view()), asRead.Track,
+                    m_sourceTags.push_back(SourceTags{std::string(asRead.Title.view()),
+                                                      std::string(asRead.Artist.view()), asRead.Track,
                                                       asRead.TrackTotal, read.pictures.count()});
                 }
             }

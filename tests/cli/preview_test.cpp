@@ -58,7 +58,7 @@ protected:
         ASSERT_TRUE(makeTaggedMp3(dir / "src/other/ticket.mp3", "the beatles", "Ticket to Ride", 7));
         ASSERT_TRUE(makeTaggedMp3(dir / "src/Madonna - Frozen.mp3", "Madonna", "Frozen", 3));
         ASSERT_TRUE(tunvale::testing::makeTaggedWav(dir / "src/wav/Madonna - Vogue.wav", "Madonna", "Vogue", 0.2));
-        ASSERT_TRUE(makeTaggedMp3(dir / "src/lone.mp3", "Zed", "Lone Song", 1));
+        ASSERT_TRUE(makeTaggedMp3(dir / "src/lone.mp3", "Zed", "\xC5\x81\xC4\x85ka", 1));   // Łąka
         ASSERT_TRUE(makeTaggedMp3(dir / "src/noartist/first.mp3", "", "", 0));
         ASSERT_TRUE(makeTaggedMp3(dir / "src/noartist/second.mp3", "", "", 0));
     }
@@ -78,8 +78,8 @@ std::map<std::string, std::string> tagsOf(const fs::path &path)
     if (!format->read(path, options, read).ok())
         return {};
     const auto number = [](std::int32_t n) { return n > 0 ? std::to_string(n) : std::string(); };
-    return {{"title", tunvale::text::cp1252ToUtf8(read.tags.Title.view())},
-            {"artist", tunvale::text::cp1252ToUtf8(read.tags.Artist.view())},
+    return {{"title", std::string(read.tags.Title.view())},
+            {"artist", std::string(read.tags.Artist.view())},
             {"track", number(read.tags.Track)},
             {"total", number(read.tags.TrackTotal)}};
 }
@@ -172,6 +172,11 @@ TEST_F(Preview, PlanShowsMergesUndefinedMiscellaneousConversionsAndTags)
     // Files of the Undefined folder keep their tags.
     EXPECT_EQ(byFolder["Undefined"][0]["tags"], json::object());
     ASSERT_EQ(byFolder["Miscellaneous"].size(), 1u);
+    // A tag change shows the text as the file holds it, and as the run will write it.
+    const json &lone = byFolder["Miscellaneous"][0];
+    ASSERT_TRUE(lone["tags"].contains("title")) << lone.dump();
+    EXPECT_EQ(lone["tags"]["title"][0], "\xC5\x81\xC4\x85ka") << lone.dump();
+    EXPECT_EQ(lone["tags"]["title"][1], "Zed, \xC5\x81\xC4\x85ka") << lone.dump();
     bool converted = false;
     for (const json &file : byFolder["Madonna"]) {
         if (file["action"] == "convert") {
