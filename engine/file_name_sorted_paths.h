@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace tunvale::engine {
@@ -16,6 +17,8 @@ public:
     bool empty() const { return m_items.empty(); }
     const std::filesystem::path &at(std::size_t index) const { return m_items.at(index); }
     const std::vector<std::filesystem::path> &items() const { return m_items; }
+    // Hands the paths over, leaving the array empty.
+    std::vector<std::filesystem::path> take() { return std::exchange(m_items, {}); }
 
     // Sorts by file name, ignoring case; a stable sort, so equal names keep their order.
     void sortByFileName();

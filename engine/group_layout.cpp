@@ -47,17 +47,17 @@ GroupLayout layoutGroup(catalog::Catalog &catalog, const std::vector<std::size_t
             layout.mergedFrom.push_back(entry.GroupName);
         layout.names.push_back(std::move(name));
         sources.add(entry.Path);
-        indexOf.emplace_back(entry.Path, index);
+        if (layout.newNames)
+            layout.entries.push_back(index);
+        else
+            indexOf.emplace_back(entry.Path, index);
     }
     // New names follow the grouping's order (the names are parallel to it); kept names are
     // sorted by file name.
     if (!layout.newNames)
         sources.sortByFileName();
-    layout.sources = sources.items();
-    if (layout.newNames) {
-        for (const auto &item : indexOf)
-            layout.entries.push_back(item.second);
-    } else {
+    layout.sources = sources.take();
+    if (!layout.newNames) {
         // Sorting keeps equal names in their order, so each path takes its indexes in turn.
         std::map<fs::path, std::vector<std::size_t>> byPath;
         for (auto item = indexOf.rbegin(); item != indexOf.rend(); ++item)

@@ -13,6 +13,7 @@
 #include "output/publish_file.h"
 #include "output/run_sources.h"
 
+#include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
 #include <memory>
@@ -139,7 +140,11 @@ private:
     static bool hasExtension(const formats::FormatRow &format, std::u16string_view extension)
     {
         for (const std::string_view own : format.extensions) {
-            if (equalsIgnoringAsciiCase(extension, std::u16string(own.begin(), own.end())))
+            const auto sameLetter = [](char16_t a, char b) {
+                const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c; };
+                return lower(a) == lower(static_cast<unsigned char>(b));
+            };
+            if (std::equal(extension.begin(), extension.end(), own.begin(), own.end(), sameLetter))
                 return true;
         }
         return false;
@@ -161,7 +166,7 @@ private:
         m_folderIndex.emplace(layout.folder.native(), m_plan.folders.size());
         PlannedFolder &block = m_plan.folders.emplace_back();
         block.folder = layout.folder;
-        block.exists = isFolder(layout.folder);
+        block.exists = !m_plan.destinationMissing && isFolder(layout.folder);
         block.miscellaneous = layout.miscellaneous;
         return block;
     }
@@ -169,7 +174,7 @@ private:
     void placeGroup(const std::u16string &groupName, const std::vector<std::size_t> &members, std::size_t memberCount)
     {
         const GroupSetting setting{m_destination, u"Miscellaneous", m_criterionCode, m_plan.filesLoaded};
-        const GroupLayout layout = layoutGroup(m_catalog, members, memberCount, groupName, m_options, m_hooks, setting);
+        GroupLayout layout = layoutGroup(m_catalog, members, memberCount, groupName, m_options, m_hooks, setting);
         if (layout.sources.empty())
             return;
         if (layout.miscellaneous)
@@ -189,12 +194,11 @@ private:
                 m_plan.skipped.push_back(noNameSkip(source));
                 continue;
             }
-            const output::PlacementDecision decision = output::decidePlacement(
+            output::PlacementDecision decision = output::decidePlacement(
                 static_cast<int>(i) + 1, count, placementOptions, source, layoutDestination(layout, i),
                 &m_miscellaneousFiles);
             PlannedFile file;
-            file.source = source;
-            file.destination = decision.destination;
+            file.destination = std::move(decision.destination);
             if (!output::isSafeDestination(m_destination, file.destination)) {
                 failGroup(layout, i, file.destination, u"The file name cannot be used.");
                 return;
@@ -203,10 +207,11 @@ private:
                 file.destination.replace_extension(".mp3");
                 file.convert = true;
             }
-            if (!takeName(file)) {
+            if (!takeName(file, source, block.exists)) {
                 failGroup(layout, i, file.destination, u"Every numbered name of the file is taken.");
                 return;
             }
+            file.source = std::move(layout.sources[i]);   // the group's layout is not read again
             const std::size_t entry = layout.entries[i];
             if (!m_control.tags) {
                 block.files.push_back(std::move(file));
@@ -232,15 +237,16 @@ private:
 
     // Gives the file the name the run's publishing would: its own, else the first numbered name
     // that is free; with replace, a name held by a file that may be kept aside is taken over.
-    bool takeName(PlannedFile &file)
+    // In a folder that does not exist yet only the plan's own files can hold a name.
+    bool takeName(PlannedFile &file, const fs::path &source, bool folderExists)
     {
         const bool replace = m_options.fileReplace != 0;
         const fs::path wanted = file.destination;
         for (int n = 0; n <= output::kMaxIterations; ++n) {
             const fs::path candidate = n == 0 ? wanted : output::iterationPath(wanted, n);
             const bool planned = m_taken.count(candidate.native()) != 0;
-            if (planned || entryExists(candidate)) {
-                if (!replace || !(planned || mayReplace(file.source, candidate)))
+            if (planned || (folderExists && entryExists(candidate))) {
+                if (!replace || !(planned || mayReplace(source, candidate)))
                     continue;
                 file.replace = true;
             }

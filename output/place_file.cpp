@@ -64,9 +64,9 @@ int preparePlacement(int index, int count, PlacementContext &context, PlacementP
 {
     context.failure = {};
     placement = PlacementPlan{};
-    const PlacementDecision decision = decidePlacement(index, count, context.options, context.sourcePath,
-                                                       context.destinationPath, context.miscellaneousFiles);
-    context.destinationPath = decision.destination;
+    PlacementDecision decision = decidePlacement(index, count, context.options, context.sourcePath,
+                                                 context.destinationPath, context.miscellaneousFiles);
+    context.destinationPath = std::move(decision.destination);
 
     const std::u16string sourceName = pathToText(context.sourcePath.filename());
     if (!isSafeDestination(context.destinationRoot, context.destinationPath)) {

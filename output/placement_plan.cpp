@@ -6,16 +6,97 @@
 #include "output/title_builders.h"
 #include "output/track_numbering.h"
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace tunvale::output {
 
+namespace {
+
+using PathChar = std::filesystem::path::value_type;
+using PathView = std::basic_string_view<PathChar>;
+
+bool isSeparator(PathChar c) { return c == PathChar('/') || c == std::filesystem::path::preferred_separator; }
+
+bool isProgramPart(PathView part)
+{
+    if (part.size() < formats::io::kProgramPrefix.size())
+        return false;
+    for (std::size_t i = 0; i < formats::io::kProgramPrefix.size(); ++i) {
+        if (part[i] != static_cast<PathChar>(formats::io::kProgramPrefix[i]))
+            return false;
+    }
+    return true;
+}
+
+// What placement builds is spelled root, a separator, then a folder and a file name that are
+// plain names: such a path is answered from its spelling alone, without normalizing both paths
+// (which costs more than the rest of planning a file). Any other spelling gets no answer here.
+std::optional<bool> safetyFromSpelling(const std::filesystem::path &root, const std::filesystem::path &destination)
+{
+    const PathView rootText = root.native();
+    const PathView text = destination.native();
+    if (rootText.empty() || isSeparator(rootText.back()) || text.size() <= rootText.size() + 1 ||
+        text.substr(0, rootText.size()) != rootText || !isSeparator(text[rootText.size()]))
+        return std::nullopt;
+    std::size_t parts = 0;
+    for (std::size_t start = rootText.size() + 1; start <= text.size(); ++parts) {
+        std::size_t end = start;
+        while (end < text.size() && !isSeparator(text[end]))
+            ++end;
+        const PathView part = text.substr(start, end - start);
+        const bool dots = (part.size() == 1 || part.size() == 2) && part.find_first_not_of(PathChar('.')) == PathView::npos;
+        if (part.empty() || dots || isProgramPart(part))
+            return std::nullopt;
+        start = end + 1;
+    }
+    if (parts < 2)
+        return std::nullopt;
+    return true;
+}
+
+// The file name of a path, as filename() gives it, read from the spelling of a path whose last
+// component follows a separator (filename() builds a path of its own).
+std::u16string fileNameText(const std::filesystem::path &path)
+{
+    const PathView text = path.native();
+    std::size_t start = text.size();
+    while (start > 0 && !isSeparator(text[start - 1]))
+        --start;
+    if (start == 0 || start == text.size())
+        return pathToText(path.filename());
+    return pathToText(std::filesystem::path(text.substr(start)));
+}
+
+// The name of the folder that holds destination's file, as parent_path().filename() gives
+// it, read from the spelling of a path that ends in a folder name and a file name: building
+// the parent path copies every component before it.
+std::u16string folderNameText(const std::filesystem::path &destination)
+{
+    const PathView text = destination.native();
+    std::size_t end = text.size();
+    while (end > 0 && !isSeparator(text[end - 1]))
+        --end;
+    if (end < 2 || end == text.size() || isSeparator(text[end - 2]))
+        return pathToText(destination.parent_path().filename());
+    std::size_t start = end - 1;
+    while (start > 0 && !isSeparator(text[start - 1]))
+        --start;
+    if (start == 0)
+        return pathToText(destination.parent_path().filename());
+    return pathToText(std::filesystem::path(text.substr(start, end - 1 - start)));
+}
+
+} // namespace
+
 PlacementDecision decidePlacement(int index, int count, const PlacementOptions &options,
-                                  const std::filesystem::path &source, const std::filesystem::path &destination,
+                                  const std::filesystem::path &source, std::filesystem::path wanted,
                                   std::int32_t *miscellaneousFiles)
 {
     PlacementDecision decision;
-    decision.destination = destination;
+    decision.destination = std::move(wanted);
+    const std::filesystem::path &destination = decision.destination;
     decision.index = index;
     decision.count = count;
     TagPlan &plan = decision.tags;
@@ -26,7 +107,7 @@ PlacementDecision decidePlacement(int index, int count, const PlacementOptions &
     plan.removePictures = options.removePictures;
     plan.step = options.trackStep > 1 ? options.trackStep : 1;
 
-    const std::u16string folderName = pathToText(destination.parent_path().filename());
+    const std::u16string folderName = folderNameText(destination);
     if (equalsIgnoreCase(folderName, u"Undefined")) {
         plan.addArtist = false;
         plan.addComposer = false;
@@ -41,28 +122,32 @@ PlacementDecision decidePlacement(int index, int count, const PlacementOptions &
             decision.count = 0;
         }
         if (options.newFileNames) {
-            const std::u16string fileName = pathToText(destination.filename());
+            const std::u16string fileName = fileNameText(destination);
             const std::size_t extensionSize = lowerExtension(fileName).size();
             const std::u16string stem = fileName.substr(0, fileName.size() - extensionSize);
             const std::u16string renamed = renumberMiscellaneousName(stem, m, plan.step);
             if (renamed != stem) {
-                decision.destination =
+                std::filesystem::path renamedPath =
                     destination.parent_path() / pathFromText(renamed + fileName.substr(fileName.size() - extensionSize));
+                decision.destination = std::move(renamedPath);
             }
         }
     }
 
     // A format that is never converted (MP3) is copied; anything else goes to the encoder,
     // which refuses what it cannot read.
-    const std::u16string sourceName = pathToText(source.filename());
+    const std::u16string sourceName = fileNameText(source);
     const formats::FormatRow *format = formats::formatOfExtension(lowerExtension(sourceName));
     const bool keptAsItIs = format != nullptr && format->openPcm == nullptr;
     decision.converting = options.mp3Convert && !keptAsItIs;
     return decision;
 }
 
+
 bool isSafeDestination(const std::filesystem::path &root, const std::filesystem::path &destination)
 {
+    if (const std::optional<bool> answer = safetyFromSpelling(root, destination))
+        return *answer;
     const std::u16string name = pathToText(destination.filename());
     if (name.empty() || name == u"." || name == u"..")
         return false;

@@ -41,7 +41,7 @@ struct PlacementDecision {
 // The two special folders are known by the name of the destination's folder; a file placed in
 // "Miscellaneous" advances miscellaneousFiles (may be null).
 PlacementDecision decidePlacement(int index, int count, const PlacementOptions &options,
-                                  const std::filesystem::path &source, const std::filesystem::path &destination,
+                                  const std::filesystem::path &source, std::filesystem::path destination,
                                   std::int32_t *miscellaneousFiles);
 
 // A destination must be one ordinary file name in a folder below root (when root is set),

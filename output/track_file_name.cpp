@@ -10,6 +10,8 @@
 #include "output/name_text.h"
 #include "output/track_numbering.h"
 
+#include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -42,7 +44,7 @@ bool continuesWord(char32_t c) { return isAlnum(c) || u::isWordJoining(c); }
 bool resemblesAny(const std::string &word, const u::WordSplit &words)
 {
     for (std::size_t i = 0; i < words.count; ++i) {
-        if (u::stringSimilarity(word, words.words[i]) > kResemblance)
+        if (u::similarityAbove(word, words.words[i], kResemblance))
             return true;
     }
     return false;
@@ -59,6 +61,11 @@ bool anyPairResembles(const u::WordSplit &a, const u::WordSplit &b)
 
 bool isBlank(char32_t c) { return c <= 0x20; }
 
+// The code points isBlank takes, as bytes (NUL included).
+constexpr std::string_view kBlanks{"\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f"
+                                   "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f\x20",
+                                   33};
+
 // The title without the words that repeat the artist or composer: each such word goes with
 // everything after it up to the next letter, except that a space ending the removed stretch
 // stays (so "Artist - Song" leaves " Song").
@@ -66,11 +73,24 @@ std::string titleWithoutRepeats(const std::string &title, const u::WordSplit &ar
                                 const u::WordSplit &composerWords)
 {
     const u::WordSplit titleWords = u::splitWords(title);
+    std::array<bool, u::kMaxKeyWords> repeats{};
+    bool anyRepeats = false;
+    for (std::size_t w = 0; w < titleWords.count; ++w) {
+        repeats[w] = resemblesAny(titleWords.words[w], artistWords) || resemblesAny(titleWords.words[w], composerWords);
+        anyRepeats = anyRepeats || repeats[w];
+    }
+    if (!anyRepeats) {
+        // Nothing to remove: only the blanks at either end go. They are single bytes in UTF-8,
+        // and the title is valid UTF-8 (file-name-safe text is re-encoded).
+        const std::size_t begin = std::min(title.size(), title.find_first_not_of(kBlanks));
+        const std::size_t last = title.find_last_not_of(kBlanks);
+        return last == std::string::npos ? std::string() : title.substr(begin, last + 1 - begin);
+    }
     const u::DecodedText decoded = u::decodeWithOffsets(title);
     const std::u32string &chars = decoded.codePoints;
     std::vector<bool> removed(chars.size(), false);
     for (std::size_t w = 0; w < titleWords.count; ++w) {
-        if (!resemblesAny(titleWords.words[w], artistWords) && !resemblesAny(titleWords.words[w], composerWords))
+        if (!repeats[w])
             continue;
         // The character where the word starts.
         std::size_t i = 0;
@@ -107,17 +127,30 @@ bool stopsTrailingTrim(char32_t c)
 // or digits go too, unless a quotation mark, apostrophe, parenthesis or bracket stops it.
 std::string trimToAlphanumerics(std::string_view name)
 {
-    const std::u32string chars = u::toCodePoints(name);
-    std::size_t begin = 0;
-    while (begin < chars.size() && !isAlnum(chars[begin]))
-        ++begin;
-    if (begin == chars.size())
+    std::size_t pos = 0;
+    char32_t c = 0;
+    bool found = false;
+    while (!found && pos < name.size()) {
+        c = u::nextCodePoint(name, pos);
+        found = isAlnum(c);
+    }
+    if (!found)
         return {};
-    std::u32string_view rest = std::u32string_view(chars).substr(begin, kFieldLimit);
-    std::size_t end = rest.size();
-    while (end > 0 && !continuesWord(rest[end - 1]) && !stopsTrailingTrim(rest[end - 1]))
-        --end;
-    return u::toUtf8(rest.substr(0, end));
+    // One pass from the first letter or digit: what is kept ends after the last character that
+    // stops the trailing trim, within the field's limit.
+    std::string out;
+    out.reserve(name.size());
+    std::size_t kept = 0;
+    for (std::size_t count = 1;; ++count) {
+        u::appendCodePoint(out, c);
+        if (continuesWord(c) || stopsTrailingTrim(c))
+            kept = out.size();
+        if (count == kFieldLimit || pos >= name.size())
+            break;
+        c = u::nextCodePoint(name, pos);
+    }
+    out.resize(kept);
+    return out;
 }
 
 std::string collapseSpaces(std::string_view name)

@@ -164,43 +164,84 @@ std::string utf8ToCp1252(std::string_view utf8)
     return out;
 }
 
+// Both converters write into a buffer sized for the longest result and cut it to length after:
+// names and tags are mostly ASCII, and a character at a time through push_back cost more than
+// anything else in planning a file's name.
 std::u16string utf8ToUtf16(std::string_view utf8)
 {
-    std::u16string out;
-    out.reserve(utf8.size());
+    std::u16string out(utf8.size(), u'\0');   // every code unit takes at least one byte
+    std::size_t size = 0;
     std::size_t pos = 0;
     while (pos < utf8.size()) {
+        const auto byte = static_cast<unsigned char>(utf8[pos]);
+        if (byte < 0x80) {
+            out[size++] = byte;
+            ++pos;
+            continue;
+        }
         const std::int32_t codePoint = decodeUtf8(utf8, pos);
         if (codePoint < 0) {
-            out.push_back(kReplacement);
+            out[size++] = kReplacement;
         } else if (codePoint >= 0x10000) {
             const std::uint32_t v = static_cast<std::uint32_t>(codePoint) - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+            out[size++] = static_cast<char16_t>(0xD800 + (v >> 10));
+            out[size++] = static_cast<char16_t>(0xDC00 + (v & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(codePoint));
+            out[size++] = static_cast<char16_t>(codePoint);
         }
     }
+    out.resize(size);
     return out;
 }
 
+namespace {
+
+std::size_t putUtf8(char *out, std::uint32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        out[0] = static_cast<char>(codePoint);
+        return 1;
+    }
+    if (codePoint < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (codePoint >> 6));
+        out[1] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (codePoint >> 12));
+        out[1] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (codePoint >> 18));
+    out[1] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    return 4;
+}
+
+} // namespace
+
 std::string utf16ToUtf8(std::u16string_view utf16)
 {
-    std::string out;
-    out.reserve(utf16.size());
+    std::string out(utf16.size() * 3, '\0');   // a unit gives at most three bytes, a pair four
+    std::size_t size = 0;
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         const char16_t unit = utf16[i];
-        if (isHighSurrogate(unit) && i + 1 < utf16.size() && isLowSurrogate(utf16[i + 1])) {
+        if (unit < 0x80) {
+            out[size++] = static_cast<char>(unit);
+        } else if (isHighSurrogate(unit) && i + 1 < utf16.size() && isLowSurrogate(utf16[i + 1])) {
             const std::uint32_t codePoint =
                 0x10000 + ((static_cast<std::uint32_t>(unit) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
-            appendUtf8(out, codePoint);
+            size += putUtf8(&out[size], codePoint);
             ++i;
         } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
-            appendUtf8(out, kReplacement);
+            size += putUtf8(&out[size], kReplacement);
         } else {
-            appendUtf8(out, unit);
+            size += putUtf8(&out[size], unit);
         }
     }
+    out.resize(size);
     return out;
 }
 

@@ -1,4 +1,5 @@
 #include "catalog/text/similarity.h"
+#include "catalog/text/unicode/similarity.h"
 
 #include <gtest/gtest.h>
 
@@ -89,6 +90,31 @@ TEST(Similarity, StringSimilarity)
     EXPECT_EQ(stringSimilarity("ab", "abcd"), 0.5f);
     EXPECT_EQ(stringSimilarity("", "abc"), 0.0f);
     EXPECT_FLOAT_EQ(stringSimilarity("Beatles", "Beatle"), 6.0f / 7.0f);
+}
+
+// The threshold test skips the distance when the lengths alone decide: it must answer as the
+// score does for every pair, near the threshold above all (lengths 7 and 10 give exactly 0.7).
+TEST(Similarity, AboveThresholdAgreesWithTheScore)
+{
+    const std::vector<std::string> letters = {"a", "b", "e", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x8e\xb5"};
+    std::mt19937 random(7);
+    const auto word = [&] {
+        std::string text;
+        const std::size_t length = random() % 12;
+        for (std::size_t i = 0; i < length; ++i)
+            text += letters[random() % letters.size()];
+        return text;
+    };
+    for (int n = 0; n < 4000; ++n) {
+        const std::string a = word();
+        const std::string b = word();
+        for (const float threshold : {0.0f, 0.5f, 0.7f, 0.9f}) {
+            EXPECT_EQ(unicode::similarityAbove(a, b, threshold), unicode::stringSimilarity(a, b) > threshold)
+                << a << " / " << b << " at " << threshold;
+        }
+    }
+    EXPECT_FALSE(unicode::similarityAbove("abcdefg", "abcdefghij", 0.7f));   // 7/10 is not above 0.7
+    EXPECT_TRUE(unicode::similarityAbove("abcdefgh", "abcdefghij", 0.7f));
 }
 
 } // namespace

@@ -92,4 +92,21 @@ float stringSimilarity(std::string_view a, std::string_view b)
     return std::clamp(score, 0.0f, 1.0f);
 }
 
+bool similarityAbove(std::string_view a, std::string_view b, float threshold)
+{
+    const CodePoints left(untilNul(a), kMaxDistanceInput);
+    const CodePoints right(untilNul(b), kMaxDistanceInput);
+    const std::size_t longer = std::max(left.view().size(), right.view().size());
+    if (longer == 0)
+        return 0.0f > threshold;
+    // The distance is at least the difference in length, so the score is at most
+    // shorter / longer: when that bound is not above the threshold, the distance is not needed.
+    const std::size_t shorter = std::min(left.view().size(), right.view().size());
+    const float length = static_cast<float>(longer);
+    if (!(static_cast<float>(shorter) / length > threshold))
+        return false;
+    const float score = (length - static_cast<float>(distance(left.view(), right.view()))) / length;
+    return std::clamp(score, 0.0f, 1.0f) > threshold;
+}
+
 } // namespace tunvale::text::unicode

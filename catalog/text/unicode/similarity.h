@@ -18,5 +18,8 @@ int wordSimilarity(std::u32string_view a, std::u32string_view b);
 int wordSimilarity(std::string_view a, std::string_view b);
 // (L - distance) / L with L the greater length in characters; 0.0 when L is 0; clamped to 0..1.
 float stringSimilarity(std::string_view a, std::string_view b);
+// stringSimilarity(a, b) > threshold, without measuring the distance of texts whose lengths
+// alone keep them at or below it.
+bool similarityAbove(std::string_view a, std::string_view b, float threshold);
 
 } // namespace tunvale::text::unicode
