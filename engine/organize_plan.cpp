@@ -123,6 +123,7 @@ public:
             : exactNameGrouping(m_catalog, m_criterionCode, similitudes);
         if (!groups)
             groups = exactNameGrouping(m_catalog, m_criterionCode, similitudes);
+        m_taken.reserve(loaded);
         std::vector<std::size_t> members;
         for (std::size_t first = 0; first < loaded; ++first) {
             if (cancelled())
@@ -241,18 +242,20 @@ private:
     bool takeName(PlannedFile &file, const fs::path &source, bool folderExists)
     {
         const bool replace = m_options.fileReplace != 0;
-        const fs::path wanted = file.destination;
+        const fs::path &wanted = file.destination;   // changed only once a name is taken
         for (int n = 0; n <= output::kMaxIterations; ++n) {
-            const fs::path candidate = n == 0 ? wanted : output::iterationPath(wanted, n);
+            fs::path numbered = n == 0 ? fs::path() : output::iterationPath(wanted, n);
+            const fs::path &candidate = n == 0 ? wanted : numbered;
             const bool planned = m_taken.count(candidate.native()) != 0;
             if (planned || (folderExists && entryExists(candidate))) {
                 if (!replace || !(planned || mayReplace(source, candidate)))
                     continue;
                 file.replace = true;
             }
-            file.destination = candidate;
-            file.numbered = n > 0;
             m_taken.insert(candidate.native());
+            if (n > 0)
+                file.destination = std::move(numbered);
+            file.numbered = n > 0;
             return true;
         }
         return false;

@@ -20,10 +20,7 @@ std::filesystem::path pathFromUtf16(std::u16string_view text)
 
 std::filesystem::path pathFromUtf8(std::string_view text) { return platform::pathFromUtf8(text); }
 
-std::u16string fileNameText(const std::filesystem::path &path)
-{
-    return pathToUtf16(path.filename());
-}
+std::u16string fileNameText(const std::filesystem::path &path) { return output::fileNameText(path); }
 
 std::u16string findExtension(const std::filesystem::path &path)
 {

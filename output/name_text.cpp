@@ -11,6 +11,18 @@ std::u16string pathToText(const std::filesystem::path &path) { return platform::
 
 std::filesystem::path pathFromText(std::u16string_view text) { return platform::pathFromUtf16(text); }
 
+std::u16string fileNameText(const std::filesystem::path &path)
+{
+    using Char = std::filesystem::path::value_type;
+    const std::basic_string_view<Char> text = path.native();
+    std::size_t start = text.size();
+    while (start > 0 && text[start - 1] != Char('/') && text[start - 1] != std::filesystem::path::preferred_separator)
+        --start;
+    if (start == 0 || start == text.size())
+        return pathToText(path.filename());
+    return pathToText(std::filesystem::path(text.substr(start)));
+}
+
 namespace {
 // A unit of a surrogate pair stands for a character outside the BMP: a letter for these tests
 // (most such characters in names are ideographs).

@@ -18,6 +18,9 @@ inline constexpr std::size_t kMaxBuiltNameBytes = 240;
 // Path <-> UTF-16 without throwing: invalid UTF-8 in a POSIX path becomes U+FFFD.
 std::u16string pathToText(const std::filesystem::path &path);
 std::filesystem::path pathFromText(std::u16string_view text);
+// pathToText(path.filename()), read from the path's spelling when its last component follows a
+// separator: filename() builds a path of its own, which placement would pay for every file.
+std::u16string fileNameText(const std::filesystem::path &path);
 
 // Letter and digit tests of name building: a letter or digit of any script after accent
 // folding (a combining mark goes with its letter; a unit of a surrogate pair counts as a

@@ -56,19 +56,6 @@ std::optional<bool> safetyFromSpelling(const std::filesystem::path &root, const 
     return true;
 }
 
-// The file name of a path, as filename() gives it, read from the spelling of a path whose last
-// component follows a separator (filename() builds a path of its own).
-std::u16string fileNameText(const std::filesystem::path &path)
-{
-    const PathView text = path.native();
-    std::size_t start = text.size();
-    while (start > 0 && !isSeparator(text[start - 1]))
-        --start;
-    if (start == 0 || start == text.size())
-        return pathToText(path.filename());
-    return pathToText(std::filesystem::path(text.substr(start)));
-}
-
 // The name of the folder that holds destination's file, as parent_path().filename() gives
 // it, read from the spelling of a path that ends in a folder name and a file name: building
 // the parent path copies every component before it.

@@ -41,7 +41,20 @@ bool isAlnum(char32_t c) { return c >= 0x10000 || u::isFoldedAlnum(c); }
 // A mark belongs to the letter before it.
 bool continuesWord(char32_t c) { return isAlnum(c) || u::isWordJoining(c); }
 
-bool resemblesAny(const std::string &word, const u::WordSplit &words)
+// The words of a split, decoded once: a name compares each title word with every artist and
+// composer word.
+struct ComparedWords {
+    explicit ComparedWords(const u::WordSplit &split)
+        : count(split.count)
+    {
+        for (std::size_t i = 0; i < count; ++i)
+            words[i] = u::ComparedWord(split.words[i]);
+    }
+    std::array<u::ComparedWord, u::kMaxKeyWords> words;
+    std::size_t count = 0;
+};
+
+bool resemblesAny(const u::ComparedWord &word, const ComparedWords &words)
 {
     for (std::size_t i = 0; i < words.count; ++i) {
         if (u::similarityAbove(word, words.words[i], kResemblance))
@@ -50,7 +63,7 @@ bool resemblesAny(const std::string &word, const u::WordSplit &words)
     return false;
 }
 
-bool anyPairResembles(const u::WordSplit &a, const u::WordSplit &b)
+bool anyPairResembles(const ComparedWords &a, const ComparedWords &b)
 {
     for (std::size_t i = 0; i < a.count; ++i) {
         if (resemblesAny(a.words[i], b))
@@ -69,14 +82,15 @@ constexpr std::string_view kBlanks{"\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a
 // The title without the words that repeat the artist or composer: each such word goes with
 // everything after it up to the next letter, except that a space ending the removed stretch
 // stays (so "Artist - Song" leaves " Song").
-std::string titleWithoutRepeats(const std::string &title, const u::WordSplit &artistWords,
-                                const u::WordSplit &composerWords)
+std::string titleWithoutRepeats(const std::string &title, const ComparedWords &artistWords,
+                                const ComparedWords &composerWords)
 {
     const u::WordSplit titleWords = u::splitWords(title);
     std::array<bool, u::kMaxKeyWords> repeats{};
     bool anyRepeats = false;
     for (std::size_t w = 0; w < titleWords.count; ++w) {
-        repeats[w] = resemblesAny(titleWords.words[w], artistWords) || resemblesAny(titleWords.words[w], composerWords);
+        const u::ComparedWord word(titleWords.words[w]);
+        repeats[w] = resemblesAny(word, artistWords) || resemblesAny(word, composerWords);
         anyRepeats = anyRepeats || repeats[w];
     }
     if (!anyRepeats) {
@@ -197,20 +211,21 @@ std::u16string BuildTrackFileName(const catalog::CMetaDat &entry, int index, con
     u::shortenTo40(artist);
     u::shortenTo40(composer);
 
-    u::WordSplit artistWords;
-    u::WordSplit composerWords;
+    u::WordSplit artistSplit;
+    u::WordSplit composerSplit;
     if (!artist.empty()) {
-        artistWords = u::splitWords(artist);
+        artistSplit = u::splitWords(artist);
         parts.add(artist);
-        if (!composer.empty()) {
-            composerWords = u::splitWords(composer);
-            // A composer without words is left out; one that resembles the artist too.
-            if (composerWords.count > 0 && !anyPairResembles(artistWords, composerWords))
-                parts.add(composer);
-        }
+        if (!composer.empty())
+            composerSplit = u::splitWords(composer);
     } else {
         parts.add(composer);
     }
+    const ComparedWords artistWords(artistSplit);
+    const ComparedWords composerWords(composerSplit);
+    // A composer without words is left out; one that resembles the artist too.
+    if (!artist.empty() && !composer.empty() && composerWords.count > 0 && !anyPairResembles(artistWords, composerWords))
+        parts.add(composer);
 
     if (!title.empty())
         parts.add(titleWithoutRepeats(title, artistWords, composerWords));

@@ -92,21 +92,45 @@ float stringSimilarity(std::string_view a, std::string_view b)
     return std::clamp(score, 0.0f, 1.0f);
 }
 
-bool similarityAbove(std::string_view a, std::string_view b, float threshold)
+bool similarityAbove(std::u32string_view a, std::u32string_view b, float threshold)
 {
-    const CodePoints left(untilNul(a), kMaxDistanceInput);
-    const CodePoints right(untilNul(b), kMaxDistanceInput);
-    const std::size_t longer = std::max(left.view().size(), right.view().size());
+    const std::size_t longer = std::max(a.size(), b.size());
     if (longer == 0)
         return 0.0f > threshold;
     // The distance is at least the difference in length, so the score is at most
     // shorter / longer: when that bound is not above the threshold, the distance is not needed.
-    const std::size_t shorter = std::min(left.view().size(), right.view().size());
+    const std::size_t shorter = std::min(a.size(), b.size());
     const float length = static_cast<float>(longer);
     if (!(static_cast<float>(shorter) / length > threshold))
         return false;
-    const float score = (length - static_cast<float>(distance(left.view(), right.view()))) / length;
+    const float score = (length - static_cast<float>(distance(a, b))) / length;
     return std::clamp(score, 0.0f, 1.0f) > threshold;
+}
+
+bool similarityAbove(std::string_view a, std::string_view b, float threshold)
+{
+    const CodePoints left(untilNul(a), kMaxDistanceInput);
+    const CodePoints right(untilNul(b), kMaxDistanceInput);
+    return similarityAbove(left.view(), right.view(), threshold);
+}
+
+ComparedWord::ComparedWord(std::string_view utf8)
+    : m_utf8(untilNul(utf8))
+{
+    for (std::size_t pos = 0; pos < m_utf8.size(); ++m_size) {
+        if (m_size == m_points.size()) {
+            m_onStack = false;   // longer than the stack holds: compared as text
+            return;
+        }
+        m_points[m_size] = nextCodePoint(m_utf8, pos);
+    }
+}
+
+bool similarityAbove(const ComparedWord &a, const ComparedWord &b, float threshold)
+{
+    if (!a.m_onStack || !b.m_onStack)
+        return similarityAbove(a.m_utf8, b.m_utf8, threshold);
+    return similarityAbove(a.view(), b.view(), threshold);
 }
 
 } // namespace tunvale::text::unicode

@@ -97,18 +97,26 @@ std::string trimWideEnd(std::string_view text, std::size_t count)
 std::string boundedCopy(std::string_view text, std::size_t n)
 {
     text = untilNul(text);
+    // A character takes at least one byte: a text of at most n bytes is never cut.
+    if (text.size() <= n)
+        return std::string(text);
     return std::string(text.substr(0, cutAtCharacters(text, n)));
 }
 
 void boundedAppend(std::string &destination, std::string_view text)
 {
     destination.resize(untilNul(destination).size());
+    text = untilNul(text);
+    // A character takes at least one byte: what fits in bytes fits in characters.
+    if (destination.size() + text.size() < kBoundedAppendLimit) {
+        destination.append(text);
+        return;
+    }
     const std::size_t present = characterCount(destination);
     if (present >= kBoundedAppendLimit) {
         destination.resize(cutAtCharacters(destination, kBoundedAppendLimit));
         return;
     }
-    text = untilNul(text);
     destination.append(text.substr(0, cutAtCharacters(text, kBoundedAppendLimit - present)));
 }
 
