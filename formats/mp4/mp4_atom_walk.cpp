@@ -1,8 +1,7 @@
 #include "formats/mp4/mp4_atom_walk.h"
 
-#include <taglib/tbytevector.h>
-
 #include <array>
+#include <cstring>
 #include <string_view>
 
 namespace tunvale::formats {
@@ -35,7 +34,7 @@ template <std::size_t N> bool isOneOf(std::string_view name, const std::array<st
 
 class AtomWalk {
 public:
-    explicit AtomWalk(TagLib::IOStream &stream)
+    explicit AtomWalk(RegularFileStream &stream)
         : m_stream(stream)
         , m_end(static_cast<std::uint64_t>(stream.length()))
     {
@@ -51,7 +50,8 @@ private:
         std::string name;
     };
 
-    TagLib::ByteVector readAt(std::uint64_t offset, unsigned length);
+    // Copies n bytes at offset into out; false when fewer are there.
+    bool bytesAt(std::uint64_t offset, char *out, std::size_t n);
     Atom readHeader(std::uint64_t offset);
     static constexpr std::size_t kNoTrack = static_cast<std::size_t>(-1);
 
@@ -63,17 +63,24 @@ private:
     void noteAtom(const Atom &atom, const Atom *parent, std::size_t track);
     void checkOffsetTable(const Atom &atom, const Atom *parent);
 
-    TagLib::IOStream &m_stream;
+    RegularFileStream &m_stream;
     std::uint64_t m_end = 0;
     std::uint32_t m_atoms = 0;
     bool m_overLimit = false;
     Mp4Layout m_layout;
 };
 
-TagLib::ByteVector AtomWalk::readAt(std::uint64_t offset, unsigned length)
+bool AtomWalk::bytesAt(std::uint64_t offset, char *out, std::size_t n)
 {
-    m_stream.seek(static_cast<long>(offset));
-    return m_stream.readBlock(length);
+    return m_stream.copyAt(offset, out, n) == n;
+}
+
+std::uint64_t bigEndian(const char *bytes, std::size_t n)
+{
+    std::uint64_t value = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[i]);
+    return value;
 }
 
 AtomWalk::Atom AtomWalk::readHeader(std::uint64_t offset)
@@ -82,15 +89,15 @@ AtomWalk::Atom AtomWalk::readHeader(std::uint64_t offset)
     atom.offset = offset;
     if (offset > m_end || m_end - offset < kHeaderSize)
         return atom;
-    const TagLib::ByteVector header = readAt(offset, kHeaderSize);
-    if (header.size() != kHeaderSize)
+    char header[kHeaderSize];
+    if (!bytesAt(offset, header, kHeaderSize))
         return atom;
-    std::uint64_t length = header.toUInt(0, true);
+    std::uint64_t length = bigEndian(header, 4);
     if (length == 1) {
-        const TagLib::ByteVector longLength = m_stream.readBlock(8);
-        if (longLength.size() != 8)
+        char longLength[8];
+        if (!bytesAt(offset + kHeaderSize, longLength, 8))
             return atom;
-        length = static_cast<std::uint64_t>(longLength.toLongLong(true));
+        length = bigEndian(longLength, 8);
         atom.headerSize = kLongHeaderSize;
     } else if (length == 0) {
         length = m_end - offset;
@@ -98,7 +105,7 @@ AtomWalk::Atom AtomWalk::readHeader(std::uint64_t offset)
     if (length < atom.headerSize || length > m_end - offset)
         return atom;
     atom.length = length;
-    atom.name.assign(header.data() + 4, 4);
+    atom.name.assign(header + 4, 4);
     return atom;
 }
 
@@ -109,8 +116,9 @@ void AtomWalk::noteAtom(const Atom &atom, const Atom *parent, std::size_t track)
     if (!parent || track == kNoTrack)
         return;
     if (parent->name == "mdia" && atom.name == "hdlr" && atom.length >= kHandlerTypeAt + 4) {
-        const TagLib::ByteVector type = readAt(atom.offset + kHandlerTypeAt, 4);
-        m_layout.tracks[track].handler.assign(type.data(), type.size());
+        char type[4];
+        const std::size_t got = m_stream.copyAt(atom.offset + kHandlerTypeAt, type, 4);
+        m_layout.tracks[track].handler.assign(type, got);
     } else if (parent->name == "stsd") {
         m_layout.tracks[track].sampleEntries.push_back(atom.name);
     }
@@ -131,10 +139,11 @@ void AtomWalk::checkOffsetTable(const Atom &atom, const Atom *parent)
     // a table with a 64-bit size is not taken either.
     constexpr std::uint64_t kCountAt = 12;
     constexpr std::uint64_t kEntriesAt = 16;
-    const TagLib::ByteVector count = readAt(atom.offset + kCountAt, 4);
+    char count[4];
+    const bool counted = bytesAt(atom.offset + kCountAt, count, 4);
     const std::uint64_t entrySize = atom.name == "co64" ? 8 : 4;
-    if (atom.headerSize != kHeaderSize || atom.length < kEntriesAt || count.size() != 4
-        || std::uint64_t(count.toUInt(0, true)) * entrySize > atom.length - kEntriesAt)
+    if (atom.headerSize != kHeaderSize || atom.length < kEntriesAt || !counted
+        || bigEndian(count, 4) * entrySize > atom.length - kEntriesAt)
         m_layout.offsetTablesIntact = false;
 }
 
@@ -153,8 +162,8 @@ std::uint64_t AtomWalk::walk(const Atom &atom, const Atom *parent, unsigned dept
     }
     std::uint64_t first = atom.offset + atom.headerSize;
     if (atom.name == "meta") {
-        const TagLib::ByteVector next = readAt(first, 8);
-        const bool quickTime = next.size() == 8 && isOneOf(std::string_view(next.data() + 4, 4), kMetaChildren);
+        char next[8];
+        const bool quickTime = bytesAt(first, next, 8) && isOneOf(std::string_view(next + 4, 4), kMetaChildren);
         first += quickTime ? 0 : 4;
     } else if (atom.name == "stsd") {
         first += kStsdPrefix;
@@ -214,6 +223,6 @@ Mp4Layout AtomWalk::run()
 
 } // namespace
 
-Mp4Layout walkMp4Atoms(TagLib::IOStream &stream) { return AtomWalk(stream).run(); }
+Mp4Layout walkMp4Atoms(RegularFileStream &stream) { return AtomWalk(stream).run(); }
 
 } // namespace tunvale::formats

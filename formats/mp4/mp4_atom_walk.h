@@ -7,9 +7,9 @@
 // way it notes what each track holds, so that a file with video or without AAC or ALAC audio
 // is refused.
 
+#include "formats/taglib/regular_file_stream.h"
 #include "formats/taglib/tag_read_result.h"
 
-#include <taglib/tiostream.h>
 
 #include <cstdint>
 #include <string>
@@ -43,6 +43,6 @@ struct Mp4Layout {
 
 // Walks the whole stream and judges it: NotRecognized without a movie atom, Damaged past the
 // limits, Unsupported with a video track or without AAC or ALAC audio.
-Mp4Layout walkMp4Atoms(TagLib::IOStream &stream);
+Mp4Layout walkMp4Atoms(RegularFileStream &stream);
 
 } // namespace tunvale::formats

@@ -19,7 +19,8 @@ bool tooLarge(std::uint64_t size) { return size > static_cast<std::uint64_t>(std
 TagReadResult readOpened(RegularFile &opened, const std::filesystem::path &path, catalog::CurrentTags &tags,
                          catalog::PictureTable *pictures, std::string *audioCodec)
 {
-    RegularFileStream stream(opened, path, false);
+    char readAhead[RegularFileStream::kReadAheadSize];
+    RegularFileStream stream(opened, path, false, readAhead);
     const Mp4Layout layout = walkMp4Atoms(stream);
     if (!layout.result.ok())
         return layout.result;

@@ -87,7 +87,8 @@ bool tooLarge(const RegularFile &file)
 TagReadResult readOpened(RegularFile &opened, const std::filesystem::path &path, std::span<const OggCodec> codecs,
                          catalog::CurrentTags &tags, catalog::PictureTable *pictures)
 {
-    RegularFileStream stream(opened, path, false);
+    char readAhead[RegularFileStream::kReadAheadSize];
+    RegularFileStream stream(opened, path, false, readAhead);
     OggPacketFile file(&stream);
     const CommentHeader header = readCommentHeader(file, stream, codecs);
     if (!header.result.ok())

@@ -10,7 +10,7 @@ namespace tunvale::formats {
 namespace {
 
 // Small reads are served from one block read ahead of this size.
-constexpr std::size_t kReadAhead = 64 * 1024;
+constexpr std::size_t kReadAhead = RegularFileStream::kReadAheadSize;
 // Bytes moved at a time when a write inserts or removes bytes inside the file.
 constexpr std::size_t kMoveBlock = 1024 * 1024;
 
@@ -18,32 +18,62 @@ constexpr std::uint64_t kLongMax = static_cast<std::uint64_t>(std::numeric_limit
 
 } // namespace
 
-RegularFileStream::RegularFileStream(RegularFile &file, const std::filesystem::path &path, bool writable)
+RegularFileStream::RegularFileStream(RegularFile &file, const std::filesystem::path &path, bool writable,
+                                     char *readAhead)
     : m_file(file)
     , m_path(path)
     , m_writable(writable)
     , m_length(file.size())
+    , m_cache(readAhead)
 {
 }
 
 TagLib::FileName RegularFileStream::name() const { return m_path.c_str(); }
+
+bool RegularFileStream::inCache(std::uint64_t position, std::size_t count) const
+{
+    return m_cacheSize > 0 && position >= m_cacheStart && position + count <= m_cacheStart + m_cacheSize;
+}
+
+void RegularFileStream::fillCache(std::uint64_t position, std::size_t count)
+{
+    if (inCache(position, count) || count >= kReadAhead)
+        return;
+    if (!m_cache) {
+        m_ownCache.reset(new char[kReadAhead]);
+        m_cache = m_ownCache.get();
+    }
+    m_cacheStart = position;
+    m_cacheSize = m_file.readAt(position, m_cache,
+                                static_cast<std::size_t>(std::min<std::uint64_t>(kReadAhead, m_length - position)));
+    if (m_cacheSize < count)
+        m_failed = true;
+}
+
+std::size_t RegularFileStream::copyAt(std::uint64_t position, char *out, std::size_t count)
+{
+    if (position >= m_length || count == 0)
+        return 0;
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, m_length - position));
+    fillCache(position, count);
+    if (inCache(position, count)) {
+        std::memcpy(out, m_cache + (position - m_cacheStart), count);
+        return count;
+    }
+    const std::size_t got = m_file.readAt(position, out, count);
+    if (got < count)
+        m_failed = true;
+    return got;
+}
 
 TagLib::ByteVector RegularFileStream::readBlock(unsigned long length)
 {
     if (m_position >= m_length || length == 0)
         return {};
     const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(length, m_length - m_position));
-    const bool cached = !m_cache.empty() && m_position >= m_cacheStart && m_position + count <= m_cacheStart + m_cache.size();
-    if (!cached && count < kReadAhead) {
-        m_cache.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kReadAhead, m_length - m_position)));
-        m_cacheStart = m_position;
-        const std::size_t got = m_file.readAt(m_position, m_cache.data(), m_cache.size());
-        m_cache.resize(got);
-        if (got < count)
-            m_failed = true;
-    }
-    if (!m_cache.empty() && m_position >= m_cacheStart && m_position + count <= m_cacheStart + m_cache.size()) {
-        const char *begin = m_cache.data() + (m_position - m_cacheStart);
+    fillCache(m_position, count);
+    if (inCache(m_position, count)) {
+        const char *begin = m_cache + (m_position - m_cacheStart);
         m_position += count;
         return TagLib::ByteVector(begin, static_cast<unsigned int>(count));
     }
@@ -66,7 +96,7 @@ void RegularFileStream::noteWriteFailure()
 
 bool RegularFileStream::writeAt(std::uint64_t position, const char *bytes, std::size_t count)
 {
-    m_cache.clear();
+    m_cacheSize = 0;
     if (!m_writable) {
         m_failed = true;
         return false;
@@ -110,7 +140,7 @@ bool RegularFileStream::moveTail(std::uint64_t from, std::uint64_t to)
 
 void RegularFileStream::insert(const TagLib::ByteVector &data, unsigned long start, unsigned long replace)
 {
-    m_cache.clear();
+    m_cacheSize = 0;
     if (!m_writable) {
         m_failed = true;
         return;
@@ -156,7 +186,7 @@ long RegularFileStream::length() { return static_cast<long>(std::min(m_length, k
 
 void RegularFileStream::truncate(long length)
 {
-    m_cache.clear();
+    m_cacheSize = 0;
     if (!m_writable || length < 0) {
         m_failed = true;
         return;
