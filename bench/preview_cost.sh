@@ -4,14 +4,15 @@
 # to the next, for the run and the preview alike, so one process's figures are not enough.
 #
 # Usage: bench/preview_cost.sh LIBRARY [BUILD_DIR]      (BUILD_DIR holds bench/preview_cost;
-#        default "build-bench")
+#        default "build"). LIBRARY: for example the 20 000 small MP3s that
+#        `WORK=DIR bench/small_files_bench.sh` keeps in DIR/library-20000.
 # Environment: PROCESSES (default 5), RUNS (pairs per process, default 7).
 # Each process prints its figures; the last line is the median over the processes of each
 # process's median paired ratio (goal <= 1.10).
 set -euo pipefail
 
 library=${1:?usage: $0 LIBRARY [BUILD_DIR]}
-build_dir=${2:-build-bench}
+build_dir=${2:-build}
 program=$build_dir/bench/preview_cost
 processes=${PROCESSES:-5}
 runs=${RUNS:-7}
