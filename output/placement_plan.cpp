@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace tunvale::output {
 
@@ -56,23 +57,32 @@ std::optional<bool> safetyFromSpelling(const std::filesystem::path &root, const 
     return true;
 }
 
-// The name of the folder that holds destination's file, as parent_path().filename() gives
-// it, read from the spelling of a path that ends in a folder name and a file name: building
-// the parent path copies every component before it.
-std::u16string folderNameText(const std::filesystem::path &destination)
+// Whether the folder that holds destination's file is named special, ignoring case as
+// equalsIgnoreCase does, for an ASCII name. Read from the spelling of a path that ends in a
+// folder name and a file name (building the parent path copies every component before it):
+// a character outside ASCII never folds to an ASCII letter, so the spelling must be the name's
+// own letters.
+bool folderNamed(const std::filesystem::path &destination, std::u16string_view special)
 {
     const PathView text = destination.native();
     std::size_t end = text.size();
     while (end > 0 && !isSeparator(text[end - 1]))
         --end;
-    if (end < 2 || end == text.size() || isSeparator(text[end - 2]))
-        return pathToText(destination.parent_path().filename());
-    std::size_t start = end - 1;
+    std::size_t start = end > 0 ? end - 1 : 0;
     while (start > 0 && !isSeparator(text[start - 1]))
         --start;
-    if (start == 0)
-        return pathToText(destination.parent_path().filename());
-    return pathToText(std::filesystem::path(text.substr(start, end - 1 - start)));
+    if (end < 2 || end == text.size() || isSeparator(text[end - 2]) || start == 0)
+        return equalsIgnoreCase(pathToText(destination.parent_path().filename()), special);
+    const PathView folder = text.substr(start, end - 1 - start);
+    if (folder.size() != special.size())
+        return false;
+    const auto lower = [](char32_t c) { return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c; };
+    for (std::size_t i = 0; i < folder.size(); ++i) {
+        const auto unit = static_cast<char32_t>(static_cast<std::make_unsigned_t<PathChar>>(folder[i]));
+        if (unit >= 0x80 || lower(unit) != lower(special[i]))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -94,13 +104,12 @@ PlacementDecision decidePlacement(int index, int count, const PlacementOptions &
     plan.removePictures = options.removePictures;
     plan.step = options.trackStep > 1 ? options.trackStep : 1;
 
-    const std::u16string folderName = folderNameText(destination);
-    if (equalsIgnoreCase(folderName, u"Undefined")) {
+    if (folderNamed(destination, u"Undefined")) {
         plan.addArtist = false;
         plan.addComposer = false;
         plan.fromName = false;
         plan.renumber = false;
-    } else if (equalsIgnoreCase(folderName, u"Miscellaneous")) {
+    } else if (folderNamed(destination, u"Miscellaneous")) {
         std::int32_t localCounter = 0;
         std::int32_t &counter = miscellaneousFiles != nullptr ? *miscellaneousFiles : localCounter;
         const int m = ++counter;
