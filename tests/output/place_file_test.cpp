@@ -1,6 +1,7 @@
 #include "fake_tag_writers.h"
 #include "output/name_text.h"
 #include "output/place_file.h"
+#include "output/placement_plan.h"
 #include "output/run_sources.h"
 
 #include "support/temp_dir.h"
@@ -458,6 +459,74 @@ TEST_F(PlaceFileTest, ConversionOnlyForOtherFormats)
     EXPECT_EQ(status.shown[status.shown.size() - 2],
               (std::pair<std::string, std::uint32_t>{"BE PATIENT! Converting to mp3: Bad.flac", 0xC8FFC8}));
     EXPECT_EQ(status.shown.back(), (std::pair<std::string, std::uint32_t>{"Could not convert " + flac.string() + " to mp3", 0x1414FF}));
+}
+
+// Plain destinations are judged from their spelling, all others by normalizing both paths:
+// every spelling must get the answer the rule gives (one ordinary name in a folder strictly
+// below the root, never among the program's own files).
+TEST(SafeDestination, EverySpellingGetsTheRulesAnswer)
+{
+    struct Case {
+        const char *root;
+        const char *destination;
+        bool safe;
+    };
+    const Case cases[] = {
+        {"/d", "/d/Folder/name.mp3", true},
+        {"/d", "/d/A/B/name.mp3", true},
+        {"/d/", "/d/Folder/name.mp3", true},
+        {"/d", "/d//Folder/name.mp3", true},
+        {"/d", "/d/./Folder/name.mp3", true},
+        {"/a/../d", "/a/../d/Folder/name.mp3", true},
+        {"d", "d/Folder/name.mp3", true},
+        {"/d", "/d/name.mp3", true},
+        {"/d", "/dx/Folder/name.mp3", false},
+        {"/d", "/d/../x/name.mp3", false},
+        {"/d", "/d/Folder/../../name.mp3", false},
+        {"/d", "/d/Folder/..", false},
+        {"/d", "/d/Folder/.", false},
+        {"/d", "/d/Folder/", false},
+        {"/d", "/d/../name.mp3", false},
+        {"/d", "/d/.tunvale-kept/run/name.mp3", false},
+        {"/d", "/d/Folder/.tunvale-1a2b-1.part", false},
+        {"/d", "/elsewhere/Folder/name.mp3", false},
+        {"", "Folder/name.mp3", true},
+        {"", "Folder/..", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(isSafeDestination(c.root, c.destination), c.safe) << c.root << " " << c.destination;
+}
+
+// The special folders are known by name whatever the case, from any spelling of the path; a
+// name that only folds to them outside ASCII is ordinary.
+TEST(SpecialFolders, KnownByNameIgnoringCase)
+{
+    PlacementOptions options;
+    options.alphaTrack = true;
+    options.newFileNames = false;
+    const fs::path source = "/s/a.mp3";
+    struct Case {
+        const char *destination;
+        bool undefined;
+        bool miscellaneous;
+    };
+    const Case cases[] = {
+        {"/d/Undefined/a.mp3", true, false},
+        {"/d/UNDEFINED/a.mp3", true, false},
+        {"Undefined/a.mp3", true, false},
+        {"/d/./undefined/a.mp3", true, false},
+        {"/d/Miscellaneous/a.mp3", false, true},
+        {"/d/miscellaneous/a.mp3", false, true},
+        {"/d/Misc/a.mp3", false, false},
+        {"/d/Undefined2/a.mp3", false, false},
+        {"/d/Undef\xc3\xadned/a.mp3", false, false},
+    };
+    for (const Case &c : cases) {
+        std::int32_t miscellaneous = 0;
+        const PlacementDecision decision = decidePlacement(3, 5, options, source, c.destination, &miscellaneous);
+        EXPECT_EQ(!decision.tags.renumber, c.undefined) << c.destination;
+        EXPECT_EQ(miscellaneous, c.miscellaneous ? 1 : 0) << c.destination;
+    }
 }
 
 } // namespace
