@@ -129,6 +129,8 @@ public:
         const std::vector<FoundGroup> found = findGroups(*groups, loaded);
         if (!m_plan.stopped)
             layOutGroups(found);
+        if (m_plan.stopped)
+            return;
         if (m_miscellaneousUsed)
             ++m_plan.foldersUsed;
     }
