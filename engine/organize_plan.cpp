@@ -186,11 +186,7 @@ private:
     static bool hasExtension(const formats::FormatRow &format, std::u16string_view extension)
     {
         for (const std::string_view own : format.extensions) {
-            const auto sameLetter = [](char16_t a, char b) {
-                const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 0x20) : c; };
-                return lower(a) == lower(static_cast<unsigned char>(b));
-            };
-            if (std::equal(extension.begin(), extension.end(), own.begin(), own.end(), sameLetter))
+            if (equalsIgnoringAsciiCase(extension, std::u16string(own.begin(), own.end())))
                 return true;
         }
         return false;

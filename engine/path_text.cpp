@@ -1,5 +1,7 @@
 #include "engine/path_text.h"
 
+#include <algorithm>
+
 #include "catalog/text/codepage.h"
 #include "formats/io/platform.h"
 #include "output/name_text.h"
@@ -47,7 +49,9 @@ std::u16string asciiLower(std::u16string_view text)
 
 bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b)
 {
-    return a.size() == b.size() && asciiLower(a) == asciiLower(b);
+    const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [&](char16_t x, char16_t y) { return lower(x) == lower(y); });
 }
 
 } // namespace tunvale::engine

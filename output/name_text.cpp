@@ -11,13 +11,23 @@ std::u16string pathToText(const std::filesystem::path &path) { return platform::
 
 std::filesystem::path pathFromText(std::u16string_view text) { return platform::pathFromUtf16(text); }
 
+bool isPathSeparator(std::filesystem::path::value_type c)
+{
+    return c == std::filesystem::path::value_type('/') || c == std::filesystem::path::preferred_separator;
+}
+
+std::size_t lastComponentStart(PathText text)
+{
+    std::size_t start = text.size();
+    while (start > 0 && !isPathSeparator(text[start - 1]))
+        --start;
+    return start;
+}
+
 std::u16string fileNameText(const std::filesystem::path &path)
 {
-    using Char = std::filesystem::path::value_type;
-    const std::basic_string_view<Char> text = path.native();
-    std::size_t start = text.size();
-    while (start > 0 && text[start - 1] != Char('/') && text[start - 1] != std::filesystem::path::preferred_separator)
-        --start;
+    const PathText text = path.native();
+    const std::size_t start = lastComponentStart(text);
     if (start == 0 || start == text.size())
         return pathToText(path.filename());
     return pathToText(std::filesystem::path(text.substr(start)));

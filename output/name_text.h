@@ -22,6 +22,13 @@ std::filesystem::path pathFromText(std::u16string_view text);
 // separator: filename() builds a path of its own, which placement would pay for every file.
 std::u16string fileNameText(const std::filesystem::path &path);
 
+// A path's spelling, for reading its components without building a path for each.
+using PathText = std::basic_string_view<std::filesystem::path::value_type>;
+bool isPathSeparator(std::filesystem::path::value_type c);
+// Where the last component of a spelling starts: just after its last separator, 0 when it has
+// none (text.size() when it ends in one).
+std::size_t lastComponentStart(PathText text);
+
 // Letter and digit tests of name building: a letter or digit of any script after accent
 // folding (a combining mark goes with its letter; a unit of a surrogate pair counts as a
 // letter).

@@ -15,40 +15,24 @@ namespace tunvale::output {
 
 namespace {
 
-using PathChar = std::filesystem::path::value_type;
-using PathView = std::basic_string_view<PathChar>;
-
-bool isSeparator(PathChar c) { return c == PathChar('/') || c == std::filesystem::path::preferred_separator; }
-
-bool isProgramPart(PathView part)
-{
-    if (part.size() < formats::io::kProgramPrefix.size())
-        return false;
-    for (std::size_t i = 0; i < formats::io::kProgramPrefix.size(); ++i) {
-        if (part[i] != static_cast<PathChar>(formats::io::kProgramPrefix[i]))
-            return false;
-    }
-    return true;
-}
-
 // What placement builds is spelled root, a separator, then a folder and a file name that are
 // plain names: such a path is answered from its spelling alone, without normalizing both paths
 // (which costs more than the rest of planning a file). Any other spelling gets no answer here.
 std::optional<bool> safetyFromSpelling(const std::filesystem::path &root, const std::filesystem::path &destination)
 {
-    const PathView rootText = root.native();
-    const PathView text = destination.native();
-    if (rootText.empty() || isSeparator(rootText.back()) || text.size() <= rootText.size() + 1 ||
-        text.substr(0, rootText.size()) != rootText || !isSeparator(text[rootText.size()]))
+    const PathText rootText = root.native();
+    const PathText text = destination.native();
+    if (rootText.empty() || isPathSeparator(rootText.back()) || text.size() <= rootText.size() + 1 ||
+        text.substr(0, rootText.size()) != rootText || !isPathSeparator(text[rootText.size()]))
         return std::nullopt;
     std::size_t parts = 0;
     for (std::size_t start = rootText.size() + 1; start <= text.size(); ++parts) {
         std::size_t end = start;
-        while (end < text.size() && !isSeparator(text[end]))
+        while (end < text.size() && !isPathSeparator(text[end]))
             ++end;
-        const PathView part = text.substr(start, end - start);
-        const bool dots = (part.size() == 1 || part.size() == 2) && part.find_first_not_of(PathChar('.')) == PathView::npos;
-        if (part.empty() || dots || isProgramPart(part))
+        const PathText part = text.substr(start, end - start);
+        const bool dots = (part.size() == 1 || part.size() == 2) && part.find_first_not_of(PathText::value_type('.')) == PathText::npos;
+        if (part.empty() || dots || formats::io::isProgramSpelling(part))
             return std::nullopt;
         start = end + 1;
     }
@@ -57,32 +41,42 @@ std::optional<bool> safetyFromSpelling(const std::filesystem::path &root, const 
     return true;
 }
 
-// Whether the folder that holds destination's file is named special, ignoring case as
-// equalsIgnoreCase does, for an ASCII name. Read from the spelling of a path that ends in a
-// folder name and a file name (building the parent path copies every component before it):
-// a character outside ASCII never folds to an ASCII letter, so the spelling must be the name's
-// own letters.
-bool folderNamed(const std::filesystem::path &destination, std::u16string_view special)
+enum class SpecialFolder { None, Undefined, Miscellaneous };
+
+// ASCII case-insensitive equality of a spelled name and an ASCII name: a character outside
+// ASCII never folds to an ASCII letter (as equalsIgnoreCase folds), so the spelling must be the
+// name's own letters.
+bool spelledAs(PathText spelled, std::u16string_view name)
 {
-    const PathView text = destination.native();
-    std::size_t end = text.size();
-    while (end > 0 && !isSeparator(text[end - 1]))
-        --end;
-    std::size_t start = end > 0 ? end - 1 : 0;
-    while (start > 0 && !isSeparator(text[start - 1]))
-        --start;
-    if (end < 2 || end == text.size() || isSeparator(text[end - 2]) || start == 0)
-        return equalsIgnoreCase(pathToText(destination.parent_path().filename()), special);
-    const PathView folder = text.substr(start, end - 1 - start);
-    if (folder.size() != special.size())
+    if (spelled.size() != name.size())
         return false;
     const auto lower = [](char32_t c) { return c >= U'A' && c <= U'Z' ? c + (U'a' - U'A') : c; };
-    for (std::size_t i = 0; i < folder.size(); ++i) {
-        const auto unit = static_cast<char32_t>(static_cast<std::make_unsigned_t<PathChar>>(folder[i]));
-        if (unit >= 0x80 || lower(unit) != lower(special[i]))
+    for (std::size_t i = 0; i < spelled.size(); ++i) {
+        const auto unit = static_cast<char32_t>(static_cast<std::make_unsigned_t<PathText::value_type>>(spelled[i]));
+        if (unit >= 0x80 || lower(unit) != lower(name[i]))
             return false;
     }
     return true;
+}
+
+// Which special folder holds destination's file, known by the folder's name ignoring case. Read
+// from the spelling of a path that ends in "folder/name" (building the parent path copies every
+// component before it); any other spelling goes through parent_path().
+SpecialFolder specialFolderOf(const std::filesystem::path &destination)
+{
+    const PathText text = destination.native();
+    const std::size_t end = lastComponentStart(text);
+    const std::size_t start = end > 0 ? lastComponentStart(text.substr(0, end - 1)) : 0;
+    if (end < 2 || end == text.size() || isPathSeparator(text[end - 2]) || start == 0) {
+        const std::u16string folder = pathToText(destination.parent_path().filename());
+        if (equalsIgnoreCase(folder, u"Undefined"))
+            return SpecialFolder::Undefined;
+        return equalsIgnoreCase(folder, u"Miscellaneous") ? SpecialFolder::Miscellaneous : SpecialFolder::None;
+    }
+    const PathText folder = text.substr(start, end - 1 - start);
+    if (spelledAs(folder, u"Undefined"))
+        return SpecialFolder::Undefined;
+    return spelledAs(folder, u"Miscellaneous") ? SpecialFolder::Miscellaneous : SpecialFolder::None;
 }
 
 } // namespace
@@ -104,12 +98,13 @@ PlacementDecision decidePlacement(int index, int count, const PlacementOptions &
     plan.removePictures = options.removePictures;
     plan.step = options.trackStep > 1 ? options.trackStep : 1;
 
-    if (folderNamed(destination, u"Undefined")) {
+    const SpecialFolder special = specialFolderOf(destination);
+    if (special == SpecialFolder::Undefined) {
         plan.addArtist = false;
         plan.addComposer = false;
         plan.fromName = false;
         plan.renumber = false;
-    } else if (folderNamed(destination, u"Miscellaneous")) {
+    } else if (special == SpecialFolder::Miscellaneous) {
         std::int32_t localCounter = 0;
         std::int32_t &counter = miscellaneousFiles != nullptr ? *miscellaneousFiles : localCounter;
         const int m = ++counter;
@@ -138,7 +133,6 @@ PlacementDecision decidePlacement(int index, int count, const PlacementOptions &
     decision.converting = options.mp3Convert && !keptAsItIs;
     return decision;
 }
-
 
 bool isSafeDestination(const std::filesystem::path &root, const std::filesystem::path &destination)
 {

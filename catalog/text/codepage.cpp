@@ -74,23 +74,34 @@ std::int32_t decodeUtf8(std::string_view utf8, std::size_t &pos)
 
 namespace {
 
-void appendUtf8(std::string &out, std::uint32_t codePoint)
+std::size_t putUtf8(char *out, std::uint32_t codePoint)
 {
     if (codePoint < 0x80) {
-        out.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+        out[0] = static_cast<char>(codePoint);
+        return 1;
     }
+    if (codePoint < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (codePoint >> 6));
+        out[1] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 2;
+    }
+    if (codePoint < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (codePoint >> 12));
+        out[1] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (codePoint & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (codePoint >> 18));
+    out[1] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
+    return 4;
+}
+
+void appendUtf8(std::string &out, std::uint32_t codePoint)
+{
+    char bytes[4];
+    out.append(bytes, putUtf8(bytes, codePoint));
 }
 
 } // namespace
@@ -193,34 +204,6 @@ std::u16string utf8ToUtf16(std::string_view utf8)
     out.resize(size);
     return out;
 }
-
-namespace {
-
-std::size_t putUtf8(char *out, std::uint32_t codePoint)
-{
-    if (codePoint < 0x80) {
-        out[0] = static_cast<char>(codePoint);
-        return 1;
-    }
-    if (codePoint < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (codePoint >> 6));
-        out[1] = static_cast<char>(0x80 | (codePoint & 0x3F));
-        return 2;
-    }
-    if (codePoint < 0x10000) {
-        out[0] = static_cast<char>(0xE0 | (codePoint >> 12));
-        out[1] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out[2] = static_cast<char>(0x80 | (codePoint & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<char>(0xF0 | (codePoint >> 18));
-    out[1] = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (codePoint & 0x3F));
-    return 4;
-}
-
-} // namespace
 
 std::string utf16ToUtf8(std::u16string_view utf16)
 {

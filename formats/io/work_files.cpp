@@ -67,8 +67,18 @@ bool isWorkFileOf(const fs::path &fileName, std::string_view token)
 
 bool isProgramName(const fs::path &fileName)
 {
-    const std::string name = nativeName(fileName);
-    return name.compare(0, kProgramPrefix.size(), kProgramPrefix) == 0;
+    return isProgramSpelling(fileName.native());
+}
+
+bool isProgramSpelling(std::basic_string_view<fs::path::value_type> fileName)
+{
+    if (fileName.size() < kProgramPrefix.size())
+        return false;
+    for (std::size_t i = 0; i < kProgramPrefix.size(); ++i) {
+        if (fileName[i] != static_cast<fs::path::value_type>(kProgramPrefix[i]))
+            return false;
+    }
+    return true;
 }
 
 fs::path keptFolder(const fs::path &destinationRoot)

@@ -36,6 +36,8 @@ bool isValidToken(std::string_view token);
 // True for every name the program gives its own files and folders: a scan never takes such an
 // entry in as a source.
 bool isProgramName(const std::filesystem::path &fileName);
+// The same for a name as the platform spells it (no conversion: the prefix is ASCII).
+bool isProgramSpelling(std::basic_string_view<std::filesystem::path::value_type> fileName);
 
 // root/.tunvale-kept
 std::filesystem::path keptFolder(const std::filesystem::path &destinationRoot);

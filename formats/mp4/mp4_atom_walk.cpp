@@ -1,7 +1,6 @@
 #include "formats/mp4/mp4_atom_walk.h"
 
 #include <array>
-#include <cstring>
 #include <string_view>
 
 namespace tunvale::formats {

@@ -10,7 +10,6 @@
 #include "formats/taglib/regular_file_stream.h"
 #include "formats/taglib/tag_read_result.h"
 
-
 #include <cstdint>
 #include <string>
 #include <vector>

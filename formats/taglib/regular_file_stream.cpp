@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace tunvale::formats {
 

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
-#include <vector>
 
 namespace tunvale::formats {
 
