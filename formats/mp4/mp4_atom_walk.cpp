@@ -1,6 +1,7 @@
 #include "formats/mp4/mp4_atom_walk.h"
 
 #include <array>
+#include <cstring>
 #include <string_view>
 
 namespace tunvale::formats {
@@ -31,6 +32,18 @@ template <std::size_t N> bool isOneOf(std::string_view name, const std::array<st
     return false;
 }
 
+// A four-character atom type, compared without building strings: the walk compares every
+// atom's type a dozen times.
+struct AtomType {
+    char bytes[4] = {};
+
+    std::string_view view() const { return {bytes, sizeof bytes}; }
+    bool operator==(std::string_view other) const
+    {
+        return other.size() == sizeof bytes && std::memcmp(bytes, other.data(), sizeof bytes) == 0;
+    }
+};
+
 class AtomWalk {
 public:
     explicit AtomWalk(RegularFileStream &stream)
@@ -46,7 +59,7 @@ private:
         std::uint64_t offset = 0;
         std::uint64_t length = 0; // 0: invalid, the walk of its parent stops
         std::uint64_t headerSize = kHeaderSize;
-        std::string name;
+        AtomType name;
     };
 
     // Copies n bytes at offset into out; false when fewer are there.
@@ -61,11 +74,23 @@ private:
     std::uint64_t walk(const Atom &atom, const Atom *parent, unsigned depth, std::size_t track);
     void noteAtom(const Atom &atom, const Atom *parent, std::size_t track);
     void checkOffsetTable(const Atom &atom, const Atom *parent);
+    // Notes the atom that holds the items when atom is it.
+    void noteItemsAtom(const Atom &atom, const Atom *parent);
 
     RegularFileStream &m_stream;
     std::uint64_t m_end = 0;
     std::uint32_t m_atoms = 0;
     bool m_overLimit = false;
+    // The path to the items: the first movie atom, its first user data atom, that one's first
+    // meta atom and that one's first item list, each once seen.
+    struct Step {
+        bool seen = false;
+        std::uint64_t offset = 0;
+    };
+    Step m_movie;
+    Step m_userData;
+    Step m_meta;
+    Step m_itemList;
     Mp4Layout m_layout;
 };
 
@@ -104,7 +129,7 @@ AtomWalk::Atom AtomWalk::readHeader(std::uint64_t offset)
     if (length < atom.headerSize || length > m_end - offset)
         return atom;
     atom.length = length;
-    atom.name.assign(header + 4, 4);
+    std::memcpy(atom.name.bytes, header + 4, 4);
     return atom;
 }
 
@@ -119,7 +144,32 @@ void AtomWalk::noteAtom(const Atom &atom, const Atom *parent, std::size_t track)
         const std::size_t got = m_stream.copyAt(atom.offset + kHandlerTypeAt, type, 4);
         m_layout.tracks[track].handler.assign(type, got);
     } else if (parent->name == "stsd") {
-        m_layout.tracks[track].sampleEntries.push_back(atom.name);
+        m_layout.tracks[track].sampleEntries.emplace_back(atom.name.view());
+    }
+}
+
+void AtomWalk::noteItemsAtom(const Atom &atom, const Atom *parent)
+{
+    if (!parent)
+        return;
+    // Each step is the first atom of its name in the one before it, as TagLib looks them up.
+    const auto firstIn = [&](std::string_view name, std::string_view parentName, const Step &parentStep,
+                             Step &step) {
+        if (!step.seen && atom.name == name && parent->name == parentName && parentStep.seen
+            && parent->offset == parentStep.offset) {
+            step.seen = true;
+            step.offset = atom.offset;
+        }
+    };
+    firstIn("udta", "moov", m_movie, m_userData);
+    firstIn("meta", "udta", m_userData, m_meta);
+    firstIn("ilst", "meta", m_meta, m_itemList);
+    if (parent->name == "ilst" && m_itemList.seen && parent->offset == m_itemList.offset) {
+        Mp4ItemAtom item;
+        item.offset = atom.offset;
+        item.length = atom.length;
+        std::memcpy(item.name, atom.name.bytes, sizeof item.name);
+        m_layout.items.push_back(item);
     }
 }
 
@@ -153,7 +203,8 @@ std::uint64_t AtomWalk::walk(const Atom &atom, const Atom *parent, unsigned dept
         return m_end;
     }
     noteAtom(atom, parent, track);
-    if (!isOneOf(atom.name, kContainers))
+    noteItemsAtom(atom, parent);
+    if (!isOneOf(atom.name.view(), kContainers))
         return atom.offset + atom.length;
     if (atom.name == "trak") {
         m_layout.tracks.emplace_back();
@@ -189,8 +240,10 @@ Mp4Layout AtomWalk::run()
             m_layout.consistent = false;
             break;
         }
-        if (atom.name == "moov")
+        if (atom.name == "moov" && !m_layout.hasMovie) {
             m_layout.hasMovie = true;
+            m_movie = {true, atom.offset};
+        }
         position = walk(atom, nullptr, 1, kNoTrack);
     }
     if (m_overLimit) {

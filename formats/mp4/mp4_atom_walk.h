@@ -24,6 +24,12 @@ struct Mp4Track {
     std::vector<std::string> sampleEntries;   // "mp4a", "alac", "avc1", ...
 };
 
+struct Mp4ItemAtom {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    char name[4] = {};
+};
+
 struct Mp4Layout {
     TagReadResult result;
     bool hasMovie = false;
@@ -38,6 +44,9 @@ struct Mp4Layout {
     // (it stops there), but a rewrite of such a tree can leave a file it no longer reads; only
     // a consistent file is rewritten.
     bool consistent = true;
+    // The atoms in the first 'ilst' of the first 'meta' of the first 'udta' of the first
+    // 'moov', in file order: the only place TagLib reads items from.
+    std::vector<Mp4ItemAtom> items;
 };
 
 // Walks the whole stream and judges it: NotRecognized without a movie atom, Damaged past the

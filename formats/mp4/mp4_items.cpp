@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 namespace tunvale::formats {
 
@@ -48,16 +49,6 @@ std::string freeFormName(const TagLib::String &key)
     return name.substr(name.rfind(':') + 1);
 }
 
-void applyPair(const TagLib::MP4::ItemMap &items, const char *atom, std::int32_t &number, std::int32_t &total)
-{
-    const auto found = items.find(atom);
-    if (found == items.end())
-        return;
-    const TagLib::MP4::Item::IntPair pair = found->second.toIntPair();
-    number = std::max(pair.first, 0);
-    total = std::max(pair.second, 0);
-}
-
 std::string mimeTypeOf(TagLib::MP4::CoverArt::Format format)
 {
     switch (format) {
@@ -71,27 +62,59 @@ std::string mimeTypeOf(TagLib::MP4::CoverArt::Format format)
 
 TagLib::String fromUtf16(const std::u16string &text) { return TagLib::String(text::utf16ToUtf8(text), TagLib::String::UTF8); }
 
+// The item names as TagLib strings, made once: a lookup by a C string would build one each time.
+struct ItemNames {
+    std::vector<TagLib::String> text;   // kTextAtoms, in order
+    TagLib::String freeFormPrefix{kFreeFormPrefix.data()};
+    TagLib::String gnre{"gnre"};
+    TagLib::String trkn{"trkn"};
+    TagLib::String disk{"disk"};
+
+    ItemNames()
+    {
+        for (const AtomKey &atom : kTextAtoms)
+            text.emplace_back(atom.atom, TagLib::String::Latin1);
+    }
+};
+
+const ItemNames &itemNames()
+{
+    static const ItemNames names;
+    return names;
+}
+
+void applyPair(const TagLib::MP4::ItemMap &items, const TagLib::String &atom, std::int32_t &number, std::int32_t &total)
+{
+    const auto found = items.find(atom);
+    if (found == items.end())
+        return;
+    const TagLib::MP4::Item::IntPair pair = found->second.toIntPair();
+    number = std::max(pair.first, 0);
+    total = std::max(pair.second, 0);
+}
+
 } // namespace
 
 void applyMp4Items(const TagLib::MP4::ItemMap &items, catalog::CurrentTags &tags)
 {
+    const ItemNames &names = itemNames();
     for (const auto &[key, item] : items) {
-        if (key.to8Bit(true).starts_with(kFreeFormPrefix))
+        if (key.startsWith(names.freeFormPrefix))
             applyAs(freeFormName(key), firstText(item), tags);
     }
-    for (const AtomKey &atom : kTextAtoms) {
-        const auto found = items.find(atom.atom);
+    for (std::size_t i = 0; i < names.text.size(); ++i) {
+        const auto found = items.find(names.text[i]);
         if (found != items.end())
-            applyAs(atom.vorbisKey, firstText(found->second), tags);
+            applyAs(kTextAtoms[i].vorbisKey, firstText(found->second), tags);
     }
     if (tags.Genre.empty()) {
-        const auto gnre = items.find("gnre");
+        const auto gnre = items.find(names.gnre);
         // ID3v1 genre number plus one.
         if (gnre != items.end() && gnre->second.toInt() >= 1 && gnre->second.toInt() <= catalog::kGenreCount)
             tags.Genre.set(catalog::genreName(gnre->second.toInt() - 1));
     }
-    applyPair(items, "trkn", tags.Track, tags.TrackTotal);
-    applyPair(items, "disk", tags.Disc, tags.DiscTotal);
+    applyPair(items, names.trkn, tags.Track, tags.TrackTotal);
+    applyPair(items, names.disk, tags.Disc, tags.DiscTotal);
 }
 
 void collectMp4Pictures(const TagLib::MP4::ItemMap &items, catalog::PictureTable &table)

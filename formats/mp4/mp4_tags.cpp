@@ -6,8 +6,11 @@
 #include "formats/taglib/table_results.h"
 
 #include <taglib/mp4file.h>
+#include <taglib/tbytevectorstream.h>
 
+#include <algorithm>
 #include <limits>
+#include <string_view>
 #include <new>
 
 namespace tunvale::formats {
@@ -16,27 +19,94 @@ namespace {
 
 bool tooLarge(std::uint64_t size) { return size > static_cast<std::uint64_t>(std::numeric_limits<long>::max()); }
 
+// The items TagLib reads, alone: a movie atom holding a user data atom holding a meta atom
+// holding an item list of the file's own item atoms, byte for byte, in their order (the cover
+// art left out unless it is wanted). TagLib finds in it the items it finds in the whole file,
+// without building the tree of every track first, which is most of the cost of loading a
+// small file. Empty when the file needs the whole parse: an atom that does not lie within its
+// parent (TagLib reads past such an atom's end), or items too large for 32-bit atom sizes.
+TagLib::ByteVector itemsAlone(RegularFileStream &stream, const Mp4Layout &layout, bool withPictures)
+{
+    constexpr std::uint64_t kHeaderSize = 8;
+    constexpr std::uint64_t kWrapperSize = 4 * kHeaderSize;   // moov, udta, meta, ilst
+    constexpr std::uint64_t kMaxSize = std::numeric_limits<std::uint32_t>::max();
+    if (!layout.consistent)
+        return {};
+    const auto wanted = [&](const Mp4ItemAtom &item) {
+        return withPictures || std::string_view(item.name, sizeof item.name) != "covr";
+    };
+    std::uint64_t size = kWrapperSize;
+    for (const Mp4ItemAtom &item : layout.items) {
+        if (wanted(item))
+            size += item.length;
+        if (size > kMaxSize)
+            return {};
+    }
+    TagLib::ByteVector bytes(static_cast<unsigned int>(size));
+    char *out = bytes.data();
+    for (const char *name : {"moov", "udta", "meta", "ilst"}) {
+        const std::uint64_t atomSize = size - static_cast<std::uint64_t>(out - bytes.data());
+        for (int shift = 24; shift >= 0; shift -= 8)
+            *out++ = static_cast<char>((atomSize >> shift) & 0xFF);
+        out = std::copy_n(name, 4, out);
+    }
+    for (const Mp4ItemAtom &item : layout.items) {
+        if (!wanted(item))
+            continue;
+        if (stream.copyAt(item.offset, out, static_cast<std::size_t>(item.length)) != item.length)
+            return {};
+        out += item.length;
+    }
+    return bytes;
+}
+
+void applyTag(const TagLib::MP4::Tag *tag, catalog::CurrentTags &tags, catalog::PictureTable *pictures)
+{
+    if (!tag)
+        return;
+    applyMp4Items(tag->itemMap(), tags);
+    if (pictures)
+        collectMp4Pictures(tag->itemMap(), *pictures);
+}
+
+// Reads the items through TagLib's parse of the whole file.
+TagReadResult readWhole(RegularFileStream &stream, catalog::CurrentTags &tags, catalog::PictureTable *pictures)
+{
+    TagLib::MP4::File file(&stream, false);
+    if (stream.failed())
+        return TagReadResult::failure(TagReadError::ReadFailed, "read error");
+    if (!file.isValid())
+        return TagReadResult::failure(TagReadError::Damaged, "damaged MP4 file");
+    applyTag(file.tag(), tags, pictures);
+    return TagReadResult::success();
+}
+
 TagReadResult readOpened(RegularFile &opened, const std::filesystem::path &path, catalog::CurrentTags &tags,
-                         catalog::PictureTable *pictures, std::string *audioCodec)
+                         catalog::PictureTable *pictures, std::string *audioCodec, Mp4ItemParse parse)
 {
     char readAhead[RegularFileStream::kReadAheadSize];
     RegularFileStream stream(opened, path, false, readAhead);
     const Mp4Layout layout = walkMp4Atoms(stream);
     if (!layout.result.ok())
         return layout.result;
-    TagLib::MP4::File file(&stream, false);
     if (stream.failed())
         return TagReadResult::failure(TagReadError::ReadFailed, "read error");
-    if (!file.isValid())
-        return TagReadResult::failure(TagReadError::Damaged, "damaged MP4 file");
-    if (const TagLib::MP4::Tag *tag = file.tag()) {
-        applyMp4Items(tag->itemMap(), tags);
-        if (pictures)
-            collectMp4Pictures(tag->itemMap(), *pictures);
+    TagLib::ByteVector items = parse == Mp4ItemParse::ItemsAlone ? itemsAlone(stream, layout, pictures != nullptr) : TagLib::ByteVector();
+    if (stream.failed())
+        return TagReadResult::failure(TagReadError::ReadFailed, "read error");
+    TagReadResult result = TagReadResult::success();
+    if (items.isEmpty()) {
+        result = readWhole(stream, tags, pictures);
+    } else {
+        TagLib::ByteVectorStream itemsStream(items);
+        TagLib::MP4::File file(&itemsStream, false);
+        if (!file.isValid())
+            return TagReadResult::failure(TagReadError::Damaged, "damaged MP4 file");
+        applyTag(file.tag(), tags, pictures);
     }
-    if (audioCodec)
+    if (result.ok() && audioCodec)
         *audioCodec = layout.audioCodec;
-    return TagReadResult::success();
+    return result;
 }
 
 // The item of key, or an empty one.
@@ -96,7 +166,7 @@ bool editOpened(RegularFileStream &stream, const std::u16string &title, const st
 } // namespace
 
 TagReadResult readMp4Tags(const std::filesystem::path &path, catalog::CurrentTags &tags,
-                          catalog::PictureTable *pictures, std::string *audioCodec)
+                          catalog::PictureTable *pictures, std::string *audioCodec, Mp4ItemParse parse)
 {
     RegularFile opened;
     if (!opened.open(path, RegularFile::Access::Read))
@@ -104,7 +174,7 @@ TagReadResult readMp4Tags(const std::filesystem::path &path, catalog::CurrentTag
     if (tooLarge(opened.size()))
         return TagReadResult::failure(TagReadError::TooLarge, "file too large");
     try {
-        return readOpened(opened, path, tags, pictures, audioCodec);
+        return readOpened(opened, path, tags, pictures, audioCodec, parse);
     } catch (const std::bad_alloc &) {
         return TagReadResult::failure(TagReadError::Damaged, "out of memory");
     }

@@ -17,10 +17,17 @@
 
 namespace tunvale::formats {
 
+// How the items are found. TagLib parses either the items atom alone, copied out of the file
+// with the two atoms around it that lead TagLib to it, or the whole file (the only way for a
+// file whose atoms do not nest cleanly). Both give the same items; the whole parse is kept
+// for such files and for the tests that hold the two to the same answers.
+enum class Mp4ItemParse { ItemsAlone, WholeFile };
+
 // Fills tags (and pictures, when given) from the file's items; tags are not completed here.
 // audioCodec, when given, receives "mp4a" (AAC) or "alac".
 TagReadResult readMp4Tags(const std::filesystem::path &path, catalog::CurrentTags &tags,
-                          catalog::PictureTable *pictures, std::string *audioCodec = nullptr);
+                          catalog::PictureTable *pictures, std::string *audioCodec = nullptr,
+                          Mp4ItemParse parse = Mp4ItemParse::ItemsAlone);
 
 // Sets ©nam, ©ART, the trkn numbers and removes covr as editMp4Items does, through a work
 // copy at workPath; TagLib rewrites the item list and moves the chunk offsets when the movie

@@ -1,6 +1,6 @@
 #include "formats/ogg/ogg_header_scan.h"
 
-#include <taglib/tbytevector.h>
+#include <string_view>
 
 namespace tunvale::formats {
 
@@ -19,7 +19,7 @@ OggHeaderScan notOgg() { return {false, true, "not an Ogg stream", 0}; }
 
 } // namespace
 
-OggHeaderScan scanOggHeaders(TagLib::IOStream &stream)
+OggHeaderScan scanOggHeaders(RegularFileStream &stream)
 {
     const std::uint64_t length = static_cast<std::uint64_t>(stream.length());
     std::uint64_t offset = 0;
@@ -28,13 +28,13 @@ OggHeaderScan scanOggHeaders(TagLib::IOStream &stream)
     for (std::uint32_t page = 0; page < kMaxOggHeaderPages; ++page) {
         if (length - offset < kPageHeaderSize)
             return page == 0 ? notOgg() : refuse("Ogg headers cut short");
-        stream.seek(static_cast<long>(offset));
-        const TagLib::ByteVector header = stream.readBlock(kPageHeaderSize);
-        if (header.size() != kPageHeaderSize || !header.startsWith("OggS"))
+        char header[kPageHeaderSize];
+        if (stream.copyAt(offset, header, kPageHeaderSize) != kPageHeaderSize
+            || std::string_view(header, 4) != "OggS")
             return page == 0 ? notOgg() : refuse("damaged Ogg page");
         const unsigned segments = static_cast<unsigned char>(header[kSegmentCountAt]);
-        const TagLib::ByteVector lacing = stream.readBlock(segments);
-        if (segments == 0 || lacing.size() != segments)
+        char lacing[255];
+        if (segments == 0 || stream.copyAt(offset + kPageHeaderSize, lacing, segments) != segments)
             return refuse("damaged Ogg page");
         std::uint64_t dataSize = 0;
         for (unsigned i = 0; i < segments; ++i) {

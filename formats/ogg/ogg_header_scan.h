@@ -5,7 +5,7 @@
 // at fixed limits, so a damaged stream whose comment header never ends is refused before TagLib
 // gathers its pages.
 
-#include <taglib/tiostream.h>
+#include "formats/taglib/regular_file_stream.h"
 
 #include <cstdint>
 #include <string_view>
@@ -25,6 +25,6 @@ inline constexpr std::uint32_t kMaxOggHeaderPages = 16384;
 inline constexpr std::uint64_t kMaxOggHeaderBytes = 64ull * 1024 * 1024;
 
 // The stream must start with a page ("OggS"); its position afterwards is unspecified.
-OggHeaderScan scanOggHeaders(TagLib::IOStream &stream);
+OggHeaderScan scanOggHeaders(RegularFileStream &stream);
 
 } // namespace tunvale::formats

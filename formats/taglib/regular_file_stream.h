@@ -20,7 +20,8 @@ class RegularFileStream final : public TagLib::IOStream {
 public:
     static constexpr std::size_t kReadAheadSize = 64 * 1024;
 
-    // file must stay open while the stream is used; writable when it was opened for writing.
+    // file must stay open and path must live while the stream is used (TagLib asks for the
+    // name only in its messages); writable when file was opened for writing.
     // readAhead, when given, is where the stream keeps the block it reads ahead
     // (kReadAheadSize bytes, on the caller's stack): a heap block that large per file costs
     // the allocator more than reading a small file.
@@ -59,7 +60,7 @@ private:
     void noteWriteFailure();
 
     RegularFile &m_file;
-    std::filesystem::path m_path;
+    const std::filesystem::path &m_path;
     bool m_writable = false;
     std::uint64_t m_length = 0;
     std::uint64_t m_position = 0;
