@@ -119,8 +119,11 @@ void applyVorbisComment(std::string_view entry, CurrentTags &tags)
     const std::size_t equals = entry.find('=');
     if (equals == std::string_view::npos)
         return;
-    const std::string_view key = entry.substr(0, equals);
-    const std::string_view value = entry.substr(equals + 1);
+    applyVorbisField(entry.substr(0, equals), entry.substr(equals + 1), tags);
+}
+
+void applyVorbisField(std::string_view key, std::string_view value, CurrentTags &tags)
+{
     for (const KeyRow &row : kKeyRows) {
         if (!startsWithNoCase(key, row.prefix))
             continue;

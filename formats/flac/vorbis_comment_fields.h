@@ -16,4 +16,7 @@ namespace tunvale::formats {
 // nothing.
 void applyVorbisComment(std::string_view entry, catalog::CurrentTags &tags);
 
+// The same for a key and a value held apart (an entry "key=value").
+void applyVorbisField(std::string_view key, std::string_view value, catalog::CurrentTags &tags);
+
 } // namespace tunvale::formats

@@ -36,10 +36,7 @@ std::string firstText(const TagLib::MP4::Item &item)
 
 void applyAs(std::string_view vorbisKey, const std::string &value, catalog::CurrentTags &tags)
 {
-    std::string entry(vorbisKey);
-    entry += '=';
-    entry += value;
-    applyVorbisComment(entry, tags);
+    applyVorbisField(vorbisKey, value, tags);
 }
 
 // The name of a free-form item after its mean ("----:com.apple.iTunes:LABEL" gives LABEL).
