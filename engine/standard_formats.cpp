@@ -1,33 +1,13 @@
 // The real format loaders, grouping, naming and placement, wired into one set of hooks.
 #include "engine/run_hooks.h"
 
-#include "catalog/grouping/group_finder.h"
+#include "engine/groups_ahead.h"
 #include "engine/track_loading.h"
 #include "formats/format_table.h"
 #include "output/place_file.h"
 #include "output/track_file_name.h"
 
 namespace tunvale::engine {
-
-namespace {
-
-class FinderGroups final : public GroupSource {
-public:
-    FinderGroups(const catalog::Catalog &catalog, int criterionCode, bool acceptSimilitudes)
-        : m_finder(catalog, criterionCode, acceptSimilitudes)
-    {
-    }
-
-    std::size_t members(std::size_t first, std::size_t n, std::vector<std::size_t> &members) override
-    {
-        return m_finder.members(first, n, members);
-    }
-
-private:
-    catalog::GroupFinder m_finder;
-};
-
-} // namespace
 
 RunHooks standardHooks()
 {
@@ -43,7 +23,7 @@ RunHooks standardHooks()
         }
     }
     hooks.grouping = [](const catalog::Catalog &catalog, int code, bool similitudes) -> std::unique_ptr<GroupSource> {
-        return std::make_unique<FinderGroups>(catalog, code, similitudes);
+        return std::make_unique<GroupsAhead>(catalog, code, similitudes);
     };
     hooks.trackFileName = output::BuildTrackFileName;
     return hooks;

@@ -157,11 +157,17 @@ private:
 } // namespace
 
 struct GroupFinder::Impl {
-    Impl(const Catalog &catalog, int criterionCode, bool acceptSimilitudes)
+    Impl(const Catalog &catalog, int criterionCode, bool acceptSimilitudes, GroupFinder::PlacedMarks marks)
         : m_catalog(catalog)
         , m_useSimilitudes(acceptSimilitudes && criterionCode != criterion::kGenre &&
                            criterionCode != criterion::kYear)
+        , m_ownMarks(marks == GroupFinder::PlacedMarks::Own)
     {
+    }
+
+    bool placed(std::size_t index) const
+    {
+        return m_ownMarks ? m_placed[index] != 0 : m_catalog.at(index).Placed != 0;
     }
 
     void indexNewEntries();
@@ -172,6 +178,10 @@ struct GroupFinder::Impl {
 
     const Catalog &m_catalog;
     const bool m_useSimilitudes;
+    // With own marks the finder marks the members it returns here, taken from the entries'
+    // Placed flags when they are indexed, and never reads those flags again.
+    const bool m_ownMarks;
+    std::vector<std::uint8_t> m_placed;
 
     std::vector<std::uint32_t> m_keyOfEntry;   // kNoKey for entries without key words
     std::vector<Key> m_keys;
@@ -246,6 +256,8 @@ void GroupFinder::Impl::indexNewEntries()
     for (std::size_t index = m_keyOfEntry.size(); index < m_catalog.size(); ++index) {
         const std::uint32_t id = keyOf(m_catalog.at(index));
         m_keyOfEntry.push_back(id);
+        if (m_ownMarks)
+            m_placed.push_back(m_catalog.at(index).Placed != 0 ? 1 : 0);
         if (id == kNoKey)
             continue;
         Key &key = m_keys[id];
@@ -262,7 +274,7 @@ void GroupFinder::Impl::indexNewEntries()
 // no unplaced entry below n.
 bool GroupFinder::Impl::firstUnplaced(Key &key, std::size_t n, std::size_t &position)
 {
-    while (key.cursor < key.entries.size() && m_catalog.at(key.entries[key.cursor]).Placed != 0)
+    while (key.cursor < key.entries.size() && placed(key.entries[key.cursor]))
         ++key.cursor;
     position = key.cursor;
     return key.cursor < key.entries.size() && key.entries[key.cursor] < n;
@@ -313,8 +325,8 @@ bool GroupFinder::Impl::decide(std::uint32_t firstKey, std::uint32_t otherKey)
     return member;
 }
 
-GroupFinder::GroupFinder(const Catalog &catalog, int criterionCode, bool acceptSimilitudes)
-    : m_impl(new Impl(catalog, criterionCode, acceptSimilitudes))
+GroupFinder::GroupFinder(const Catalog &catalog, int criterionCode, bool acceptSimilitudes, PlacedMarks marks)
+    : m_impl(new Impl(catalog, criterionCode, acceptSimilitudes, marks))
 {
     m_impl->indexNewEntries();
 }
@@ -332,7 +344,7 @@ std::size_t GroupFinder::members(std::size_t first, std::size_t n, std::vector<s
     if (first >= impl.m_catalog.size())
         return 0;
     const std::uint32_t firstKey = impl.m_keyOfEntry[first];
-    if (impl.m_catalog.at(first).Placed != 0 || firstKey == kNoKey)
+    if (impl.placed(first) || firstKey == kNoKey)
         return 0;
     n = std::min(n, impl.m_catalog.size());
 
@@ -342,7 +354,7 @@ std::size_t GroupFinder::members(std::size_t first, std::size_t n, std::vector<s
             return;
         for (; position < key.entries.size() && key.entries[position] < n; ++position) {
             const std::size_t index = key.entries[position];
-            if (impl.m_catalog.at(index).Placed == 0)
+            if (!impl.placed(index))
                 members.push_back(index);
         }
     };
@@ -377,6 +389,10 @@ std::size_t GroupFinder::members(std::size_t first, std::size_t n, std::vector<s
     }
 
     std::sort(members.begin(), members.end());
+    if (impl.m_ownMarks) {
+        for (const std::size_t index : members)
+            impl.m_placed[index] = 1;
+    }
     return members.size();
 }
 

@@ -15,7 +15,16 @@ namespace tunvale::catalog {
 // be cleared during the finder's life.
 class GroupFinder {
 public:
-    GroupFinder(const Catalog &catalog, int criterionCode, bool acceptSimilitudes);
+    // Where the finder learns which entries are placed. Catalog: the entries' Placed flags,
+    // read at every call. Own: the flags as they were when each entry was indexed, then the
+    // finder's own marks, set on every member it returns, as the caller's placing of each
+    // group would set the flags. A finder with its own marks reads nothing of the catalog
+    // after indexing, so it may run on another thread while entries are placed, as long as
+    // no entry is appended meanwhile.
+    enum class PlacedMarks { Catalog, Own };
+
+    GroupFinder(const Catalog &catalog, int criterionCode, bool acceptSimilitudes,
+                PlacedMarks marks = PlacedMarks::Catalog);
     ~GroupFinder();
     GroupFinder(const GroupFinder &) = delete;
     GroupFinder &operator=(const GroupFinder &) = delete;
