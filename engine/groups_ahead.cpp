@@ -1,5 +1,6 @@
 #include "engine/groups_ahead.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tunvale::engine {
@@ -26,7 +27,8 @@ void GroupsAhead::search(std::size_t first, std::size_t n)
             if (!found.members.empty())
                 m_found.push_back(std::move(found));
             m_searchedTo = entry + 1;
-            m_changed.notify_one();
+            if (m_searchedTo >= m_wanted)
+                m_changed.notify_one();
         }
     } catch (...) {
         std::lock_guard lock(m_mutex);
@@ -45,7 +47,12 @@ std::size_t GroupsAhead::members(std::size_t first, std::size_t n, std::vector<s
         m_thread = std::thread([this, first, n] { search(first, n); });
     }
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_searchedTo > first || m_finished; });
+    if (m_searchedTo <= first && !m_finished) {
+        // Asked faster than the search goes: wait for a batch of entries at once, not for
+        // each, so that a caller in a tight loop is not woken once per entry.
+        m_wanted = std::min(first + kBatch, n);
+        m_changed.wait(lock, [&] { return m_searchedTo >= m_wanted || m_finished; });
+    }
     if (m_failure)
         std::rethrow_exception(m_failure);
     while (!m_found.empty() && m_found.front().first < first)

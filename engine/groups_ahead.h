@@ -49,6 +49,8 @@ private:
     std::condition_variable m_changed;
     std::deque<Found> m_found;      // groups found and not asked for yet, in order
     std::size_t m_searchedTo = 0;   // every first entry below it has been searched
+    std::size_t m_wanted = 0;       // the caller waits until m_searchedTo reaches it
+    static constexpr std::size_t kBatch = 64;
     bool m_finished = false;        // the search ended (or failed)
     std::exception_ptr m_failure;   // what ended it early, given to the caller
     std::atomic<bool> m_stop{false};

@@ -124,11 +124,17 @@ public:
         if (!groups)
             groups = exactNameGrouping(m_catalog, m_criterionCode, similitudes);
         m_taken.reserve(loaded);
-        // Every group is found first, then laid out: the grouping's tables stay in the cache
-        // while it runs instead of being pushed out by naming a group between two of its calls.
-        const std::vector<FoundGroup> found = findGroups(*groups, loaded);
-        if (!m_plan.stopped)
-            layOutGroups(found);
+        // The standard grouping finds the groups on a thread of its own, ahead of this loop:
+        // each group is laid out while the next ones are being found.
+        std::vector<std::size_t> members;
+        for (std::size_t first = 0; first < loaded; ++first) {
+            if (cancelled())
+                break;
+            const std::size_t count = groups->members(first, loaded, members);
+            const std::size_t memberCount = std::min(count, members.size());
+            if (memberCount != 0)
+                placeGroup(m_catalog.at(first).GroupName, members, memberCount);
+        }
         if (m_plan.stopped)
             return;
         if (m_miscellaneousUsed)
@@ -136,53 +142,6 @@ public:
     }
 
 private:
-    // A group as the grouping found it, before its layout.
-    struct FoundGroup {
-        std::size_t first = 0;              // the entry the group was found for
-        std::vector<std::size_t> members;   // as the grouping gave them
-        std::vector<bool> takes;            // the member was not placed before this group
-    };
-
-    // Each member is marked placed as soon as it is found, as laying it out would mark it, so
-    // the grouping sees what it sees in a run.
-    std::vector<FoundGroup> findGroups(GroupSource &groups, std::size_t loaded)
-    {
-        std::vector<FoundGroup> found;
-        std::vector<std::size_t> members;
-        for (std::size_t first = 0; first < loaded; ++first) {
-            if (cancelled())
-                break;
-            const std::size_t count = groups.members(first, loaded, members);
-            const std::size_t memberCount = std::min(count, members.size());
-            if (memberCount == 0)
-                continue;
-            FoundGroup &group = found.emplace_back();
-            group.first = first;
-            group.members.assign(members.begin(), members.begin() + static_cast<std::ptrdiff_t>(memberCount));
-            for (const std::size_t index : group.members) {
-                const bool takes = index < m_catalog.size() && !m_catalog.at(index).Placed;
-                group.takes.push_back(takes);
-                if (takes)
-                    m_catalog.at(index).Placed = 1;
-            }
-        }
-        return found;
-    }
-
-    void layOutGroups(const std::vector<FoundGroup> &found)
-    {
-        for (const FoundGroup &group : found) {
-            if (cancelled())
-                return;
-            // The members this group took are unmarked again for its layout, which marks them.
-            for (std::size_t k = 0; k < group.members.size(); ++k) {
-                if (group.takes[k])
-                    m_catalog.at(group.members[k]).Placed = 0;
-            }
-            placeGroup(m_catalog.at(group.first).GroupName, group.members, group.members.size());
-        }
-    }
-
     static bool hasExtension(const formats::FormatRow &format, std::u16string_view extension)
     {
         for (const std::string_view own : format.extensions) {
