@@ -120,37 +120,52 @@ void PlacementQueue::write(PlacementJob &job)
     if (job.plan.converting) {
         // No more conversions wait than there are threads to take them: the run does not run
         // ahead of its conversions by more than one round.
-        while (waitingConversions() >= m_jobs)
+        while (waiting(true) >= m_jobs)
             recordFront(true);
         if (!m_pool)
             m_pool = std::make_unique<ConversionPool>(m_jobs);
-        PlacementJob *queued = &job;
-        job.submitted = m_pool->submit([queued] {
-            if (queued->dropped.load()) {
-                queued->markDone();
-                return;
-            }
-            queued->ran = true;
-            try {
-                queued->result = output::writePlacement(queued->context, queued->plan);
-            } catch (...) {
-                queued->result = output::conversion::kNoMemory;
-            }
-            queued->markDone();
-        });
-        if (job.submitted)
+        if (submit(*m_pool, job))
+            return;
+    } else {
+        // Copies go to a thread of their own, so the worker names, prepares and publishes the
+        // next files meanwhile, and a copy never waits behind a conversion. A bounded number
+        // wait: the worker does not run far ahead of the copies.
+        while (waiting(false) >= kCopiesAhead)
+            recordFront(true);
+        if (!m_copyPool)
+            m_copyPool = std::make_unique<ConversionPool>(1);
+        if (submit(*m_copyPool, job))
             return;
     }
-    // Copies (and conversions when no thread could be started) are written here, at once.
+    // When no thread could be started the file is written here, at once.
     job.ran = true;
     m_turns.writeUnleased([&] { job.result = output::writePlacement(job.context, job.plan); });
     job.markDone();
 }
 
-std::size_t PlacementQueue::waitingConversions()
+bool PlacementQueue::submit(ConversionPool &pool, PlacementJob &job)
 {
-    return static_cast<std::size_t>(std::count_if(m_open.begin(), m_open.end(), [](const auto &job) {
-        return job->submitted && !job->ran.load();
+    PlacementJob *queued = &job;
+    job.submitted = pool.submit([queued] {
+        if (queued->dropped.load()) {
+            queued->markDone();
+            return;
+        }
+        queued->ran = true;
+        try {
+            queued->result = output::writePlacement(queued->context, queued->plan);
+        } catch (...) {
+            queued->result = output::conversion::kNoMemory;
+        }
+        queued->markDone();
+    });
+    return job.submitted;
+}
+
+std::size_t PlacementQueue::waiting(bool conversions)
+{
+    return static_cast<std::size_t>(std::count_if(m_open.begin(), m_open.end(), [&](const auto &job) {
+        return job->submitted && !job->ran.load() && job->plan.converting == conversions;
     }));
 }
 

@@ -124,14 +124,20 @@ public:
 
 private:
     void write(PlacementJob &job);
+    // Hands job's writing to pool; false when the pool has no thread.
+    bool submit(ConversionPool &pool, PlacementJob &job);
     bool recordFront(bool wait);
-    std::size_t waitingConversions();
+    // Files handed to a pool and not started yet: conversions, or copies.
+    std::size_t waiting(bool conversions);
+
+    static constexpr std::size_t kCopiesAhead = 32;
 
     PlacementTurns &m_turns;
     unsigned m_jobs;
     std::deque<std::unique_ptr<PlacementJob>> m_open;
     std::vector<std::size_t> m_failedGroups;
     std::unique_ptr<ConversionPool> m_pool;   // made when the first conversion comes
+    std::unique_ptr<ConversionPool> m_copyPool;   // one thread, made when the first copy comes
 };
 
 } // namespace tunvale::engine
