@@ -94,7 +94,7 @@ public:
 };
 
 // The files being placed: settled one after another in placement order, written side by side
-// (conversions on a pool of threads, copies on the worker's own thread, so they are never
+// (conversions on a pool of threads, copies on a thread of their own, so they are never
 // held up by conversions in flight), and recorded strictly in placement order. A file takes
 // its final name (its "(n)") only when it is recorded, so every name is decided in placement
 // order against what the earlier files left, as a run on one thread decides it.

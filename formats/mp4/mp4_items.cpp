@@ -34,11 +34,6 @@ std::string firstText(const TagLib::MP4::Item &item)
     return values.isEmpty() ? std::string() : values.front().to8Bit(true);
 }
 
-void applyAs(std::string_view vorbisKey, const std::string &value, catalog::CurrentTags &tags)
-{
-    applyVorbisField(vorbisKey, value, tags);
-}
-
 // The name of a free-form item after its mean ("----:com.apple.iTunes:LABEL" gives LABEL).
 std::string freeFormName(const TagLib::String &key)
 {
@@ -97,12 +92,12 @@ void applyMp4Items(const TagLib::MP4::ItemMap &items, catalog::CurrentTags &tags
     const ItemNames &names = itemNames();
     for (const auto &[key, item] : items) {
         if (key.startsWith(names.freeFormPrefix))
-            applyAs(freeFormName(key), firstText(item), tags);
+            applyVorbisField(freeFormName(key), firstText(item), tags);
     }
     for (std::size_t i = 0; i < names.text.size(); ++i) {
         const auto found = items.find(names.text[i]);
         if (found != items.end())
-            applyAs(kTextAtoms[i].vorbisKey, firstText(found->second), tags);
+            applyVorbisField(kTextAtoms[i].vorbisKey, firstText(found->second), tags);
     }
     if (tags.Genre.empty()) {
         const auto gnre = items.find(names.gnre);

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <limits>
-#include <string_view>
 #include <new>
+#include <string_view>
 
 namespace tunvale::formats {
 
@@ -60,24 +60,21 @@ TagLib::ByteVector itemsAlone(RegularFileStream &stream, const Mp4Layout &layout
     return bytes;
 }
 
-void applyTag(const TagLib::MP4::Tag *tag, catalog::CurrentTags &tags, catalog::PictureTable *pictures)
+// Reads the items of the MP4 file source holds: the whole file (source is stream) or the item
+// atoms alone. Read errors are the file's stream's.
+TagReadResult parseItems(TagLib::IOStream &source, const RegularFileStream &stream, catalog::CurrentTags &tags,
+                         catalog::PictureTable *pictures)
 {
-    if (!tag)
-        return;
-    applyMp4Items(tag->itemMap(), tags);
-    if (pictures)
-        collectMp4Pictures(tag->itemMap(), *pictures);
-}
-
-// Reads the items through TagLib's parse of the whole file.
-TagReadResult readWhole(RegularFileStream &stream, catalog::CurrentTags &tags, catalog::PictureTable *pictures)
-{
-    TagLib::MP4::File file(&stream, false);
+    TagLib::MP4::File file(&source, false);
     if (stream.failed())
         return TagReadResult::failure(TagReadError::ReadFailed, "read error");
     if (!file.isValid())
         return TagReadResult::failure(TagReadError::Damaged, "damaged MP4 file");
-    applyTag(file.tag(), tags, pictures);
+    if (const TagLib::MP4::Tag *tag = file.tag()) {
+        applyMp4Items(tag->itemMap(), tags);
+        if (pictures)
+            collectMp4Pictures(tag->itemMap(), *pictures);
+    }
     return TagReadResult::success();
 }
 
@@ -91,18 +88,15 @@ TagReadResult readOpened(RegularFile &opened, const std::filesystem::path &path,
         return layout.result;
     if (stream.failed())
         return TagReadResult::failure(TagReadError::ReadFailed, "read error");
-    TagLib::ByteVector items = parse == Mp4ItemParse::ItemsAlone ? itemsAlone(stream, layout, pictures != nullptr) : TagLib::ByteVector();
-    if (stream.failed())
-        return TagReadResult::failure(TagReadError::ReadFailed, "read error");
+    TagLib::ByteVector items;
+    if (parse == Mp4ItemParse::ItemsAlone)
+        items = itemsAlone(stream, layout, pictures != nullptr);
     TagReadResult result = TagReadResult::success();
     if (items.isEmpty()) {
-        result = readWhole(stream, tags, pictures);
+        result = parseItems(stream, stream, tags, pictures);
     } else {
         TagLib::ByteVectorStream itemsStream(items);
-        TagLib::MP4::File file(&itemsStream, false);
-        if (!file.isValid())
-            return TagReadResult::failure(TagReadError::Damaged, "damaged MP4 file");
-        applyTag(file.tag(), tags, pictures);
+        result = parseItems(itemsStream, stream, tags, pictures);
     }
     if (result.ok() && audioCodec)
         *audioCodec = layout.audioCodec;
