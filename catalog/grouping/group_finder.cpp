@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -76,11 +77,21 @@ struct Key {
     bool alive = false;                 // listed among the keys that may have unplaced entries
 };
 
+// What the per-word bound needs of one word of a key.
+struct WordBound {
+    Histogram histogram{};
+    std::uint64_t longWordBit = 0;       // the word's signature bit; 0 for words under 4 characters
+};
+
+// Keys of more words than this skip the per-word bound (it costs words times words).
+constexpr std::uint32_t kMaxBoundWords = 8;
+
 // What the bounds need of a key, kept apart and small so that scanning every key per first
 // stays within the cache.
 struct KeyBound {
     Histogram histogram{};
     std::uint64_t longWordSignature = 0; // one bit per word of 4 characters or more
+    std::uint32_t firstWord = 0;         // the key's words in the finder's word bounds
     std::uint32_t totalLength = 0;
     std::uint32_t foldedClass = 0;      // the keys equal to this one ignoring case
     std::uint32_t wordCount = 0;
@@ -174,6 +185,8 @@ struct GroupFinder::Impl {
     std::uint32_t keyOf(const CMetaDat &entry);
     bool decide(std::uint32_t firstKey, std::uint32_t otherKey);
     bool mayReachThreshold(const KeyBound &s, const KeyBound &l) const;
+    bool mayShareLongWords(const KeyBound &s, const KeyBound &l) const;
+    std::uint32_t assignmentBound(const KeyBound &s, const KeyBound &l) const;
     bool firstUnplaced(Key &key, std::size_t n, std::size_t &position);
 
     const Catalog &m_catalog;
@@ -186,6 +199,7 @@ struct GroupFinder::Impl {
     std::vector<std::uint32_t> m_keyOfEntry;   // kNoKey for entries without key words
     std::vector<Key> m_keys;
     std::vector<KeyBound> m_bounds;
+    std::vector<WordBound> m_wordBounds;   // every key's words, in key order
     std::unordered_map<std::string, std::uint32_t> m_keyIds;   // exact words -> key
     // Without similitudes: the words in lower case name a class of keys equal ignoring case.
     std::unordered_map<std::string, std::uint32_t> m_foldedClassIds;
@@ -219,22 +233,27 @@ std::uint32_t GroupFinder::Impl::keyOf(const CMetaDat &entry)
     Key key;
     KeyBound bound;
     std::string folded;
+    bound.firstWord = static_cast<std::uint32_t>(m_wordBounds.size());
     for (std::size_t w = 0; w < count; ++w) {
         std::u32string word = text::unicode::toCodePoints(entry.KeyWords[w]);
         if (word.empty())
             bound.boundable = false;
         folded += std::to_string(word.size());
         folded += ':';
+        WordBound wordBound;
         std::uint64_t wordHash = 1469598103934665603ULL;
         for (const char32_t unit : word) {
             const char32_t lower = text::unicode::toLower(unit);
             wordHash = (wordHash ^ lower) * 1099511628211ULL;
             text::unicode::appendCodePoint(folded, lower);
             ++bound.histogram[bucketOf(unit)];
+            ++wordBound.histogram[bucketOf(unit)];
         }
         if (word.size() >= 4)
-            bound.longWordSignature |= 1ULL << (wordHash % 64);
+            wordBound.longWordBit = 1ULL << (wordHash % 64);
+        bound.longWordSignature |= wordBound.longWordBit;
         bound.totalLength += static_cast<std::uint32_t>(word.size());
+        m_wordBounds.push_back(wordBound);
         key.words.push_back(std::move(word));
     }
     bound.wordCount = static_cast<std::uint32_t>(count);
@@ -280,6 +299,47 @@ bool GroupFinder::Impl::firstUnplaced(Key &key, std::size_t n, std::size_t &posi
     return key.cursor < key.entries.size() && key.entries[key.cursor] < n;
 }
 
+// False only when the near-equal rule certainly fails: it needs all long words of the longer
+// list but one to equal a word of the shorter list, and a word equal to one of the shorter
+// list has its bit in that list's signature.
+bool GroupFinder::Impl::mayShareLongWords(const KeyBound &s, const KeyBound &l) const
+{
+    if ((s.longWordSignature & l.longWordSignature) == 0)
+        return false;
+    std::uint32_t shared = 0;
+    for (std::uint32_t w = 0; w < l.wordCount; ++w) {
+        const std::uint64_t bit = m_wordBounds[l.firstWord + w].longWordBit;
+        if ((bit & s.longWordSignature) != 0)
+            ++shared;
+    }
+    return shared + 1 >= l.wordCount;
+}
+
+// An upper bound on the assignment total, word by word. A word similarity (the greater length
+// minus the edit distance) never exceeds the characters the two words have in common, so no
+// row of the assignment gives more than its best column, and the columns used give no more
+// than the greatest column maxima, as many as there are rows.
+std::uint32_t GroupFinder::Impl::assignmentBound(const KeyBound &s, const KeyBound &l) const
+{
+    std::array<std::uint32_t, kMaxBoundWords> columnBest{};
+    std::uint32_t rowTotal = 0;
+    for (std::uint32_t i = 0; i < s.wordCount; ++i) {
+        const Histogram &row = m_wordBounds[s.firstWord + i].histogram;
+        std::uint32_t rowBest = 0;
+        for (std::uint32_t k = 0; k < l.wordCount; ++k) {
+            const std::uint32_t common = commonCharacters(row, m_wordBounds[l.firstWord + k].histogram);
+            rowBest = std::max(rowBest, common);
+            columnBest[k] = std::max(columnBest[k], common);
+        }
+        rowTotal += rowBest;
+    }
+    std::sort(columnBest.begin(), columnBest.begin() + l.wordCount, std::greater<>());
+    std::uint32_t columnTotal = 0;
+    for (std::uint32_t i = 0; i < s.wordCount; ++i)
+        columnTotal += columnBest[i];
+    return std::min(rowTotal, columnTotal);
+}
+
 // False only when the pair certainly stays below the grouping threshold.
 bool GroupFinder::Impl::mayReachThreshold(const KeyBound &s, const KeyBound &l) const
 {
@@ -291,7 +351,7 @@ bool GroupFinder::Impl::mayReachThreshold(const KeyBound &s, const KeyBound &l) 
     // Long lists differing by one word score 0.75 when they share their long words.
     const std::uint32_t sc = s.wordCount;
     const std::uint32_t lc = l.wordCount;
-    if (lc >= 3 && lc - sc <= 1 && (s.longWordSignature & l.longWordSignature) != 0)
+    if (lc >= 3 && lc - sc <= 1 && mayShareLongWords(s, l))
         return true;
     // Otherwise the score is the assignment total over half the total length. A word
     // similarity never exceeds the characters two words have in common, so the total is at
@@ -303,7 +363,11 @@ bool GroupFinder::Impl::mayReachThreshold(const KeyBound &s, const KeyBound &l) 
     const std::uint32_t needed = kBoundNumerator * half;
     if (std::min(s.totalLength, l.totalLength) * kBoundDenominator < needed)
         return false;
-    return commonCharacters(s.histogram, l.histogram) * kBoundDenominator >= needed;
+    if (commonCharacters(s.histogram, l.histogram) * kBoundDenominator < needed)
+        return false;
+    if (lc > kMaxBoundWords)
+        return true;
+    return assignmentBound(s, l) * kBoundDenominator >= needed;
 }
 
 bool GroupFinder::Impl::decide(std::uint32_t firstKey, std::uint32_t otherKey)
