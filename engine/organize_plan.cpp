@@ -6,6 +6,7 @@
 #include "engine/run_report.h"
 #include "engine/run_summary.h"
 #include "engine/source_scan.h"
+#include "engine/reads_ahead.h"
 #include "engine/track_loading.h"
 #include "formats/format_table.h"
 #include "formats/io/file_identity.h"
@@ -80,37 +81,58 @@ public:
     {
     }
 
+    // Reads the files ahead on another thread, as the run's loading phase does, and takes each
+    // into the catalog here in order.
     void load(const std::vector<fs::path> &files, int criterionCode)
     {
         m_criterionCode = criterionCode;
         const catalog::LoadOptions loadOptions = m_options.loadOptions();
-        catalog::CurrentTags asRead;   // one record for every file: it is large
+        std::vector<ReadTrackFn> readers;
+        for (const formats::FormatRow &format : formats::formatTable()) {
+            readers.push_back([&format](const fs::path &path, const catalog::LoadOptions &options,
+                                        formats::TrackRead &read, catalog::CurrentTags *asRead) {
+                return readTrack(format, path, options, read, asRead);
+            });
+        }
+        ReadsAhead ahead(loadOptions, m_control.tags);
+        std::size_t asked = 0;
         for (std::size_t n = 0; n < files.size(); ++n) {
             if (cancelled())
                 return;
+            for (; asked < files.size() && asked < n + kFilesReadAhead; ++asked)
+                ahead.ask(files[asked], readersOf(files[asked], readers));
             const fs::path &path = files[n];
-            const std::u16string extension = findExtension(path);
-            for (const formats::FormatRow &format : formats::formatTable()) {
-                if (!formatEnabled(m_options, format) || !hasExtension(format, extension))
-                    continue;
-                formats::TrackRead read;
-                const std::size_t before = m_catalog.size();
-                const formats::ReadResult status = loadTrack(format, path, criterionCode, loadOptions, m_catalog,
-                                                             read, m_control.tags ? &asRead : nullptr);
-                if (!status.ok()) {
-                    m_plan.skipped.push_back(readSkip(path, status));
+            for (ReadsAhead::Read &read : ahead.takeOldest()) {
+                if (!read.status.ok()) {
+                    m_plan.skipped.push_back(readSkip(path, read.status));
                     continue;
                 }
+                const std::size_t before = m_catalog.size();
+                takeTrack(path, criterionCode, loadOptions, read.track, m_catalog);
                 ++m_plan.filesLoaded;
                 if (m_catalog.size() > before && m_control.tags) {
+                    const catalog::CurrentTags &asRead = read.asRead;
                     m_sourceTags.push_back(SourceTags{std::string(asRead.Title.view()),
                                                       std::string(asRead.Artist.view()), asRead.Track,
-                                                      asRead.TrackTotal, read.pictures.count()});
+                                                      asRead.TrackTotal, read.track.pictures.count()});
                 }
             }
             if (m_control.progress)
                 m_control.progress(n + 1, files.size());
         }
+    }
+
+    // The readers of the formats that take path, in the order of the format table.
+    std::vector<const ReadTrackFn *> readersOf(const fs::path &path, const std::vector<ReadTrackFn> &readers) const
+    {
+        const std::u16string extension = findExtension(path);
+        std::vector<const ReadTrackFn *> taking;
+        const auto &table = formats::formatTable();
+        for (std::size_t f = 0; f < table.size(); ++f) {
+            if (formatEnabled(m_options, table[f]) && hasExtension(table[f], extension))
+                taking.push_back(&readers[f]);
+        }
+        return taking;
     }
 
     void place(const std::vector<fs::path> &sourceFiles)

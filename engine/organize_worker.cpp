@@ -9,6 +9,7 @@
 #include "engine/path_text.h"
 #include "engine/group_layout.h"
 #include "engine/placement_queue.h"
+#include "engine/reads_ahead.h"
 #include "engine/run_report.h"
 #include "output/name_text.h"
 #include "output/place_file.h"
@@ -160,31 +161,32 @@ private:
         m_session.failedFiles.clear();
     }
 
-    // Loading phase; false when an abort request ended it.
+    // Loading phase; false when an abort request ended it. The loaders that can be split read
+    // their files ahead on another thread, at most kFilesReadAhead files ahead; each file's records
+    // are taken into the catalog here, in order, at the file's turn.
     bool load()
     {
         const catalog::LoadOptions loadOptions = m_options.loadOptions();
         const std::size_t count = m_session.sourceFiles.size();
         m_progress.startLoading(static_cast<std::int32_t>(std::min<std::size_t>(count, INT32_MAX)),
                                 placementCost(m_session.sourceFiles, m_options));
+        ReadsAhead ahead(loadOptions, false);
+        std::size_t asked = m_session.fileCursor;
         for (std::size_t n = 0; n < count; ++n) {
             if (abortRequested())
                 return false;
             advanceProgress();
             if (m_session.fileCursor >= m_session.sourceFiles.size())
                 break;
+            for (; asked < m_session.sourceFiles.size() && asked < m_session.fileCursor + kFilesReadAhead; ++asked)
+                ahead.ask(m_session.sourceFiles[asked], readersOf(m_session.sourceFiles[asked]));
             const fs::path path = m_session.sourceFiles[m_session.fileCursor++];
-            const std::u16string extension = findExtension(path);
             postStatus(output::colour::kLightGreen, u"Loading: " + fileNameText(path));
             m_lease.without([&] { sleepFor(m_run.pauses.afterLoadingNotice); });
-            for (const LoaderEntry &loader : m_hooks.loaders) {
-                if (!loader.load || loader.format == nullptr || !formatEnabled(m_options, *loader.format))
-                    continue;
-                if (!equalsIgnoringAsciiCase(extension, loader.extension))
-                    continue;
-                const int criterionCode = m_session.criterionCode;
-                const formats::ReadResult status =
-                    m_lease.without([&] { return loader.load(path, criterionCode, loadOptions, m_catalog); });
+            const int criterionCode = m_session.criterionCode;
+            const std::vector<formats::ReadResult> statuses =
+                m_lease.without([&] { return loadFile(ahead, path, criterionCode, loadOptions); });
+            for (const formats::ReadResult &status : statuses) {
                 if (status.ok())
                     ++m_filesLoaded;
                 else
@@ -192,6 +194,49 @@ private:
             }
         }
         return true;
+    }
+
+    bool takes(const LoaderEntry &loader, std::u16string_view extension) const
+    {
+        return loader.load && loader.format != nullptr && formatEnabled(m_options, *loader.format) &&
+               equalsIgnoringAsciiCase(extension, loader.extension);
+    }
+
+    // The split loaders that take path, in the order of the loaders.
+    std::vector<const ReadTrackFn *> readersOf(const fs::path &path) const
+    {
+        const std::u16string extension = findExtension(path);
+        std::vector<const ReadTrackFn *> readers;
+        for (const LoaderEntry &loader : m_hooks.loaders) {
+            if (loader.read && takes(loader, extension))
+                readers.push_back(&loader.read);
+        }
+        return readers;
+    }
+
+    // Takes the oldest file read ahead (path) into the catalog with each loader that takes it:
+    // the records read ahead by the split ones, a whole load by the others. One status per
+    // loader. Runs without the lease.
+    std::vector<formats::ReadResult> loadFile(ReadsAhead &ahead, const fs::path &path, int criterionCode,
+                                              const catalog::LoadOptions &options)
+    {
+        std::vector<ReadsAhead::Read> reads = ahead.takeOldest();
+        const std::u16string extension = findExtension(path);
+        std::vector<formats::ReadResult> statuses;
+        std::size_t r = 0;
+        for (const LoaderEntry &loader : m_hooks.loaders) {
+            if (!takes(loader, extension))
+                continue;
+            if (!loader.read) {
+                statuses.push_back(loader.load(path, criterionCode, options, m_catalog));
+                continue;
+            }
+            ReadsAhead::Read &read = reads[r++];
+            if (read.status.ok())
+                takeTrack(path, criterionCode, options, read.track, m_catalog);
+            statuses.push_back(std::move(read.status));
+        }
+        return statuses;
     }
 
     void rescaleProgress()

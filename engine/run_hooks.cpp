@@ -9,9 +9,10 @@ bool formatEnabled(const RunOptions &options, const formats::FormatRow &format)
     return options.formatFlags.enabled(format);
 }
 
-void RunHooks::addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load)
+void RunHooks::addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load,
+                         ReadTrackFn read)
 {
-    loaders.push_back(LoaderEntry{std::move(extension), &format, std::move(load)});
+    loaders.push_back(LoaderEntry{std::move(extension), &format, std::move(load), std::move(read)});
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include "catalog/records/catalog.h"
 #include "catalog/records/load_options.h"
+#include "engine/track_loading.h"
 #include "formats/format_table.h"
 #include "formats/read_status.h"
 #include "output/placement_context.h"
@@ -29,6 +30,10 @@ struct LoaderEntry {
     std::u16string extension;   // with its dot, compared without regard to case
     const formats::FormatRow *format = nullptr; // the option that enables the loader
     LoaderFn load;
+    // The same loader split in two, when it can be: read fills a record and touches nothing
+    // shared, and takeTrack puts the record into the catalog. With it the worker reads files
+    // ahead on another thread; without it the worker calls load.
+    ReadTrackFn read;
 };
 
 // Places one file (1-based index within a group of count files); 0 on success.
@@ -98,7 +103,8 @@ struct RunHooks {
     PlaceFileFn placeFile;
     RunObserver *observer = nullptr;
 
-    void addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load);
+    void addLoader(std::u16string extension, const formats::FormatRow &format, LoaderFn load,
+                   ReadTrackFn read = {});
 };
 
 // Groups entries whose GroupName is identical: the simplest grouping, used when no other is set.

@@ -19,6 +19,10 @@ RunHooks standardHooks()
                                       const catalog::LoadOptions &options, catalog::Catalog &catalog) {
                                 formats::TrackRead read;
                                 return loadTrack(format, path, criterionCode, options, catalog, read);
+                            },
+                            [&format](const std::filesystem::path &path, const catalog::LoadOptions &options,
+                                      formats::TrackRead &read, catalog::CurrentTags *asRead) {
+                                return readTrack(format, path, options, read, asRead);
                             });
         }
     }

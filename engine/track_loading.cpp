@@ -4,8 +4,8 @@
 
 namespace tunvale::engine {
 
-formats::ReadResult loadTrack(const formats::FormatRow &format, const std::filesystem::path &path, int criterionCode,
-                              const catalog::LoadOptions &options, catalog::Catalog &catalog, formats::TrackRead &read,
+formats::ReadResult readTrack(const formats::FormatRow &format, const std::filesystem::path &path,
+                              const catalog::LoadOptions &options, formats::TrackRead &read,
                               catalog::CurrentTags *asRead)
 {
     if (format.read == nullptr)
@@ -16,7 +16,22 @@ formats::ReadResult loadTrack(const formats::FormatRow &format, const std::files
     if (asRead != nullptr)
         *asRead = read.tags;
     formats::completeReadTags(read, path, options.tagsFromName);
+    return status;
+}
+
+void takeTrack(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options,
+               const formats::TrackRead &read, catalog::Catalog &catalog)
+{
     catalog::intake(criterionCode, path, read.tags, options.acceptSimilitudes, catalog);
+}
+
+formats::ReadResult loadTrack(const formats::FormatRow &format, const std::filesystem::path &path, int criterionCode,
+                              const catalog::LoadOptions &options, catalog::Catalog &catalog, formats::TrackRead &read,
+                              catalog::CurrentTags *asRead)
+{
+    formats::ReadResult status = readTrack(format, path, options, read, asRead);
+    if (status.ok())
+        takeTrack(path, criterionCode, options, read, catalog);
     return status;
 }
 
