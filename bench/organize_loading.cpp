@@ -93,39 +93,35 @@ double loadAll(const std::vector<std::filesystem::path> &files, const std::vecto
     return seconds(start);
 }
 
-// The loading loop of a run: each file asked of the reads ahead at most kFilesReadAhead files
-// before its turn, then its record taken into the catalog here.
+// The loading loop of a run: each file read ahead on a second thread, at most
+// kFilesReadAhead files before its turn, then its record taken into the catalog here.
 double loadReadingAhead(const std::vector<std::filesystem::path> &files,
                         const std::vector<const formats::FormatRow *> &rows, int &loaded)
 {
     catalog::Catalog catalog;
     const catalog::LoadOptions options;
-    std::vector<engine::ReadTrackFn> readers;
-    for (const formats::FormatRow &format : formats::formatTable()) {
-        readers.push_back([&format](const std::filesystem::path &path, const catalog::LoadOptions &loadOptions,
-                                    formats::TrackRead &read, catalog::CurrentTags *asRead) {
-            return engine::readTrack(format, path, loadOptions, read, asRead);
-        });
-    }
-    const formats::FormatRow *first = formats::formatTable().data();
+    const formats::FormatRow *firstRow = formats::formatTable().data();
+    std::size_t asked = 0;
     loaded = 0;
     const auto start = Clock::now();
-    engine::ReadsAhead ahead(options, false);
-    std::size_t asked = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        for (; asked < files.size() && asked < i + engine::kFilesReadAhead; ++asked) {
-            std::vector<const engine::ReadTrackFn *> taking;
-            if (rows[asked] != nullptr)
-                taking.push_back(&readers[static_cast<std::size_t>(rows[asked] - first)]);
-            ahead.ask(files[asked], taking);
-        }
-        for (engine::ReadsAhead::Read &read : ahead.takeOldest()) {
-            if (!read.status.ok())
-                continue;
-            engine::takeTrack(files[i], catalog::criterion::kArtist, options, read.track, catalog);
-            ++loaded;
-        }
-    }
+    engine::readInOrder(
+        files, options, false,
+        [&](const std::filesystem::path &) {
+            // Asked in order, so the row of the file asked is the next one.
+            std::vector<const engine::ReadTrackFn *> readers;
+            if (const formats::FormatRow *row = rows[asked++])
+                readers.push_back(&engine::formatReaders()[static_cast<std::size_t>(row - firstRow)]);
+            return readers;
+        },
+        [&](std::size_t n, std::vector<engine::ReadsAhead::Read> &reads) {
+            for (const engine::ReadsAhead::Read &read : reads) {
+                if (!read.status.ok())
+                    continue;
+                engine::takeTrack(files[n], catalog::criterion::kArtist, options, read.track, catalog);
+                ++loaded;
+            }
+            return true;
+        });
     return seconds(start);
 }
 

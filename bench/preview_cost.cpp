@@ -1,12 +1,13 @@
 // The cost of a preview against the loading and grouping of a real run on the same library:
 //   preview_cost FOLDER [RUNS]
 // prints, as the median of RUNS (default 3) warm-cache runs, the time of the run's scan,
-// loading phase (the format table's loaders into a catalog) and grouping (each group's members
+// loading phase (the format table's readers, reading ahead on a second thread, into a catalog) and grouping (each group's members
 // found and marked placed, as the placement phase asks for them), the time of a whole preview
 // (planOrganize into a destination that does not exist), their ratio, and the median of the
 // ratios of each run and the preview timed next to it.
 #include "catalog/records/catalog.h"
 #include "engine/organize_plan.h"
+#include "engine/reads_ahead.h"
 #include "engine/run_hooks.h"
 #include "engine/run_options.h"
 #include "engine/source_scan.h"
@@ -45,13 +46,23 @@ int loadAndGroup(const std::filesystem::path &source, const engine::RunOptions &
     catalog::Catalog catalog;
     const catalog::LoadOptions loadOptions = options.loadOptions();
     const int criterion = engine::criterionCodeFor(options.tagId);
-    for (const auto &file : files) {
-        const std::u16string extension = file.extension().u16string();
-        if (const formats::FormatRow *format = formats::formatOfExtension(extension)) {
-            formats::TrackRead read;
-            engine::loadTrack(*format, file, criterion, loadOptions, catalog, read);
-        }
-    }
+    // Read ahead on a second thread and taken in order, as the run's loading phase does.
+    const formats::FormatRow *firstRow = formats::formatTable().data();
+    engine::readInOrder(
+        files, loadOptions, false,
+        [&](const std::filesystem::path &file) {
+            std::vector<const engine::ReadTrackFn *> readers;
+            if (const formats::FormatRow *format = formats::formatOfExtension(file.extension().u16string()))
+                readers.push_back(&engine::formatReaders()[static_cast<std::size_t>(format - firstRow)]);
+            return readers;
+        },
+        [&](std::size_t n, std::vector<engine::ReadsAhead::Read> &reads) {
+            for (const engine::ReadsAhead::Read &read : reads) {
+                if (read.status.ok())
+                    engine::takeTrack(files[n], criterion, loadOptions, read.track, catalog);
+            }
+            return true;
+        });
     std::unique_ptr<engine::GroupSource> source2 =
         hooks.grouping(catalog, criterion, options.acceptSimilitudes != 0);
     std::vector<std::size_t> members;

@@ -87,50 +87,44 @@ public:
     {
         m_criterionCode = criterionCode;
         const catalog::LoadOptions loadOptions = m_options.loadOptions();
-        std::vector<ReadTrackFn> readers;
-        for (const formats::FormatRow &format : formats::formatTable()) {
-            readers.push_back([&format](const fs::path &path, const catalog::LoadOptions &options,
-                                        formats::TrackRead &read, catalog::CurrentTags *asRead) {
-                return readTrack(format, path, options, read, asRead);
-            });
+        const auto readersOf = [this](const fs::path &path) { return formatReadersOf(path); };
+        readInOrder(files, loadOptions, m_control.tags, readersOf,
+                    [&](std::size_t n, std::vector<ReadsAhead::Read> &reads) {
+                        if (cancelled())
+                            return false;
+                        for (ReadsAhead::Read &read : reads)
+                            take(files[n], read, loadOptions);
+                        if (m_control.progress)
+                            m_control.progress(n + 1, files.size());
+                        return true;
+                    });
+    }
+
+    void take(const fs::path &path, const ReadsAhead::Read &read, const catalog::LoadOptions &loadOptions)
+    {
+        if (!read.status.ok()) {
+            m_plan.skipped.push_back(readSkip(path, read.status));
+            return;
         }
-        ReadsAhead ahead(loadOptions, m_control.tags);
-        std::size_t asked = 0;
-        for (std::size_t n = 0; n < files.size(); ++n) {
-            if (cancelled())
-                return;
-            for (; asked < files.size() && asked < n + kFilesReadAhead; ++asked)
-                ahead.ask(files[asked], readersOf(files[asked], readers));
-            const fs::path &path = files[n];
-            for (ReadsAhead::Read &read : ahead.takeOldest()) {
-                if (!read.status.ok()) {
-                    m_plan.skipped.push_back(readSkip(path, read.status));
-                    continue;
-                }
-                const std::size_t before = m_catalog.size();
-                takeTrack(path, criterionCode, loadOptions, read.track, m_catalog);
-                ++m_plan.filesLoaded;
-                if (m_catalog.size() > before && m_control.tags) {
-                    const catalog::CurrentTags &asRead = read.asRead;
-                    m_sourceTags.push_back(SourceTags{std::string(asRead.Title.view()),
-                                                      std::string(asRead.Artist.view()), asRead.Track,
-                                                      asRead.TrackTotal, read.track.pictures.count()});
-                }
-            }
-            if (m_control.progress)
-                m_control.progress(n + 1, files.size());
+        const std::size_t before = m_catalog.size();
+        takeTrack(path, m_criterionCode, loadOptions, read.track, m_catalog);
+        ++m_plan.filesLoaded;
+        if (m_catalog.size() > before && m_control.tags) {
+            const catalog::CurrentTags &asRead = read.asRead;
+            m_sourceTags.push_back(SourceTags{std::string(asRead.Title.view()), std::string(asRead.Artist.view()),
+                                              asRead.Track, asRead.TrackTotal, read.track.pictures.count()});
         }
     }
 
-    // The readers of the formats that take path, in the order of the format table.
-    std::vector<const ReadTrackFn *> readersOf(const fs::path &path, const std::vector<ReadTrackFn> &readers) const
+    // The readers of the enabled formats that take path, in the order of the format table.
+    std::vector<const ReadTrackFn *> formatReadersOf(const fs::path &path) const
     {
         const std::u16string extension = findExtension(path);
         std::vector<const ReadTrackFn *> taking;
-        const auto &table = formats::formatTable();
+        const auto table = formats::formatTable();
         for (std::size_t f = 0; f < table.size(); ++f) {
             if (formatEnabled(m_options, table[f]) && hasExtension(table[f], extension))
-                taking.push_back(&readers[f]);
+                taking.push_back(&formatReaders()[f]);
         }
         return taking;
     }

@@ -1,5 +1,7 @@
 #include "engine/reads_ahead.h"
 
+#include "formats/format_table.h"
+
 #include <exception>
 #include <new>
 #include <system_error>
@@ -101,6 +103,36 @@ std::vector<ReadsAhead::Read> ReadsAhead::takeOldest()
     m_files.pop_front();
     --m_nextUnread;
     return reads;
+}
+
+const std::vector<ReadTrackFn> &formatReaders()
+{
+    static const std::vector<ReadTrackFn> readers = [] {
+        std::vector<ReadTrackFn> made;
+        for (const formats::FormatRow &format : formats::formatTable()) {
+            made.push_back([&format](const std::filesystem::path &path, const catalog::LoadOptions &options,
+                                     formats::TrackRead &read, catalog::CurrentTags *asRead) {
+                return readTrack(format, path, options, read, asRead);
+            });
+        }
+        return made;
+    }();
+    return readers;
+}
+
+bool readInOrder(const std::vector<std::filesystem::path> &files, const catalog::LoadOptions &options,
+                 bool keepAsRead, const ReadersOfFn &readersOf, const TakeReadsFn &take)
+{
+    ReadsAhead ahead(options, keepAsRead);
+    std::size_t asked = 0;
+    for (std::size_t n = 0; n < files.size(); ++n) {
+        for (; asked < files.size() && asked < n + kFilesReadAhead; ++asked)
+            ahead.ask(files[asked], readersOf(files[asked]));
+        std::vector<ReadsAhead::Read> reads = ahead.takeOldest();
+        if (!take(n, reads))
+            return false;
+    }
+    return true;
 }
 
 } // namespace tunvale::engine

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -72,5 +73,16 @@ private:
     bool m_stopping = false;
     std::thread m_thread;
 };
+
+// One reader per row of the format table, in its order: the row's readTrack.
+const std::vector<ReadTrackFn> &formatReaders();
+
+// Goes through files in order, each read ahead (at most kFilesReadAhead files before its turn)
+// by the readers readersOf names for it, and hands each file's reads to take on the calling
+// thread, in order. Stops when take returns false; returns false then, true after the last file.
+using ReadersOfFn = std::function<std::vector<const ReadTrackFn *>(const std::filesystem::path &path)>;
+using TakeReadsFn = std::function<bool(std::size_t index, std::vector<ReadsAhead::Read> &reads)>;
+bool readInOrder(const std::vector<std::filesystem::path> &files, const catalog::LoadOptions &options,
+                 bool keepAsRead, const ReadersOfFn &readersOf, const TakeReadsFn &take);
 
 } // namespace tunvale::engine
