@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The loading phase of an organize run on a library of small tagged M4A (AAC, the movie atom
-# before and after the media) and Ogg Vorbis files, against reading the first 64 KiB of every
-# file (goal <= 3 x), through bench/organize_loading, median of warm-cache runs.
+# before and after the media) and Ogg Vorbis files, one file after another and read ahead on a
+# second thread as a run does, against reading the first 64 KiB of every file on one thread
+# (goal <= 3 x) and on two, through bench/organize_loading, median of warm-cache runs.
 #
 # Usage: bench/taglib_loading_bench.sh [BUILD_DIR]     (BUILD_DIR holds bench/organize_loading;
 #        default "build")
