@@ -100,7 +100,6 @@ double loadReadingAhead(const std::vector<std::filesystem::path> &files,
 {
     catalog::Catalog catalog;
     const catalog::LoadOptions options;
-    const formats::FormatRow *firstRow = formats::formatTable().data();
     std::size_t asked = 0;
     loaded = 0;
     const auto start = Clock::now();
@@ -110,7 +109,7 @@ double loadReadingAhead(const std::vector<std::filesystem::path> &files,
             // Asked in order, so the row of the file asked is the next one.
             std::vector<const engine::ReadTrackFn *> readers;
             if (const formats::FormatRow *row = rows[asked++])
-                readers.push_back(&engine::formatReaders()[static_cast<std::size_t>(row - firstRow)]);
+                readers.push_back(&engine::formatReader(*row));
             return readers;
         },
         [&](std::size_t n, std::vector<engine::ReadsAhead::Read> &reads) {

@@ -47,13 +47,12 @@ int loadAndGroup(const std::filesystem::path &source, const engine::RunOptions &
     const catalog::LoadOptions loadOptions = options.loadOptions();
     const int criterion = engine::criterionCodeFor(options.tagId);
     // Read ahead on a second thread and taken in order, as the run's loading phase does.
-    const formats::FormatRow *firstRow = formats::formatTable().data();
     engine::readInOrder(
         files, loadOptions, false,
         [&](const std::filesystem::path &file) {
             std::vector<const engine::ReadTrackFn *> readers;
             if (const formats::FormatRow *format = formats::formatOfExtension(file.extension().u16string()))
-                readers.push_back(&engine::formatReaders()[static_cast<std::size_t>(format - firstRow)]);
+                readers.push_back(&engine::formatReader(*format));
             return readers;
         },
         [&](std::size_t n, std::vector<engine::ReadsAhead::Read> &reads) {

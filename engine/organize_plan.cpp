@@ -121,10 +121,9 @@ public:
     {
         const std::u16string extension = findExtension(path);
         std::vector<const ReadTrackFn *> taking;
-        const auto table = formats::formatTable();
-        for (std::size_t f = 0; f < table.size(); ++f) {
-            if (formatEnabled(m_options, table[f]) && hasExtension(table[f], extension))
-                taking.push_back(&formatReaders()[f]);
+        for (const formats::FormatRow &format : formats::formatTable()) {
+            if (formatEnabled(m_options, format) && formats::hasExtension(format, extension))
+                taking.push_back(&formatReader(format));
         }
         return taking;
     }
@@ -158,15 +157,6 @@ public:
     }
 
 private:
-    static bool hasExtension(const formats::FormatRow &format, std::u16string_view extension)
-    {
-        for (const std::string_view own : format.extensions) {
-            if (equalsIgnoringAsciiCase(extension, std::u16string(own.begin(), own.end())))
-                return true;
-        }
-        return false;
-    }
-
     bool cancelled()
     {
         if (m_control.cancel == nullptr || !m_control.cancel->load())

@@ -1,7 +1,5 @@
 #include "engine/reads_ahead.h"
 
-#include "formats/format_table.h"
-
 #include <exception>
 #include <new>
 #include <system_error>
@@ -103,21 +101,6 @@ std::vector<ReadsAhead::Read> ReadsAhead::takeOldest()
     m_files.pop_front();
     --m_nextUnread;
     return reads;
-}
-
-const std::vector<ReadTrackFn> &formatReaders()
-{
-    static const std::vector<ReadTrackFn> readers = [] {
-        std::vector<ReadTrackFn> made;
-        for (const formats::FormatRow &format : formats::formatTable()) {
-            made.push_back([&format](const std::filesystem::path &path, const catalog::LoadOptions &options,
-                                     formats::TrackRead &read, catalog::CurrentTags *asRead) {
-                return readTrack(format, path, options, read, asRead);
-            });
-        }
-        return made;
-    }();
-    return readers;
 }
 
 bool readInOrder(const std::vector<std::filesystem::path> &files, const catalog::LoadOptions &options,

@@ -74,9 +74,6 @@ private:
     std::thread m_thread;
 };
 
-// One reader per row of the format table, in its order: the row's readTrack.
-const std::vector<ReadTrackFn> &formatReaders();
-
 // Goes through files in order, each read ahead (at most kFilesReadAhead files before its turn)
 // by the readers readersOf names for it, and hands each file's reads to take on the calling
 // thread, in order. Stops when take returns false; returns false then, true after the last file.

@@ -20,10 +20,7 @@ RunHooks standardHooks()
                                 formats::TrackRead read;
                                 return loadTrack(format, path, criterionCode, options, catalog, read);
                             },
-                            [&format](const std::filesystem::path &path, const catalog::LoadOptions &options,
-                                      formats::TrackRead &read, catalog::CurrentTags *asRead) {
-                                return readTrack(format, path, options, read, asRead);
-                            });
+                            formatReader(format));
         }
     }
     hooks.grouping = [](const catalog::Catalog &catalog, int code, bool similitudes) -> std::unique_ptr<GroupSource> {

@@ -2,6 +2,8 @@
 
 #include "catalog/intake/intake.h"
 
+#include <vector>
+
 namespace tunvale::engine {
 
 formats::ReadResult readTrack(const formats::FormatRow &format, const std::filesystem::path &path,
@@ -17,6 +19,21 @@ formats::ReadResult readTrack(const formats::FormatRow &format, const std::files
         *asRead = read.tags;
     formats::completeReadTags(read, path, options.tagsFromName);
     return status;
+}
+
+const ReadTrackFn &formatReader(const formats::FormatRow &row)
+{
+    static const std::vector<ReadTrackFn> readers = [] {
+        std::vector<ReadTrackFn> made;
+        for (const formats::FormatRow &format : formats::formatTable()) {
+            made.push_back([&format](const std::filesystem::path &path, const catalog::LoadOptions &options,
+                                     formats::TrackRead &read, catalog::CurrentTags *asRead) {
+                return readTrack(format, path, options, read, asRead);
+            });
+        }
+        return made;
+    }();
+    return readers[formats::formatIndex(row)];
 }
 
 void takeTrack(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options,

@@ -25,6 +25,9 @@ formats::ReadResult readTrack(const formats::FormatRow &format, const std::files
                               const catalog::LoadOptions &options, formats::TrackRead &read,
                               catalog::CurrentTags *asRead = nullptr);
 
+// readTrack for the format of row, as a ReadTrackFn made once per row of the format table.
+const ReadTrackFn &formatReader(const formats::FormatRow &row);
+
 // The second half: takes a record readTrack filled into catalog as one entry keyed for the
 // criterion.
 void takeTrack(const std::filesystem::path &path, int criterionCode, const catalog::LoadOptions &options,

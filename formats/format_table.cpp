@@ -65,13 +65,20 @@ const FormatRow *findFormat(std::string_view id)
     return nullptr;
 }
 
+bool hasExtension(const FormatRow &row, std::u16string_view extension)
+{
+    for (const std::string_view wanted : row.extensions) {
+        if (sameExtension(extension, wanted))
+            return true;
+    }
+    return false;
+}
+
 const FormatRow *formatOfExtension(std::u16string_view extension)
 {
     for (const FormatRow &row : kRows) {
-        for (const std::string_view wanted : row.extensions) {
-            if (sameExtension(extension, wanted))
-                return &row;
-        }
+        if (hasExtension(row, extension))
+            return &row;
     }
     return nullptr;
 }

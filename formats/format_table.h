@@ -56,6 +56,8 @@ std::size_t formatIndex(const FormatRow &row);
 
 // The row whose id is id, or nullptr.
 const FormatRow *findFormat(std::string_view id);
+// Whether extension (with its dot, any ASCII case) is one of row's.
+bool hasExtension(const FormatRow &row, std::u16string_view extension);
 // The row of a file name extension (with its dot, any ASCII case), or nullptr. Each caller
 // finds the extension of a name by its own rule.
 const FormatRow *formatOfExtension(std::u16string_view extension);
