@@ -58,7 +58,10 @@ std::u16string headTitle(std::u16string_view wideHead, std::u16string_view wideT
     for (std::size_t h = 0; h < headWords.count; ++h) {
         if (recorded[h])
             continue;
-        return limited(u::foldedUpperFirst(headWords.words[h]) + std::string(joiner) + title);
+        // The missing word as the head spells it, first letter in upper case.
+        const std::string_view word =
+            std::string_view(head).substr(headWords.starts[h], headWords.ends[h] - headWords.starts[h]);
+        return limited(u::upperFirst(word) + std::string(joiner) + title);
     }
     return text::utf8ToUtf16(title);
 }

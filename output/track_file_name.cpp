@@ -1,7 +1,9 @@
 #include "output/track_file_name.h"
 
+#include "catalog/intake/artist_credit.h"
 #include "catalog/text/codepage.h"
 #include "catalog/text/unicode/characters.h"
+#include "catalog/text/unicode/fold.h"
 #include "catalog/text/unicode/names.h"
 #include "catalog/text/unicode/similarity.h"
 #include "catalog/text/unicode/trim.h"
@@ -12,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -74,49 +77,91 @@ bool anyPairResembles(const ComparedWords &a, const ComparedWords &b)
 
 bool isBlank(char32_t c) { return c <= 0x20; }
 
-// The code points isBlank takes, as bytes (NUL included).
-constexpr std::string_view kBlanks{"\x00\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f"
-                                   "\x10\x11\x12\x13\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f\x20",
-                                   33};
+// A run of letters and digits (with the marks that belong to them) in decoded text:
+// [first, end) in code points.
+struct WordSpan {
+    std::size_t first = 0;
+    std::size_t end = 0;
+};
 
-// The title without the words that repeat the artist or composer: each such word goes with
-// everything after it up to the next letter, except that a space ending the removed stretch
-// stays (so "Artist - Song" leaves " Song").
-std::string titleWithoutRepeats(const std::string &title, const ComparedWords &artistWords,
-                                const ComparedWords &composerWords)
+std::vector<WordSpan> wordSpans(std::u32string_view chars)
 {
-    const u::WordSplit titleWords = u::splitWords(title);
-    std::array<bool, u::kMaxKeyWords> repeats{};
-    bool anyRepeats = false;
-    for (std::size_t w = 0; w < titleWords.count; ++w) {
-        const u::ComparedWord word(titleWords.words[w]);
-        repeats[w] = resemblesAny(word, artistWords) || resemblesAny(word, composerWords);
-        anyRepeats = anyRepeats || repeats[w];
-    }
-    if (!anyRepeats) {
-        // Nothing to remove: only the blanks at either end go. They are single bytes in UTF-8,
-        // and the title is valid UTF-8 (file-name-safe text is re-encoded).
-        const std::size_t begin = std::min(title.size(), title.find_first_not_of(kBlanks));
-        const std::size_t last = title.find_last_not_of(kBlanks);
-        return last == std::string::npos ? std::string() : title.substr(begin, last + 1 - begin);
-    }
-    const u::DecodedText decoded = u::decodeWithOffsets(title);
-    const std::u32string &chars = decoded.codePoints;
-    std::vector<bool> removed(chars.size(), false);
-    for (std::size_t w = 0; w < titleWords.count; ++w) {
-        if (!repeats[w])
-            continue;
-        // The character where the word starts.
-        std::size_t i = 0;
-        while (i < chars.size() && decoded.offsets[i] < titleWords.starts[w])
+    std::vector<WordSpan> words;
+    for (std::size_t i = 0; i < chars.size();) {
+        if (!isAlnum(chars[i])) {
             ++i;
+            continue;
+        }
         const std::size_t first = i;
         while (i < chars.size() && continuesWord(chars[i]))
-            removed[i++] = true;
-        while (i < chars.size() && !isLetter(chars[i]))
-            removed[i++] = true;
-        if (i > first && chars[i - 1] == U' ')
-            removed[i - 1] = false;
+            ++i;
+        words.push_back({first, i});
+    }
+    return words;
+}
+
+// The words of a name, as text, for folded comparison.
+std::vector<std::string> nameWords(std::string_view name)
+{
+    const std::u32string chars = u::toCodePoints(name);
+    std::vector<std::string> words;
+    for (const WordSpan &word : wordSpans(chars))
+        words.push_back(u::toUtf8(std::u32string_view(chars).substr(word.first, word.end - word.first)));
+    return words;
+}
+
+// The names a title may repeat: each artist-like text, and the main artist of a credit that
+// names guests ("Daft Punk" of "Daft Punk feat. Pharrell Williams").
+std::vector<std::vector<std::string>> repeatableNames(std::initializer_list<std::string_view> texts)
+{
+    std::vector<std::vector<std::string>> names;
+    for (const std::string_view text : texts) {
+        if (text.empty())
+            continue;
+        for (const std::string_view name : {text, text.substr(0, catalog::readArtistCredit(text).mainEnd)}) {
+            std::vector<std::string> words = nameWords(name);
+            if (!words.empty() && std::find(names.begin(), names.end(), words) == names.end())
+                names.push_back(std::move(words));
+        }
+    }
+    return names;
+}
+
+// The title without the places where it repeats one of the names whole: all its words, in
+// order, compared folded (as keys are). Every other word stays, even one that resembles a word
+// of a name ("Man in the Box" by Alice in Chains, "Who Are You" by The Who). A repeated name
+// goes with everything after it up to the next letter, except that a space ending the removed
+// stretch stays (so "Artist - Song" leaves " Song", "Artist 1984 Song" leaves " Song").
+std::string titleWithoutRepeats(const std::string &title, const std::vector<std::vector<std::string>> &names)
+{
+    const u::DecodedText decoded = u::decodeWithOffsets(title);
+    const std::u32string &chars = decoded.codePoints;
+    const std::vector<WordSpan> words = wordSpans(chars);
+    const auto wordText = [&](const WordSpan &word) {
+        return std::string_view(title).substr(decoded.offsets[word.first],
+                                              decoded.offsets[word.end] - decoded.offsets[word.first]);
+    };
+    std::vector<bool> removed(chars.size(), false);
+    std::vector<bool> wordRemoved(words.size(), false);
+    for (const std::vector<std::string> &name : names) {
+        for (std::size_t w = 0; w + name.size() <= words.size(); ++w) {
+            bool same = true;
+            for (std::size_t k = 0; same && k < name.size(); ++k)
+                same = !wordRemoved[w + k] && u::compareFolded(wordText(words[w + k]), name[k]) == 0;
+            if (!same)
+                continue;
+            std::size_t i = words[w].first;
+            const std::size_t last = words[w + name.size() - 1].end;
+            while (i < last)
+                removed[i++] = true;
+            while (i < chars.size() && !isLetter(chars[i]))
+                removed[i++] = true;
+            if (chars[i - 1] == U' ')
+                removed[i - 1] = false;
+            for (std::size_t k = 0; k < name.size(); ++k)
+                wordRemoved[w + k] = true;
+            w += name.size() - 1;
+        }
     }
     std::u32string kept;
     for (std::size_t i = 0; i < chars.size(); ++i) {
@@ -201,8 +246,10 @@ private:
 std::u16string BuildTrackFileName(const catalog::CMetaDat &entry, int index, const PlacementOptions &options)
 {
     const std::string track = workingText(trackTextFor(entry.TrackText, index, options), kTrackTextLimit);
-    std::string artist = workingText(entry.Artist, kFieldLimit);
-    std::string composer = workingText(entry.Composer, kFieldLimit);
+    const std::string fullArtist = workingText(entry.Artist, kFieldLimit);
+    const std::string fullComposer = workingText(entry.Composer, kFieldLimit);
+    std::string artist = fullArtist;
+    std::string composer = fullComposer;
     const std::string title = workingText(entry.Title, kFieldLimit);
 
     NameParts parts;
@@ -228,7 +275,7 @@ std::u16string BuildTrackFileName(const catalog::CMetaDat &entry, int index, con
         parts.add(composer);
 
     if (!title.empty())
-        parts.add(titleWithoutRepeats(title, artistWords, composerWords));
+        parts.add(titleWithoutRepeats(title, repeatableNames({fullArtist, fullComposer})));
 
     std::string name = collapseSpaces(trimToAlphanumerics(parts.name()));
 

@@ -2,6 +2,7 @@
 
 #include "catalog/genre/genre_table.h"
 #include "catalog/grouping/similitude.h"
+#include "catalog/text/unicode/clusters.h"
 #include "catalog/text/unicode/fold.h"
 #include "catalog/text/unicode/tag_text.h"
 #include "catalog/text/unicode/utf8.h"
@@ -18,6 +19,8 @@ constexpr std::u16string_view kUndefined = u"Undefined";
 // Accepted when the best table match, with its bonus, reaches the threshold (single precision).
 constexpr float kMatchBonus = 0.1f;
 constexpr float kMatchThreshold = 0.62f;
+// Characters of the genre the normalization reads (its limit of 1022, minus 2).
+constexpr std::size_t kFoldedCharacters = 1020;
 
 struct Substitution {
     std::string_view pattern;
@@ -37,6 +40,20 @@ constexpr std::array<Substitution, 10> kSubstitutions{{
     {"Lyri", "Opera"},
     {"Liric", "Opera"},
 }};
+
+// The part of the genre the folded form is made of (at most 1020 characters), its control
+// characters turned into '_' as folding turns them.
+std::string spelledPart(std::string_view genre)
+{
+    genre = text::unicode::untilNul(genre);
+    const std::size_t cut = text::unicode::cutAtCharacters(genre, kFoldedCharacters);
+    std::string out;
+    for (std::size_t pos = 0; pos < cut;) {
+        const char32_t c = text::unicode::nextCodePoint(genre, pos);
+        text::unicode::appendCodePoint(out, c < 0x20 ? U'_' : c);
+    }
+    return out;
+}
 
 WordList wordList(const text::unicode::WordSplit &split)
 {
@@ -92,9 +109,12 @@ GenreKey genreKey(std::string_view genre, std::u16string_view genreWide, bool ac
         return out;
     }
 
+    // Compared folded; named as spelled, in lower case with a capital first letter, so a
+    // folder is "Musique québécoise", never "Musique quebecoise".
     std::string normalized = text::unicode::foldedUpperFirst(text::unicode::foldToLower(genre, 1022));
-    std::u16string wide = text::unicode::tagTextToWide(normalized);
-    if (wide.empty())
+    const std::string spelled = text::unicode::upperFirst(text::unicode::lowerCase(spelledPart(genre)));
+    std::u16string wide = text::unicode::tagTextToWide(spelled);
+    if (wide.empty() || text::unicode::tagTextToWide(normalized).empty())
         return out;   // no usable text: the key stays empty
     out.key = wide;
     out.genre = wide;

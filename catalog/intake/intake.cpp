@@ -1,6 +1,7 @@
 #include "catalog/intake/intake.h"
 
 #include "catalog/genre/genre_key.h"
+#include "catalog/intake/artist_credit.h"
 #include "catalog/records/load_options.h"
 #include "catalog/records/tag_strings.h"
 #include "catalog/text/codepage.h"
@@ -29,8 +30,6 @@ constexpr std::u16string_view kUndefined = u"Undefined";
 constexpr std::size_t kMaxWideText = 1022;
 // The artist key is measured as text of at most this many characters.
 constexpr std::size_t kMaxKeyText = 4094;
-// A separator before this position is part of the name (AC/DC, Jay-Z), not a cut point.
-constexpr std::size_t kFirstCutPosition = 5;
 // Two words are taken as the same name when their string similarity exceeds this.
 constexpr float kSharedWordSimilarity = 0.7f;
 // Years outside this range are not years.
@@ -96,14 +95,15 @@ bool sameName(std::string_view a, std::string_view b)
     return !a.empty() && u::characterCount(a) == u::characterCount(b) && u::compareFolded(a, b) == 0;
 }
 
-// The words of x that resemble a word of y, each once, separated by spaces.
-std::string sharedWords(const u::WordSplit &x, const u::WordSplit &y)
+// The words of x that resemble a word of y, each once, separated by spaces. A word is taken
+// as the text spells it: the key words are folded for the comparison only.
+std::string sharedWords(std::string_view xText, const u::WordSplit &x, const u::WordSplit &y)
 {
     std::string collected;
     for (std::size_t i = 0; i < x.count; ++i) {
-        const std::string &word = x.words[i];
+        const std::string_view word = xText.substr(x.starts[i], x.ends[i] - x.starts[i]);
         for (std::size_t k = 0; k < y.count; ++k) {
-            if (!(u::stringSimilarity(word, y.words[k]) > kSharedWordSimilarity))
+            if (!(u::stringSimilarity(x.words[i], y.words[k]) > kSharedWordSimilarity))
                 continue;
             if (collected.empty()) {
                 collected = word;
@@ -116,49 +116,44 @@ std::string sharedWords(const u::WordSplit &x, const u::WordSplit &y)
     return collected;
 }
 
-// The name the artist-like fields agree on, word by word; empty when they share none.
-std::string keyFromSharedWords(std::string_view artist, std::string_view albumArtist,
-                               std::string_view performer, std::string_view composer)
-{
-    auto split = [](std::string_view field) {
-        return field.empty() ? u::WordSplit{} : u::splitWords(field);
-    };
-    const u::WordSplit a = split(artist);
-    const u::WordSplit aa = split(albumArtist);
-    const u::WordSplit p = split(performer);
-    const u::WordSplit c = split(composer);
+// Where the artist names come from: the text the key is made of, and the field whose whole
+// credit the copy carries.
+struct ArtistSource {
+    std::string key;
+    std::string_view credit;
+};
 
-    using Pair = std::array<const u::WordSplit *, 2>;
-    const std::array<Pair, 3> pairs = a.count > 0
-                                          ? std::array<Pair, 3>{{{&a, &aa}, {&a, &p}, {&a, &c}}}
-                                          : std::array<Pair, 3>{{{&p, &aa}, {&p, &c}, {&aa, &c}}};
+// The name the artist-like fields agree on, word by word, with the field it was read from;
+// an empty key when they share none.
+ArtistSource keyFromSharedWords(std::string_view artist, std::string_view albumArtist, std::string_view performer,
+                                std::string_view composer)
+{
+    struct Field {
+        std::string_view text;
+        u::WordSplit words;
+    };
+    auto split = [](std::string_view text) { return Field{text, text.empty() ? u::WordSplit{} : u::splitWords(text)}; };
+    const Field a = split(artist);
+    const Field aa = split(albumArtist);
+    const Field p = split(performer);
+    const Field c = split(composer);
+
+    using Pair = std::array<const Field *, 2>;
+    const std::array<Pair, 3> pairs = a.words.count > 0 ? std::array<Pair, 3>{{{&a, &aa}, {&a, &p}, {&a, &c}}}
+                                                        : std::array<Pair, 3>{{{&p, &aa}, {&p, &c}, {&aa, &c}}};
     for (const Pair &pair : pairs) {
-        std::string collected = sharedWords(*pair[0], *pair[1]);
+        std::string collected = sharedWords(pair[0]->text, pair[0]->words, pair[1]->words);
         if (!collected.empty())
-            return collected;
+            return {std::move(collected), pair[0]->text};
     }
     return {};
 }
 
-// Cuts a key at its first separator from position 5 on ("Queen, David Bowie" -> "Queen") and
-// title-cases it.
-std::u16string finishKey(std::u16string_view key)
-{
-    std::string name = text::utf16ToUtf8(key);
-    if (name.size() > kMaxKeyText)
-        name.resize(u::cutAtCharacters(name, kMaxKeyText));
-    for (const u::SeparatorPosition &position : u::separatorPositions(name)) {
-        if (position.character >= kFirstCutPosition) {
-            name = u::trimCopy(std::string_view(name).substr(0, position.byte), position.character);
-            break;
-        }
-    }
-    return text::utf8ToUtf16(u::titleCase(name));
-}
+// A field taken whole: trimmed, empty when too long for the catalog.
+std::string wholeField(std::string_view field) { return text::utf16ToUtf8(u::tagTextToWide(field)); }
 
-} // namespace
-
-std::u16string artistKey(const CurrentTags &tags)
+// Which of the four artist-like fields name the file, and how.
+ArtistSource artistSource(const CurrentTags &tags)
 {
     const std::string_view artist = tags.Artist.view();
     const std::string_view albumArtist = tags.AlbumArtist.view();
@@ -176,36 +171,64 @@ std::u16string artistKey(const CurrentTags &tags)
     }
     if (filled == 0)
         return {};
-
-    std::u16string key;
-    if (filled == 1) {
-        key = u::tagTextToWide(onlyOne);
-    } else if (sameName(artist, albumArtist) || sameName(artist, performer)) {
-        key = u::tagTextToWide(artist);
-    } else if (sameName(albumArtist, performer)) {
-        key = u::tagTextToWide(albumArtist);
-    } else {
-        const std::string shared = keyFromSharedWords(artist, albumArtist, performer, composer);
-        if (!shared.empty()) {
-            key = text::utf8ToUtf16(shared);
-        } else {
-            for (const std::string_view field : inOrder) {
-                if (!field.empty()) {
-                    key = u::tagTextToWide(field);
-                    break;
-                }
-            }
-        }
+    if (filled == 1)
+        return {wholeField(onlyOne), onlyOne};
+    if (sameName(artist, albumArtist) || sameName(artist, performer))
+        return {wholeField(artist), artist};
+    if (sameName(albumArtist, performer))
+        return {wholeField(albumArtist), albumArtist};
+    if (ArtistSource shared = keyFromSharedWords(artist, albumArtist, performer, composer); !shared.key.empty())
+        return shared;
+    for (const std::string_view field : inOrder) {
+        if (!field.empty())
+            return {wholeField(field), field};
     }
-    return finishKey(key);
+    return {};
 }
+
+std::string boundedKeyText(std::string text)
+{
+    if (text.size() > kMaxKeyText)
+        text.resize(u::cutAtCharacters(text, kMaxKeyText));
+    return text;
+}
+
+// The start of text up to end, trimmed, in title case (markers as spelled).
+std::u16string titledPart(std::string_view text, std::size_t end)
+{
+    return text::utf8ToUtf16(creditTitleCase(u::trimCopy(text.substr(0, end), end)));
+}
+
+} // namespace
+
+ArtistNames artistNames(const CurrentTags &tags)
+{
+    const ArtistSource source = artistSource(tags);
+    ArtistNames names;
+    if (source.key.empty())
+        return names;
+    // The key: the main artist of the credit ("Queen, David Bowie" -> "Queen", "Daft Punk feat.
+    // Pharrell Williams" -> "Daft Punk"), title-cased.
+    const std::string key = boundedKeyText(source.key);
+    const ArtistCredit credit = readArtistCredit(key);
+    names.key = titledPart(key, credit.mainEnd);
+    if (credit.jointEnd > 0)
+        names.jointMain = titledPart(key, credit.jointEnd);
+    names.credit = text::utf8ToUtf16(creditTitleCase(boundedKeyText(wholeField(source.credit))));
+    if (names.credit.empty())
+        names.credit = names.key;
+    return names;
+}
+
+std::u16string artistKey(const CurrentTags &tags) { return artistNames(tags).key; }
 
 void intake(int criterionCode, const std::filesystem::path &path, const CurrentTags &tags,
             bool acceptSimilitudes, Catalog &catalog)
 {
     try {
         TagStrings strings;
-        strings.Artist = artistKey(tags);
+        ArtistNames artist = artistNames(tags);
+        strings.Artist = artist.key;
         strings.Composer = upperFirst(toWide(tags.Composer.view()));
         strings.Title = upperFirst(toWide(tags.Title.view()));
         strings.Album = upperFirst(toWide(tags.Album.view()));
@@ -240,7 +263,10 @@ void intake(int criterionCode, const std::filesystem::path &path, const CurrentT
         }
 
         auto entry = std::make_unique<CMetaDat>(path, key);
-        entry->setArtist(strings.Artist);
+        // The group follows the main artist; names and tags carry the whole credit.
+        entry->setArtist(artist.credit);
+        if (criterionCode == criterion::kArtist)
+            entry->JointMain = std::move(artist.jointMain);
         entry->setComposer(titleCase(strings.Composer));
         entry->setTitle(titleCase(strings.Title));
         entry->setTrackText(strings.Track);

@@ -29,17 +29,9 @@ std::string trimBlanks(std::string_view text)
     return u::trimCopy(text, text.size());
 }
 
-// The first character in upper case. A character of Windows-1252 is accent folded first, as it
-// always has been ("Édith" becomes "Edith"); any other keeps its accents, so that no letter is
-// lost from a name the code page never held ("Łona" stays "Łona").
-void capitalizeFirst(std::string &text)
-{
-    if (text.empty())
-        return;
-    std::size_t pos = 0;
-    const char32_t first = u::nextCodePoint(text, pos);
-    text = u::isCp1252(first) ? u::foldedUpperFirst(text) : u::upperFirst(text);
-}
+// The first character in upper case, its accents kept ("édith" becomes "Édith"): folding is
+// for comparisons only and never changes a tag.
+void capitalizeFirst(std::string &text) { text = u::upperFirst(text); }
 
 // Lower case for the genre: ASCII letters, and the letters of the scripts Windows-1252 does
 // not hold; the accented Latin letters keep their case, as they always have.
@@ -134,9 +126,8 @@ void completeFromName(CurrentTags &tags, const std::filesystem::path &path)
         for (const u::SeparatorPosition &position : u::separatorPositions(name)) {
             if (position.character < kFirstCutPosition)
                 continue;
-            std::string artist = trimPart(std::string_view(name).substr(0, position.byte));
-            u::titleCaseInPlace(artist);
-            tags.Artist.set(artist);
+            // Title case keeps the name's own letters: "björk" becomes "Björk".
+            tags.Artist.set(u::titleCase(trimPart(std::string_view(name).substr(0, position.byte))));
             if (titleWasEmpty) {
                 std::size_t after = position.byte;
                 u::nextCodePoint(name, after);   // past the separator

@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tunvale::catalog {
@@ -14,6 +16,11 @@ namespace tunvale::catalog {
 // catalog.
 class Catalog {
 public:
+    // Appends the entry. Entries with a JointMain are keyed by it as soon as the catalog holds
+    // an entry keyed by that artist alone (compared folded), before or after them: a duet goes
+    // with its first artist's files, while an act whose name holds "&" or "with" and whose
+    // first name never stands alone ("Simon & Garfunkel") keeps its whole name, the same for
+    // every one of its files.
     void append(std::unique_ptr<CMetaDat> entry);
     void clear();
     std::size_t size() const { return m_entries.size(); }
@@ -29,6 +36,10 @@ private:
     std::vector<std::unique_ptr<CMetaDat>> m_entries;
     // The first entry appended with each path.
     std::unordered_map<std::filesystem::path::string_type, std::size_t> m_firstByPath;
+    // Folded group names of the entries keyed without a joint credit.
+    std::unordered_set<std::string> m_soleKeys;
+    // Entries with a JointMain not yet standing alone, by the folded name they wait for.
+    std::unordered_map<std::string, std::vector<std::size_t>> m_waitingJoint;
 };
 
 } // namespace tunvale::catalog

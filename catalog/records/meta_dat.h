@@ -17,6 +17,9 @@ public:
     // first 1022 characters) into KeyWords.
     CMetaDat(std::filesystem::path path, std::u16string_view groupKey);
 
+    // Keys the entry anew: GroupName and KeyWords as the constructor makes them.
+    void setGroupKey(std::u16string_view groupKey);
+
     void setArtist(std::u16string_view artist);
     void setComposer(std::u16string_view composer);
     void setTitle(std::u16string_view title);
@@ -30,6 +33,10 @@ public:
     std::u16string TrackText;
     std::array<std::string, text::unicode::kMaxKeyWords> KeyWords;   // UTF-8
     std::int32_t KeyWordCount = 0;
+    // Grouped by artist, with a credit whose key names several artists joined by "&" or
+    // "with" ("Beyoncé & Jay-Z"): the first of them. The catalog keys the entry by it when
+    // another entry is keyed by that artist alone (see Catalog::append); empty otherwise.
+    std::u16string JointMain;
     std::int32_t Placed = 0;
 };
 

@@ -117,7 +117,7 @@ TEST(TagCompletion, Normalization)
     completeTags(tags, "x.mp3", false);
     EXPECT_EQ(tags.Title.view(), "Intro) Song");   // a leading bracket goes, a trailing one stays
     EXPECT_EQ(tags.Album.view(), "Greatest Hits");
-    EXPECT_EQ(tags.Artist.view(), "Elise");        // first character folded and upper case
+    EXPECT_EQ(tags.Artist.view(), "\xC3\x89lise"); // first character in upper case, accent kept
     EXPECT_EQ(tags.AlbumArtist.view(), "The band");
     EXPECT_EQ(tags.Performer.view(), "Conductor");
     EXPECT_EQ(tags.Composer.view(), "Bach");
@@ -168,13 +168,17 @@ TEST(TagCompletion, NameWithNonAsciiCharacters)
     // script (a letter, so the trims keep it).
     CurrentTags tags;
     completeTags(tags, std::filesystem::path(u8"/m/\u00C9dith Piaf - La Vie en rose \u4E2D.mp3"), true);
-    EXPECT_EQ(tags.Artist.view(), "Edith Piaf");   // title case folds accents
+    EXPECT_EQ(tags.Artist.view(), "\u00C9dith Piaf"); // title case keeps the accents
     EXPECT_EQ(tags.Title.view(), "La Vie en rose \u4E2D");
     // A decomposed name (as macOS stores names) reads as the composed text.
     CurrentTags decomposed;
     completeTags(decomposed, std::filesystem::path(u8"/m/Bjo\u0308rk - Jo\u0301ga.mp3"), true);
-    EXPECT_EQ(decomposed.Artist.view(), "Bjork");   // title case folds accents
+    EXPECT_EQ(decomposed.Artist.view(), "Bj\u00F6rk");
     EXPECT_EQ(decomposed.Title.view(), "J\u00F3ga");
+    // Short words stay in lower case, with their accents.
+    CurrentTags sigur;
+    completeTags(sigur, std::filesystem::path(u8"/m/SIGUR R\u00D3S - Hopp\u00EDpolla.flac"), true);
+    EXPECT_EQ(sigur.Artist.view(), "Sigur r\u00F3s");
 }
 
 TEST(TagCompletion, LongNamesAreCut)

@@ -2,10 +2,12 @@
 
 #include "catalog/intake/tag_completion.h"
 #include "catalog/records/load_options.h"
+#include "catalog/text/codepage.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace tunvale::catalog {
 namespace {
@@ -61,6 +63,128 @@ TEST(ArtistKey, Examples)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(artistKey(withArtists(c.given)), c.key);
     }
+}
+
+// The names a file's artist credit gives: the key it is grouped by, the whole credit its copy
+// carries, and the first of two joined artists. No name is ever folded: accents, cases and
+// final sigmas stay as the tags spell them, also when the key is made of shared words.
+TEST(ArtistNames, KeyCreditAndJointArtist)
+{
+    struct Case {
+        const char *name;
+        Artists given;
+        const char *key;
+        const char *credit;
+        const char *jointMain;
+    };
+    const Case cases[] = {
+        {"composer equal to artist",
+         {.artist = "Die \u00C4rzte", .composer = "Die \u00C4rzte"},
+         "Die \u00C4rzte",
+         "Die \u00C4rzte",
+         ""},
+        {"cyrillic shared words",
+         {.artist = "\u041F\u0451\u0442\u0440 \u0427\u0430\u0439\u043A\u043E\u0432\u0441\u043A\u0438\u0439",
+          .composer = "\u041F\u0451\u0442\u0440 \u0427\u0430\u0439\u043A\u043E\u0432\u0441\u043A\u0438\u0439"},
+         "\u041F\u0451\u0442\u0440 \u0427\u0430\u0439\u043A\u043E\u0432\u0441\u043A\u0438\u0439",
+         "\u041F\u0451\u0442\u0440 \u0427\u0430\u0439\u043A\u043E\u0432\u0441\u043A\u0438\u0439",
+         ""},
+        {"greek final sigma",
+         {.artist = "\u039C\u03AF\u03BA\u03B7\u03C2 \u0398\u03B5\u03BF\u03B4\u03C9\u03C1\u03AC\u03BA\u03B7\u03C2",
+          .composer = "\u039C\u03AF\u03BA\u03B7\u03C2 \u0398\u03B5\u03BF\u03B4\u03C9\u03C1\u03AC\u03BA\u03B7\u03C2"},
+         "\u039C\u03AF\u03BA\u03B7\u03C2 \u0398\u03B5\u03BF\u03B4\u03C9\u03C1\u03AC\u03BA\u03B7\u03C2",
+         "\u039C\u03AF\u03BA\u03B7\u03C2 \u0398\u03B5\u03BF\u03B4\u03C9\u03C1\u03AC\u03BA\u03B7\u03C2",
+         ""},
+        {"greek capitals",
+         {.artist = "\u039C\u0399\u039A\u0397\u03A3"},
+         "\u039C\u03B9\u03BA\u03B7\u03C2",
+         "\u039C\u03B9\u03BA\u03B7\u03C2",
+         ""},
+        {"feat.",
+         {.artist = "Daft Punk feat. Pharrell Williams"},
+         "Daft Punk",
+         "Daft Punk feat. Pharrell Williams",
+         ""},
+        {"ft. in capitals", {.artist = "DAFT PUNK FT. PHARRELL"}, "Daft Punk", "Daft Punk FT. Pharrell", ""},
+        {"featuring in brackets", {.artist = "Eminem (Featuring Rihanna)"}, "Eminem", "Eminem (Featuring Rihanna)", ""},
+        {"feat without a dot",
+         {.artist = "Calvin Harris feat Rihanna"},
+         "Calvin Harris",
+         "Calvin Harris feat Rihanna",
+         ""},
+        {"feat as a name", {.artist = "Little Feat"}, "Little Feat", "Little Feat", ""},
+        {"guest kept by shared words",
+         {.artist = "Daft Punk feat. Pharrell Williams", .albumArtist = "Daft Punk"},
+         "Daft Punk",
+         "Daft Punk feat. Pharrell Williams",
+         ""},
+        {"separator", {.artist = "Queen, David Bowie"}, "Queen", "Queen, David Bowie", ""},
+        {"ampersand", {.artist = "Simon & Garfunkel"}, "Simon & Garfunkel", "Simon & Garfunkel", "Simon"},
+        {"with",
+         {.artist = "johnny cash with june carter"},
+         "Johnny Cash with June Carter",
+         "Johnny Cash with June Carter",
+         "Johnny Cash"},
+        {"ampersand after the guest", {.artist = "A Band feat. Bono & Cher"}, "A Band", "A Band feat. Bono & Cher", ""},
+        {"ampersand as the first word", {.artist = "& Friends"}, "& Friends", "& Friends", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ArtistNames names = artistNames(withArtists(c.given));
+        EXPECT_EQ(text::utf16ToUtf8(names.key), c.key);
+        EXPECT_EQ(text::utf16ToUtf8(names.credit), c.credit);
+        EXPECT_EQ(text::utf16ToUtf8(names.jointMain), c.jointMain);
+    }
+}
+
+// Joined names: a duet goes with its first artist's files when that artist has files of its
+// own, whichever comes first; an act whose first name never stands alone keeps its whole
+// name, the same for each of its files.
+TEST(Intake, JointCreditsGroupByTheLibrary)
+{
+    struct Case {
+        const char *name;
+        std::vector<const char *> artists; // one file each, read in this order
+        std::vector<const char16_t *> groups;
+    };
+    const Case cases[] = {
+        {"one act",
+         {"Simon & Garfunkel", "simon & garfunkel", "Paul Simon", "Simon & Garfunkel"},
+         {u"Simon & Garfunkel", u"Simon & Garfunkel", u"Paul Simon", u"Simon & Garfunkel"}},
+        {"duet after the solo files", {"Beyonc\u00E9", "Beyonc\u00E9 & Jay-Z"}, {u"Beyonc\u00E9", u"Beyonc\u00E9"}},
+        {"duet before the solo files",
+         {"Beyonc\u00E9 & Jay-Z", "Jay-Z", "BEYONCE"},
+         {u"Beyonc\u00E9", u"Jay-z", u"Beyonce"}},
+        {"with", {"Johnny Cash with June Carter", "Johnny Cash"}, {u"Johnny Cash", u"Johnny Cash"}},
+        {"guest and duet", {"Daft Punk feat. Pharrell Williams", "Daft Punk & Friends"}, {u"Daft Punk", u"Daft Punk"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Catalog catalog;
+        for (std::size_t i = 0; i < c.artists.size(); ++i) {
+            CurrentTags tags;
+            tags.Artist.set(c.artists[i]);
+            intake(criterion::kArtist, "/m/" + std::to_string(i) + ".mp3", tags, true, catalog);
+        }
+        ASSERT_EQ(catalog.size(), c.groups.size());
+        for (std::size_t i = 0; i < c.groups.size(); ++i) {
+            EXPECT_EQ(catalog.at(i).GroupName, c.groups[i]) << i;
+            // The key words follow the group, as the grouping compares them.
+            const CMetaDat keyed("/k", c.groups[i]);
+            EXPECT_EQ(catalog.at(i).KeyWords, keyed.KeyWords) << i;
+        }
+    }
+    // Grouped by album, nothing is keyed by an artist.
+    Catalog byAlbum;
+    for (const char *artist : {"Beyonc\u00E9", "Beyonc\u00E9 & Jay-Z"}) {
+        CurrentTags tags;
+        tags.Artist.set(artist);
+        tags.Album.set("Crazy in Love");
+        intake(criterion::kAlbum, std::string("/m/") + artist + ".mp3", tags, true, byAlbum);
+    }
+    EXPECT_TRUE(byAlbum.at(1).JointMain.empty());
+    // Names and tags keep the file's whole credit.
+    EXPECT_EQ(byAlbum.at(1).Artist, u"Beyonc\u00E9 & Jay-z");
 }
 
 // The single entry intake appends for tags under a criterion code.
@@ -158,7 +282,9 @@ TEST(Intake, EntryFields)
         const CMetaDat &entry = intakeOne(catalog, criterion::kArtist, tags);
         EXPECT_EQ(entry.TrackText, t.text);
         EXPECT_EQ(entry.Path, std::filesystem::path("/music/a/01 song.mp3"));
-        EXPECT_EQ(entry.Artist, u"Queen");
+        // Grouped by the main artist; the entry names the whole credit.
+        EXPECT_EQ(entry.GroupName, u"Queen");
+        EXPECT_EQ(entry.Artist, u"Queen, David Bowie");
         EXPECT_EQ(entry.Composer, u"Freddie Mercury");
         // Title case, then file-name safe: ':' becomes ';' and '?' a space.
         EXPECT_EQ(entry.Title, u"Under Pressure; Live ");

@@ -44,8 +44,12 @@ TEST(TitleBuilders, ArtistAndComposerCases)
         // Characters outside Windows-1252 in the title survive.
         {u"Bj\u00f6rk", u"\u0419\u043e\u0433\u0430", u"Bj\u00f6rk, \u0419\u043e\u0433\u0430",
          u"Bj\u00f6rk, \u0419\u043e\u0433\u0430"},
-        // The missing word is the split form: accents folded, first letter upper case.
-        {u"\u00e9dith Piaf", u"Piaf Song", u"Edith, Piaf Song", u"Edith Piaf Song"},
+        // The missing word as the head spells it (never folded), first letter upper case.
+        {u"\u00e9dith Piaf", u"Piaf Song", u"\u00c9dith, Piaf Song", u"\u00c9dith Piaf Song"},
+        {u"\u0393\u03b9\u03ce\u03c1\u03b3\u03bf\u03c2 \u039d\u03c4\u03b1\u03bb\u03ac\u03c1\u03b1\u03c2",
+         u"\u039d\u03c4\u03b1\u03bb\u03ac\u03c1\u03b1\u03c2 Live",
+         u"\u0393\u03b9\u03ce\u03c1\u03b3\u03bf\u03c2, \u039d\u03c4\u03b1\u03bb\u03ac\u03c1\u03b1\u03c2 Live",
+         u"\u0393\u03b9\u03ce\u03c1\u03b3\u03bf\u03c2 \u039d\u03c4\u03b1\u03bb\u03ac\u03c1\u03b1\u03c2 Live"},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(ArtistTitle(entryWith(c.head, u"", c.title)), c.artistTitle);
