@@ -186,6 +186,7 @@ int runOrganize(const OrganizeArguments &arguments)
             {"created_files", pathList(session.filesCreatedInSession)},
             {"skipped", skippedList(engine::allSkipped(session))},
             {"failed", failedList(session.failedFiles)},
+            {"notices", noticeList(session.notices)},
             {"messages", sink.messages()},
         };
         std::printf("%s\n", dumpReport(report).c_str());
@@ -198,6 +199,8 @@ int runOrganize(const OrganizeArguments &arguments)
                                                         "tunvale-cli organize --json for the list");
         if (!account.empty())
             std::fprintf(stderr, "%s\n", account.c_str());
+        for (const engine::PlacementNotice &notice : session.notices)
+            std::fprintf(stderr, "%s: %s\n", engine::pathToUtf8(notice.source).c_str(), notice.message.c_str());
     }
 
     int status = exit_code::kDone;

@@ -29,6 +29,17 @@ nlohmann::ordered_json failedList(const std::vector<engine::FailedFile> &files)
     return list;
 }
 
+nlohmann::ordered_json noticeList(const std::vector<engine::PlacementNotice> &notices)
+{
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const engine::PlacementNotice &notice : notices) {
+        list.push_back({{"path", engine::pathToUtf8(notice.source)},
+                        {"destination", engine::pathToUtf8(notice.destination)},
+                        {"message", notice.message}});
+    }
+    return list;
+}
+
 std::string dumpReport(const nlohmann::ordered_json &report)
 {
     return report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);

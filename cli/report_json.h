@@ -1,6 +1,7 @@
 #pragma once
 
-// The lists of the organize report, as JSON: the files not taken and the files not placed.
+// The lists of the organize report, as JSON: the files not taken, the files not placed and
+// the files placed other than asked.
 
 #include "engine/session_state.h"
 
@@ -14,6 +15,8 @@ namespace tunvale::cli {
 nlohmann::ordered_json skippedList(const std::vector<engine::SkippedFile> &files);
 // [{"path", "destination", "message"}], the destination left out when there is none
 nlohmann::ordered_json failedList(const std::vector<engine::FailedFile> &files);
+// [{"path", "destination", "message"}]: files placed other than asked
+nlohmann::ordered_json noticeList(const std::vector<engine::PlacementNotice> &notices);
 
 // Paths that are not valid UTF-8 are shown with replacement characters, never refused.
 std::string dumpReport(const nlohmann::ordered_json &report);

@@ -159,6 +159,7 @@ private:
         m_session.miscellaneousFiles = 0;
         m_session.skippedFiles.clear();
         m_session.failedFiles.clear();
+        m_session.notices.clear();
     }
 
     // Loading phase; false when an abort request ended it. The loaders that can be split read
@@ -470,6 +471,9 @@ private:
         if (result == 0) {
             ++m_session.filesCopied;
             recordCreatedFile(&placement.placedIdentity);
+            if (!placement.notice.empty())
+                m_session.notices.push_back(PlacementNotice{placement.sourcePath, placement.destinationPath,
+                                                            text::utf16ToUtf8(placement.notice)});
             return true;
         }
         reportPlacementFailure(result, placement.failure, job);
@@ -569,6 +573,10 @@ std::u16string placeFailureMessage(int code, const fs::path &source, const fs::p
         return u"Sorry. The file " + quoted(source) + (failure->conversion ? u" was converted to " : u" was copied to ")
             + quoted(destination) + u", but its tags could not be written" + (reason.empty() ? u"" : u": " + reason)
             + u".";
+    }
+    if (failure != nullptr && failure->conversion && !failure->damage.empty()) {
+        return u"The file " + quoted(source) + u" is damaged (" + text::utf8ToUtf16(failure->damage)
+            + u"): it was not converted.";
     }
     switch (code) {
     case 2: return u"The file " + quoted(source) + u" cannot be found";

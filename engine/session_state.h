@@ -44,6 +44,14 @@ struct FailedFile {
     std::string message;   // UTF-8
 };
 
+// A file placed other than it was asked, and why: a source the encoder cannot take is copied
+// as it is rather than converted.
+struct PlacementNotice {
+    std::filesystem::path source;
+    std::filesystem::path destination;
+    std::string message; // UTF-8
+};
+
 // What one front-end session knows about its runs. While a run is active the worker is the
 // only writer of the counters, progress figures, current paths, status text, group buffer and
 // created lists; the front end reads them only after the run has ended.
@@ -91,6 +99,7 @@ struct SessionState {
     std::vector<SkippedFile> skippedFiles;              // files a loader refused in the current run
     std::vector<SkippedFile> scanSkipped;               // what the scan left out (unreadable folders ...)
     std::vector<FailedFile> failedFiles;                // placements of the current run that failed
+    std::vector<PlacementNotice> notices;               // files the current run placed other than asked
 
     // The head destination folder the Organize command created in this session, or empty.
     std::filesystem::path mainDirectory;

@@ -7,8 +7,8 @@ namespace tunvale::output {
 // Result codes of ConvertToMp3 besides 0 (success) and the copy error code (file_copy.h) of a
 // failed write, the same code a copy gives for the same reason.
 namespace conversion {
-inline constexpr int kSourceFailed = 1;     // the format handler could not read the source
-inline constexpr int kNoUsableAudio = 3;    // no audio the encoder can take (format, extension)
+inline constexpr int kSourceFailed = 1;     // the format handler could not read the source (damage: failure.damage)
+inline constexpr int kNoUsableAudio = 3;    // no audio the encoder can take (a compressed coding, extension)
 inline constexpr int kNoMemory = 7;         // buffers or the tag could not be allocated
 inline constexpr int kNoFileCreated = 8;    // no output file could be created
 inline constexpr int kEncoderFailed = 82;   // the encoder refused the audio or produced nothing
@@ -29,6 +29,7 @@ int ConvertToMp3(PlacementContext &context, bool replace);
 
 // The same conversion into a new work file beside context.destinationPath, left for the
 // caller to retag and name: on success work names the complete file, otherwise no file remains.
-int ConvertToMp3WorkFile(PlacementContext &context, std::filesystem::path &work);
+// With kNoUsableAudio, reason says why (UTF-8, "WAV: ADPCM samples").
+int ConvertToMp3WorkFile(PlacementContext &context, std::filesystem::path &work, std::string *reason = nullptr);
 
 } // namespace tunvale::output

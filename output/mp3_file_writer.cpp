@@ -134,8 +134,11 @@ int writeFile(formats::PcmSource &source, const catalog::CurrentTags &tags, cons
         if (context.cancel && context.cancel->load())
             return conversion::kCancelled;
         const std::size_t count = decoded.next(chunk);
-        if (decoded.failed())
+        if (decoded.failed()) {
+            // Never a shorter copy of a damaged source: the conversion fails and says why.
+            context.failure.damage = source.damage();
             return conversion::kSourceFailed;
+        }
         if (count == 0)
             break;
         if (encoder.encode(chunk.data(), count) < 0)

@@ -3,6 +3,7 @@
 #include "output/placement_plan.h"
 
 #include "catalog/records/catalog.h"
+#include "catalog/text/codepage.h"
 #include "formats/format_table.h"
 #include "formats/io/work_files.h"
 #include "output/file_copy.h"
@@ -28,6 +29,7 @@ constexpr int kTagsNotRewritten = 82;
 constexpr std::uint32_t kWorkingGreen = colour::kLightGreen;
 constexpr std::uint32_t kErrorRed = colour::kRed;
 constexpr std::uint32_t kTagFailurePink = colour::kLightRed;
+constexpr std::uint32_t kNoticeYellow = colour::kYellow;
 
 void report(PlacementContext &context, std::u16string_view prefix, std::u16string_view value,
             std::u16string_view suffix, std::uint32_t colourValue)
@@ -63,6 +65,7 @@ TagRequest tagRequest(PlacementContext &context, const PlacementDecision &decisi
 int preparePlacement(int index, int count, PlacementContext &context, PlacementPlan &placement)
 {
     context.failure = {};
+    context.notice.clear();
     placement = PlacementPlan{};
     PlacementDecision decision = decidePlacement(index, count, context.options, context.sourcePath,
                                                  context.destinationPath, context.miscellaneousFiles);
@@ -76,6 +79,7 @@ int preparePlacement(int index, int count, PlacementContext &context, PlacementP
 
     placement.format = formats::formatOfExtension(lowerExtension(sourceName));
     placement.converting = decision.converting;
+    placement.copyDestination = context.destinationPath;
     if (placement.converting) {
         context.destinationPath.replace_extension(".mp3");
         context.failure.conversion = true;
@@ -91,13 +95,22 @@ int writePlacement(PlacementContext &context, PlacementPlan &placement)
     const std::u16string sourceName = pathToText(context.sourcePath.filename());
     if (placement.converting) {
         report(context, u"BE PATIENT! Converting to mp3: ", sourceName, u"", kWorkingGreen);
-        const int result = ConvertToMp3WorkFile(context, placement.work);
-        if (result != 0) {
+        std::string reason;
+        const int result = ConvertToMp3WorkFile(context, placement.work, &reason);
+        if (result == 0) {
+            placement.tagsWritten = retagWorkFile(context, placement.work, placement.request);
+            return 0;
+        }
+        if (result != conversion::kNoUsableAudio) {
             report(context, u"Could not convert ", pathToText(context.sourcePath), u" to mp3", kErrorRed);
             return result;
         }
-        placement.tagsWritten = retagWorkFile(context, placement.work, placement.request);
-        return 0;
+        // Audio the encoder cannot take: the file is placed as it is rather than left out.
+        placement.converting = false;
+        context.failure.conversion = false;
+        context.destinationPath = placement.copyDestination;
+        context.notice = u"Copied as it is, not converted to mp3 (" + text::utf8ToUtf16(reason) + u")";
+        report(context, u"Not converted, copying: ", sourceName, u"", kNoticeYellow);
     }
     // Written once: retagged on the way where the format allows it.
     report(context, u"Copying: ", sourceName, u"", kWorkingGreen);

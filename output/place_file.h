@@ -11,7 +11,8 @@ namespace tunvale::output {
 
 // Places the file context.sourcePath at context.destinationPath (1-based index within its
 // folder's list of count files): copies or converts it, resolves name collisions, rewrites its
-// tags when an option asks for it. 0 on success (destinationPath then names the file actually
+// tags when an option asks for it. A source whose audio the encoder cannot take is copied as
+// it is instead of converted, and context.notice says so. 0 on success (destinationPath then names the file actually
 // written); otherwise 2, 3, 5 or another copy error code, a conversion code, or 82 when the
 // tags could not be rewritten.
 int PlaceFile(int index, int count, PlacementContext &context);
@@ -27,6 +28,8 @@ int PlaceFile(int index, int count, PlacementContext &context);
 struct PlacementPlan {
     const formats::FormatRow *format = nullptr;   // the source's format, null when unknown
     bool converting = false;                      // converted to MP3, not copied
+    // The name a copy takes: where a source the encoder cannot take goes, as it is.
+    std::filesystem::path copyDestination;
     TagRequest request;                           // the tag changes settled from the catalog
     std::filesystem::path work;                   // the complete work file once written
     bool tagsWritten = true;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace tunvale::output {
 
@@ -36,6 +37,9 @@ struct PlacementFailure {
     bool conversion = false;           // the file was to be converted, not copied
     bool writtenWithoutTags = false;   // the file stands at destinationPath; only its tags failed
     int systemError = 0;               // the system's reason for the tag failure (a copy error code), 0 unknown
+    // The source's audio is damaged (cut short, frames that do not decode): what is wrong, as
+    // the report words it (UTF-8). Empty for any other failure.
+    std::string damage;
 };
 
 // Told, before it happens, of each name a complete file is about to take and of each file
@@ -69,6 +73,9 @@ struct PlacementContext {
     // The files the run reads; with replace, a name that holds one of them counts as taken.
     const RunSources *runSources = nullptr;
     PlacementFailure failure;   // filled by placement when it fails
+    // What placement did other than what it was asked, on success ("copied as it is, not
+    // converted: ..."), for the run's account; empty when it did as asked.
+    std::u16string notice;
     // Told of every name placement gives a file and every file it moves aside (may be null).
     PlacementRecorder *recorder = nullptr;
     // Set by placement to the identity of the file it gave destinationPath (also when its tags

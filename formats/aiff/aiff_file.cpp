@@ -5,6 +5,7 @@
 #include "formats/id3v2/id3v2_chunk.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -45,8 +46,7 @@ struct AiffWalk {
     bool keepTag;                     // read the tag chunk's bytes
     bool aifc = false;
     bool haveComm = false;
-    bool convertible = false;         // the first COMM describes samples the conversion takes
-    int bytesPerSample = 0;
+    PcmLayout sound;                  // the first COMM's description of the samples
     std::optional<PcmLayout> samples; // where the first usable SSND's samples lie
     bool haveId3 = false;
     std::uint32_t id3Size = 0;        // rounded up to even
@@ -67,7 +67,36 @@ ReadResult readFormType(BinaryFile &file, bool &aifc)
     return ReadResult::success();
 }
 
-// The first COMM only. AIFF-C: only uncompressed samples ("NONE") are understood.
+// How AIFF-C stores samples of each compression type it reads (AIFF-C 1991 and the types
+// Apple's tools write): integers in either byte order, floats, and G.711. Any other type is a
+// compressed coding the program does not read.
+struct Compression {
+    std::string_view type;
+    SampleCoding coding;
+    ByteOrder order;
+    int bytes; // 0: from the sample size
+};
+constexpr Compression kCompressions[] = {
+    {"NONE", SampleCoding::Signed, ByteOrder::Big, 0},    {"twos", SampleCoding::Signed, ByteOrder::Big, 0},
+    {"sowt", SampleCoding::Signed, ByteOrder::Little, 0}, {"raw ", SampleCoding::Unsigned, ByteOrder::Big, 0},
+    {"in24", SampleCoding::Signed, ByteOrder::Big, 3},    {"in32", SampleCoding::Signed, ByteOrder::Big, 4},
+    {"23ni", SampleCoding::Signed, ByteOrder::Little, 3}, {"42ni", SampleCoding::Signed, ByteOrder::Little, 4},
+    {"fl32", SampleCoding::Float, ByteOrder::Big, 4},     {"FL32", SampleCoding::Float, ByteOrder::Big, 4},
+    {"fl64", SampleCoding::Float, ByteOrder::Big, 8},     {"FL64", SampleCoding::Float, ByteOrder::Big, 8},
+    {"alaw", SampleCoding::ALaw, ByteOrder::Big, 1},      {"ALAW", SampleCoding::ALaw, ByteOrder::Big, 1},
+    {"ulaw", SampleCoding::MuLaw, ByteOrder::Big, 1},     {"ULAW", SampleCoding::MuLaw, ByteOrder::Big, 1},
+};
+
+const Compression *compressionOf(std::string_view type)
+{
+    for (const Compression &compression : kCompressions) {
+        if (compression.type == type)
+            return &compression;
+    }
+    return nullptr;
+}
+
+// The first COMM only. AIFF-C: the compression types of kCompressions are read.
 ReadResult readComm(AiffWalk &walk, const Chunk &chunk)
 {
     if (walk.haveComm)
@@ -76,8 +105,12 @@ ReadResult readComm(AiffWalk &walk, const Chunk &chunk)
     std::uint8_t comm[kAifcCommBytes] = {};
     const std::size_t want = std::min<std::size_t>(chunk.size, sizeof comm);
     const std::size_t have = walk.file.readAt(chunk.dataPos(), comm, want);
-    if (walk.aifc && chunk.size > kCommBytes && (have < kAifcCommBytes || asChars(comm + kCommBytes, 4) != "NONE"))
-        return unsupported("AIFF: compressed samples");
+    const Compression *compression = &kCompressions[0];
+    if (walk.aifc && chunk.size > kCommBytes) {
+        compression = have < kAifcCommBytes ? nullptr : compressionOf(asChars(comm + kCommBytes, 4));
+        if (compression == nullptr)
+            return unsupported("AIFF: compressed samples");
+    }
     if (have < kCommBytes)
         return ReadResult::success();   // too short to describe the sound: not convertible
     ByteReader reader(ByteSpan(comm, have));
@@ -89,14 +122,18 @@ ReadResult readComm(AiffWalk &walk, const Chunk &chunk)
     reader.readU32BE(frames);
     reader.readU16BE(bits);
     reader.readExtended80(rate);
-    walk.convertible = (channels == 1 || channels == 2) && convertibleRate(rate) && bits >= 9 && bits <= 24;
-    if (!walk.convertible)
+    PcmLayout &sound = walk.sound;
+    sound.channels = channels;
+    sound.sampleRate = static_cast<int>(std::min<std::uint32_t>(rate, 0x7FFFFFFF));
+    sound.format.coding = compression->coding;
+    sound.format.order = compression->order;
+    // Samples of 1 to 8 bits are stored in one byte, 9 to 16 in two ..., left-justified.
+    sound.format.bytesPerSample = compression->bytes != 0 ? compression->bytes : (bits + 7) / 8;
+    if (!sound.convertible())
         return ReadResult::success();
-    // Samples of 9 to 16 bits are stored in two bytes, 17 to 24 in three, left-justified.
-    walk.bytesPerSample = bits <= 16 ? 2 : 3;
     walk.audio.channels = channels;
     walk.audio.sampleRate = static_cast<std::int32_t>(rate);
-    walk.audio.bitsPerSample = bits <= 16 ? 16 : 24;
+    walk.audio.bitsPerSample = sound.format.coding == SampleCoding::Signed ? sound.format.bytesPerSample * 8 : bits;
     return ReadResult::success();
 }
 
@@ -163,16 +200,12 @@ ReadResult walkFile(const std::filesystem::path &path, AiffWalk &walk)
     return interpretChunks<AiffWalk>(table, kChunkRules, IdMatch::Exact, walk);
 }
 
-// The layout of the samples the walk found; samples cut off by the end of the file are dropped.
-PcmLayout samplesLayout(const AiffWalk &walk, std::uint64_t fileSize)
+// The layout of the samples the walk found.
+PcmLayout samplesLayout(const AiffWalk &walk)
 {
-    PcmLayout layout = *walk.samples;
-    layout.channels = walk.audio.channels;
-    layout.sampleRate = walk.audio.sampleRate;
-    layout.bytesPerSample = walk.bytesPerSample;
-    layout.order = ByteOrder::Big;
-    if (!fitsWithin(layout.dataPos, layout.dataLength, fileSize))
-        layout.dataLength = 0;
+    PcmLayout layout = walk.sound;
+    layout.dataPos = walk.samples->dataPos;
+    layout.dataLength = walk.samples->dataLength;
     return layout;
 }
 
@@ -195,16 +228,19 @@ ReadResult AiffFile::read(const std::filesystem::path &path, PcmMode pcm, bool c
     const std::uint64_t fileSize = file.size();
     file.close();
 
+    if (walk.samples && !fitsWithin(walk.samples->dataPos, walk.samples->dataLength, fileSize)) {
+        const std::uint64_t held = fileSize - std::min(fileSize, walk.samples->dataPos);
+        return ReadResult::failure(ReadStatus::CutShort,
+                                   "AIFF: the sound data is cut short (" + std::to_string(held) + " of "
+                                       + std::to_string(walk.samples->dataLength) + " bytes)");
+    }
     if (pcm != PcmMode::None) {
-        if (!walk.convertible || !walk.samples) {
+        if (!walk.sound.convertible() || !walk.samples) {
             audio.rawLength = audio.byteLength = 0;
             audio.channels = audio.sampleRate = audio.bitsPerSample = 0;
             return unsupported("AIFF: no audio the conversion can use");
         }
-        const PcmLayout layout = samplesLayout(walk, fileSize);
-        if (layout.dataLength == 0)
-            describePcm(layout, audio);
-        else if (ReadResult status = deliverPcm(path, layout, pcm, audio, m_pcmLayout); !status.ok())
+        if (ReadResult status = deliverPcm(path, samplesLayout(walk), pcm, audio, m_pcmLayout); !status.ok())
             return status;
     }
     if (walk.id3Bytes.empty())

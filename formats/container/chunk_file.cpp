@@ -16,19 +16,10 @@ ReadResult openContainer(BinaryFile &file, const std::filesystem::path &path, De
     return ReadResult::success();
 }
 
-bool convertibleRate(std::uint32_t rate)
-{
-    switch (rate) {
-    case 22050: case 24000: case 32000: case 44100: case 48000: case 88200: case 96000:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void describePcm(const PcmLayout &layout, DecodedAudio &audio)
 {
     audio.rawLength = static_cast<std::uint32_t>(layout.dataLength);
+    audio.channels = layout.outputChannels();
     audio.bitsPerSample = 16;
     audio.sampleRate = layout.outputRate();
     audio.byteLength = static_cast<std::uint32_t>(layout.outputValues() * 2);

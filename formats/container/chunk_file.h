@@ -27,11 +27,8 @@ enum class PcmMode {
 // cannot be opened (CannotOpen) or holds no byte (Empty).
 ReadResult openContainer(BinaryFile &file, const std::filesystem::path &path, DecodedAudio &audio);
 
-// The stored sample rates the conversion takes (those above 48000 Hz are halved).
-bool convertibleRate(std::uint32_t rate);
-
 // Sets audio to what the samples at layout deliver: their raw length, and the 16-bit values
-// at the output rate.
+// at the output rate and channel count.
 void describePcm(const PcmLayout &layout, DecodedAudio &audio);
 
 // describePcm, then in Stream mode keeps layout in streamed, in Whole mode loads the samples

@@ -1,12 +1,52 @@
 #include "formats/flac/flac_file_input.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tunvale::formats {
+
+void FlacFileInput::setView(std::vector<Part> parts)
+{
+    m_parts = std::move(parts);
+    m_viewSize = 0;
+    for (Part &part : m_parts) {
+        if (!part.bytes.empty())
+            part.length = part.bytes.size();
+        m_viewSize += part.length;
+    }
+    m_position = 0;
+}
+
+std::uint64_t FlacFileInput::size() const { return m_parts.empty() ? m_file->size() : m_viewSize; }
 
 FLAC__StreamDecoderReadStatus FlacFileInput::read(FLAC__byte buffer[], std::size_t *bytes)
 {
     if (*bytes == 0)
         return FLAC__STREAM_DECODER_READ_STATUS_ABORT;
-    const std::size_t got = m_file->readAt(m_position, buffer, *bytes);
+    std::size_t got = 0;
+    if (m_parts.empty()) {
+        got = m_file->readAt(m_position, buffer, *bytes);
+    } else {
+        // The parts the wanted bytes fall in, one after another.
+        std::uint64_t partStart = 0;
+        for (const Part &part : m_parts) {
+            const std::uint64_t partEnd = partStart + part.length;
+            if (m_position + got < partEnd && got < *bytes) {
+                const std::uint64_t offset = m_position + got - partStart;
+                const std::size_t count =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(*bytes - got, part.length - offset));
+                std::size_t copied = count;
+                if (!part.bytes.empty())
+                    std::memcpy(buffer + got, part.bytes.data() + offset, count);
+                else
+                    copied = m_file->readAt(part.filePos + offset, buffer + got, count);
+                got += copied;
+                if (copied < count)
+                    break;
+            }
+            partStart = partEnd;
+        }
+    }
     m_position += got;
     *bytes = got;
     if (got > 0)
@@ -16,7 +56,7 @@ FLAC__StreamDecoderReadStatus FlacFileInput::read(FLAC__byte buffer[], std::size
 
 FLAC__StreamDecoderSeekStatus FlacFileInput::seek(FLAC__uint64 offset)
 {
-    if (offset > m_file->size())
+    if (offset > size())
         return FLAC__STREAM_DECODER_SEEK_STATUS_ERROR;
     m_position = offset;
     return FLAC__STREAM_DECODER_SEEK_STATUS_OK;
@@ -30,11 +70,11 @@ FLAC__StreamDecoderTellStatus FlacFileInput::tell(FLAC__uint64 *offset) const
 
 FLAC__StreamDecoderLengthStatus FlacFileInput::length(FLAC__uint64 *length) const
 {
-    *length = m_file->size();
+    *length = size();
     return FLAC__STREAM_DECODER_LENGTH_STATUS_OK;
 }
 
-bool FlacFileInput::eof() const { return m_position >= m_file->size(); }
+bool FlacFileInput::eof() const { return m_position >= size(); }
 
 namespace {
 

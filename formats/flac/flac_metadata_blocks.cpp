@@ -1,11 +1,13 @@
 #include "formats/flac/flac_metadata_blocks.h"
 
 #include "formats/flac/flac_file_input.h"
+#include "formats/flac/flac_stream_map.h"
 
 #include <FLAC/metadata.h>
 #include <FLAC/stream_decoder.h>
 
 #include <functional>
+#include <optional>
 
 namespace tunvale::formats {
 
@@ -38,6 +40,9 @@ struct BlockWalk {
         FLAC__stream_decoder_set_metadata_respond(decoder.get(), type);
 
         FlacFileClient client{FlacFileInput(file)};
+        // Only STREAMINFO and the blocks of the type are shown: the others are never read.
+        if (const std::optional<FlacStreamMap> map = mapFlacStream(file))
+            client.input.setView(flacView(*map, {static_cast<std::uint8_t>(type)}, map->audioStart));
         client.clientData = this;
         client.metadata = [](const FLAC__StreamDecoder *, const FLAC__StreamMetadata *block, void *data) {
             static_cast<BlockWalk *>(data)->onBlock(*block);

@@ -1,5 +1,7 @@
 #include "formats/flac/flac_pcm_source.h"
 
+#include "formats/flac/flac_stream_end.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,8 +9,9 @@ namespace tunvale::formats {
 
 FlacPcmSource::FlacPcmSource(std::unique_ptr<FlacDecoder> decoder, const FlacStreamProperties &properties)
     : m_decoder(std::move(decoder))
-    , m_channels(static_cast<int>(properties.channels))
+    , m_channels(properties.channels == 1 ? 1 : 2)
     , m_sampleRate(static_cast<int>(properties.sampleRate))
+    , m_totalFrames(properties.totalSamples)
     , m_framesLeft(properties.totalSamples)
 {
     m_halve = properties.sampleRate > 48000;
@@ -17,7 +20,7 @@ FlacPcmSource::FlacPcmSource(std::unique_ptr<FlacDecoder> decoder, const FlacStr
         frames /= 2;
         m_sampleRate /= 2;
     }
-    m_totalValues = frames * properties.channels;
+    m_totalValues = frames * static_cast<std::uint64_t>(m_channels);
     if (m_decoder)
         m_decoder->setExpected(properties);
     else
@@ -64,11 +67,10 @@ bool FlacPcmSource::refill()
             return false;
         m_frame.clear();
         if (!m_decoder->decodeFrame(m_frame)) {
-            if (m_decoder->failed()) {
-                m_failed = true;
-                m_result = m_decoder->result();
-            }
-            // A stream shorter than STREAMINFO says ends where its audio ends.
+            m_failed = true;
+            // A stream shorter than STREAMINFO says is cut short: converting what is there
+            // would make a shorter file without a word.
+            m_result = m_decoder->failed() ? m_decoder->result() : kFlacCutShort;
             m_decoderDone = true;
             return false;
         }
@@ -77,6 +79,30 @@ bool FlacPcmSource::refill()
         emit(m_frame.data(), static_cast<std::size_t>(frames));
     }
     return true;
+}
+
+std::string FlacPcmSource::damage() const
+{
+    if (!m_failed || (m_decoder && m_decoder->readFailed()))
+        return {}; // a read error of the system, not damage of the stream
+    const std::uint32_t rate = m_decoder ? m_decoder->expected().sampleRate : 0;
+    if (m_result == kFlacCutShort)
+        return "FLAC: the audio stops at " + flacSeconds(m_totalFrames - m_framesLeft, rate) + " of "
+            + flacSeconds(m_totalFrames, rate);
+    if (m_result == kFlacLostSync)
+        return "FLAC: frames are damaged or missing";
+    if (m_result == kFlacTooManyChannels || m_result == kFlacUnsupportedBits)
+        return "FLAC: a frame does not match the stream's format";
+    switch (m_result) {
+    case FLAC__STREAM_DECODER_ERROR_STATUS_BAD_HEADER:
+        return "FLAC: a frame header is damaged";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_FRAME_CRC_MISMATCH:
+        return "FLAC: a frame fails its checksum";
+    case FLAC__STREAM_DECODER_ERROR_STATUS_UNPARSEABLE_STREAM:
+        return "FLAC: a frame uses reserved fields";
+    default:
+        return "FLAC: the audio cannot be decoded";
+    }
 }
 
 std::size_t FlacPcmSource::read(std::int16_t *values, std::size_t maxValues)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace tunvale::formats {
@@ -12,12 +13,12 @@ namespace tunvale::formats {
 // A FLAC stream as 16-bit PCM for the conversion, decoded one frame at a time.
 //
 // At most STREAMINFO's totalSamples frames are delivered: extra frames in the file are
-// dropped, and a stream that ends early (a cut file) ends there, so totalValues() is then an
-// upper bound; a damaged header never makes it invent audio. 24-bit samples are reduced to
-// their upper 16 bits, and above 48000 Hz every two neighbouring frames averaged into one,
-// each channel on its own: (a >> 1) + (b >> 1). An odd last frame has no partner and is
-// dropped. Mono is halved the same way, sample by sample, so the result stays evenly spaced
-// in time.
+// dropped, and a stream that ends early (a cut file) fails as damaged rather than make a
+// shorter copy; a damaged header never makes it invent audio. Samples keep their upper 16
+// bits, more than two channels are mixed down to stereo, and above 48000 Hz every two
+// neighbouring frames are averaged into one, each channel on its own: (a >> 1) + (b >> 1). An
+// odd last frame has no partner and is dropped. Mono is halved the same way, sample by sample,
+// so the result stays evenly spaced in time.
 class FlacPcmSource : public PcmSource {
 public:
     // Takes over a decoder initialised on the file; properties must pass
@@ -29,8 +30,9 @@ public:
     std::uint64_t totalValues() const override { return m_totalValues; }
     std::size_t read(std::int16_t *values, std::size_t maxValues) override;
     bool failed() const override { return m_failed; }
+    std::string damage() const override;
 
-    // 0, or the decode result of the failure (see FlacDecoder::result()).
+    // 0, or the decode result of the failure (see FlacDecoder::result(), and kFlacCutShort).
     int result() const { return m_result; }
 
 private:
@@ -44,6 +46,7 @@ private:
     int m_sampleRate = 0;
     bool m_halve = false;
     std::uint64_t m_totalValues = 0;
+    std::uint64_t m_totalFrames = 0;    // full-rate frames STREAMINFO states
     std::uint64_t m_framesLeft = 0;     // full-rate frames still to take from the decoder
     std::vector<std::int16_t> m_frame;   // the last decoded frame's values
     std::vector<std::int16_t> m_pending; // values ready to deliver

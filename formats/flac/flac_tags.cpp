@@ -5,6 +5,8 @@
 #include "formats/flac/flac_decoder.h"
 #include "formats/flac/flac_metadata_blocks.h"
 #include "formats/flac/flac_pcm_source.h"
+#include "formats/flac/flac_stream_end.h"
+#include "formats/flac/flac_stream_map.h"
 #include "formats/flac/vorbis_comment_fields.h"
 
 #include <FLAC/metadata.h>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <optional>
 #include <string_view>
 
 namespace tunvale::formats {
@@ -65,7 +68,7 @@ std::uint32_t clampTo32(std::uint64_t value)
 // Bytes of samples the stream holds at its own sample size.
 std::uint64_t rawAudioBytes(const FlacStreamProperties &p)
 {
-    return std::uint64_t(p.bitsPerSample / 8) * p.totalSamples * p.channels;
+    return std::uint64_t((p.bitsPerSample + 7) / 8) * p.totalSamples * p.channels;
 }
 
 // The format a PCM source delivers, recorded in the decoded-audio record with the number of
@@ -107,6 +110,12 @@ FlacRead readFlac(const std::filesystem::path &path, bool capturePictures, Track
     }
     const FLAC__StreamMetadata_StreamInfo &s = info->data.stream_info;
     flac.properties = {s.sample_rate, s.channels, s.bits_per_sample, s.total_samples};
+    // A stream cut short is damaged: refused here, so it is neither copied nor converted as if
+    // it were whole.
+    if (const std::optional<FlacStreamMap> map = mapFlacStream(file)) {
+        if (flac.status = checkFlacStreamEnd(file, *map, flac.properties); !flac.status.ok())
+            return flac;
+    }
 
     readComments(file, read.tags);
     if (capturePictures)
@@ -166,7 +175,11 @@ ReadResult DecodeFlac(const std::filesystem::path &path, bool decode, bool captu
     }
     if (source.failed()) {
         audio = DecodedAudio{};
-        return ReadResult::failure(ReadStatus::Damaged, "FLAC: the audio cannot be decoded");
+        const std::string damage = source.damage();
+        if (damage.empty())
+            return ReadResult::failure(ReadStatus::ReadFailed, "FLAC: the audio cannot be read");
+        return ReadResult::failure(source.result() == kFlacCutShort ? ReadStatus::CutShort : ReadStatus::Damaged,
+                                   damage);
     }
     audio.pcm.resize(filled);
     describeAudio(audio, source, flac.properties, filled);
@@ -176,7 +189,8 @@ ReadResult DecodeFlac(const std::filesystem::path &path, bool decode, bool captu
 PcmOpening OpenFlacPcm(const std::filesystem::path &path, const catalog::LoadOptions &)
 {
     PcmOpening opening;
-    // Every FLAC refusal, an unsupported stream included, counts as a failure of the source.
+    // Every FLAC refusal counts as a failure of the source, except a stream the conversion
+    // does not take (more than 8 channels, an unknown length): that one is copied as it is.
     opening.sourceFailed = true;
     FlacRead flac = readFlac(path, true, opening.read);
     opening.status = flac.status;
@@ -184,6 +198,7 @@ PcmOpening OpenFlacPcm(const std::filesystem::path &path, const catalog::LoadOpt
         return opening;
     if (!isConvertibleFlacStream(flac.properties)) {
         opening.status = unsupportedStream();
+        opening.sourceFailed = false;
         return opening;
     }
     auto source = std::make_unique<FlacPcmSource>(std::move(flac.decoder), flac.properties);

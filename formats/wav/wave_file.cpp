@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -15,11 +16,18 @@ namespace tunvale::formats {
 
 namespace {
 
+// Format tags of the "fmt " chunk (RFC 2361) whose samples the conversion reads.
 constexpr std::uint16_t kFormatPcm = 1;
+constexpr std::uint16_t kFormatFloat = 3;
+constexpr std::uint16_t kFormatALaw = 6;
+constexpr std::uint16_t kFormatMuLaw = 7;
 constexpr std::uint16_t kFormatExtensible = 0xFFFE;
-// KSDATAFORMAT_SUBTYPE_PCM, 00000001-0000-0010-8000-00AA00389B71, as stored.
-constexpr std::array<std::uint8_t, 16> kSubtypePcm = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
-                                                      0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// The sub-format GUIDs of WAVE_FORMAT_EXTENSIBLE are a format tag (2 bytes) followed by
+// these 14 bytes (KSDATAFORMAT_SUBTYPE_PCM is 00000001-0000-0010-8000-00AA00389B71).
+constexpr std::array<std::uint8_t, 14> kSubtypeSuffix = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                         0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// A data chunk size that writers of unseekable streams leave: the data runs to the end.
+constexpr std::uint32_t kUnknownDataSize = 0xFFFFFFFFu;
 // LIST and "id3 " chunks are read whole; larger ones are not real tags and are skipped.
 constexpr std::uint32_t kMaxListBytes = 16u << 20;
 // The RIFF header (12 bytes), then the format chunk's header and its first 16 bytes.
@@ -54,15 +62,46 @@ struct WaveFormat {
     std::uint16_t formatTag = 0;
     std::uint16_t channels = 0;
     std::uint32_t sampleRate = 0;
+    std::uint16_t blockAlign = 0;
     std::uint16_t bitsPerSample = 0;
-    bool pcm = false;   // integer samples
+    std::uint16_t coding = 0;      // the format tag, or an extensible file's sub-format
+    std::uint32_t channelMask = 0; // extensible only
 
     // Where the chunks after the format chunk start.
     std::uint64_t chunksStart() const { return 20 + paddedSize(formatSize); }
-    bool convertible() const
+
+    // How a sample is stored; not valid() for a coding the conversion does not read
+    // (compressed formats such as ADPCM or MP3 in WAV).
+    SampleFormat sampleFormat() const
     {
-        return pcm && (channels == 1 || channels == 2) && convertibleRate(sampleRate)
-            && (bitsPerSample == 16 || bitsPerSample == 24);
+        SampleFormat format;
+        format.order = ByteOrder::Little;
+        format.bytesPerSample = 0;
+        switch (coding) {
+        case kFormatPcm: {
+            // The container of a sample: ceil(bits / 8) bytes, or what the block alignment
+            // gives when that is larger (24 bits in 4 bytes); samples are left-justified.
+            int bytes = (bitsPerSample + 7) / 8;
+            if (channels > 0 && blockAlign % channels == 0 && blockAlign / channels > bytes
+                && blockAlign / channels <= 4)
+                bytes = blockAlign / channels;
+            format.bytesPerSample = bytes;
+            format.coding = bytes == 1 ? SampleCoding::Unsigned : SampleCoding::Signed;
+            break;
+        }
+        case kFormatFloat:
+            format.coding = SampleCoding::Float;
+            format.bytesPerSample = bitsPerSample / 8;
+            break;
+        case kFormatALaw:
+        case kFormatMuLaw:
+            format.coding = coding == kFormatALaw ? SampleCoding::ALaw : SampleCoding::MuLaw;
+            format.bytesPerSample = 1;
+            break;
+        default:
+            break;
+        }
+        return format;
     }
 };
 
@@ -83,30 +122,34 @@ ReadResult readFormat(BinaryFile &file, WaveFormat &format)
     // Every field lies within the bytes read: the reads below cannot fail.
     ByteReader reader(ByteSpan(head, sizeof head).subspan(16));
     std::uint32_t byteRate = 0;
-    std::uint16_t blockAlign = 0;
     reader.readU32LE(format.formatSize);
     reader.readU16LE(format.formatTag);
     reader.readU16LE(format.channels);
     reader.readU32LE(format.sampleRate);
     reader.readU32LE(byteRate);
-    reader.readU16LE(blockAlign);
+    reader.readU16LE(format.blockAlign);
     reader.readU16LE(format.bitsPerSample);
     if (format.formatSize < 16 || !fitsWithin(20, format.formatSize, file.size()))
         return cutShort("WAV: format chunk cut short");
-    format.pcm = format.formatTag == kFormatPcm;
+    format.coding = format.formatTag;
     return ReadResult::success();
 }
 
-// Only integer PCM is converted: plain, or extensible with the PCM sub-format (cbSize, valid
-// bits and channel mask come before the sub-format GUID).
+// WAVE_FORMAT_EXTENSIBLE: cbSize, valid bits, the channel mask and the sub-format GUID follow
+// the common fields; the GUID's first two bytes give the coding.
 ReadResult readSubFormat(BinaryFile &file, WaveFormat &format)
 {
-    if (format.formatTag != kFormatExtensible || format.formatSize < 16 + 24)
+    if (format.formatTag != kFormatExtensible)
         return ReadResult::success();
-    std::array<std::uint8_t, 16> subtype{};
-    if (file.readAt(kHeadBytes + 8, subtype.data(), subtype.size()) != subtype.size())
+    format.coding = 0;
+    if (format.formatSize < 16 + 24)
+        return ReadResult::success();
+    std::array<std::uint8_t, 24> extension{};
+    if (file.readAt(kHeadBytes, extension.data(), extension.size()) != extension.size())
         return cutShort("WAV: format chunk cut short");
-    format.pcm = subtype == kSubtypePcm;
+    format.channelMask = loadU32LE(extension.data() + 4);
+    if (std::equal(kSubtypeSuffix.begin(), kSubtypeSuffix.end(), extension.begin() + 10))
+        format.coding = static_cast<std::uint16_t>(extension[8] | (extension[9] << 8));
     return ReadResult::success();
 }
 
@@ -248,16 +291,19 @@ ReadResult WaveFile::read(const std::filesystem::path &path, PcmMode pcm, bool p
         audio.extraSize = static_cast<std::uint32_t>(std::min<std::uint64_t>(fileSize - audio.rawLength, 0xFFFFFFFFu));
     audio.extraSizeNeedsTags = true;
 
-    if (pcm == PcmMode::None || !format.convertible() || !walk.data)
+    if (!walk.data)
         return ReadResult::success();
-    if (!walk.data->completeIn(fileSize)) {
-        // Samples cut off by the end of the file are not converted.
-        audio.rawLength = 0;
-        audio.byteLength = 0;
+    PcmLayout layout{walk.data->dataPos(),  walk.data->size,   format.channels, static_cast<int>(format.sampleRate),
+                     format.sampleFormat(), format.channelMask};
+    if (walk.data->size == kUnknownDataSize)
+        layout.dataLength = fileSize > layout.dataPos ? fileSize - layout.dataPos : 0;
+    else if (!walk.data->completeIn(fileSize))
+        return ReadResult::failure(ReadStatus::CutShort,
+                                   "WAV: the audio data is cut short ("
+                                       + std::to_string(fileSize - std::min(fileSize, layout.dataPos)) + " of "
+                                       + std::to_string(walk.data->size) + " bytes)");
+    if (pcm == PcmMode::None || !layout.convertible())
         return ReadResult::success();
-    }
-    const PcmLayout layout{walk.data->dataPos(), walk.data->size, format.channels,
-                           static_cast<int>(format.sampleRate), format.bitsPerSample / 8, ByteOrder::Little};
     return deliverPcm(path, layout, pcm, audio, m_pcmLayout);
 }
 

@@ -45,13 +45,22 @@ const Source kSources[] = {
      true},
     {"sox AIFF-C NONE 88200 stereo", "c.aifc", "sox -n -r 88200 -c 2 -b 16 %s synth 0.3 sine 440 sine 550",
      ReadStatus::Ok, 44100, true},
-    {"sox 8-bit", "d.aiff", "sox -n -r 44100 -c 1 -b 8 %s synth 0.3 sine 440", ReadStatus::Unsupported, 0},
+    {"sox 8-bit", "d.aiff", "sox -n -r 44100 -c 1 -b 8 %s synth 0.3 sine 440", ReadStatus::Ok, 44100},
+    {"sox 11025 Hz", "i.aiff", "sox -n -r 11025 -c 2 -b 16 %s synth 0.3 sine 440 sine 660", ReadStatus::Ok, 11025},
+    {"sox AIFF-C float", "j.aifc", "sox -n -r 44100 -c 1 -b 32 -e floating-point %s synth 0.3 sine 440", ReadStatus::Ok,
+     44100},
     {"ffmpeg 16-bit", "e.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a pcm_s16be %s", ReadStatus::Ok,
      44100},
     {"ffmpeg 24-bit 48000", "f.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3:r=48000 -ac 2 -c:a pcm_s24be %s",
      ReadStatus::Ok, 48000},
     {"ffmpeg AIFF-C sowt", "g.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a pcm_s16le %s",
-     ReadStatus::Unsupported, 0},
+     ReadStatus::Ok, 44100},
+    {"ffmpeg AIFF-C alaw", "k.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3:r=8000 -c:a pcm_alaw %s",
+     ReadStatus::Ok, 8000},
+    {"ffmpeg AIFF-C ulaw", "l.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3:r=8000 -c:a pcm_mulaw %s",
+     ReadStatus::Ok, 8000},
+    {"ffmpeg AIFF-C fl64", "m.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a pcm_f64be %s",
+     ReadStatus::Ok, 44100},
     {"ffmpeg AIFF-C ima4", "h.aiff", "ffmpeg -v error -y -f lavfi -i sine=f=500:d=0.3 -c:a adpcm_ima_qt %s",
      ReadStatus::Unsupported, 0},
 };
@@ -118,12 +127,13 @@ TEST_F(AiffInteropTest, SamplesMatchFfmpegAndTheStream)
 TEST_F(AiffInteropTest, MutagenTagsAreReadAndCompressedFilesRefused)
 {
     for (const int version : {3, 4}) {
-        for (const Source *s : {&kSources[0], &kSources[2], &kSources[6]}) {
+        for (const Source *s : {&kSources[0], &kSources[2], &kSources[8], &kSources[12]}) {
             SCOPED_TRACE(::testing::Message() << s->name << " v2." << version);
             const auto path = m_dir / s->file;
             ASSERT_TRUE(shell(withPath(s->command, path)));
             ASSERT_TRUE(mutagenTag(path, version, true));
-            const ReadStatus expected = s->status; // compressed AIFF-C is refused, tags included
+            // Compressed AIFF-C (ima4) is refused, tags included; sowt is read.
+            const ReadStatus expected = s->status;
             ASSERT_EQ(load(ReadAiffTags, path, kNoNameTags).status, expected);
             ASSERT_EQ(read(path, false), expected);
             if (expected != ReadStatus::Ok)
@@ -152,10 +162,12 @@ TEST_F(AiffInteropTest, RewrittenCopiesPassMutagenAndFfprobe)
     const Case cases[] = {
         {"untagged AIFF", 0, 0, false, false, "Première", false, false},
         {"v2.4 tag with picture removed", 0, 4, true, true, "P", false, false},
-        {"AIFF-C NONE with v2.3 tag, longer title", 2, 3, false, false, "A title long enough that the new tag no longer fits the old chunk at all, no way", false, false},
-        {"24-bit, shorter title", 5, 3, true, false, "S", false, false},
+        {"AIFF-C NONE with v2.3 tag, longer title", 2, 3, false, false,
+         "A title long enough that the new tag no longer fits the old chunk at all, no way", false, false},
+        {"24-bit, shorter title", 7, 3, true, false, "S", false, false},
         {"tag before ANNO, new tag fits: padded in place", 0, 4, true, false, "Fits", true, false},
-        {"AIFF-C tag before ANNO, new tag larger: old one becomes filler", 2, 3, false, false, std::string(900, 'L'), true, true},
+        {"AIFF-C tag before ANNO, new tag larger: old one becomes filler", 2, 3, false, false, std::string(900, 'L'),
+         true, true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -1,5 +1,7 @@
 #include "formats/flac/flac_tags.h"
 
+#include "formats/audio/stereo_mix.h"
+
 #include "formats/flac_fixtures.h"
 #include "formats/reader_records.h"
 #include "support/temp_dir.h"
@@ -26,22 +28,32 @@ using tunvale::formats::ReadStatus;
 using tunvale::formats::TrackRead;
 
 // What the conversion must receive, computed from samples decoded by the flac tool: the
-// upper 16 bits of 24-bit samples, and above 48 kHz each channel's neighbouring frames
-// averaged in pairs as (a >> 1) + (b >> 1), an odd last frame dropped.
+// upper 16 bits of every sample (a 24-bit one shifted right by 8, an 8-bit one scaled up),
+// more than two channels mixed down by StereoMix (tested on its own), and above 48 kHz each
+// channel's neighbouring frames averaged in pairs as (a >> 1) + (b >> 1), an odd last frame
+// dropped.
 std::vector<std::int16_t> expectedPcm(const std::vector<std::int32_t> &samples, int channels, int bits, int rate)
 {
+    const int out = channels == 1 ? 1 : 2;
+    const tunvale::formats::StereoMix mix(channels);
     std::vector<std::int16_t> reduced;
     reduced.reserve(samples.size());
-    for (std::int32_t s : samples)
-        reduced.push_back(static_cast<std::int16_t>(bits == 24 ? (s >> 8) : s));
+    std::vector<std::int32_t> frame(channels);
+    for (std::size_t f = 0; f + channels <= samples.size(); f += channels) {
+        for (int c = 0; c < channels; ++c)
+            frame[c] = static_cast<std::int32_t>(static_cast<std::uint32_t>(samples[f + c]) << (32 - bits));
+        std::int16_t mixed[2];
+        mix.mixFrame(frame.data(), mixed);
+        reduced.insert(reduced.end(), mixed, mixed + out);
+    }
     if (rate <= 48000)
         return reduced;
     std::vector<std::int16_t> halved;
-    const std::size_t frames = reduced.size() / channels;
+    const std::size_t frames = reduced.size() / out;
     for (std::size_t f = 0; f + 1 < frames; f += 2) {
-        for (int c = 0; c < channels; ++c) {
-            const std::int16_t a = reduced[f * channels + c];
-            const std::int16_t b = reduced[(f + 1) * channels + c];
+        for (int c = 0; c < out; ++c) {
+            const std::int16_t a = reduced[f * out + c];
+            const std::int16_t b = reduced[(f + 1) * out + c];
             halved.push_back(static_cast<std::int16_t>((a >> 1) + (b >> 1)));
         }
     }
@@ -206,42 +218,51 @@ TEST_F(FlacDecode, ExtremeSamplesStayInRange)
     EXPECT_EQ(decodedAudio().pcm, (std::vector<std::int16_t>{32766, -32768, -2, -2}));
 }
 
-// Formats the conversion does not take are refused with 2 before any decoding, by both entries.
-TEST_F(FlacDecode, UnsupportedFormatsAreRefusedWith2)
+// Every stream the flac tool writes is taken: any sample size, rate and channel count, each
+// delivered as the reference decoder's samples reduced to 16-bit mono or stereo.
+TEST_F(FlacDecode, EveryStreamLayoutIsDelivered)
 {
     struct Case {
         const char *name;
         flac::RawAudio audio;
+        int rate;     // delivered
+        int channels; // delivered
     };
     const Case cases[] = {
-        {"8-bit", flac::makeAudio(44100, 2, 8, 1000)},
-        {"3 channels", flac::makeAudio(44100, 3, 16, 1000)},
-        {"32-bit", flac::makeAudio(44100, 2, 32, 1000)},
-        {"11025 Hz", flac::makeAudio(11025, 2, 16, 1000)},
-        {"192000 Hz", flac::makeAudio(192000, 2, 24, 1000)},
+        {"8-bit", flac::makeAudio(44100, 2, 8, 1000), 44100, 2},
+        {"8 kHz mono", flac::makeAudio(8000, 1, 16, 1000), 8000, 1},
+        {"11025 Hz", flac::makeAudio(11025, 2, 16, 1000), 11025, 2},
+        {"32-bit", flac::makeAudio(44100, 2, 32, 1000), 44100, 2},
+        {"3 channels", flac::makeAudio(44100, 3, 16, 1000), 44100, 2},
+        {"5.1", flac::makeAudio(48000, 6, 24, 1000), 48000, 2},
+        {"8 channels", flac::makeAudio(44100, 8, 16, 1000), 44100, 2},
+        {"192000 Hz", flac::makeAudio(192000, 2, 24, 1000), 96000, 2},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path path = encode("refused.flac", c.audio);
-        // A record that held samples before: the refusal leaves none.
-        DecodedAudio audio;
-        audio.pcm.assign(10, 1);
-        audio.byteLength = 20;
-        audio.bitsPerSample = 16;
-        TrackRead read;
-        EXPECT_EQ(DecodeFlac(path, true, false, read, audio).status, ReadStatus::Unsupported);
-        EXPECT_TRUE(audio.pcm.empty());
-        EXPECT_EQ(audio.byteLength, 0u);
-        EXPECT_EQ(audio.bitsPerSample, 0);
-        const PcmOpening opening = openFlacPcm(path);
-        EXPECT_FALSE(opening.source);
-        EXPECT_EQ(opening.status.status, ReadStatus::Unsupported);
-        EXPECT_TRUE(opening.sourceFailed); // for FLAC every refusal fails the source
+        const fs::path path = encode("layout.flac", c.audio);
+        std::vector<std::int32_t> reference;
+        ASSERT_TRUE(flac::decodeWithFlacTool(path, c.audio.bitsPerSample, reference));
+        const std::vector<std::int16_t> expected =
+            expectedPcm(reference, c.audio.channels, c.audio.bitsPerSample, c.audio.sampleRate);
+        ASSERT_TRUE(decodeFlac(path).ok());
+        EXPECT_EQ(decodedAudio().sampleRate, c.rate);
+        EXPECT_EQ(decodedAudio().channels, c.channels);
+        EXPECT_TRUE(decodedAudio().pcm == expected);
+        PcmOpening opening = openFlacPcm(path);
+        ASSERT_TRUE(opening.source);
+        EXPECT_EQ(opening.source->channels(), c.channels);
+        EXPECT_EQ(opening.source->totalValues(), expected.size());
+        EXPECT_TRUE(drain(*opening.source, 9216) == expected);
     }
-    // An unknown length (total samples 0 in STREAMINFO) is refused too.
+    // An unknown length (total samples 0 in STREAMINFO) is not taken: no failure of the file,
+    // which placement then copies as it is.
     const fs::path unknown = encode("unknown-length.flac", flac::makeAudio(44100, 2, 16, 1000));
     ASSERT_TRUE(flac::patchTotalSamples(unknown, 0));
     EXPECT_EQ(decodeFlac(unknown).status, ReadStatus::Unsupported);
+    const PcmOpening opening = openFlacPcm(unknown);
+    EXPECT_FALSE(opening.source);
+    EXPECT_FALSE(opening.sourceFailed);
 }
 
 TEST_F(FlacDecode, WithoutDecodingOnlyTagsAreRead)
@@ -268,23 +289,30 @@ TEST_F(FlacDecode, StreamInfoLengthBoundsTheDelivery)
     EXPECT_EQ(decodedAudio().pcm, std::vector<std::int16_t>(all.begin(), all.begin() + 1234 * 2));
     EXPECT_EQ(decodedAudio().byteLength, 1234u * 4);
 
-    // A header claiming far more audio than the file holds (64 Mi frames here).
+    // A header claiming far more audio than the file holds (64 Mi frames here): cut short.
     const fs::path longer = encode("declared-longer.flac", audio);
     ASSERT_TRUE(flac::patchTotalSamples(longer, std::uint64_t(1) << 26));
-    ASSERT_TRUE(decodeFlac(longer).ok());
-    EXPECT_EQ(decodedAudio().pcm, all);
-    EXPECT_EQ(decodedAudio().byteLength, 5000u * 4);
+    const ReadResult claimed = decodeFlac(longer);
+    EXPECT_EQ(claimed.status, ReadStatus::CutShort);
+    EXPECT_EQ(tunvale::formats::statusText(claimed), "FLAC: the audio stops at 0.1 s of 1521.7 s");
+    EXPECT_TRUE(decodedAudio().pcm.empty());
     PcmOpening opening = openFlacPcm(longer);
+    EXPECT_FALSE(opening.source);
+    EXPECT_TRUE(opening.sourceFailed);
+
+    // When the end of the file tells nothing (zeros after the audio), the source finds the
+    // stream short as it decodes it, and fails rather than deliver less than it promised.
+    std::string padded = tunvale::testing::readFile(longer);
+    padded.append(256 * 1024, '\0');
+    tunvale::testing::writeFile(longer, padded);
+    opening = openFlacPcm(longer);
     ASSERT_TRUE(opening.source);
     PcmSource *source = opening.source.get();
     EXPECT_EQ(source->totalValues(), (std::uint64_t(1) << 26) * 2);   // what the header promises
-    EXPECT_EQ(drain(*source, 9216), all);
-    EXPECT_FALSE(source->failed());
-
-    // More than a 32-bit byte count can hold: refused as memory the record cannot describe.
-    ASSERT_TRUE(flac::patchTotalSamples(longer, (std::uint64_t(1) << 36) - 1));
-    EXPECT_EQ(decodeFlac(longer).status, ReadStatus::NoMemory);
-    EXPECT_TRUE(decodedAudio().pcm.empty());
+    drain(*source, 9216);
+    EXPECT_TRUE(source->failed());
+    EXPECT_EQ(source->damage(), "FLAC: the audio stops at 0.1 s of 1521.7 s");
+    EXPECT_EQ(decodeFlac(longer).status, ReadStatus::CutShort);
 }
 
 // Frames that disagree with STREAMINFO are refused instead of being taken for another layout.
@@ -357,23 +385,45 @@ TEST_F(FlacDecode, DamagedAudioNeverCrashes)
     }
 }
 
-TEST_F(FlacDecode, TruncatedStreamEndsWhereItsAudioEnds)
+// A file cut short is refused when it is read, whether the cut falls inside a frame or between
+// two: neither a copy nor a shorter conversion is made of it as if it were whole.
+TEST_F(FlacDecode, TruncatedStreamIsCutShort)
 {
-    const flac::RawAudio audio = flac::makeAudio(44100, 2, 16, 40000);
-    const fs::path path = encode("truncated.flac", audio, "--blocksize=4096");
-    std::string bytes = tunvale::testing::readFile(path);
-    bytes.resize(bytes.size() - bytes.size() / 3);
-    tunvale::testing::writeFile(path, bytes);
-    // libFLAC reports the cut as a lost sync, which is also what a trailing ID3v1 tag gives,
-    // so the decode succeeds with the frames that are there.
-    ASSERT_TRUE(decodeFlac(path).ok());
-    const std::vector<std::int16_t> pcm = decodedAudio().pcm;
-    const std::vector<std::int16_t> expected = expectedPcm(audio.samples, 2, 16, 44100);
-    EXPECT_EQ(decodedAudio().byteLength, pcm.size() * 2);
-    EXPECT_GT(pcm.size(), 4096u * 2);
-    EXPECT_LT(pcm.size(), expected.size());
-    EXPECT_EQ(pcm.size() % (4096 * 2), 0u);   // whole frames only
-    EXPECT_TRUE(std::equal(pcm.begin(), pcm.end(), expected.begin()));
+    const flac::RawAudio audio = flac::makeAudio(44100, 2, 16, 176400); // 4 s
+    const fs::path whole = encode("whole.flac", audio, "--blocksize=4096");
+    const std::string bytes = tunvale::testing::readFile(whole);
+    for (const std::size_t keep : {bytes.size() * 2 / 5, bytes.size() - 10}) {
+        SCOPED_TRACE(keep);
+        const fs::path path = m_dir / "truncated.flac";
+        tunvale::testing::writeFile(path, bytes.substr(0, keep));
+        TrackRead read;
+        const ReadResult loaded = tunvale::formats::ReadFlacTags(path, {}, read);
+        EXPECT_EQ(loaded.status, ReadStatus::CutShort);
+        EXPECT_TRUE(tunvale::formats::statusText(loaded).starts_with("FLAC: the audio stops at ")) << loaded.detail;
+        EXPECT_TRUE(tunvale::formats::statusText(loaded).ends_with(" of 4.0 s")) << loaded.detail;
+        EXPECT_EQ(decodeFlac(path).status, ReadStatus::CutShort);
+        const PcmOpening opening = openFlacPcm(path);
+        EXPECT_FALSE(opening.source);
+        EXPECT_TRUE(opening.sourceFailed);
+    }
+    // Nothing after the metadata at all.
+    TrackRead read;
+    std::size_t audioStart = 4; // after "fLaC", each block: a 4-byte header (last flag, 24-bit length)
+    for (bool last = false; !last;) {
+        last = (static_cast<unsigned char>(bytes[audioStart]) & 0x80) != 0;
+        audioStart += 4
+            + ((static_cast<unsigned char>(bytes[audioStart + 1]) << 16)
+               | (static_cast<unsigned char>(bytes[audioStart + 2]) << 8)
+               | static_cast<unsigned char>(bytes[audioStart + 3]));
+    }
+    const std::string headOnly = bytes.substr(0, audioStart);
+    tunvale::testing::writeFile(m_dir / "no-audio.flac", headOnly);
+    EXPECT_EQ(tunvale::formats::statusText(tunvale::formats::ReadFlacTags(m_dir / "no-audio.flac", {}, read)),
+              "FLAC: no audio after the metadata");
+    // The whole file, and one with an ID3v1 tag after its audio, are read as they are.
+    EXPECT_TRUE(tunvale::formats::ReadFlacTags(whole, {}, read).ok());
+    tunvale::testing::writeFile(m_dir / "id3v1.flac", bytes + "TAG" + std::string(125, ' '));
+    EXPECT_TRUE(tunvale::formats::ReadFlacTags(m_dir / "id3v1.flac", {}, read).ok());
 }
 
 // The conversion's opening read refills the tag records and describes the audio.

@@ -2,6 +2,7 @@
 #include "formats/flac/flac_tags.h"
 
 #include "formats/flac/flac_file_name.h"
+#include "formats/flac/flac_stream_map.h"
 
 #include "formats/flac_fixtures.h"
 #include "formats/reader_records.h"
@@ -14,6 +15,8 @@
 #include <FLAC/stream_decoder.h>
 
 #include <sys/stat.h>
+
+#include <fstream>
 
 namespace {
 
@@ -177,6 +180,66 @@ TEST_F(FlacRead, LeadingId3v2TagIsSkipped)
     EXPECT_EQ(currentTags().Title.str(), "Behind Id3");
     ASSERT_TRUE(decodeFlac(path).ok());
     EXPECT_EQ(decodedAudio().byteLength, 2000u * 2 * 2);
+}
+
+// Padding is never read through: a file whose comments follow 2 GiB of PADDING blocks (holes
+// on disk, so the test writes almost nothing) is read in the time of a small one, because its
+// decoders are shown STREAMINFO, the blocks they ask for and the audio only.
+TEST_F(FlacRead, HugePaddingIsNeverReadThrough)
+{
+    ASSERT_TRUE(flac::setComments(m_file, {"TITLE=After The Padding"}));
+    const std::string bytes = tunvale::testing::readFile(m_file);
+    // Split the file into its blocks (a 4-byte header each: last flag and type, 24-bit length).
+    std::string streamInfo;
+    std::string comments;
+    std::size_t pos = 4;
+    for (bool last = false; !last;) {
+        last = (static_cast<unsigned char>(bytes[pos]) & 0x80) != 0;
+        const int type = static_cast<unsigned char>(bytes[pos]) & 0x7F;
+        const std::size_t length = (static_cast<unsigned char>(bytes[pos + 1]) << 16)
+            | (static_cast<unsigned char>(bytes[pos + 2]) << 8) | static_cast<unsigned char>(bytes[pos + 3]);
+        const std::string data = bytes.substr(pos + 4, length);
+        if (type == 0)
+            streamInfo = data;
+        if (type == 4)
+            comments = data;
+        pos += 4 + length;
+    }
+    const std::string audio = bytes.substr(pos);
+    const auto header = [](int type, bool last, std::size_t length) {
+        return std::string{static_cast<char>(type | (last ? 0x80 : 0)), static_cast<char>(length >> 16),
+                           static_cast<char>(length >> 8), static_cast<char>(length)};
+    };
+    const fs::path padded = m_dir / "padded.flac";
+    {
+        std::ofstream out(padded, std::ios::binary);
+        out << "fLaC" << header(0, false, streamInfo.size()) << streamInfo;
+        constexpr std::size_t kPadding = (1u << 24) - 1; // the largest block
+        for (int i = 0; i < 128; ++i) {
+            out << header(1, false, kPadding);
+            out.seekp(static_cast<std::streamoff>(kPadding), std::ios::cur); // a hole
+        }
+        out << header(4, true, comments.size()) << comments << audio;
+        ASSERT_TRUE(out.good());
+    }
+    ASSERT_GT(fs::file_size(padded), std::uintmax_t(2) << 30);
+
+    tunvale::formats::RegularFile file;
+    ASSERT_TRUE(file.open(padded, tunvale::formats::RegularFile::Access::Read));
+    const auto map = tunvale::formats::mapFlacStream(file);
+    ASSERT_TRUE(map);
+    EXPECT_EQ(map->blocks.size(), 130u);
+    std::uint64_t shown = 0;
+    for (const auto &part : tunvale::formats::flacView(*map, {4}, map->audioStart))
+        shown += part.length;
+    EXPECT_EQ(shown, 4 + 4 + streamInfo.size() + 4 + comments.size() + audio.size());
+
+    ASSERT_TRUE(readFlac(padded, false, m_noName).ok());
+    EXPECT_EQ(currentTags().Title.str(), "After The Padding");
+    ASSERT_TRUE(decodeFlac(padded).ok());
+    const std::vector<std::int16_t> fromPadded = decodedAudio().pcm;
+    ASSERT_TRUE(decodeFlac(m_file).ok());
+    EXPECT_TRUE(fromPadded == decodedAudio().pcm);
 }
 
 TEST(FlacFileName, BytesHandedToLibFlac)

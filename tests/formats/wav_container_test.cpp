@@ -153,22 +153,32 @@ TEST_F(WavContainerTest, ResultCodes)
     EXPECT_EQ(statusText(missing), "not found");
 }
 
-TEST_F(WavContainerTest, FloatAndOtherFormatsAreReadForTagsOnly)
+// Every coding is read for its tags; those the conversion does not read (compressed ones, a
+// rate the encoder cannot resample) leave no audio, and no failure of the file.
+TEST_F(WavContainerTest, OtherCodingsAreReadForTags)
 {
     const std::string tag = id3Tag(id3Frame("TIT2", latin1("Float")));
     struct Case {
         const char *name;
         std::string format;
+        bool convertible;
     };
     // An extensible format chunk: the 16 common bytes, cbSize 22, valid bits, channel mask, sub-format.
     const std::string floatGuid("\x03\0\0\0\0\0\x10\0\x80\0\0\xAA\0\x38\x9B\x71", 16);
+    const std::string adpcmGuid("\x11\0\0\0\0\0\x10\0\x80\0\0\xAA\0\x38\x9B\x71", 16);
     const Case cases[] = {
-        {"32-bit float", pcmFormat(2, 44100, 32, 3)},
-        {"8-bit", pcmFormat(2, 44100, 8)},
-        {"three channels", pcmFormat(3, 44100, 16)},
-        {"11025 Hz", pcmFormat(1, 11025, 16)},
-        {"extensible float sub-format", pcmFormat(2, 44100, 24, 0xFFFE) + le16(22) + le16(24) + le32(3) + floatGuid},
-        {"16-bit a-law tag", pcmFormat(1, 44100, 16, 6)},
+        {"32-bit float", pcmFormat(2, 44100, 32, 3), true},
+        {"8-bit", pcmFormat(2, 44100, 8), true},
+        {"three channels", pcmFormat(3, 44100, 16), true},
+        {"11025 Hz", pcmFormat(1, 11025, 16), true},
+        {"extensible float sub-format", pcmFormat(2, 44100, 32, 0xFFFE) + le16(22) + le16(32) + le32(3) + floatGuid,
+         true},
+        {"a-law tag", pcmFormat(1, 44100, 8, 6), true},
+        {"IMA ADPCM", pcmFormat(1, 44100, 4, 0x11), false},
+        {"extensible ADPCM sub-format", pcmFormat(1, 44100, 4, 0xFFFE) + le16(22) + le16(4) + le32(4) + adpcmGuid,
+         false},
+        {"500 Hz", pcmFormat(1, 500, 16), false},
+        {"no bits", pcmFormat(1, 44100, 0), false},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -176,10 +186,10 @@ TEST_F(WavContainerTest, FloatAndOtherFormatsAreReadForTagsOnly)
         EXPECT_TRUE(load(ReadWaveTags, path, kNoNameTags).ok());
         EXPECT_EQ(currentTags().Title.view(), "Float");
         ASSERT_TRUE(parse(path, true).ok());
-        EXPECT_EQ(decodedAudio().byteLength, 0u);
-        EXPECT_TRUE(decodedAudio().pcm.empty());
+        EXPECT_EQ(decodedAudio().byteLength == 0, !c.convertible);
+        EXPECT_EQ(decodedAudio().pcm.empty(), !c.convertible);
         const PcmOpening opening = openWavePcm(path);
-        EXPECT_EQ(opening.source, nullptr);
+        EXPECT_EQ(opening.source != nullptr, c.convertible);
         EXPECT_FALSE(opening.sourceFailed); // no usable audio, not a failed source
         EXPECT_EQ(currentTags().Title.view(), "Float");
     }

@@ -1,6 +1,7 @@
 // ConvertToMp3 on real files written by sox, flac and lame, through the format handlers,
 // checked with ffmpeg, mp3val and mutagen: rates, bit rates, durations, the audio of each
-// channel, the refusals with code 3, and MP3 sources copied by placement.
+// channel, the sources copied as they are or refused as damaged, and MP3 sources copied by
+// placement.
 
 #include "output/mp3_conversion.h"
 #include "output/place_file.h"
@@ -139,15 +140,89 @@ TEST_F(ConversionEndToEndTest, SourcesConvertWithTheirAudio)
     }
 }
 
-// Audio the handlers refuse ends with code 3, through placement too, and leaves no file.
-TEST_F(ConversionEndToEndTest, UnusableAudioGivesCode3AndNoFile)
+// Every PCM layout the readers deliver converts, written by sox, ffmpeg and flac: any rate
+// (the encoder resamples), 8 to 32-bit integers, floats, A-law and µ-law, mono, and more
+// channels mixed down to stereo with the left ones left and the right ones right. The MP3
+// decodes cleanly and lasts as long as its source.
+TEST_F(ConversionEndToEndTest, EveryLayoutTheReadersDeliverConverts)
 {
-    const fs::path sources[] = {
-        makeTones("three.wav", 44100, 16, 3, 0.5, {440.0, 550.0, 660.0}),
-        makeTones("slow.wav", 11025, 16, 2, 0.5, {440.0, 550.0}),
-        makeTones("eight.wav", 44100, 8, 2, 0.5, {440.0, 550.0}),
+    struct Case {
+        const char *name;
+        std::string command; // %s: the source path; a FLAC is encoded from the WAV it writes
+        int expectedRate;    // of the MP3
+        int channels;        // of the MP3
+        double left, right;  // a tone that must be on that side (0: not checked)
     };
-    for (const fs::path &source : sources) {
+    const std::string tones = " synth 2 sine 440 sine 1000 sine 2500 sine 3500 vol 0.5";
+    const Case cases[] = {
+        {"voice.wav", "sox -n -r 8000 -b 8 -c 1 %s synth 2 sine 440 vol 0.5", 8000, 1, 440, 0},
+        {"slow.wav", "sox -n -r 11025 -b 16 -c 2 %s synth 2 sine 440 sine 1000 vol 0.5", 11025, 2, 440, 1000},
+        {"float.wav", "sox -n -r 44100 -b 32 -e floating-point -c 2 %s synth 2 sine 440 sine 1000 vol 0.5", 44100, 2,
+         440, 1000},
+        {"alaw.wav", "sox -n -r 8000 -e a-law -c 1 %s synth 2 sine 440 vol 0.5", 8000, 1, 440, 0},
+        {"ulaw.aiff", "ffmpeg -v error -f lavfi -i sine=f=440:d=2:r=8000 -c:a pcm_mulaw %s", 8000, 1, 440, 0},
+        {"sowt.aiff", "ffmpeg -v error -f lavfi -i sine=f=440:d=2 -c:a pcm_s16le %s", 44100, 1, 440, 0},
+        {"odd-rate.wav", "sox -n -r 37800 -b 16 -c 2 %s synth 2 sine 440 sine 1000 vol 0.5", 32000, 2, 440, 1000},
+        // Left, right, centre: the centre tone goes to both sides.
+        {"three.wav", "sox -n -r 44100 -b 16 -c 3 %s synth 2 sine 440 sine 1000 sine 2500 vol 0.5", 44100, 2, 440,
+         1000},
+        // Front left, front right, back left, back right.
+        {"quad.flac", "sox -n -r 48000 -b 24 -c 4 %s" + tones, 48000, 2, 2500, 3500},
+        {"eight-bit.flac", "sox -n -r 22050 -b 8 -c 2 %s synth 2 sine 440 sine 1000 vol 0.5", 22050, 2, 440, 1000},
+        {"hires.flac", "sox -n -r 192000 -b 24 -c 2 %s synth 2 sine 440 sine 1000 vol 0.5", 48000, 2, 440, 1000},
+    };
+    const double seconds = 2.0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path source = m_dir / "src" / c.name;
+        const bool flac = source.extension() == ".flac";
+        const fs::path written = flac ? m_dir / "src" / "flac-input.wav" : source;
+        std::string command = c.command;
+        command.replace(command.find("%s"), 2, shellQuote(written));
+        std::string output;
+        ASSERT_EQ(runCommand(command + " 2>&1", &output), 0) << output;
+        if (flac)
+            ASSERT_EQ(runCommand("flac -s -f -o " + shellQuote(source) + " " + shellQuote(written) + " 2>&1"), 0);
+
+        output::PlacementContext context = contextFor(source, 0);
+        ASSERT_EQ(output::ConvertToMp3(context, false), 0);
+        const fs::path mp3 = context.destinationPath;
+        std::string errors;
+        EXPECT_TRUE(ffmpegDecodesCleanly(mp3, &errors)) << errors;
+        EXPECT_EQ(mp3valProblems(mp3), "");
+        const std::string bytes = readFile(mp3);
+        const std::vector<Mp3Frame> frames = walkFrames(bytes, id3v2Size(bytes));
+        ASSERT_GT(frames.size(), 10u);
+        EXPECT_EQ(frames[1].sampleRate, c.expectedRate);
+        EXPECT_EQ(frames[1].channelMode == 3, c.channels == 1);
+        const std::vector<std::int16_t> decoded = ffmpegSamples(mp3, c.channels);
+        EXPECT_NEAR(static_cast<double>(decoded.size()) / c.channels, seconds * c.expectedRate,
+                    1152.0 + 576.0 + 1152.0);
+        EXPECT_GT(tonePower(decoded, c.channels, 0, c.expectedRate, c.left), 0.2);
+        if (c.right > 0) {
+            EXPECT_GT(tonePower(decoded, c.channels, 1, c.expectedRate, c.right), 0.2);
+            EXPECT_LT(tonePower(decoded, c.channels, 0, c.expectedRate, c.right), 0.02);
+            EXPECT_LT(tonePower(decoded, c.channels, 1, c.expectedRate, c.left), 0.02);
+        }
+        fs::remove(mp3);
+    }
+}
+
+// Audio the encoder cannot take (a compressed coding, a stream of unknown length) is no reason
+// to leave a file out: placement copies it as it is, byte for byte under its own extension,
+// and says so. ConvertToMp3 alone answers code 3 and leaves no file.
+TEST_F(ConversionEndToEndTest, AudioTheEncoderCannotTakeIsCopiedAsItIs)
+{
+    const fs::path adpcm = m_dir / "src" / "memo.wav";
+    ASSERT_EQ(runCommand("sox -n -r 8000 -c 1 -e ima-adpcm " + shellQuote(adpcm) + " synth 1 sine 440 2>&1"), 0);
+    const fs::path unknownLength = m_dir / "src" / "streamed.flac";
+    // flac reading raw samples from a pipe and writing to one knows no length for STREAMINFO.
+    ASSERT_EQ(
+        runCommand("sox -n -t raw -r 8000 -b 16 -c 1 -e signed-integer - synth 1 sine 440 2>/dev/null | flac -s "
+                   "--force-raw-format --endian=little --sign=signed --channels=1 --bps=16 --sample-rate=8000 -c - > "
+                   + shellQuote(unknownLength)),
+        0);
+    for (const fs::path &source : {adpcm, unknownLength}) {
         SCOPED_TRACE(source.filename().string());
         output::PlacementContext context = contextFor(source, 2);
         EXPECT_EQ(output::ConvertToMp3(context, false), output::conversion::kNoUsableAudio);
@@ -166,11 +241,50 @@ TEST_F(ConversionEndToEndTest, UnusableAudioGivesCode3AndNoFile)
         placed.miscellaneousFiles = &miscellaneous;
         placed.catalog = &entries;
         m_status.shown.clear();
-        EXPECT_EQ(output::PlaceFile(1, 1, placed), output::conversion::kNoUsableAudio);
+        ASSERT_EQ(output::PlaceFile(1, 1, placed), 0);
+        EXPECT_EQ(placed.destinationPath, m_dir / "dst" / source.filename());
+        EXPECT_EQ(readFile(placed.destinationPath), readFile(source));
+        EXPECT_EQ(placed.notice.rfind(u"Copied as it is, not converted to mp3 (", 0), 0u);
+        EXPECT_FALSE(placed.failure.conversion);
         ASSERT_FALSE(m_status.shown.empty());
-        EXPECT_EQ(m_status.shown.back().rfind(u"Could not convert ", 0), 0u);
+        EXPECT_NE(std::find(m_status.shown.begin(), m_status.shown.end(),
+                            u"Not converted, copying: " + source.filename().u16string()),
+                  m_status.shown.end());
+        fs::remove(placed.destinationPath);
     }
-    EXPECT_TRUE(listTree(m_dir / "dst").empty());
+}
+
+// A damaged source is never converted into a shorter file: a FLAC or WAV cut short and a FLAC
+// with a damaged frame in the middle fail with what is wrong, and leave no file.
+TEST_F(ConversionEndToEndTest, DamagedSourcesAreNotConverted)
+{
+    const fs::path wav = makeTones("whole.wav", 44100, 16, 2, 4.0, {440.0, 1000.0});
+    const fs::path flac = m_dir / "src" / "whole.flac";
+    ASSERT_EQ(runCommand("flac -s -f -o " + shellQuote(flac) + " " + shellQuote(wav) + " 2>&1"), 0);
+    const std::string flacBytes = readFile(flac);
+    const std::string wavBytes = readFile(wav);
+    std::string flipped = flacBytes;
+    for (std::size_t i = flipped.size() / 2; i < flipped.size() / 2 + 16; ++i)
+        flipped[i] = static_cast<char>(flipped[i] ^ 0x5A);
+    struct Case {
+        const char *name;
+        std::string bytes;
+        const char *damage; // the start of what the failure says
+    };
+    const Case cases[] = {
+        {"cut.flac", flacBytes.substr(0, flacBytes.size() * 2 / 5), "FLAC: the audio stops at "},
+        {"cut.wav", wavBytes.substr(0, wavBytes.size() * 2 / 5), "WAV: the audio data is cut short"},
+        {"damaged-frame.flac", flipped, "FLAC: "},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path source = m_dir / "src" / c.name;
+        writeFile(source, c.bytes);
+        output::PlacementContext context = contextFor(source, 0);
+        EXPECT_EQ(output::ConvertToMp3(context, false), output::conversion::kSourceFailed);
+        EXPECT_EQ(context.failure.damage.rfind(c.damage, 0), 0u) << context.failure.damage;
+        EXPECT_TRUE(listTree(m_dir / "dst").empty());
+    }
 }
 
 // An MP3 source is copied byte for byte even with conversion on, whatever its extension's case.
