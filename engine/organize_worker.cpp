@@ -576,7 +576,7 @@ std::u16string placeFailureMessage(int code, const fs::path &source, const fs::p
     }
     if (failure != nullptr && failure->conversion && !failure->damage.empty()) {
         return u"The file " + quoted(source) + u" is damaged (" + text::utf8ToUtf16(failure->damage)
-            + u"): it was not converted.";
+            + u"): it was not converted to " + quoted(destination) + u".";
     }
     switch (code) {
     case 2: return u"The file " + quoted(source) + u" cannot be found";

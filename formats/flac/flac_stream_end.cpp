@@ -12,11 +12,12 @@ namespace tunvale::formats {
 
 namespace {
 
-// Bytes from the end the frames are looked for in: room for three of the largest frames the
-// stream states, at least 64 KiB, at most 8 MiB; 1 MiB when the largest is not known.
-constexpr std::uint64_t kMinWindow = 64 * 1024;
+// Bytes from the end the frames are looked for in: room for two of the largest frames the
+// stream states (the last whole frame before a cut one), at least 16 KiB, at most 8 MiB;
+// 256 KiB when the largest is not known.
+constexpr std::uint64_t kMinWindow = 16 * 1024;
 constexpr std::uint64_t kMaxWindow = 8 * 1024 * 1024;
-constexpr std::uint64_t kUnknownFrameWindow = 1024 * 1024;
+constexpr std::uint64_t kUnknownFrameWindow = 256 * 1024;
 
 struct DecoderDeleter {
     void operator()(FLAC__StreamDecoder *decoder) const
@@ -52,7 +53,7 @@ std::uint64_t windowSize(const FlacStreamMap &map)
 {
     if (map.maxFrameSize == 0)
         return kUnknownFrameWindow;
-    return std::clamp<std::uint64_t>(std::uint64_t(map.maxFrameSize) * 3, kMinWindow, kMaxWindow);
+    return std::clamp<std::uint64_t>(std::uint64_t(map.maxFrameSize) * 2 + 4096, kMinWindow, kMaxWindow);
 }
 
 ReadResult cutShort(std::string detail) { return ReadResult::failure(ReadStatus::CutShort, std::move(detail)); }

@@ -61,7 +61,10 @@ CommentHeader readCommentHeader(OggPacketFile &file, RegularFileStream &stream, 
     CommentHeader header;
     const OggHeaderScan scan = scanOggHeaders(stream);
     if (!scan.ok) {
-        header.result = TagReadResult::failure(scan.notOgg ? TagReadError::NotRecognized : TagReadError::Damaged, scan.problem);
+        const TagReadError error = scan.notOgg ? TagReadError::NotRecognized
+            : scan.unsupported                 ? TagReadError::Unsupported
+                                               : TagReadError::Damaged;
+        header.result = TagReadResult::failure(error, scan.problem);
         return header;
     }
     header.codec = codecOf(view(file.packet(0)), codecs);

@@ -148,8 +148,8 @@ TEST_F(RunFaults, LongTagsGiveShortenedFolderNames)
     std::string acute;   // 200 x "é"
     for (int i = 0; i < 200; ++i)
         acute += "\xC3\xA9";
-    std::string acuteFolder = "E";   // the artist's first letter, folded, and 127 x "é": 255 bytes
-    for (int i = 0; i < 127; ++i)
+    std::string acuteFolder = "\xC3\x89"; // the artist's first letter in upper case, and 126 x "é": 254 bytes
+    for (int i = 0; i < 126; ++i)
         acuteFolder += "\xC3\xA9";
     struct Case {
         const char *label;
@@ -283,15 +283,24 @@ TEST_F(RunFaults, FullDiskMessagesNameTheReason)
         bool fileStays;        // the destination file is there after the run
     };
     const std::vector<Case> cases = {
-        {"copy larger than the disk", {}, "big.mp3", "Big Band/01 - Big Band - Huge.mp3",
+        {"copy larger than the disk",
+         {},
+         "big.mp3",
+         "Big Band/01 - Big Band - Huge.mp3",
          "Sorry. Could not copy file \"{S}\" to \"{D}\": Error 112 (No space left on device). The file was not "
          "copied.",
          false},
-        {"tags after a good copy", {}, "mid.flac", "Mid Band/01 - Mid Band - Middle.flac",
+        {"tags after a good copy",
+         {},
+         "mid.flac",
+         "Mid Band/01 - Mid Band - Middle.flac",
          "Sorry. The file \"{S}\" was copied to \"{D}\", but its tags could not be written: No space left on "
          "device.",
          true},
-        {"conversion", {"--convert", "--quality", "max"}, "w.wav", "Wave Band/01 - Wave Band.mp3",
+        {"conversion",
+         {"--convert", "--quality", "max"},
+         "w.wav",
+         "Wave Band/01 - Wave Band - Wavy.mp3",
          "Sorry. Could not copy file \"{S}\" to \"{D}\": Error 112 (No space left on device). The file was not "
          "converted.",
          false},

@@ -30,11 +30,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using tunvale::testing::CliResult;
-using tunvale::testing::TempDir;
 using tunvale::testing::haveTool;
 using tunvale::testing::listTree;
 using tunvale::testing::readFile;
+using tunvale::testing::runCommand;
+using tunvale::testing::shellQuote;
 using tunvale::testing::startProgram;
+using tunvale::testing::TempDir;
 using tunvale::testing::writeFile;
 
 // Options under which a copy keeps the source's bytes: no name, title or number rewritten.
@@ -104,12 +106,21 @@ private:
 };
 
 // A file at a path the run named, that is not the file the run made, is the user's: a file
-// put at the name of a placement that failed (a WAV cut short cannot be converted), a placed
-// file the user replaced by their own, a placed file the user changed.
+// put at the name of a placement that failed (a FLAC with a damaged frame cannot be
+// converted), a placed file the user replaced by their own, a placed file the user changed.
 TEST_F(UndoFaults, FilesTheRunDidNotMakeSurviveUndo)
 {
+    if (!haveTool("flac"))
+        GTEST_SKIP() << "flac is needed for the damaged source";
     wav(dir / "full.wav", "Keep Band", 5);
-    writeFile(dir / "src/cut.wav", readFile(dir / "full.wav").substr(0, 300000));
+    fs::create_directories(dir / "src");
+    ASSERT_EQ(runCommand("flac -s -T 'ARTIST=Keep Band' -T TITLE=Tone -o " + shellQuote((dir / "whole.flac").string())
+                         + " " + shellQuote((dir / "full.wav").string())),
+              0);
+    std::string damaged = readFile(dir / "whole.flac");
+    for (std::size_t i = damaged.size() / 2; i < damaged.size() / 2 + 16; ++i)
+        damaged[i] = static_cast<char>(damaged[i] ^ 0x5A);
+    writeFile(dir / "src/cut.flac", damaged);
     mp3(dir / "src/a.mp3", "Keep Band", "Song A", 1);
     mp3(dir / "src/b.mp3", "Keep Band", "Song B", 2);
     const CliResult organized = run({"organize", (dir / "src").string(), (dir / "dst").string(), "--convert", "--no-rename"});

@@ -233,6 +233,33 @@ TEST_F(OggTags, FilesThatAreNotTheirFormatAreRefusedWithAReason)
     writeFile(cut, readFile(vorbis).substr(0, 60));
     const fs::path fifo = m_dir / "fifo.ogg";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Cut before the first page of audio (the first whose granule position is not 0: header
+    // pages have 0), and cut inside the last page.
+    const std::string vorbisBytes = readFile(vorbis);
+    std::size_t firstAudio = 0;
+    for (std::size_t at = vorbisBytes.find("OggS"); at != std::string::npos; at = vorbisBytes.find("OggS", at + 1)) {
+        if (vorbisBytes.substr(at + 6, 8) != std::string(8, '\0')) {
+            firstAudio = at;
+            break;
+        }
+    }
+    ASSERT_GT(firstAudio, 0u);
+    const fs::path headersOnly = m_dir / "headers-only.ogg";
+    writeFile(headersOnly, vorbisBytes.substr(0, firstAudio));
+    const fs::path lastPageCut = m_dir / "last-page-cut.ogg";
+    writeFile(lastPageCut, vorbisBytes.substr(0, vorbisBytes.size() - 100));
+    const fs::path opus = m_dir / "opus.opus";
+    ASSERT_TRUE(fixtures::makeOpus(opus));
+    const std::string opusBytes = readFile(opus);
+    const fs::path opusHeadersOnly = m_dir / "opus-headers-only.opus";
+    writeFile(opusHeadersOnly, opusBytes.substr(0, opusBytes.find("OggS", opusBytes.find("OpusTags"))));
+    // Two audio streams multiplexed in one file: a valid file the reader does not handle.
+    const fs::path multiplexed = m_dir / "multiplexed.ogg";
+    ASSERT_EQ(
+        tunvale::testing::runCommand("ffmpeg -v error -f lavfi -i sine=d=1 -f lavfi -i sine=f=880:d=1 -map 0 -map 1 "
+                                     "-c:a libvorbis "
+                                     + tunvale::testing::shellQuote(multiplexed.string())),
+        0);
 
     struct Case {
         const char *name;
@@ -247,6 +274,13 @@ TEST_F(OggTags, FilesThatAreNotTheirFormatAreRefusedWithAReason)
         {"ogg_flac", oggFlac, &readOggTags, &writeOggTags, TagReadError::Unsupported, "not Ogg Vorbis or Opus"},
         {"text", text, &readOggTags, &writeOggTags, TagReadError::NotRecognized, "not an Ogg stream"},
         {"cut_short", cut, &readOggTags, &writeOggTags, TagReadError::Damaged, "Ogg headers cut short"},
+        {"headers_only", headersOnly, &readOggTags, &writeOggTags, TagReadError::Damaged,
+         "no audio after the Ogg headers"},
+        {"opus_headers_only", opusHeadersOnly, &readOpusTags, &writeOpusTags, TagReadError::Damaged,
+         "no audio after the Ogg headers"},
+        {"last_page_cut", lastPageCut, &readOggTags, &writeOggTags, TagReadError::Damaged, "last Ogg page cut short"},
+        {"multiplexed", multiplexed, &readOggTags, &writeOggTags, TagReadError::Unsupported,
+         "several multiplexed streams (not handled)"},
         {"fifo", fifo, &readOggTags, &writeOggTags, TagReadError::Open, "not a regular file"},
         {"missing", m_dir / "missing.ogg", &readOpusTags, &writeOpusTags, TagReadError::Open, "not found"},
     };
@@ -266,6 +300,23 @@ TEST_F(OggTags, FilesThatAreNotTheirFormatAreRefusedWithAReason)
         EXPECT_TRUE(readFile(c.path) == bytes) << c.name;
         EXPECT_FALSE(fs::exists(work)) << c.name;
     }
+}
+
+// Two complete streams one after the other (a chained file) are read: the first stream's
+// comments, with its audio there.
+TEST_F(OggTags, ChainedStreamsAreRead)
+{
+    const fs::path first = m_dir / "first.ogg";
+    const fs::path second = m_dir / "second.ogg";
+    ASSERT_TRUE(fixtures::makeVorbis(first));
+    ASSERT_TRUE(fixtures::makeVorbis(second));
+    ASSERT_TRUE(fixtures::setVorbisComments(first, {"TITLE=First"}));
+    ASSERT_TRUE(fixtures::setVorbisComments(second, {"TITLE=Second"}));
+    const fs::path chained = m_dir / "chained.ogg";
+    writeFile(chained, readFile(first) + readFile(second));
+    CurrentTags tags;
+    ASSERT_TRUE(readOggTags(chained, tags, nullptr).ok());
+    EXPECT_EQ(tags.Title.view(), "First");
 }
 
 // A comment header whose last entry is cut is read as far as it goes but never rewritten.
