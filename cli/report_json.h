@@ -3,7 +3,7 @@
 // The lists of the organize report, as JSON: the files not taken, the files not placed and
 // the files placed other than asked.
 
-#include "engine/session_state.h"
+#include "engine/session/session_state.h"
 
 #include <nlohmann/json.hpp>
 

@@ -4,7 +4,7 @@
 // spellings merged into it), under it one row per file (new name, source, marks). Rows are
 // answered from the plan itself, so a plan of any size opens at once.
 
-#include "engine/organize_plan.h"
+#include "engine/plan/organize_plan.h"
 
 #include <QAbstractItemModel>
 
