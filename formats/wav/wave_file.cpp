@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <new>
 #include <string>
 #include <string_view>
@@ -26,6 +27,28 @@ constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 // these 14 bytes (KSDATAFORMAT_SUBTYPE_PCM is 00000001-0000-0010-8000-00AA00389B71).
 constexpr std::array<std::uint8_t, 14> kSubtypeSuffix = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                                          0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// What the report calls the samples of a format tag the conversion does not read.
+std::string codingName(std::uint16_t coding)
+{
+    switch (coding) {
+    case 0x0002:
+        return "MS ADPCM samples";
+    case 0x0011:
+        return "IMA ADPCM samples";
+    case 0x0031:
+        return "GSM 6.10 samples";
+    case 0x0050:
+        return "MPEG audio";
+    case 0x0055:
+        return "MP3 audio";
+    default:
+        break;
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, "samples of format 0x%04X", coding);
+    return text;
+}
+
 // A data chunk size that writers of unseekable streams leave: the data runs to the end.
 constexpr std::uint32_t kUnknownDataSize = 0xFFFFFFFFu;
 // LIST and "id3 " chunks are read whole; larger ones are not real tags and are skipped.
@@ -277,6 +300,7 @@ ReadResult WaveFile::read(const std::filesystem::path &path, PcmMode pcm, bool p
                           TrackRead &track, DecodedAudio &audio)
 {
     m_pcmLayout.reset();
+    m_noSamplesReason.clear();
     BinaryFile file;
     WaveFormat format;
     WaveWalk walk(file, audio, track, parseId3, capturePictures);
@@ -302,8 +326,13 @@ ReadResult WaveFile::read(const std::filesystem::path &path, PcmMode pcm, bool p
                                    "WAV: the audio data is cut short ("
                                        + std::to_string(fileSize - std::min(fileSize, layout.dataPos)) + " of "
                                        + std::to_string(walk.data->size) + " bytes)");
-    if (pcm == PcmMode::None || !layout.convertible())
+    if (pcm == PcmMode::None)
         return ReadResult::success();
+    if (!layout.convertible()) {
+        m_noSamplesReason = "WAV: "
+            + (layout.format.valid() ? std::string("samples the encoder cannot take") : codingName(format.coding));
+        return ReadResult::success();
+    }
     return deliverPcm(path, layout, pcm, audio, m_pcmLayout);
 }
 

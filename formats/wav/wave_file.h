@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace tunvale::formats {
 
@@ -34,9 +35,13 @@ public:
 
     // The samples of the file last read in Stream mode, when they can be converted.
     const std::optional<PcmLayout> &pcmLayout() const { return m_pcmLayout; }
+    // Why the file last read gives no samples to convert ("WAV: IMA ADPCM samples"), empty when
+    // it does or was not asked for them.
+    const std::string &noSamplesReason() const { return m_noSamplesReason; }
 
 private:
     std::optional<PcmLayout> m_pcmLayout;
+    std::string m_noSamplesReason;
 };
 
 } // namespace tunvale::formats

@@ -15,6 +15,9 @@ PcmOpening OpenWavePcm(const std::filesystem::path &path, const catalog::LoadOpt
     PcmOpening opening;
     WaveFile wave;
     opening.status = wave.read(path, PcmMode::Stream, true, true, opening.read, opening.audio);
+    // Samples the conversion does not read are a variant of the format it does not take.
+    if (opening.status.ok() && !wave.noSamplesReason().empty())
+        opening.status = ReadResult::failure(ReadStatus::Unsupported, wave.noSamplesReason());
     attachContainerPcm(path, wave.pcmLayout(), opening);
     return opening;
 }

@@ -324,7 +324,8 @@ TEST_F(PcmCodingsTest, CompressedCodingsGiveNoSource)
     TrackRead read;
     EXPECT_TRUE(ReadWaveTags(adpcm, {}, read).ok());
     const PcmOpening opening = OpenWavePcm(adpcm, {});
-    EXPECT_TRUE(opening.status.ok());
+    EXPECT_EQ(opening.status.status, ReadStatus::Unsupported);
+    EXPECT_EQ(statusText(opening.status), "WAV: IMA ADPCM samples");
     EXPECT_EQ(opening.source, nullptr);
     EXPECT_FALSE(opening.sourceFailed);
 }

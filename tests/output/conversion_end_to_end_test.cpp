@@ -222,7 +222,11 @@ TEST_F(ConversionEndToEndTest, AudioTheEncoderCannotTakeIsCopiedAsItIs)
                    "--force-raw-format --endian=little --sign=signed --channels=1 --bps=16 --sample-rate=8000 -c - > "
                    + shellQuote(unknownLength)),
         0);
-    for (const fs::path &source : {adpcm, unknownLength}) {
+    const std::pair<fs::path, std::u16string> cases[] = {
+        {adpcm, u"WAV: IMA ADPCM samples"},
+        {unknownLength, u"FLAC: a stream the conversion does not take"},
+    };
+    for (const auto &[source, reason] : cases) {
         SCOPED_TRACE(source.filename().string());
         output::PlacementContext context = contextFor(source, 2);
         EXPECT_EQ(output::ConvertToMp3(context, false), output::conversion::kNoUsableAudio);
@@ -244,7 +248,7 @@ TEST_F(ConversionEndToEndTest, AudioTheEncoderCannotTakeIsCopiedAsItIs)
         ASSERT_EQ(output::PlaceFile(1, 1, placed), 0);
         EXPECT_EQ(placed.destinationPath, m_dir / "dst" / source.filename());
         EXPECT_EQ(readFile(placed.destinationPath), readFile(source));
-        EXPECT_EQ(placed.notice.rfind(u"Copied as it is, not converted to mp3 (", 0), 0u);
+        EXPECT_EQ(placed.notice, u"Copied as it is, not converted to mp3 (" + reason + u")");
         EXPECT_FALSE(placed.failure.conversion);
         ASSERT_FALSE(m_status.shown.empty());
         EXPECT_NE(std::find(m_status.shown.begin(), m_status.shown.end(),
