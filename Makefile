@@ -48,6 +48,7 @@ package: deps
 # the organize, small-files and conversion timings (COUNT, RUNS, SKIP_LONG=1 shorten them, see
 # bench/; the small-files timing only as root).
 bench: deps
+	@./scripts/install-deps.sh bench
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNVALE_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	@./bench/organize_bench.sh $(BUILD)
