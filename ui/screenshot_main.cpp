@@ -4,6 +4,7 @@
 // with --screen the whole screen with the window on it (for the documentation).
 #include "ui/dialog_prompts.h"
 #include "ui/preferences.h"
+#include "ui/tunvale_app.h"
 #include "ui/tunvale_dialog.h"
 
 #include <QAbstractButton>
@@ -46,6 +47,7 @@ void settle(int rounds)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    tunvale::ui::installTranslation(app);
     QStringList args = app.arguments().mid(1);
     const bool wholeScreen = args.removeAll(QStringLiteral("--screen")) > 0;
     const bool convert = args.removeAll(QStringLiteral("--convert")) > 0;
