@@ -25,6 +25,8 @@ packages=(
   clang libclang-rt-14-dev
   # icons, manual pages and the Debian package (rendering, validation, dependencies)
   librsvg2-bin desktop-file-utils appstream man-db dpkg-dev
+  # the manual page laid out as text for the dialog's Help > Manual
+  groff-base
   # the Windows compile check of the Qt-free code (scripts/check-windows-build.sh)
   g++-mingw-w64-x86-64-posix
 )

@@ -179,9 +179,6 @@ void TunvaleDialog::buildControls()
     right->addWidget(mp3Group);
     right->addStretch(1);
 
-    for (QGroupBox *group : {optionGroup, formatGroup, criterionGroup, mp3Group})
-        reserveTitleWidth(group);
-
     auto *columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
@@ -262,6 +259,10 @@ void TunvaleDialog::buildControls()
     }
     m_controls[convertBox().id]->setText(
         convertCaption(tr(convertBox().caption), QString::fromStdString(output::lameVersion()), taken));
+
+    // Once every caption is final.
+    for (QGroupBox *group : {optionGroup, formatGroup, criterionGroup, mp3Group})
+        reserveTitleWidth(group);
 }
 
 void TunvaleDialog::describeControls()
