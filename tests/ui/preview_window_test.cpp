@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -49,6 +50,9 @@ TEST_F(DialogTest, PreviewShowsThePlanAndItsOrganizeRunsIt)
     EXPECT_EQ(files, 3);
     // Nothing was written: it says what would happen.
     EXPECT_EQ(window->summaryLabel()->text(), "3 files would be copied into 2 new folders");
+    const auto *tabs = window->findChild<QTabWidget *>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(0), "&Plan (3 files)");
     EXPECT_EQ(dialog->statusBox()->text(), "Preview: 3 files would be copied into 2 new folders");
     EXPECT_FALSE(window->warningLabel()->isVisibleTo(window));
 

@@ -6,6 +6,7 @@
 #include "output/status_reporter.h"
 #include "support/audio_tools.h"
 #include "ui/colored_edit.h"
+#include "ui/manual_window.h"
 #include "ui/work_progress_text.h"
 
 #include <QAbstractButton>
@@ -121,9 +122,19 @@ TEST_F(DialogTest, EveryControlCarriesItsCaption)
     EXPECT_EQ(dialog->windowTitle(), "Tunvale");
     ASSERT_NE(dialog->aboutAction(), nullptr);
     EXPECT_EQ(dialog->aboutAction()->text(), "&About Tunvale...");
+    // Help also opens the manual, beside the window (F1).
+    ASSERT_NE(dialog->manualAction(), nullptr);
+    EXPECT_EQ(dialog->manualAction()->shortcut(), QKeySequence(QKeySequence::HelpContents));
+    dialog->manualAction()->trigger();
+    ASSERT_NE(dialog->manualWindow(), nullptr);
+    EXPECT_TRUE(dialog->manualWindow()->isVisible());
+    EXPECT_TRUE(dialog->isVisible());
     // No default button: Return never means Exit.
-    for (QPushButton *button : dialog->findChildren<QPushButton *>())
-        EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+    for (QPushButton *button : dialog->findChildren<QPushButton *>()) {
+        if (button->window() == dialog.get()) {
+            EXPECT_FALSE(button->isDefault()) << button->objectName().toStdString();
+        }
+    }
 }
 
 TEST_F(DialogTest, StoredValuesAreReadWithTheirRules)

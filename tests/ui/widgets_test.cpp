@@ -84,6 +84,9 @@ TEST(FolderPicker, SourcePathIsReadOnlyAndStartsAtTheGivenFolder)
     const QString start = QString::fromStdString((dir / "music").string());
     FolderPicker picker(nullptr, "Folder where the Audio Files are located", start, true);
     EXPECT_EQ(picker.windowTitle(), "Folder where the Audio Files are located");
+    // The desktop's chooser is taken where the platform offers one (not here: no portal, no
+    // platform theme); Qt's own is not forced.
+    EXPECT_FALSE(picker.testOption(QFileDialog::DontUseNativeDialog));
     ASSERT_NE(picker.pathField(), nullptr);
     EXPECT_TRUE(picker.pathField()->isReadOnly());
     picker.open();
