@@ -1,8 +1,8 @@
 // The dialog's Preview command and the list of what a run skipped or could not place.
 #include "ui/tunvale_dialog.h"
 
-#include "engine/path_text.h"
-#include "engine/run_report.h"
+#include "engine/session/path_text.h"
+#include "engine/session/run_report.h"
 #include "ui/colored_edit.h"
 #include "ui/dialog_prompts.h"
 #include "ui/engine_texts.h"

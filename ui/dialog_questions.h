@@ -1,8 +1,8 @@
 #pragma once
 
 // The main dialog's answers to the engine's questions (private to the dialog's sources).
-#include "engine/organize_command.h"
-#include "engine/session_undo.h"
+#include "engine/run/organize_command.h"
+#include "engine/undo/session_undo.h"
 #include "ui/dialog_prompts.h"
 #include "ui/engine_texts.h"
 #include "ui/tunvale_dialog.h"

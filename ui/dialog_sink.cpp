@@ -1,6 +1,6 @@
 #include "ui/dialog_sink.h"
 
-#include "engine/abort_command.h"
+#include "engine/run/abort_command.h"
 #include "ui/engine_texts.h"
 #include "ui/tunvale_dialog.h"
 

@@ -1,7 +1,7 @@
 // The main dialog's commands that stop a run: the abort command with its stopping state, Cancel
 // with the undo of the session, Exit and closing the window.
-#include "engine/abort_command.h"
-#include "engine/session_undo.h"
+#include "engine/run/abort_command.h"
+#include "engine/undo/session_undo.h"
 #include "ui/colored_edit.h"
 #include "ui/dialog_questions.h"
 #include "ui/event_wait.h"

@@ -1,6 +1,6 @@
 #include "ui/folder_check.h"
 
-#include "engine/path_text.h"
+#include "engine/session/path_text.h"
 #include "ui/engine_texts.h"
 
 #include <QDir>

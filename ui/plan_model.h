@@ -5,7 +5,7 @@
 // folder, marks). Every cell's tooltip holds its whole text, paths in full. Rows are answered
 // from the plan itself, so a plan of any size opens at once.
 
-#include "engine/organize_plan.h"
+#include "engine/plan/organize_plan.h"
 
 #include <QAbstractItemModel>
 

@@ -1,6 +1,6 @@
 #include "ui/preview_window.h"
 
-#include "engine/path_text.h"
+#include "engine/session/path_text.h"
 #include "ui/plan_model.h"
 
 #include <QDialogButtonBox>

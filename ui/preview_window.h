@@ -4,7 +4,7 @@
 // run would end with, and Organize to run it. Also the list of what a finished run skipped
 // and could not place (the "Details..." of the status box).
 
-#include "engine/organize_plan.h"
+#include "engine/plan/organize_plan.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
 #include "ui/tunvale_dialog.h"
 
-#include "engine/organize_command.h"
-#include "engine/path_text.h"
-#include "engine/session_undo.h"
+#include "engine/run/organize_command.h"
+#include "engine/session/path_text.h"
+#include "engine/undo/session_undo.h"
 #include "output/status_reporter.h"
 #include "ui/about_dialog.h"
 #include "ui/colored_edit.h"

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "engine/abort_command.h"
-#include "engine/organize_plan.h"
-#include "engine/organizer.h"
-#include "engine/run_hooks.h"
-#include "engine/run_options.h"
-#include "engine/run_summary.h"
-#include "engine/session_state.h"
+#include "engine/run/abort_command.h"
+#include "engine/plan/organize_plan.h"
+#include "engine/run/organizer.h"
+#include "engine/run/run_hooks.h"
+#include "engine/session/run_options.h"
+#include "engine/session/run_summary.h"
+#include "engine/session/session_state.h"
 #include "ui/dialog_sink.h"
 
 #include <QDialog>

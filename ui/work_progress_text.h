@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run_progress.h"
+#include "engine/session/run_progress.h"
 
 #include <QCoreApplication>
 #include <QString>

@@ -3,7 +3,7 @@
 // the window away at once and complete the stop behind it.
 #include "dialog_fixture.h"
 
-#include "engine/abort_command.h"
+#include "engine/run/abort_command.h"
 #include "output/status_reporter.h"
 
 #include <QApplication>

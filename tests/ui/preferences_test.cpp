@@ -1,6 +1,6 @@
 #include "ui_test_support.h"
 
-#include "engine/run_options.h"
+#include "engine/session/run_options.h"
 #include "ui/tunvale_app.h"
 #include "ui/tunvale_dialog.h"
 

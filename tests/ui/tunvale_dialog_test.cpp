@@ -1,6 +1,6 @@
 #include "dialog_fixture.h"
 
-#include "engine/run_options.h"
+#include "engine/session/run_options.h"
 #include "output/mp3_encoder.h"
 #include "output/place_file.h"
 #include "output/status_reporter.h"
