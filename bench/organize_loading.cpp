@@ -7,10 +7,10 @@
 // read ahead on a second thread as the run's loading phase does it (without its pauses); and
 // the ratios, with the count of files of each format.
 #include "catalog/records/catalog.h"
-#include "engine/path_text.h"
-#include "engine/reads_ahead.h"
-#include "engine/source_scan.h"
-#include "engine/track_loading.h"
+#include "engine/session/path_text.h"
+#include "engine/threads/reads_ahead.h"
+#include "engine/load/source_scan.h"
+#include "engine/load/track_loading.h"
 #include "formats/format_table.h"
 
 #include <algorithm>

@@ -6,12 +6,12 @@
 // (planOrganize into a destination that does not exist), their ratio, and the median of the
 // ratios of each run and the preview timed next to it.
 #include "catalog/records/catalog.h"
-#include "engine/organize_plan.h"
-#include "engine/reads_ahead.h"
-#include "engine/run_hooks.h"
-#include "engine/run_options.h"
-#include "engine/source_scan.h"
-#include "engine/track_loading.h"
+#include "engine/plan/organize_plan.h"
+#include "engine/threads/reads_ahead.h"
+#include "engine/run/run_hooks.h"
+#include "engine/session/run_options.h"
+#include "engine/load/source_scan.h"
+#include "engine/load/track_loading.h"
 #include "formats/format_table.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/run_options.h"
+#include "engine/session/run_options.h"
 
 #include <filesystem>
 #include <string>

@@ -4,9 +4,9 @@
 #include "catalog/records/catalog.h"
 #include "catalog/records/current_tags.h"
 #include "catalog/text/codepage.h"
-#include "engine/path_text.h"
-#include "engine/run_options.h"
-#include "engine/track_loading.h"
+#include "engine/session/path_text.h"
+#include "engine/session/run_options.h"
+#include "engine/load/track_loading.h"
 #include "formats/format_table.h"
 
 #include <nlohmann/json.hpp>

@@ -5,14 +5,14 @@
 #include "cli/terminal_sink.h"
 
 #include "catalog/text/codepage.h"
-#include "engine/abort_command.h"
-#include "engine/make_folder.h"
-#include "engine/organize_command.h"
-#include "engine/organizer.h"
+#include "engine/run/abort_command.h"
+#include "engine/run/make_folder.h"
+#include "engine/run/organize_command.h"
+#include "engine/run/organizer.h"
 
-#include "engine/path_text.h"
-#include "engine/run_journal.h"
-#include "engine/run_report.h"
+#include "engine/session/path_text.h"
+#include "engine/undo/run_journal.h"
+#include "engine/session/run_report.h"
 #include "formats/io/work_files.h"
 #include <chrono>
 #include <cstdlib>

@@ -3,9 +3,9 @@
 #include "cli/report_json.h"
 
 #include "catalog/text/codepage.h"
-#include "engine/organize_plan.h"
-#include "engine/path_text.h"
-#include "engine/run_report.h"
+#include "engine/plan/organize_plan.h"
+#include "engine/session/path_text.h"
+#include "engine/session/run_report.h"
 
 #include <nlohmann/json.hpp>
 

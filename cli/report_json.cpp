@@ -1,7 +1,7 @@
 #include "cli/report_json.h"
 
-#include "engine/path_text.h"
-#include "engine/run_report.h"
+#include "engine/session/path_text.h"
+#include "engine/session/run_report.h"
 
 namespace tunvale::cli {
 

@@ -2,7 +2,7 @@
 
 // The lists of the organize report, as JSON: the files not taken and the files not placed.
 
-#include "engine/session_state.h"
+#include "engine/session/session_state.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "engine/manual_reset_event.h"
-#include "engine/progress_sink.h"
+#include "engine/threads/manual_reset_event.h"
+#include "engine/session/progress_sink.h"
 
 #include <cstdio>
 #include <mutex>

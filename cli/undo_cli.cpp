@@ -4,11 +4,11 @@
 
 #include "cli/commands.h"
 #include "catalog/text/codepage.h"
-#include "engine/journal_lock.h"
-#include "engine/journal_paths.h"
-#include "engine/path_text.h"
-#include "engine/run_journal.h"
-#include "engine/session_undo.h"
+#include "engine/undo/journal_lock.h"
+#include "engine/undo/journal_paths.h"
+#include "engine/session/path_text.h"
+#include "engine/undo/run_journal.h"
+#include "engine/undo/session_undo.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -30,6 +30,8 @@ packages=(
   xvfb xauth x11-apps imagemagick adwaita-qt6 at-spi2-core dbus python3-pyatspi
   # icons, manual pages and the Debian package (rendering, validation, dependencies)
   librsvg2-bin desktop-file-utils appstream man-db dpkg-dev
+  # the manual page laid out as text for the dialog's Help > Manual
+  groff-base
 )
 windows_packages=(g++-mingw-w64-x86-64-posix)
 fuzz_packages=(clang libclang-rt-14-dev)

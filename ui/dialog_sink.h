@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/progress_sink.h"
+#include "engine/session/progress_sink.h"
 
 #include <QObject>
 

@@ -3,7 +3,7 @@
 // A preview computed on a thread of its own, so the dialog keeps answering while the files
 // are read. Destroying the job stops the preview and waits for its thread.
 
-#include "engine/organize_plan.h"
+#include "engine/plan/organize_plan.h"
 
 #include <atomic>
 #include <functional>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/session_undo.h"
+#include "engine/undo/session_undo.h"
 
 #include <QString>
 

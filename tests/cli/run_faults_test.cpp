@@ -6,10 +6,10 @@
 #include "support/temp_dir.h"
 #include "support/tone_files.h"
 
-#include "engine/organize_command.h"
-#include "engine/progress_sink.h"
-#include "engine/run_options.h"
-#include "engine/session_state.h"
+#include "engine/run/organize_command.h"
+#include "engine/session/progress_sink.h"
+#include "engine/session/run_options.h"
+#include "engine/session/session_state.h"
 
 #include <gtest/gtest.h>
 

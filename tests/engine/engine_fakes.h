@@ -1,10 +1,10 @@
 #pragma once
 
 #include "catalog/records/catalog.h"
-#include "engine/abort_command.h"
-#include "engine/organize_command.h"
-#include "engine/organize_worker.h"
-#include "engine/progress_sink.h"
+#include "engine/run/abort_command.h"
+#include "engine/run/organize_command.h"
+#include "engine/run/organize_worker.h"
+#include "engine/session/progress_sink.h"
 #include "formats/format_table.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 // The engine's texts reach the user through the dialog's translatable table.
 #include "ui/engine_texts.h"
 
-#include "engine/organize_worker.h"
-#include "engine/run_summary.h"
+#include "engine/run/organize_worker.h"
+#include "engine/session/run_summary.h"
 #include "output/placement_context.h"
 #include "output/file_copy.h"
 #include "output/system_error.h"
