@@ -55,11 +55,8 @@ endfunction()
 # without optimisation, whatever the build type: it is compiled far more often than it runs, and
 # -O2 tripled its compile time (the code under test keeps the build type's flags). The headers
 # given (GoogleTest, the standard library, a framework) are precompiled once for the target
-# instead of being parsed again in every file, and the files are compiled eight at a time, as
-# one unity file, which halves the rest (two test files of one folder must then not define the
-# same name in an anonymous namespace; TUNVALE_TEST_ALONE lists the files compiled alone).
+# instead of being parsed again in every file.
 function(tunvale_test_code target)
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
   if(NOT MSVC)
     target_compile_options(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:-O0>)
   endif()
