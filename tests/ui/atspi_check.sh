@@ -48,9 +48,10 @@ else
   echo "ok   the music folder is untouched"
 fi
 copies=$(find "$DESTINATION" -type f | wc -l)
-sources=$(find "$music" -type f | wc -l)
+# Every file of the demo library is copied but the FLAC cut short, which each run skips.
+sources=$(find "$music" -type f ! -name 'half downloaded.flac' | wc -l)
 if [ "$copies" -ne $((2 * sources)) ]; then
-  echo "FAIL the destination holds $copies files, not twice the $sources sources"; status=1
+  echo "FAIL the destination holds $copies files, not twice the $sources sources it copies"; status=1
 else
   echo "ok   the destination holds each of the $sources files twice, no copy of a copy"
 fi
