@@ -14,8 +14,10 @@ JOBS ?= $(shell nproc)
 deps:
 	@./scripts/install-deps.sh
 
+# Release (optimised, without debug information) is the quickest full build; configure a folder of
+# your own with RelWithDebInfo or Debug to debug.
 build: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -48,7 +50,8 @@ package: deps
 # the organize, small-files and conversion timings (COUNT, RUNS, SKIP_LONG=1 shorten them, see
 # bench/; the small-files timing only as root).
 bench: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTUNVALE_BUILD_BENCH=ON >/dev/null
+	@./scripts/install-deps.sh bench
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DTUNVALE_BUILD_BENCH=ON >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	@./bench/organize_bench.sh $(BUILD)
 	@if [ "$$(id -u)" -eq 0 ]; then ./bench/small_files_bench.sh $(BUILD); \

@@ -8,6 +8,11 @@ add_test(NAME include_layers_check_finds_violations
           -DWORK=${CMAKE_BINARY_DIR}/tests/layers-fixture
           -P ${TUNVALE_ROOT}/tests/layers/check_include_layers_test.cmake)
 
+# The package mirror a new root is made from is read from apt's sources as apt reads them.
+if(UNIX)
+  add_test(NAME apt_mirror COMMAND bash ${TUNVALE_ROOT}/tests/install/apt_mirror_test.sh ${TUNVALE_ROOT})
+endif()
+
 # `cmake --install` into a temporary prefix gives a complete, valid Linux installation.
 if(UNIX AND NOT APPLE)
   if(TARGET tunvale)

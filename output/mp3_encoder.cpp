@@ -22,6 +22,12 @@ std::size_t outputSpace(int sampleRate, int channels)
 
 } // namespace
 
+std::string lameVersion()
+{
+    const char *version = get_lame_version();
+    return version != nullptr ? std::string(version) : std::string();
+}
+
 Mp3Encoder::~Mp3Encoder()
 {
     if (m_lame)

@@ -5,11 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 struct lame_global_struct;
 
 namespace tunvale::output {
+
+// The version of the LAME library the program runs with ("3.100"), as the library says it.
+std::string lameVersion();
 
 // One LAME encoder fed with 16-bit PCM in chunks. The chunk size is fixed so that the stream
 // is the same whether a source arrives whole or piece by piece: LAME's output depends on the

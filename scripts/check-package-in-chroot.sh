@@ -3,6 +3,8 @@
 # the build dependencies are present, and runs tunvale-cli there on a generated library.
 # Run as root (debootstrap and chroot need it) after `make package`:
 #   sudo scripts/check-package-in-chroot.sh [ROOT_FOLDER] [PACKAGE]
+# The root is made from the mirror of the machine's own apt sources (scripts/apt-mirror.sh),
+# or from MIRROR=URL when given.
 # ROOT_FOLDER defaults to a new temporary folder, removed at the end unless KEEP_ROOT=1;
 # an existing root is reused as it is.
 set -euo pipefail
@@ -26,8 +28,10 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ ! -x "$root/usr/bin/apt-get" ]; then
-  echo "== debootstrap --variant=minbase bookworm $root"
-  debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >"$root.debootstrap.log" 2>&1 ||
+  # The root comes from the mirror this machine's apt uses (MIRROR=URL chooses another).
+  mirror=${MIRROR:-$(./scripts/apt-mirror.sh bookworm)}
+  echo "== debootstrap --variant=minbase bookworm $root $mirror"
+  debootstrap --variant=minbase bookworm "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
     { tail -20 "$root.debootstrap.log" >&2; exit 1; }
   rm -f "$root.debootstrap.log"
 fi

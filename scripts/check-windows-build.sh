@@ -18,7 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cxx=${TUNVALE_MINGW_CXX:-x86_64-w64-mingw32-g++-posix}
 ar=${TUNVALE_MINGW_AR:-x86_64-w64-mingw32-ar}
 jobs=${JOBS:-2}
-command -v "$cxx" >/dev/null || { echo "missing $cxx: run scripts/install-deps.sh" >&2; exit 1; }
+command -v "$cxx" >/dev/null || { echo "missing $cxx: run scripts/install-deps.sh windows" >&2; exit 1; }
 
 if [ $# -ge 1 ]; then
   work=$1

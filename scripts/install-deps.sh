@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever a fresh Debian 12 machine lacks to build and test Tunvale.
 # Idempotent: when every package is present it only checks and returns.
+#   scripts/install-deps.sh [GROUP...]
+# Without a group: what `make run`, `make test` and `make package` need. The groups add what
+# only one other job needs, so that a first `make test` does not download them:
+#   windows  the Windows compile check of the Qt-free code (scripts/check-windows-build.sh)
+#   fuzz     clang and its fuzzer and sanitizer runtimes (fuzz/)
+#   bench    the benchmark library (make bench)
+#   all      every group
 set -euo pipefail
 
 packages=(
   # build
   g++ cmake make pkg-config
-  # test and benchmark frameworks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # test framework
+  libgtest-dev libgmock-dev
   # audio libraries
   libid3tag0-dev libflac-dev libmp3lame-dev zlib1g-dev
   # Ogg Vorbis, Opus and MP4 tags
@@ -21,13 +28,24 @@ packages=(
   # dialog tests and screenshots without a screen; the Adwaita style the layout test also
   # measures; the accessibility check (AT-SPI bus and its Python client)
   xvfb xauth x11-apps imagemagick adwaita-qt6 at-spi2-core dbus python3-pyatspi
-  # sanitizer and fuzzer runtimes
-  clang libclang-rt-14-dev
   # icons, manual pages and the Debian package (rendering, validation, dependencies)
   librsvg2-bin desktop-file-utils appstream man-db dpkg-dev
-  # the Windows compile check of the Qt-free code (scripts/check-windows-build.sh)
-  g++-mingw-w64-x86-64-posix
+  # the manual page laid out as text for the dialog's Help > Manual
+  groff-base
 )
+windows_packages=(g++-mingw-w64-x86-64-posix)
+fuzz_packages=(clang libclang-rt-14-dev)
+bench_packages=(libbenchmark-dev)
+
+for group in "$@"; do
+  case $group in
+    windows) packages+=("${windows_packages[@]}") ;;
+    fuzz) packages+=("${fuzz_packages[@]}") ;;
+    bench) packages+=("${bench_packages[@]}") ;;
+    all) packages+=("${windows_packages[@]}" "${fuzz_packages[@]}" "${bench_packages[@]}") ;;
+    *) echo "unknown group $group (windows, fuzz, bench, all)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -116,6 +116,8 @@ StatusBox::StatusBox(QWidget *parent)
     setLineWidth(1);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setTextFormat(Qt::PlainText);
+    m_passing.setSingleShot(true);
+    connect(&m_passing, &QTimer::timeout, this, [this] { applyText(m_waiting); });
 }
 
 void StatusBox::setColour(std::uint32_t colour)
@@ -127,11 +129,32 @@ void StatusBox::setColour(std::uint32_t colour)
 
 void StatusBox::setText(const QString &text)
 {
+    m_passing.stop();
+    applyText(text);
+}
+
+void StatusBox::setPassingText(const QString &text)
+{
+    if (!m_lastText.isValid() || m_lastText.elapsed() >= kPassingInterval) {
+        setText(text);
+        return;
+    }
+    m_waiting = text;
+    if (!m_passing.isActive())
+        m_passing.start(static_cast<int>(kPassingInterval - m_lastText.elapsed()));
+}
+
+void StatusBox::applyText(const QString &text)
+{
+    m_lastText.start();
     // The label keeps the whole text (what assistive technology reads); only the drawing is
     // shortened.
+    if (text == QLabel::text())
+        return;
     QLabel::setText(text);
     if (isVisible())
         repaint();
+    emit textShown(text);
 }
 
 QString StatusBox::shownText() const

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QString>
+#include <QTimer>
 
 #include <cstdint>
 
@@ -51,25 +53,42 @@ private:
 
 // The status box: a sunken line of text with the same changeable background. It is a label, so
 // assistive technology reads its whole text; a line too long for it is shown shortened in the
-// middle, keeping the start (the word) and the end (the file name).
+// middle, keeping the start (the word) and the end (the file name). Each new text is announced
+// to assistive technology, so passing texts (the file being loaded or copied, hundreds a
+// second) are shown a few times a second at most: the newest one, the others dropped.
 class StatusBox : public QLabel {
     Q_OBJECT
 public:
     explicit StatusBox(QWidget *parent = nullptr);
     void setColour(std::uint32_t colour);
     std::uint32_t colour() const { return m_colour; }
+    // Shows text at once; a passing text still waiting is dropped.
     void setText(const QString &text);
+    // Shows text at once when the last text is at least kPassingInterval old; otherwise keeps
+    // it and shows it (unless a newer one replaced it) when that time is up.
+    void setPassingText(const QString &text);
+    static constexpr int kPassingInterval = 250; // milliseconds
+
     // The text as drawn in the current width.
     QString shownText() const;
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+signals:
+    // The text shown changed (and was announced to assistive technology).
+    void textShown(const QString &text);
 
 protected:
     bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void applyText(const QString &text);
+
     std::uint32_t m_colour = 0xFFFFFF;
+    QElapsedTimer m_lastText; // since the text last changed
+    QString m_waiting;        // the passing text to show when the timer fires
+    QTimer m_passing;
 };
 
 } // namespace tunvale::ui

@@ -11,8 +11,10 @@ namespace tunvale::ui {
 namespace {
 
 // Every caption carries a mnemonic, each letter or digit used once in the whole window (with
-// the Help menu's H), except Ogg and Opus: each of their letters is the mnemonic of an older
-// control, so they are reached with Tab only. The texts are marked for translation in the main dialog's context.
+// the Help menu's H), except Ogg, Opus and Album: each of their letters is the mnemonic of
+// another control, so the two boxes are reached with Tab and Album with the arrow keys in its
+// group. The conversion box takes its mnemonic in the LAME version it names (see
+// convertCaption). The texts are marked for translation in the main dialog's context.
 
 // The check boxes of the formats of the format table, by the option they store: the dialog
 // shows one box per row of the table, in its order, with this id, caption and tooltip.
@@ -68,8 +70,7 @@ constexpr CheckBoxSpec kOptionBoxes[] = {
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "A file that would be alone in its folder goes to the \"Miscellaneous\" folder "
                        "instead (never when organizing by year)")},
-    {1017, "ACCEPT_SIMILITUDES",
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Acc&ept similitudes"),
+    {1017, "ACCEPT_SIMILITUDES", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Acc&ept similitudes"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "Names that differ only slightly, such as \"Beatles\" and \"The Beatles\", share "
                        "one folder")},
@@ -93,7 +94,8 @@ constexpr CheckBoxSpec kOptionBoxes[] = {
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The title of each copy starts with its artist, unless the title holds it already")},
     {1028, "ADD_COMPOSER",
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Add the Co&mposer to the Track Title ( when not already present )"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
+                       "Add the Co&mposer to the Track Title ( when not already present )"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The composer is added to the title of each copy, unless the title holds it "
                        "already")},
@@ -101,53 +103,44 @@ constexpr CheckBoxSpec kOptionBoxes[] = {
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Update the Track Numbers inside each folder"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The copies of each folder are numbered again from 1 in their sorted order")},
-    {1019, "IDC_TRk_INCREMENT",
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Increment step = 1&0 for spacing"),
+    {1019, "IDC_TRk_INCREMENT", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Increment step = 1&0 for spacing"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "Track numbers go 10, 20, 30 … instead of 1, 2, 3, leaving room for tracks added "
                        "later")},
-    {1030, "REMOVE_PICTS",
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Remo&ve the Album Art Pictures"),
+    {1030, "REMOVE_PICTS", QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Remove the Al&bum Art Pictures"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
                        "The pictures (album art) attached to the copies are removed; the sources keep "
                        "them")},
 };
 
-constexpr CheckBoxSpec kConvertBox =
-    {1022, "MP3_CONVERT",
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Create files in 'mp3' format (using LAME 3.&99)"),
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
-                       "FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of "
-                       "being copied; MP3, Ogg, Opus and M4a files are always copied")};
+constexpr CheckBoxSpec kConvertBox = {
+    1022, "MP3_CONVERT",
+    QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Create files in 'mp3' format (using LAME %1)"),
+    QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
+                      "FLAC, WAV and AIFF files are converted to MP3 by the LAME encoder instead of "
+                      "being copied; MP3, Ogg, Opus and M4a files are always copied")};
 
 constexpr RadioSpec kCriterionRadios[] = {
-    {1004,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "A&rtist"),
+    {1004, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "A&rtist"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per artist")},
-    {1005,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Al&bum"),
+    {1005, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Album"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per album")},
-    {1006,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Genre"),
+    {1006, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Genre"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per genre")},
-    {1007,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Decade"),
+    {1007, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Decade"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per decade of the year tag")},
-    {1008,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Year"),
+    {1008, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "&Year"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "One sub-folder per year")},
 };
 
 constexpr RadioSpec kQualityRadios[] = {
-    {1023,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Standard quality &128K CBR"),
+    {1023, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Standard quality 12&8K CBR"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "128 kbit/s at a constant rate: the smallest files")},
-    {1024,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "High quality &250K VBR"),
+    {1024, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "High quality &250K VBR"),
      QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "About 250 kbit/s at a variable rate")},
-    {1025,
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Max &quality 320K CBR"),
-     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "320 kbit/s at a constant rate: the best sound, the largest files")},
+    {1025, QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog", "Max &quality 320K CBR"),
+     QT_TRANSLATE_NOOP("tunvale::ui::TunvaleDialog",
+                       "320 kbit/s at a constant rate: the best sound, the largest files")},
 };
 
 } // namespace
@@ -172,6 +165,18 @@ std::span<const RadioSpec> criterionRadios()
 std::span<const RadioSpec> qualityRadios()
 {
     return kQualityRadios;
+}
+
+QString convertCaption(const QString &caption, const QString &version, const QSet<QChar> &taken)
+{
+    QString marked = version;
+    for (qsizetype i = 0; i < version.size(); ++i) {
+        if (version[i].isLetterOrNumber() && !taken.contains(version[i].toUpper())) {
+            marked.insert(i, QLatin1Char('&'));
+            break;
+        }
+    }
+    return caption.arg(marked);
 }
 
 const CheckBoxSpec *findCheckBox(int id)

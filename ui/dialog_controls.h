@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QChar>
+#include <QSet>
+#include <QString>
+
 #include <span>
 #include <string_view>
 
@@ -27,6 +31,11 @@ std::span<const CheckBoxSpec> optionBoxes();
 const CheckBoxSpec &convertBox();
 std::span<const RadioSpec> criterionRadios();
 std::span<const RadioSpec> qualityRadios();
+
+// The conversion box's caption: caption (with %1 for the version) filled with the version of
+// the LAME library, its mnemonic on the first character of the version that is not among taken
+// (the mnemonics of the other controls); without a mnemonic when every one is taken.
+QString convertCaption(const QString &caption, const QString &version, const QSet<QChar> &taken);
 
 // The check box of that id, or nullptr.
 const CheckBoxSpec *findCheckBox(int id);

@@ -2,8 +2,11 @@
 // left, the formats, the criterion and the MP3 group on the right, then the status box, the
 // progress bar and the command buttons. Two columns keep the window low enough for a laptop
 // screen; extra height goes below the groups, extra width to the folder edits and the columns.
-#include "ui/dialog_controls.h"
+#include "output/mp3_encoder.h"
 #include "ui/colored_edit.h"
+#include "ui/dialog_controls.h"
+#include "ui/folder_check.h"
+#include "ui/link_button.h"
 #include "ui/program_icon.h"
 #include "ui/tunvale_dialog.h"
 
@@ -53,16 +56,21 @@ void TunvaleDialog::buildControls()
     auto *menuBar = new QMenuBar(this);
     m_menuBar = menuBar;
     QMenu *help = menuBar->addMenu(tr("&Help"));
+    m_manualAction = help->addAction(tr("Tunvale &Manual"));
+    m_manualAction->setShortcut(QKeySequence::HelpContents);
+    connect(m_manualAction, &QAction::triggered, this, &TunvaleDialog::showManual);
+    help->addSeparator();
     m_aboutAction = help->addAction(tr("&About Tunvale..."));
     connect(m_aboutAction, &QAction::triggered, this, &TunvaleDialog::showAbout);
 
     auto *layout = new QVBoxLayout(this);
     layout->setMenuBar(menuBar);
 
-    // The two folders: label, edit, Select on one row each.
+    // The two folders: label, edit, its state in words, Select on one row each. The state
+    // column is as wide as its longest text, so the edits keep their width while one types.
     auto *folders = new QGridLayout;
     auto addFolder = [&](int row, const QString &label, int buttonId, ColoredEdit *&edit, QLabel *&buddy,
-                         const char *editName, const char *buttonName) {
+                         QLabel *&state, const char *editName, const char *buttonName) {
         buddy = new QLabel(label, this);
         folders->addWidget(buddy, row, 0);
         edit = new ColoredEdit(this);
@@ -70,16 +78,39 @@ void TunvaleDialog::buildControls()
         edit->setMaxLength(kMaxFolderLength);
         buddy->setBuddy(edit);
         folders->addWidget(edit, row, 1);
+        state = new QLabel(this);
+        state->setObjectName(QString::fromLatin1(editName) + QStringLiteral("State"));
+        folders->addWidget(state, row, 2);
         QPushButton *select = makeButton(this, buttonId == control_id::kSelectSource ? tr("&Select") : tr("Se&lect"),
                                          buttonName);
         m_controls[buttonId] = select;
-        folders->addWidget(select, row, 2);
+        folders->addWidget(select, row, 3);
     };
-    addFolder(0, tr("Source Folder"), control_id::kSelectSource, m_sourceEdit, m_sourceLabel, "sourceEdit",
-              "select1000");
+    addFolder(0, tr("Source Folder"), control_id::kSelectSource, m_sourceEdit, m_sourceLabel, m_sourceState,
+              "sourceEdit", "select1000");
     addFolder(1, tr("Destination Folder"), control_id::kSelectDestination, m_destinationEdit, m_destinationLabel,
-              "destinationEdit", "select1001");
+              m_destinationState, "destinationEdit", "select1001");
     folders->setColumnStretch(1, 1);
+    int stateWidth = 0;
+    for (FolderState each : {FolderState::Missing, FolderState::NotAFolder, FolderState::Unreadable}) {
+        FolderCheck check;
+        check.state = each;
+        stateWidth = std::max(stateWidth, fontMetrics().horizontalAdvance(FolderTexts::sourceState(check)));
+    }
+    for (FolderState each : {FolderState::NotAFolder, FolderState::NotWritable, FolderState::CannotBeCreated,
+                             FolderState::WillBeCreated}) {
+        for (bool readOnly : {false, true}) {
+            FolderCheck check;
+            check.state = each;
+            check.readOnlyDisk = readOnly;
+            for (FolderOverlap overlap :
+                 {FolderOverlap::None, FolderOverlap::Same, FolderOverlap::DestinationInsideSource}) {
+                stateWidth = std::max(stateWidth,
+                                      fontMetrics().horizontalAdvance(FolderTexts::destinationState(check, overlap)));
+            }
+        }
+    }
+    folders->setColumnMinimumWidth(2, stateWidth);
     layout->addLayout(folders);
     connect(static_cast<QPushButton *>(m_controls[control_id::kSelectSource]), &QPushButton::clicked, this,
             &TunvaleDialog::selectSource);
@@ -148,9 +179,6 @@ void TunvaleDialog::buildControls()
     right->addWidget(mp3Group);
     right->addStretch(1);
 
-    for (QGroupBox *group : {optionGroup, formatGroup, criterionGroup, mp3Group})
-        reserveTitleWidth(group);
-
     auto *columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
@@ -164,14 +192,12 @@ void TunvaleDialog::buildControls()
     m_statusBox->setSizePolicy(policy);
     m_statusBox->hide();
     // "Details..." beside it, after a run that skipped or could not place files.
-    m_detailsLink = new QLabel(tr("<a href=\"details\">Details\u2026</a>"), this);
+    m_detailsLink = new LinkButton(tr("Details\u2026"), this);
     m_detailsLink->setToolTip(tr("The files the last run skipped or could not place, with the reasons"));
     m_detailsLink->setObjectName(QStringLiteral("detailsLink"));
-    m_detailsLink->setTextFormat(Qt::RichText);
-    m_detailsLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     m_detailsLink->setAccessibleName(tr("Details of the files skipped and not placed"));
     m_detailsLink->hide();
-    connect(m_detailsLink, &QLabel::linkActivated, this, &TunvaleDialog::showDetails);
+    connect(m_detailsLink, &QPushButton::clicked, this, &TunvaleDialog::showDetails);
     auto *statusRow = new QHBoxLayout;
     statusRow->addWidget(m_statusBox, 1);
     statusRow->addWidget(m_detailsLink);
@@ -191,8 +217,8 @@ void TunvaleDialog::buildControls()
     QPushButton *cancelButton = makeButton(this, tr("&Cancel"), "cancelButton");
     m_controls[control_id::kCancel] = cancelButton;
     connect(cancelButton, &QPushButton::clicked, this, &TunvaleDialog::cancelSession);
+    // No default button: Return presses the focused control, never Exit (see keyPressEvent).
     QPushButton *exitButton = makeButton(this, tr("E&xit"), "exitButton");
-    exitButton->setDefault(true);
     m_controls[control_id::kExit] = exitButton;
     connect(exitButton, &QPushButton::clicked, this, &TunvaleDialog::exitDialog);
     auto *buttons = new QHBoxLayout;
@@ -216,9 +242,27 @@ void TunvaleDialog::buildControls()
     order << m_controls[convertBox().id];
     for (const auto &item : qualityRadios())
         order << m_controls[item.id];
-    order << organizeButton << previewButton << cancelButton << exitButton;
+    order << m_detailsLink << organizeButton << previewButton << cancelButton << exitButton;
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
+
+    // The conversion box names the LAME library the program runs with; its mnemonic is the
+    // first character of the version no other control uses.
+    QSet<QChar> taken = {QChar(QLatin1Char('H'))}; // the Help menu
+    for (auto [id, button] : m_controls) {
+        if (id != convertBox().id) {
+            const QString caption = button->text();
+            const qsizetype at = caption.indexOf(QLatin1Char('&'));
+            if (at >= 0 && at + 1 < caption.size())
+                taken.insert(caption[at + 1].toUpper());
+        }
+    }
+    m_controls[convertBox().id]->setText(
+        convertCaption(tr(convertBox().caption), QString::fromStdString(output::lameVersion()), taken));
+
+    // Once every caption is final.
+    for (QGroupBox *group : {optionGroup, formatGroup, criterionGroup, mp3Group})
+        reserveTitleWidth(group);
 }
 
 void TunvaleDialog::describeControls()

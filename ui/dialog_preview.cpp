@@ -5,6 +5,8 @@
 #include "engine/session/run_report.h"
 #include "ui/colored_edit.h"
 #include "ui/dialog_prompts.h"
+#include "ui/engine_texts.h"
+#include "ui/folder_check.h"
 #include "ui/preferences.h"
 #include "ui/preview_job.h"
 #include "ui/preview_window.h"
@@ -12,6 +14,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 
 namespace tunvale::ui {
 
@@ -20,7 +23,7 @@ namespace {
 // Progress of the reading reaches the bar every this many files.
 constexpr std::size_t kProgressStep = 64;
 
-std::filesystem::path folderPath(const QString &text) { return engine::pathFromUtf16(text.left(518).toStdU16String()); }
+std::filesystem::path folderPath(const QString &text) { return engine::pathFromUtf16(text.toStdU16String()); }
 
 bool refusedWithWarning(engine::PrepareStatus status)
 {
@@ -38,12 +41,18 @@ void TunvaleDialog::preview()
         const QString name = QString::fromLatin1(field.valueName.data(), static_cast<qsizetype>(field.valueName.size()));
         field.of(m_options) = m_preferences.readNumber(name, field.firstStartDefault);
     }
+    // The same checks as Organize's, before any file is read; a preview into the source says so.
+    const QString source = takeFolderText(m_sourceEdit);
+    const QString destination = takeFolderText(m_destinationEdit);
+    if (refuseUnusableFolders(source, destination) != engine::FolderField::None)
+        return;
+    m_previewWarning = FolderTexts::overlapWarning(folderOverlap(source, destination), source, destination);
     showStatusWord(tr("Preparing the preview..."), output::colour::kLightGreen);
     m_progress->setRange(0, 1);
     m_progress->setValue(0);
     const QPointer<TunvaleDialog> self(this);
     m_previewJob = std::make_unique<PreviewJob>(
-        m_options, folderPath(m_sourceEdit->text()), folderPath(m_destinationEdit->text()), m_setup.hooks,
+        m_options, folderPath(source), folderPath(destination), m_setup.hooks,
         [self](std::size_t done, std::size_t total) {
             if (done % kProgressStep != 0 && done != total)
                 return;
@@ -74,14 +83,17 @@ void TunvaleDialog::previewReady(std::shared_ptr<const engine::OrganizePlan> pla
         const bool warning = refusedWithWarning(plan->status);
         showStatusWord(warning ? tr("Warning") : tr("Error"),
                        warning ? output::colour::kYellow : output::colour::kRed);
-        m_prompts.showMessage(this, QString::fromStdU16String(plan->message), {},
+        m_prompts.showMessage(this, EngineTexts::translate(QString::fromStdU16String(plan->message)), {},
                               warning ? MessageKind::Warning : MessageKind::Error);
         return;
     }
-    showStatusWord(tr("Preview: %1").arg(QString::fromStdU16String(plan->summary)), output::colour::kLightBlue);
+    // Nothing was written: the preview says what the run would do.
+    showStatusWord(tr("Preview: %1").arg(PreviewWindow::summaryText(*plan)),
+                   m_previewWarning.isEmpty() ? output::colour::kLightBlue : output::colour::kYellow);
     if (m_previewWindow)
         m_previewWindow->close();
     auto *window = new PreviewWindow(std::move(plan), this);
+    window->setWarning(m_previewWarning);
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window, &PreviewWindow::organizeRequested, this, &TunvaleDialog::organize);
     m_previewWindow = window;
@@ -101,7 +113,7 @@ void TunvaleDialog::updateDetailsLink()
 
 void TunvaleDialog::showDetails()
 {
-    AccountWindow window(engine::allSkipped(m_session), m_session.failedFiles, this);
+    AccountWindow window(engine::allSkipped(m_session), m_session.failedFiles, m_session.sourceFolder, this);
     m_accountWindow = &window;
     window.exec();
     m_accountWindow = nullptr;

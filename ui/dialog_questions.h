@@ -4,6 +4,7 @@
 #include "engine/run/organize_command.h"
 #include "engine/undo/session_undo.h"
 #include "ui/dialog_prompts.h"
+#include "ui/engine_texts.h"
 #include "ui/tunvale_dialog.h"
 #include "ui/undo_question_texts.h"
 
@@ -43,16 +44,23 @@ public:
     // must not do that.
     bool deleteEverything(const engine::UndoTake &take) override
     {
-        return m_dialog.m_prompts.askYesNo(&m_dialog, deleteEverythingQuestion(take), DefaultAnswer::No);
+        return answered(m_dialog.m_prompts.askYesNo(&m_dialog, deleteEverythingQuestion(take), DefaultAnswer::No));
     }
     bool deleteSessionFiles(const engine::UndoTake &take) override
     {
-        return m_dialog.m_prompts.askYesNo(&m_dialog, deleteSessionFilesQuestion(take), DefaultAnswer::Yes);
+        return answered(m_dialog.m_prompts.askYesNo(&m_dialog, deleteSessionFilesQuestion(take), DefaultAnswer::Yes));
     }
     void showMessage(const std::u16string &text) override
     {
-        m_dialog.m_prompts.showMessage(&m_dialog, QString::fromStdU16String(text), {}, MessageKind::Information);
+        // After No to the undo's questions there was something to cancel: the user kept it.
+        // The status line says so instead.
+        if (m_declined && text == engine::kNothingToCancel)
+            return;
+        m_dialog.m_prompts.showMessage(&m_dialog, EngineTexts::translate(QString::fromStdU16String(text)), {},
+                                       MessageKind::Information);
     }
+    // The user answered No to every undo question asked (at least one was).
+    bool declined() const { return m_declined; }
     void showBusy(bool busy) override
     {
         if (busy == m_busy)
@@ -65,6 +73,11 @@ public:
     }
 
 private:
+    bool answered(bool yes)
+    {
+        m_declined = !yes;
+        return yes;
+    }
     bool ask(std::u16string_view text)
     {
         return m_dialog.m_prompts.askYesNo(&m_dialog, QString::fromStdU16String(std::u16string(text)),
@@ -73,6 +86,7 @@ private:
 
     TunvaleDialog &m_dialog;
     bool m_busy = false;
+    bool m_declined = false;
 };
 
 } // namespace tunvale::ui

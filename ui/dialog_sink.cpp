@@ -1,5 +1,6 @@
 #include "ui/dialog_sink.h"
 
+#include "engine/run/abort_command.h"
 #include "ui/engine_texts.h"
 #include "ui/tunvale_dialog.h"
 
@@ -9,6 +10,21 @@
 #include <memory>
 
 namespace tunvale::ui {
+
+namespace {
+
+// A status line as the dialog shows it: the engine's text in the user's language, but the stop
+// in the dialog's own words. The worker is not killed: it is left to stop on its own.
+QString shownStatus(const QString &engineText)
+{
+    if (engineText == QString::fromUtf16(engine::kWaitForCurrentFile))
+        return TunvaleDialog::tr("Stopping\u2026 %1").arg(EngineTexts::translate(engineText));
+    if (engineText == QString::fromUtf16(engine::kGivingUpWorker))
+        return TunvaleDialog::tr("The file in work did not finish within 10 seconds: the run is given up.");
+    return EngineTexts::translate(engineText);
+}
+
+} // namespace
 
 DialogSink::DialogSink(TunvaleDialog &dialog)
     : m_dialog(dialog)
@@ -101,12 +117,14 @@ void DialogSink::postWork(const engine::WorkProgress &progress)
 
 void DialogSink::postStatus(std::uint32_t colour, const std::u16string &text)
 {
-    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
+    const QString engineText = QString::fromStdU16String(text);
+    const QString shown = EngineTexts::translate(engineText);
+    const bool passing = EngineTexts::passing(engineText);
     if (onDialogThread()) {
-        m_dialog.applyStatus(colour, shown);
+        m_dialog.applyStatus(colour, shown, passing);
         return;
     }
-    queue([this, colour, shown] { m_dialog.applyStatus(colour, shown); }, true);
+    queue([this, colour, shown, passing] { m_dialog.applyStatus(colour, shown, passing); }, true);
 }
 
 void DialogSink::postRunEnded()
@@ -131,12 +149,14 @@ void DialogSink::showMessage(const std::u16string &text)
 
 void DialogSink::showStatus(const std::u16string &text, std::uint32_t colour)
 {
-    const QString shown = EngineTexts::translate(QString::fromStdU16String(text));
+    const QString engineText = QString::fromStdU16String(text);
+    const QString shown = shownStatus(engineText);
+    const bool passing = EngineTexts::passing(engineText);
     if (onDialogThread()) {
-        m_dialog.applyShowStatus(shown, colour);
+        m_dialog.applyShowStatus(shown, colour, passing);
         return;
     }
-    callAndWait([this, shown, colour] { m_dialog.applyShowStatus(shown, colour); }, true);
+    callAndWait([this, shown, colour, passing] { m_dialog.applyShowStatus(shown, colour, passing); }, true);
 }
 
 void DialogSink::setReleaseWaits(bool release)

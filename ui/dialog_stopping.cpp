@@ -2,6 +2,7 @@
 // with the undo of the session, Exit and closing the window.
 #include "engine/run/abort_command.h"
 #include "engine/undo/session_undo.h"
+#include "ui/colored_edit.h"
 #include "ui/dialog_questions.h"
 #include "ui/event_wait.h"
 #include "ui/tunvale_dialog.h"
@@ -60,8 +61,10 @@ void TunvaleDialog::afterAbort(const engine::AbortResult &result)
     if (result.outcome == engine::AbortOutcome::GivenUp) {
         // The worker was left to stop alone: what it posted before is stale.
         m_sink.dropPending();
-        if (result.summary)
+        if (result.summary) {
             m_lastSummary = result.summary;
+            showRunEndOnBar();
+        }
         watchAbandonedWorker();
     }
 }
@@ -90,8 +93,13 @@ void TunvaleDialog::cancelSession()
     // No to the abort question: the run goes on and its lists are still being written.
     if (m_organizer.isActive())
         return;
+    const std::uint32_t colourBefore = m_statusBox->colour();
     Questions questions(*this);
-    engine::cancelSession(m_organizer, questions, questions, m_setup.abortTiming);
+    const engine::CancelResult result = engine::cancelSession(m_organizer, questions, questions, m_setup.abortTiming);
+    // No to the undo: what the session made stays, and the status line says so in the colour
+    // it had, not in Cancel's.
+    if (questions.declined() && !result.undo.done && m_session.userAborted == 0)
+        showStatusWord(tr("Nothing was deleted: what this session made is kept."), colourBefore);
 }
 
 void TunvaleDialog::reject()
@@ -101,8 +109,11 @@ void TunvaleDialog::reject()
 
 void TunvaleDialog::exitDialog()
 {
-    if (m_stopping)
+    if (m_stopping) {
+        // The window goes at once, as when it is closed; the stop finishes behind it.
+        close();
         return;
+    }
     const engine::AbortResult result = runAbortCommand(true);
     // The user would not stop the run: the dialog stays, with the run going on.
     if (result.outcome == engine::AbortOutcome::Declined)

@@ -128,6 +128,15 @@ bool EngineTexts::known(const QString &engineText)
     return false;
 }
 
+bool EngineTexts::passing(const QString &engineText)
+{
+    for (const char *start : {"Loading: ", "Copying: ", "BE PATIENT! Converting to mp3: "}) {
+        if (engineText.startsWith(QLatin1String(start)))
+            return true;
+    }
+    return false;
+}
+
 QString EngineTexts::translate(const QString &engineText)
 {
     for (const CompiledRow &row : compiledRows()) {

@@ -17,6 +17,9 @@ public:
     static QString translate(const QString &engineText);
     // True when a row of the table matches the text.
     static bool known(const QString &engineText);
+    // True for the lines that name the file in work ("Loading: %1", "Copying: %1", the
+    // conversion's): one per file, passing as fast as the files go.
+    static bool passing(const QString &engineText);
 };
 
 } // namespace tunvale::ui

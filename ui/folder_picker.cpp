@@ -13,9 +13,11 @@ FolderPicker::FolderPicker(QWidget *owner, const QString &title, const QString &
     : QFileDialog(owner, title)
     , m_pathReadOnly(pathReadOnly)
 {
-    // Qt's own dialog on every platform: its path field can be made read-only, and a typed
-    // folder that does not exist can be accepted.
-    setOption(QFileDialog::DontUseNativeDialog, true);
+    // The desktop's own folder chooser where the platform offers one (Qt asks xdg-desktop-portal
+    // for it, or the desktop's platform theme); Qt's own dialog otherwise, whose path field is
+    // made read-only for the source and takes a folder that does not exist yet for the
+    // destination (below). A desktop chooser returns existing folders only; a new destination
+    // can still be typed into the main window's field.
     setOption(QFileDialog::ShowDirsOnly, true);
     setFileMode(QFileDialog::Directory);
     setAcceptMode(QFileDialog::AcceptOpen);

@@ -8,12 +8,12 @@ class QPushButton;
 
 namespace tunvale::ui {
 
-// The folder chooser of the two Select buttons. It starts at the given folder (the current
-// folder when none is given) and shows folders only. With a read-only path the result is always
-// an existing folder chosen from the tree (the source); the path field is then shown disabled,
-// so it plainly takes no typing. Otherwise the user may type into the path field a folder that
-// does not exist yet (the destination): the typed text is the result, and the accept button
-// stays usable for it.
+// The folder chooser of the two Select buttons: the desktop's own where the platform offers one
+// (xdg-desktop-portal through Qt), Qt's otherwise. It starts at the given folder (the current
+// folder when none is given) and shows folders only. What follows holds for Qt's dialog. With a read-only path the
+// result is always an existing folder chosen from the tree (the source); the path field is then shown disabled, so it
+// plainly takes no typing. Otherwise the user may type into the path field a folder that does not exist yet (the
+// destination): the typed text is the result, and the accept button stays usable for it.
 class FolderPicker : public QFileDialog {
     Q_OBJECT
 public:

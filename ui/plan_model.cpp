@@ -94,7 +94,8 @@ QVariant PlanModel::data(const QModelIndex &index, int role) const
     if (index.internalId() == kFolderRow) {
         const engine::PlannedFolder &folder = m_plan->folders[static_cast<std::size_t>(index.row())];
         switch (index.column()) {
-        case kName: return folderText(folder, m_destination);
+        case kName:
+            return role == Qt::ToolTipRole ? pathText(folder.folder) : folderText(folder, m_destination);
         case kSource: return role == Qt::ToolTipRole ? pathText(folder.folder) : QVariant();
         case kMarks: return folder.exists ? QVariant() : QVariant(tr("new folder"));
         default: return {};
@@ -102,9 +103,13 @@ QVariant PlanModel::data(const QModelIndex &index, int role) const
     }
     const engine::PlannedFolder &folder = m_plan->folders[static_cast<std::size_t>(index.internalId() - 1)];
     const engine::PlannedFile &file = folder.files[static_cast<std::size_t>(index.row())];
+    const bool tip = role == Qt::ToolTipRole;
     switch (index.column()) {
-    case kName: return pathText(file.destination.filename());
-    case kSource: return role == Qt::ToolTipRole ? pathText(file.source) : pathText(file.source.filename());
+    case kName:
+        return tip ? pathText(file.destination) : pathText(file.destination.filename());
+    // From the source folder: two files of one name in two folders stay apart.
+    case kSource:
+        return tip ? pathText(file.source) : shownPath(file.source, m_plan->source);
     case kMarks: return marksText(file);
     default: return {};
     }
@@ -123,8 +128,11 @@ QVariant PlanModel::headerData(int section, Qt::Orientation orientation, int rol
 }
 
 AccountModel::AccountModel(std::vector<engine::SkippedFile> skipped, std::vector<engine::FailedFile> failed,
-                           QObject *parent)
-    : QAbstractTableModel(parent), m_skipped(std::move(skipped)), m_failed(std::move(failed))
+                           std::filesystem::path sourceFolder, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_skipped(std::move(skipped))
+    , m_failed(std::move(failed))
+    , m_sourceFolder(std::move(sourceFolder))
 {
 }
 
@@ -143,7 +151,8 @@ QVariant AccountModel::data(const QModelIndex &index, int role) const
     if (row < m_skipped.size()) {
         const engine::SkippedFile &file = m_skipped[row];
         switch (index.column()) {
-        case 0: return pathText(file.path);
+        case 0:
+            return role == Qt::ToolTipRole ? pathText(file.path) : shownPath(file.path, m_sourceFolder);
         case 1: return tr("Skipped: %1").arg(QString::fromUtf8(engine::skipKindName(file.kind)));
         case 2: return QString::fromStdString(file.reason);
         default: return {};
@@ -151,7 +160,8 @@ QVariant AccountModel::data(const QModelIndex &index, int role) const
     }
     const engine::FailedFile &file = m_failed[row - m_skipped.size()];
     switch (index.column()) {
-    case 0: return pathText(file.source);
+    case 0:
+        return role == Qt::ToolTipRole ? pathText(file.source) : shownPath(file.source, m_sourceFolder);
     case 1: return tr("Failed");
     case 2: return QString::fromStdString(file.message);
     default: return {};

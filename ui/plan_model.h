@@ -1,8 +1,9 @@
 #pragma once
 
 // The plan of a run as a tree for a view: one row per destination folder (its name and the
-// spellings merged into it), under it one row per file (new name, source, marks). Rows are
-// answered from the plan itself, so a plan of any size opens at once.
+// spellings merged into it), under it one row per file (new name, source from the source
+// folder, marks). Every cell's tooltip holds its whole text, paths in full. Rows are answered
+// from the plan itself, so a plan of any size opens at once.
 
 #include "engine/plan/organize_plan.h"
 
@@ -36,12 +37,13 @@ private:
     std::filesystem::path m_destination;
 };
 
-// The files a run did not take and those it could not place, one row each: path, reason.
+// The files a run did not take and those it could not place, one row each: path (from the
+// source folder when it lies below it; the whole path in its tooltip), what happened, reason.
 class AccountModel final : public QAbstractTableModel {
     Q_OBJECT
 public:
     AccountModel(std::vector<engine::SkippedFile> skipped, std::vector<engine::FailedFile> failed,
-                 QObject *parent = nullptr);
+                 std::filesystem::path sourceFolder = {}, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -51,6 +53,7 @@ public:
 private:
     std::vector<engine::SkippedFile> m_skipped;
     std::vector<engine::FailedFile> m_failed;
+    std::filesystem::path m_sourceFolder;
 };
 
 } // namespace tunvale::ui

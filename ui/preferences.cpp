@@ -7,6 +7,14 @@
 
 namespace tunvale::ui {
 
+namespace {
+
+QString preferenceKey(const QString &name) { return kPreferencesGroup + QLatin1Char('/') + name; }
+
+const QString kGeometryKey = kWindowGroup + QLatin1Char('/') + kWindowGeometryValue;
+
+} // namespace
+
 Preferences::Preferences() = default;
 Preferences::~Preferences() = default;
 
@@ -15,28 +23,48 @@ bool Preferences::open()
     auto settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, kOrganization,
                                                 kApplication);
     m_location = settings->fileName();
-    // Opening the key creates it: the store must take a write at once, or the program cannot
-    // keep any option and refuses to start.
-    if (!settings->isWritable())
-        return false;
-    settings->beginGroup(kPreferencesGroup);
+    // Opening the key creates it: the store must take a write at once.
     settings->sync();
-    if (settings->status() != QSettings::NoError)
-        return false;
-    m_settings = std::move(settings);
-    return true;
+    if (settings->isWritable() && settings->status() == QSettings::NoError) {
+        m_settings = std::move(settings);
+        return true;
+    }
+    // Kept in memory for this run, starting from whatever the store holds and can be read.
+    m_inMemory = true;
+    for (const QString &key : settings->allKeys())
+        m_memory.insert(key, settings->value(key));
+    return false;
+}
+
+QVariant Preferences::value(const QString &key) const
+{
+    if (m_settings)
+        return m_settings->value(key);
+    return m_memory.value(key);
+}
+
+void Preferences::setValue(const QString &key, const QVariant &value)
+{
+    if (m_settings) {
+        m_settings->setValue(key, value);
+        // Written the moment the control changes, so nothing is lost if the program ends abruptly.
+        m_settings->sync();
+    } else if (m_inMemory) {
+        m_memory.insert(key, value);
+    }
 }
 
 std::int32_t Preferences::readNumber(const QString &name, std::int32_t defaultValue)
 {
-    if (!m_settings)
+    if (!isOpen())
         return 0;
-    const QVariant stored = m_settings->value(name);
+    const QVariant stored = value(preferenceKey(name));
     if (stored.isValid()) {
         bool ok = false;
-        const qlonglong value = stored.toLongLong(&ok);
-        if (ok && value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())
-            return static_cast<std::int32_t>(value);
+        const qlonglong number = stored.toLongLong(&ok);
+        if (ok && number >= std::numeric_limits<std::int32_t>::min()
+            && number <= std::numeric_limits<std::int32_t>::max())
+            return static_cast<std::int32_t>(number);
     }
     writeNumber(name, defaultValue);
     return defaultValue;
@@ -44,9 +72,9 @@ std::int32_t Preferences::readNumber(const QString &name, std::int32_t defaultVa
 
 QString Preferences::readText(const QString &name, const QString &defaultText)
 {
-    if (!m_settings)
+    if (!isOpen())
         return {};
-    const QVariant stored = m_settings->value(name);
+    const QVariant stored = value(preferenceKey(name));
     if (stored.isValid() && stored.typeId() == QMetaType::QString) {
         QString text = stored.toString();
         if (text.size() <= kMaxTextLength)
@@ -56,46 +84,26 @@ QString Preferences::readText(const QString &name, const QString &defaultText)
     return defaultText;
 }
 
-void Preferences::writeNumber(const QString &name, std::int32_t value)
+void Preferences::writeNumber(const QString &name, std::int32_t number)
 {
-    if (!m_settings)
-        return;
-    m_settings->setValue(name, static_cast<int>(value));
-    // Written the moment the control changes, so nothing is lost if the program ends abruptly.
-    m_settings->sync();
+    setValue(preferenceKey(name), static_cast<int>(number));
 }
 
-void Preferences::writeText(const QString &name, const QString &text)
-{
-    if (!m_settings)
-        return;
-    m_settings->setValue(name, text);
-    m_settings->sync();
-}
+void Preferences::writeText(const QString &name, const QString &text) { setValue(preferenceKey(name), text); }
 
 QByteArray Preferences::readWindowGeometry()
 {
-    if (!m_settings)
-        return {};
-    m_settings->endGroup();
-    const QVariant stored = m_settings->value(kWindowGroup + QLatin1Char('/') + kWindowGeometryValue);
-    m_settings->beginGroup(kPreferencesGroup);
+    const QVariant stored = value(kGeometryKey);
     return stored.typeId() == QMetaType::QByteArray ? stored.toByteArray() : QByteArray();
 }
 
-void Preferences::writeWindowGeometry(const QByteArray &geometry)
-{
-    if (!m_settings)
-        return;
-    m_settings->endGroup();
-    m_settings->setValue(kWindowGroup + QLatin1Char('/') + kWindowGeometryValue, geometry);
-    m_settings->beginGroup(kPreferencesGroup);
-    m_settings->sync();
-}
+void Preferences::writeWindowGeometry(const QByteArray &geometry) { setValue(kGeometryKey, geometry); }
 
 bool Preferences::contains(const QString &name) const
 {
-    return m_settings && m_settings->contains(name);
+    if (m_settings)
+        return m_settings->contains(preferenceKey(name));
+    return m_memory.contains(preferenceKey(name));
 }
 
 } // namespace tunvale::ui

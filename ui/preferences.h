@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QVariantMap>
 
 #include <cstdint>
 #include <memory>
@@ -14,7 +15,9 @@ namespace tunvale::ui {
 // "Preferences" (on Windows the registry key HKEY_CURRENT_USER\Software\QX\Tunvale\Preferences,
 // elsewhere the per-user configuration file). Numbers are stored as integers and the two
 // folders as text. A read always yields a value: a missing or unreadable one is replaced by the
-// caller's default, which is written back at once.
+// caller's default, which is written back at once. A store that cannot be written is kept in
+// memory instead, for as long as the program runs: what it held is read, every change is kept
+// until the program ends, and nothing is written.
 class Preferences {
 public:
     Preferences();
@@ -22,9 +25,11 @@ public:
     Preferences(const Preferences &) = delete;
     Preferences &operator=(const Preferences &) = delete;
 
-    // Opens the store and checks that it can be written; false when it cannot.
+    // Opens the store; false when it cannot be written (the values then live in memory only).
     bool open();
-    bool isOpen() const { return m_settings != nullptr; }
+    bool isOpen() const { return m_settings != nullptr || m_inMemory; }
+    // The values live in memory only: the store could not be written.
+    bool inMemory() const { return m_inMemory; }
 
     // The stored signed 32-bit number, or defaultValue (written back) when it is missing or not
     // a number in range. 0 when the store is not open.
@@ -50,7 +55,12 @@ public:
     static constexpr int kMaxTextLength = 518;
 
 private:
+    QVariant value(const QString &key) const;
+    void setValue(const QString &key, const QVariant &value);
+
     std::unique_ptr<QSettings> m_settings;
+    bool m_inMemory = false;
+    QVariantMap m_memory; // every value by its full key ("Preferences/TAG_ID"), in memory only
     QString m_location;
 };
 

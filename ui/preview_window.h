@@ -28,6 +28,13 @@ public:
     QTreeView *accountView() const { return m_accountView; }
     QPushButton *organizeButton() const { return m_organize; }
     QLabel *summaryLabel() const { return m_summary; }
+    QLabel *warningLabel() const { return m_warning; }
+    // A warning shown above the plan (folders that overlap); hidden while empty.
+    void setWarning(const QString &text);
+
+    // What the run would do, said as what would happen, the counts adding up with the files
+    // skipped: "11 files would be copied into 3 new folders · 1 skipped".
+    static QString summaryText(const engine::OrganizePlan &plan);
 
 signals:
     // Organize was pressed: the window closes and the dialog runs the plan's organize.
@@ -39,14 +46,17 @@ private:
     QTreeView *m_accountView = nullptr;
     QPushButton *m_organize = nullptr;
     QLabel *m_summary = nullptr;
+    QLabel *m_warning = nullptr;
+    QWidget *m_warningRow = nullptr;
 };
 
 // The files a run skipped and those it could not place, with their reasons.
 class AccountWindow final : public QDialog {
     Q_OBJECT
 public:
+    // Paths below sourceFolder are shown from it.
     AccountWindow(std::vector<engine::SkippedFile> skipped, std::vector<engine::FailedFile> failed,
-                  QWidget *parent = nullptr);
+                  std::filesystem::path sourceFolder = {}, QWidget *parent = nullptr);
     QTreeView *view() const { return m_view; }
 
 private:

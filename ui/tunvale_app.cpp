@@ -1,6 +1,7 @@
 #include "ui/tunvale_app.h"
 
 #include "ui/dialog_prompts.h"
+#include "ui/english_plurals.h"
 #include "ui/preferences.h"
 #include "ui/program_icon.h"
 #include "ui/tunvale_dialog.h"
@@ -32,14 +33,20 @@ QString registerErrorCaption()
 
 QString registerErrorText(const QString &location)
 {
-    if (kRegistryStore)
-        return QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not Write to Windows Register Data Base");
-    return QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not write the configuration file \"%1\".")
-        .arg(location);
+    const QString what = kRegistryStore
+        ? QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not Write to Windows Register Data Base")
+        : QCoreApplication::translate("tunvale::ui::TunvaleApp", "Could not write the configuration file \"%1\".")
+              .arg(location);
+    return what + QStringLiteral("\n\n")
+        + QCoreApplication::translate("tunvale::ui::TunvaleApp",
+                                      "Tunvale goes on, but cannot keep its options: what you change now is kept "
+                                      "until it closes.");
 }
 
 void installTranslation(QApplication &app)
 {
+    // The English plural forms first: a translation installed after them is asked before them.
+    QCoreApplication::installTranslator(new EnglishPlurals(&app));
     auto *translator = new QTranslator(&app);
     const QString programFolder = QCoreApplication::applicationDirPath();
     for (const QString &folder : {programFolder + QStringLiteral("/translations"),
@@ -52,13 +59,13 @@ void installTranslation(QApplication &app)
     delete translator;
 }
 
-bool openPreferencesOrReport(Preferences &preferences, DialogPrompts &prompts)
+bool openPreferencesOrWarn(Preferences &preferences, DialogPrompts &prompts)
 {
     if (preferences.open())
         return true;
     QThread::msleep(500);
     prompts.showMessage(nullptr, registerErrorText(preferences.location()), registerErrorCaption(),
-                        MessageKind::Error);
+                        MessageKind::Warning);
     return false;
 }
 
@@ -88,8 +95,7 @@ int TunvaleApp::run()
 {
     MessageBoxPrompts prompts;
     Preferences preferences;
-    if (!openPreferencesOrReport(preferences, prompts))
-        return 1;
+    openPreferencesOrWarn(preferences, prompts);
 
     DialogSetup setup;
     const QStringList args = arguments();

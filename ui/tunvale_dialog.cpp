@@ -5,22 +5,26 @@
 #include "engine/undo/session_undo.h"
 #include "output/status_reporter.h"
 #include "ui/about_dialog.h"
-#include "ui/dialog_questions.h"
+#include "ui/colored_edit.h"
 #include "ui/dialog_controls.h"
 #include "ui/dialog_prompts.h"
+#include "ui/dialog_questions.h"
 #include "ui/engine_texts.h"
-#include "ui/colored_edit.h"
+#include "ui/folder_check.h"
+#include "ui/manual_window.h"
 #include "ui/preferences.h"
-#include "ui/program_icon.h"
 #include "ui/preview_job.h"
 #include "ui/preview_window.h"
+#include "ui/program_icon.h"
 #include "ui/work_progress_text.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -32,7 +36,7 @@ using namespace output::colour;
 
 namespace {
 
-// The colour of a folder edit that names no folder the dialog can use.
+// The colour of a destination edit that names a folder Organize will create, or nothing yet.
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 QString valueNameText(std::string_view name)
@@ -43,11 +47,6 @@ QString valueNameText(std::string_view name)
 fs::path pathFromText(const QString &text)
 {
     return engine::pathFromUtf16(text.toStdU16String());
-}
-
-bool isFolder(const QString &text)
-{
-    return !text.isEmpty() && QFileInfo(text).isDir();
 }
 
 // The folders are at most 518 characters long.
@@ -72,6 +71,8 @@ QString defaultFolder()
     return QDir::homePath();
 #endif
 }
+
+QString defaultDestination() { return proposedDestination(defaultFolder()); }
 
 TunvaleDialog::TunvaleDialog(engine::RunOptions &options, Preferences &preferences, DialogPrompts &prompts,
                          DialogSetup setup, QWidget *parent)
@@ -141,9 +142,8 @@ void TunvaleDialog::saveWindowGeometry()
 
 void TunvaleDialog::loadFolders()
 {
-    const QString fallback = defaultFolder();
-    QString source = m_preferences.readText(valueNameText(engine::kSourceFolderValue), fallback);
-    QString destination = m_preferences.readText(valueNameText(engine::kDestinationFolderValue), fallback);
+    QString source = m_preferences.readText(valueNameText(engine::kSourceFolderValue), defaultFolder());
+    QString destination = m_preferences.readText(valueNameText(engine::kDestinationFolderValue), defaultDestination());
     // Folders given on the command line are shown instead; they are stored when Organize
     // accepts them.
     if (!m_setup.source.isEmpty())
@@ -153,22 +153,50 @@ void TunvaleDialog::loadFolders()
 
     m_session.sourceFolder = pathFromText(source);
     m_sourceEdit->setText(source);
-    recolourSourceEdit();
-
     m_session.destinationFolder = pathFromText(destination);
     m_destinationEdit->setText(destination);
-    recolourDestinationEdit();
+    refreshFolderStates();
 }
 
-void TunvaleDialog::recolourSourceEdit()
+void TunvaleDialog::refreshFolderStates()
 {
-    m_sourceEdit->setColour(isFolder(m_sourceEdit->text()) ? kGreen : kLightRed);
+    // The same rule whatever filled the field (typing, the picker, the store): green for a
+    // folder that can be used, white for a destination still to be created (or none yet),
+    // yellow for a destination that overlaps the source, light red for what cannot be used;
+    // and the state in words beside it, which assistive technology reads with the field.
+    const QString source = cleanFolderText(m_sourceEdit->text());
+    const QString destination = cleanFolderText(m_destinationEdit->text());
+    const FolderCheck from = checkSource(source);
+    const FolderCheck to = checkDestination(destination);
+    const FolderOverlap overlap =
+        from.state == FolderState::Folder ? folderOverlap(source, destination) : FolderOverlap::None;
+    m_sourceEdit->setColour(from.state == FolderState::Folder ? kGreen : kLightRed);
+    std::uint32_t colour = kLightRed;
+    if (to.state == FolderState::Empty || to.state == FolderState::WillBeCreated)
+        colour = kWhite;
+    else if (to.state == FolderState::Folder)
+        colour = kGreen;
+    if (overlap != FolderOverlap::None && colour != kLightRed)
+        colour = kYellow;
+    m_destinationEdit->setColour(colour);
+
+    const auto show = [](QLabel *label, QWidget *edit, const QString &state) {
+        if (label->text() != state)
+            label->setText(state);
+        edit->setAccessibleDescription(state);
+    };
+    show(m_sourceState, m_sourceEdit, FolderTexts::sourceState(from));
+    show(m_destinationState, m_destinationEdit, FolderTexts::destinationState(to, overlap));
 }
 
-void TunvaleDialog::recolourDestinationEdit()
+QString TunvaleDialog::takeFolderText(ColoredEdit *edit)
 {
-    // A destination that does not exist yet is not an error: Organize offers to create it.
-    m_destinationEdit->setColour(isFolder(m_destinationEdit->text()) ? kGreen : kWhite);
+    const QString cleaned = cleanFolderText(edit->text()).left(kMaxFolderLength);
+    if (cleaned != edit->text()) {
+        edit->setText(cleaned);
+        refreshFolderStates();
+    }
+    return cleaned;
 }
 
 void TunvaleDialog::loadOptions()
@@ -225,18 +253,18 @@ void TunvaleDialog::connectOptions()
 
     // A folder edit shows at once whether what is typed can be used; Enter takes the text as
     // the Select buttons take a chosen folder.
-    connect(m_sourceEdit, &QLineEdit::textEdited, this, &TunvaleDialog::recolourSourceEdit);
-    connect(m_destinationEdit, &QLineEdit::textEdited, this, &TunvaleDialog::recolourDestinationEdit);
+    connect(m_sourceEdit, &QLineEdit::textEdited, this, &TunvaleDialog::refreshFolderStates);
+    connect(m_destinationEdit, &QLineEdit::textEdited, this, &TunvaleDialog::refreshFolderStates);
     connect(m_sourceEdit, &ColoredEdit::accepted, this, [this] {
-        const QString path = m_sourceEdit->text().left(kMaxFolderLength);
-        recolourSourceEdit();
+        const QString path = takeFolderText(m_sourceEdit);
+        refreshFolderStates();
         if (!m_organizer.isActive())
             m_session.sourceFolder = pathFromText(path);
         m_preferences.writeText(valueNameText(engine::kSourceFolderValue), path);
     });
     connect(m_destinationEdit, &ColoredEdit::accepted, this, [this] {
-        const QString path = m_destinationEdit->text().left(kMaxFolderLength);
-        recolourDestinationEdit();
+        const QString path = takeFolderText(m_destinationEdit);
+        refreshFolderStates();
         if (!m_organizer.isActive())
             m_session.destinationFolder = pathFromText(path);
         m_preferences.writeText(valueNameText(engine::kDestinationFolderValue), path);
@@ -258,12 +286,14 @@ void TunvaleDialog::storeCheckBox(int id, bool checked)
 
 void TunvaleDialog::updateControlStates()
 {
+    // While a run stops, Cancel (which says so), Exit (which closes the window at once) and
+    // Help stay usable; everything that would start or change work waits.
     const bool live = !m_stopping;
     for (auto [id, button] : m_controls)
-        button->setEnabled(live);
+        button->setEnabled(live || id == control_id::kCancel || id == control_id::kExit);
     m_sourceEdit->setEnabled(live);
     m_destinationEdit->setEnabled(live);
-    m_menuBar->setEnabled(live);
+    m_menuBar->setEnabled(true);
     if (!live)
         return;
     // One run at a time; a worker given up and still returning keeps the tag records busy.
@@ -301,19 +331,19 @@ void TunvaleDialog::selectSource()
     if (m_stopping)
         return;
     // The picker opens at the folder the edit shows; the stored one when the edit names none.
-    QString start = m_sourceEdit->text();
-    if (!isFolder(start))
+    QString start = cleanFolderText(m_sourceEdit->text());
+    if (checkSource(start).state != FolderState::Folder)
         start = m_preferences.readText(valueNameText(engine::kSourceFolderValue), defaultFolder());
     const std::optional<QString> chosen =
         m_prompts.pickFolder(this, tr("Folder where the Audio Files are located"), start, true);
     if (!chosen)
         return;
     const QString path = chosen->left(kMaxFolderLength);
-    m_sourceEdit->setColour(isFolder(path) ? kGreen : kLightRed);
     // The worker never reads the source folder, but the scan of the next run does.
     if (!m_organizer.isActive())
         m_session.sourceFolder = pathFromText(path);
     m_sourceEdit->setText(path);
+    refreshFolderStates();
     m_preferences.writeText(valueNameText(engine::kSourceFolderValue), path);
 }
 
@@ -321,9 +351,7 @@ void TunvaleDialog::selectDestination()
 {
     if (m_stopping)
         return;
-    const QString current = m_destinationEdit->text();
-    if (!isFolder(current))
-        m_destinationEdit->setColour(kWhite);
+    const QString current = cleanFolderText(m_destinationEdit->text());
     const std::optional<QString> chosen =
         m_prompts.pickFolder(this, tr("Main Folder where the Sub-folders will be created"), current, false);
     if (!chosen)
@@ -334,7 +362,7 @@ void TunvaleDialog::selectDestination()
     // (Organize takes the edit's text anyway).
     if (!m_organizer.isActive())
         m_session.destinationFolder = pathFromText(path);
-    m_destinationEdit->setColour(isFolder(path) ? kGreen : kLightRed);
+    refreshFolderStates();
     m_preferences.writeText(valueNameText(engine::kDestinationFolderValue), path);
 }
 
@@ -346,6 +374,35 @@ void TunvaleDialog::showStatusWord(const QString &word, std::uint32_t colour)
     m_statusBox->repaint();
 }
 
+engine::FolderField TunvaleDialog::refuseUnusableFolders(const QString &source, const QString &destination)
+{
+    // The source first; an empty field is left to the run's own checks, which name it.
+    const FolderCheck from = checkSource(source);
+    if (const QString problem = FolderTexts::sourceProblem(from); !problem.isEmpty()) {
+        refuseFolder(engine::FolderField::Source, problem);
+        return engine::FolderField::Source;
+    }
+    if (from.state == FolderState::Empty)
+        return engine::FolderField::None;
+    // A destination that cannot be written (or made) is found before any file is read.
+    const FolderCheck to = checkDestination(destination);
+    if (const QString problem = FolderTexts::destinationProblem(to); !problem.isEmpty()) {
+        refuseFolder(engine::FolderField::Destination, problem);
+        return engine::FolderField::Destination;
+    }
+    return engine::FolderField::None;
+}
+
+void TunvaleDialog::refuseFolder(engine::FolderField field, const QString &message)
+{
+    // As the run's own refusals: a source to fix is a warning, a destination an error.
+    const bool source = field == engine::FolderField::Source;
+    const std::uint32_t colour = source ? kYellow : kRed;
+    showStatusWord(EngineTexts::translate(source ? QStringLiteral("Warning") : QStringLiteral("Error")), colour);
+    (source ? m_sourceEdit : m_destinationEdit)->setColour(colour);
+    m_prompts.showMessage(this, message, {}, source ? MessageKind::Warning : MessageKind::Error);
+}
+
 void TunvaleDialog::organize()
 {
     // One run at a time; a worker given up and still returning keeps the tag records busy.
@@ -354,8 +411,23 @@ void TunvaleDialog::organize()
     for (const engine::OptionField &field : engine::runStartRereads())
         field.of(m_options) = m_preferences.readNumber(valueNameText(field.valueName), field.firstStartDefault);
 
-    const QString source = m_sourceEdit->text().left(kMaxFolderLength);
-    const QString destination = m_destinationEdit->text().left(kMaxFolderLength);
+    const QString source = takeFolderText(m_sourceEdit);
+    const QString destination = takeFolderText(m_destinationEdit);
+    const engine::FolderField refused = refuseUnusableFolders(source, destination);
+    if (refused == engine::FolderField::Destination) {
+        // The source was good: it is kept, as after any refusal of the destination.
+        m_sourceEdit->setColour(kGreen);
+        m_preferences.writeText(valueNameText(engine::kSourceFolderValue), source);
+    }
+    if (refused != engine::FolderField::None)
+        return;
+    // Copies put into the folder they are read from would be copied again by the next run:
+    // asked first, No being the answer of Enter.
+    if (const FolderOverlap overlap = folderOverlap(source, destination); overlap != FolderOverlap::None) {
+        if (!m_prompts.askYesNo(this, FolderTexts::overlapQuestion(overlap, source, destination), DefaultAnswer::No))
+            return;
+    }
+
     Questions questions(*this);
     const engine::PrepareOutcome outcome = engine::prepareOrganize(
         m_session, m_options, pathFromText(source), pathFromText(destination), m_sink, questions);
@@ -380,9 +452,12 @@ void TunvaleDialog::organize()
     }
     m_destinationEdit->setColour(kGreen);
     m_preferences.writeText(valueNameText(engine::kDestinationFolderValue), destination);
+    refreshFolderStates();
 
     // Notices of an earlier run still queued (one that was stopped) must not reach this one.
     m_sink.dropPending();
+    m_lastWorkPermille = 0;
+    m_runClock.start();
     m_organizer.start(m_options);
     updateControlStates();
 }
@@ -412,22 +487,48 @@ void TunvaleDialog::applyWork(const engine::WorkProgress &progress)
     if (m_session.summaryShown)
         return;
     m_showingWork = true;
-    showWorkText(*m_progress, &progress);
+    m_lastWorkPermille = progress.permille;
+    const auto elapsed =
+        m_runClock.isValid() ? std::chrono::milliseconds(m_runClock.elapsed()) : std::chrono::milliseconds(0);
+    showWorkText(*m_progress, &progress, elapsed);
 }
 
-void TunvaleDialog::applyStatus(std::uint32_t colour, const QString &text)
+void TunvaleDialog::showRunEndOnBar()
+{
+    // The summary's last notice empties the bar; the bar rather keeps what the run did: full
+    // when it reached its end, where it stopped when it was aborted.
+    if (!m_lastSummary)
+        return;
+    showWorkText(*m_progress, nullptr);
+    m_showingWork = false;
+    constexpr int kWhole = 1000;
+    m_progress->setRange(0, kWhole);
+    const bool aborted = m_lastSummary->word == u"Aborting";
+    m_progress->setValue(aborted ? std::clamp(m_lastWorkPermille, 0, kWhole) : kWhole);
+}
+
+void TunvaleDialog::applyStatus(std::uint32_t colour, const QString &text, bool passing)
 {
     if (colour != 0)
         m_statusBox->setColour(colour);
     if (!text.isEmpty()) {
-        m_statusBox->setText(text);
+        if (passing)
+            m_statusBox->setPassingText(text);
+        else
+            m_statusBox->setText(text);
         m_statusBox->show();
     }
 }
 
-void TunvaleDialog::applyShowStatus(const QString &text, std::uint32_t colour)
+void TunvaleDialog::applyShowStatus(const QString &text, std::uint32_t colour, bool passing)
 {
-    showStatusWord(text, colour);
+    if (!passing) {
+        showStatusWord(text, colour);
+        return;
+    }
+    m_statusBox->setColour(colour);
+    m_statusBox->setPassingText(text);
+    m_statusBox->show();
 }
 
 void TunvaleDialog::showWorkerMessage(const QString &text)
@@ -438,7 +539,22 @@ void TunvaleDialog::showWorkerMessage(const QString &text)
 void TunvaleDialog::handleRunEnded()
 {
     m_lastSummary = m_organizer.handleRunEnded(m_setup.summaryPause);
+    showRunEndOnBar();
     updateControlStates();
+}
+
+void TunvaleDialog::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    // The window has no default button: Return acts on the control that has the focus, as
+    // Space does (a check box is ticked, a radio chosen, a button pressed), and nothing else.
+    if (auto *button = qobject_cast<QAbstractButton *>(focusWidget()); button && button->isEnabled())
+        button->click();
+    event->accept();
 }
 
 void TunvaleDialog::showAbout()
@@ -446,5 +562,19 @@ void TunvaleDialog::showAbout()
     AboutDialog about(this);
     about.exec();
 }
+
+void TunvaleDialog::showManual()
+{
+    // Beside the main window, which stays usable while the manual is read.
+    if (!m_manualWindow) {
+        m_manualWindow = new ManualWindow(this);
+        m_manualWindow->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_manualWindow->show();
+    m_manualWindow->raise();
+    m_manualWindow->activateWindow();
+}
+
+ManualWindow *TunvaleDialog::manualWindow() const { return m_manualWindow.data(); }
 
 } // namespace tunvale::ui

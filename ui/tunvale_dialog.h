@@ -10,6 +10,7 @@
 #include "ui/dialog_sink.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QString>
 
@@ -29,6 +30,7 @@ namespace tunvale::ui {
 
 class AccountWindow;
 class ColoredEdit;
+class ManualWindow;
 class Preferences;
 class PreviewJob;
 class PreviewWindow;
@@ -60,15 +62,20 @@ inline constexpr int kCancel = 2;
 inline constexpr int kExit = 1;
 } // namespace control_id
 
-// The folder the folder edits show before anything was stored: the user's Music folder when it
+// The folder the source edit shows before anything was stored: the user's Music folder when it
 // exists, otherwise "C:" on Windows and the home folder elsewhere.
 QString defaultFolder();
+// The folder the destination edit shows before anything was stored: beside the default source,
+// never the source itself nor inside it (see proposedDestination); empty when there is no such
+// place.
+QString defaultDestination();
 
 // The main dialog: the two folders, the formats, the criterion and the options (each written
 // to the store the moment it changes), Organize, Cancel with its undo, Exit, the status box,
-// the progress bar, and the About box under Help. It keeps its size and place between starts.
-// While it waits for a worker to stop, its events go on (it repaints, its timers run) but its
-// controls are disabled: the stopping state.
+// the progress bar, and the manual and the About box under Help. It keeps its size and place
+// between starts. It has no default button: Return presses the focused control. While it waits
+// for a worker to stop, its events go on (it repaints, its timers run) and only Cancel, Exit
+// and Help stay enabled: the stopping state.
 class TunvaleDialog : public QDialog {
     Q_OBJECT
 public:
@@ -83,6 +90,7 @@ public:
     void selectSource();
     void selectDestination();
     void showAbout();
+    void showManual();
     // Preview: plans the run of the folders and options shown, on a thread of its own, and
     // opens the plan in a window whose Organize runs it.
     void preview();
@@ -94,9 +102,11 @@ public:
     // summary the bar shows the run's weighted share and "n of N" (applyWork).
     void applyProgress(std::int32_t position, std::int32_t range);
     void applyWork(const engine::WorkProgress &progress);
-    void applyStatus(std::uint32_t colour, const QString &text);
+    // A passing text (the file being loaded or copied) may be shown a little later, replaced by
+    // a newer one: the status line changes a few times a second at most.
+    void applyStatus(std::uint32_t colour, const QString &text, bool passing = false);
     void handleRunEnded();
-    void applyShowStatus(const QString &text, std::uint32_t colour);
+    void applyShowStatus(const QString &text, std::uint32_t colour, bool passing = false);
     void showWorkerMessage(const QString &text);
 
     bool runActive() const { return m_organizer.isActive(); }
@@ -111,12 +121,19 @@ public:
     StatusBox *statusBox() const { return m_statusBox; }
     QProgressBar *progressBar() const { return m_progress; }
     QAction *aboutAction() const { return m_aboutAction; }
+    QAction *manualAction() const { return m_manualAction; }
+    // The state of each folder field in words, beside it ("Will be created", "Not a folder");
+    // empty while the folder can be used as it is.
+    QLabel *sourceStateLabel() const { return m_sourceState; }
+    QLabel *destinationStateLabel() const { return m_destinationState; }
     // The open preview window, or nullptr.
     PreviewWindow *previewWindow() const;
     // A preview is being computed.
     bool previewing() const { return m_previewJob != nullptr; }
     // "Details..." beside the status box: shown after a run that skipped or failed files.
-    QLabel *detailsLink() const { return m_detailsLink; }
+    QPushButton *detailsLink() const { return m_detailsLink; }
+    // The manual's window while it is open, or nullptr.
+    ManualWindow *manualWindow() const;
     // The list window while "Details..." shows it, or nullptr.
     AccountWindow *accountWindow() const { return m_accountWindow; }
     // The button, check box or radio button of that id, or nullptr.
@@ -128,6 +145,8 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Return and Enter press the focused button, check box or radio button; never Exit.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     class Questions;
@@ -142,9 +161,16 @@ private:
     // stopping state) and lets Tab reach each radio group through its checked radio.
     void updateControlStates();
     void updateRadioFocus();
-    // The colour of a folder edit from what it holds now.
-    void recolourSourceEdit();
-    void recolourDestinationEdit();
+    // The colour and the state text of both folder edits from what they hold now.
+    void refreshFolderStates();
+    // The edit's text made usable (cleanFolderText), shown in the edit when it changed.
+    QString takeFolderText(ColoredEdit *edit);
+    // The folder checks before work: the field of the first folder the run cannot use, after
+    // its refusal was shown; None when both can be used (or left to the run's own checks).
+    engine::FolderField refuseUnusableFolders(const QString &source, const QString &destination);
+    void refuseFolder(engine::FolderField field, const QString &message);
+    // The bar once a run has ended: full when it reached its end, where it stopped otherwise.
+    void showRunEndOnBar();
     // The abort command with the dialog's question, keeping events flowing during the wait.
     // hideAtOnce: the window goes away as soon as the user said Yes (Exit, closing).
     engine::AbortResult runAbortCommand(bool hideAtOnce);
@@ -175,17 +201,24 @@ private:
     StatusBox *m_statusBox = nullptr;
     QProgressBar *m_progress = nullptr;
     QAction *m_aboutAction = nullptr;
+    QAction *m_manualAction = nullptr;
+    QLabel *m_sourceState = nullptr;
+    QLabel *m_destinationState = nullptr;
     QuaverPicture *m_picture = nullptr;
     QWidget *m_menuBar = nullptr;
     bool m_showingWork = false;   // the bar shows the run's work reports
+    int m_lastWorkPermille = 0;   // the share of the run's work last reported
+    QElapsedTimer m_runClock;     // since the run started: the time left on the bar
+    QString m_previewWarning;     // what the preview being made must say of its folders
     bool m_exiting = false;
     bool m_stopping = false;
     bool m_closedWhileStopping = false;
     std::map<int, QAbstractButton *> m_controls;
-    QLabel *m_detailsLink = nullptr;
+    QPushButton *m_detailsLink = nullptr;
     std::unique_ptr<PreviewJob> m_previewJob;
     QPointer<PreviewWindow> m_previewWindow;
     AccountWindow *m_accountWindow = nullptr;
+    QPointer<ManualWindow> m_manualWindow;
 };
 
 } // namespace tunvale::ui

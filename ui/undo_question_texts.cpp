@@ -10,14 +10,12 @@ namespace {
 
 QString filesText(std::int32_t count)
 {
-    return count == 1 ? QCoreApplication::translate("tunvale::ui::TunvaleDialog", "1 file")
-                      : QCoreApplication::translate("tunvale::ui::TunvaleDialog", "%1 files").arg(count);
+    return QCoreApplication::translate("tunvale::ui::TunvaleDialog", "%n file(s)", nullptr, count);
 }
 
 QString foldersText(std::int32_t count)
 {
-    return count == 1 ? QCoreApplication::translate("tunvale::ui::TunvaleDialog", "1 folder")
-                      : QCoreApplication::translate("tunvale::ui::TunvaleDialog", "%1 folders").arg(count);
+    return QCoreApplication::translate("tunvale::ui::TunvaleDialog", "%n folder(s)", nullptr, count);
 }
 
 QString question(std::u16string_view first, const QStringList &details)
@@ -52,13 +50,10 @@ QString deleteEverythingQuestion(const engine::UndoTake &take)
         details << nothingText();
     }
     // Deleting everything also takes what the user put in those folders since.
-    if (take.notCreated == 1)
+    if (take.notCreated > 0)
         details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
-                                               "1 of these files was not created by this session.");
-    else if (take.notCreated > 1)
-        details << QCoreApplication::translate("tunvale::ui::TunvaleDialog",
-                                               "%1 of these files were not created by this session.")
-                       .arg(take.notCreated);
+                                               "Among them, %n file(s) that this session did not create.", nullptr,
+                                               take.notCreated);
     return question(engine::kAskDeleteEverything, details);
 }
 

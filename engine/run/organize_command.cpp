@@ -71,6 +71,22 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     if (destination.empty())
         return refuse(PrepareStatus::NoDestination, u"Please define a valid Destination folder", u"Error", kRed,
                       FolderField::Destination, kRed);
+    // The source is scanned before the destination is asked for or made: a source without
+    // audio is refused without a question, and leaves nothing behind. A destination inside the
+    // source is not scanned: a second run would take in the first run's copies, and a run its
+    // own.
+    session.statusText.clear();
+    sink.postStatus(kYellow, session.statusText);
+    session.criterionCode = criterionCodeFor(options.tagId);
+    session.sourceExtensions = sourceExtensions(options);
+    session.sourceFiles.clear();
+    session.scanSkipped.clear();
+    scanSource(session.sourceFolder, session.sourceExtensions, session.sourceFiles, destination, &session.scanSkipped);
+    session.fileCursor = 0;
+    if (session.sourceFiles.empty())
+        return refuse(PrepareStatus::NoFiles, u"Sorry, found no audio files that could be sorted!", u"Warning", kYellow,
+                      FolderField::None, 0);
+
     std::vector<fs::path> made;   // the folders this command created to reach the destination
     if (!isFolder(destination)) {
         if (!questions.createMissingDestination(destination)) {
@@ -95,26 +111,6 @@ PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options,
     }
     const bool created = !made.empty();
     session.destinationFolder = destination;
-    session.statusText.clear();
-    sink.postStatus(kYellow, session.statusText);
-
-    session.criterionCode = criterionCodeFor(options.tagId);
-
-    session.sourceExtensions = sourceExtensions(options);
-    session.sourceFiles.clear();
-    // A destination inside the source is not scanned: a second run would take in the first
-    // run's copies, and a run its own.
-    session.scanSkipped.clear();
-    scanSource(session.sourceFolder, session.sourceExtensions, session.sourceFiles, session.destinationFolder,
-               &session.scanSkipped);
-    session.fileCursor = 0;
-
-    if (session.sourceFiles.empty()) {
-        PrepareOutcome none = refuse(PrepareStatus::NoFiles, u"Sorry, found no audio files that could be sorted!",
-                                     u"Warning", kYellow, FolderField::None, 0);
-        none.destinationCreated = created && !removeCreatedFolders(session, made);
-        return none;
-    }
 
     if (!isFolder(session.destinationFolder)) {
         if (makeFolder(session.destinationFolder) == FolderMade::Failed) {

@@ -45,14 +45,15 @@ struct PrepareOutcome {
     bool destinationCreated = false;
 };
 
-// The Organize command's checks and preparation before a run: validates the two folders
-// (creating a missing destination with its missing parents when the user agrees, each folder
-// made listed in the session's main-directory list, outermost first), derives the criterion
-// code, builds the extension list, scans the source into the session's file list and sets the
-// progress figures (range 8 x files, position 1, posted at once). On Ready the status box shows
-// "PLease Wait..." and the front end starts the worker, whose run starts with a catalog of its
-// own. A refusal after the destination was created removes what was made again while it is
-// empty. The options are those the front end has just read again from its store.
+// The Organize command's checks and preparation before a run: validates the two folders,
+// derives the criterion code, builds the extension list and scans the source into the
+// session's file list, then creates a missing destination with its missing parents when the
+// user agrees (each folder made listed in the session's main-directory list, outermost first;
+// a source without audio is refused before the question), and sets the progress figures
+// (range 8 x files, position 1, posted at once). On Ready the status box shows "PLease
+// Wait..." and the front end starts the worker, whose run starts with a catalog of its own. A
+// refusal after the destination was created removes what was made again while it is empty.
+// The options are those the front end has just read again from its store.
 PrepareOutcome prepareOrganize(SessionState &session, const RunOptions &options, const std::filesystem::path &source,
                                const std::filesystem::path &destination, ProgressSink &sink,
                                OrganizeQuestions &questions);

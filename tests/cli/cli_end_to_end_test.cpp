@@ -48,6 +48,8 @@ protected:
 TEST_F(Cli, RefusalsPrintTheirTextAndExit2)
 {
     writeFile(dir / "src/notes.txt", "not audio");
+    // A file to sort, as far as the folder checks go (the scan goes by the name).
+    writeFile(dir / "named/a.mp3", "not audio either");
     writeFile(dir / "plain", "x");
     struct Case {
         std::vector<std::string> arguments;
@@ -57,12 +59,12 @@ TEST_F(Cli, RefusalsPrintTheirTextAndExit2)
         {{"organize", "", (dir / "dst").string()}, "Please define a valid Source folder"},
         {{"organize", (dir / "absent").string(), (dir / "dst").string()}, "Sorry, the source Folder doesn't exist!"},
         {{"organize", (dir / "src").string(), ""}, "Please define a valid Destination folder"},
-        // Created with its missing parent, then refused: both levels are removed again.
+        // Refused before the missing destination (and its missing parent) is made.
         {{"organize", (dir / "src").string(), (dir / "no/parent").string()},
          "Sorry, found no audio files that could be sorted!"},
-        {{"organize", (dir / "src").string(), (dir / "plain/below").string()},
+        {{"organize", (dir / "named").string(), (dir / "plain/below").string()},
          "Sorry. Could not create directory \"" + (dir / "plain/below").string() + "\"."},
-        {{"organize", (dir / "src").string(), (dir / "plain").string()},
+        {{"organize", (dir / "named").string(), (dir / "plain").string()},
          "Sorry. Could not create directory \"" + (dir / "plain").string() + "\"."},
         {{"organize", (dir / "src").string(), (dir / "dst").string()}, "Sorry, found no audio files that could be sorted!"},
         {{"organize", (dir / "src").string(), (dir / "dst").string(), "--json"},

@@ -5,11 +5,13 @@
 
 #include "formats/format_table.h"
 #include "output/status_reporter.h"
-#include "ui/dialog_controls.h"
 #include "ui/colored_edit.h"
+#include "ui/dialog_controls.h"
+#include "ui/dialog_sink.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -19,8 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace tunvale::ui {
 namespace {
@@ -40,9 +44,9 @@ QAccessible::Role accessibleRole(QObject *object)
 }
 
 // The ids of every button, check box and radio button of the window but the Ogg and Opus boxes
-// (1100, 1101), whose letters are all taken.
-const int kAllControls[] = {1000, 1001, 1012, 1013, 1014, 1015, 1102, 1004, 1005, 1006, 1007, 1008,
-                            1016, 1017, 1018, 1021, 1020, 1027, 1028, 1029, 1019, 1030, 1022, 1023, 1024, 1025, 1009, 2, 1};
+// (1100, 1101) and the Album radio (1005), whose letters are all taken.
+const int kAllControls[] = {1000, 1001, 1012, 1013, 1014, 1015, 1102, 1004, 1006, 1007, 1008, 1016, 1017, 1018, 1021,
+                            1020, 1027, 1028, 1029, 1019, 1030, 1022, 1023, 1024, 1025, 1009, 1040, 2,    1};
 
 TEST_F(DialogTest, EveryControlHasANameAndTheFolderEditsTheirLabels)
 {
@@ -111,6 +115,45 @@ TEST_F(DialogTest, StatusBoxGivesItsWholeTextToAssistiveTechnology)
     EXPECT_EQ(accessibleName(dialog->statusBox()), "Error");
 }
 
+// Every new text of the status box is announced to assistive technology (a label announces
+// each text it is given): the file lines, hundreds a second in a run, are shown a few times a
+// second at most (the newest one), the summary at once.
+TEST_F(DialogTest, StatusAnnouncementsAreThrottled)
+{
+    auto dialog = makeDialog();
+    int shown = 0;
+    QObject::connect(dialog->statusBox(), &StatusBox::textShown, dialog.get(), [&] { ++shown; });
+
+    DialogSink sink(*dialog);
+    std::atomic<bool> done{false};
+    QElapsedTimer clock;
+    clock.start();
+    std::thread worker([&] {
+        for (int i = 0; i < 400; ++i) {
+            const std::u16string number = QString::number(i).toStdU16String();
+            if (i % 2 == 0)
+                sink.postStatus(kLightGreen, u"Loading: song " + number + u".mp3");
+            else
+                sink.showStatus(u"Copying: song " + number + u".mp3", kLightBlue);
+            std::this_thread::sleep_for(std::chrono::microseconds(2500));
+        }
+        done = true;
+    });
+    testing::waitFor([&] { return done.load(); }, 10000);
+    worker.join();
+    testing::waitFor([] { return false; }, 2 * StatusBox::kPassingInterval);
+    const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+    EXPECT_GE(shown, 2);
+    EXPECT_LE(shown, static_cast<int>(seconds * 1000 / StatusBox::kPassingInterval) + 2) << "over " << seconds << " s";
+    // The newest line is the one left on show.
+    EXPECT_EQ(dialog->statusBox()->text(), "Copying: song 399.mp3");
+
+    const int before = shown;
+    dialog->applyStatus(kLightBlue, "Done: on 400 files, 400 are copied in 9 folders");
+    EXPECT_EQ(dialog->statusBox()->text(), "Done: on 400 files, 400 are copied in 9 folders");
+    EXPECT_EQ(shown, before + 1);
+}
+
 TEST_F(DialogTest, EveryButtonAndOptionHasItsOwnMnemonicAndATooltip)
 {
     auto dialog = makeDialog();
@@ -126,8 +169,10 @@ TEST_F(DialogTest, EveryButtonAndOptionHasItsOwnMnemonicAndATooltip)
         take(dialog->control(id)->text());
         EXPECT_FALSE(dialog->control(id)->toolTip().isEmpty());
     }
-    for (int id : {1100, 1101})
+    for (int id : {1100, 1101, 1005})
         EXPECT_FALSE(dialog->control(id)->toolTip().isEmpty()) << id;
+    // Each access key opens what it names: Alt+V is Preview's alone.
+    EXPECT_EQ(testing::mnemonicOf(dialog->control(control_id::kPreview)->text()), QChar('V'));
     for (QAction *menu : dialog->findChild<QMenuBar *>()->actions())
         take(menu->text());
     EXPECT_EQ(taken.size(), std::size(kAllControls) + 1);
@@ -265,6 +310,7 @@ TEST_F(DialogTest, EnterInAFolderEditTakesTheTextAndKeepsTheWindow)
 TEST_F(DialogTest, FolderEditsChangeColourWhileTyping)
 {
     fs::create_directories(m_dir / "music");
+    fs::create_directories(m_dir / "out");
     auto dialog = makeDialog();
     struct Case {
         ColoredEdit *edit;
@@ -274,10 +320,10 @@ TEST_F(DialogTest, FolderEditsChangeColourWhileTyping)
     };
     const Case cases[] = {
         {dialog->sourceEdit(), text(m_dir / "music"), "", kGreen},
-        {dialog->sourceEdit(), text(m_dir / "music"), "x", kLightRed},   // "musicx" is no folder
+        {dialog->sourceEdit(), text(m_dir / "music"), "x", kLightRed}, // "musicx" is no folder
         {dialog->sourceEdit(), text(m_dir / "mus"), "ic", kGreen},
-        {dialog->destinationEdit(), text(m_dir / "music"), "/new", 0xFFFFFF},   // to be created
-        {dialog->destinationEdit(), text(m_dir / "musi"), "c", kGreen},
+        {dialog->destinationEdit(), text(m_dir / "music-out"), "/new", 0xFFFFFF}, // to be created
+        {dialog->destinationEdit(), text(m_dir / "ou"), "t", kGreen},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE((c.start + c.typed).toStdString());
@@ -319,6 +365,7 @@ TEST_F(DialogTest, SourcePickerOpensAtTheFolderInTheEdit)
 TEST_F(DialogTest, MessagesCarryTheIconOfWhatTheyTell)
 {
     fs::create_directories(m_dir / "out");
+    fs::create_directories(m_dir / "empty");
     auto dialog = makeDialog();
     struct Case {
         QString source;
@@ -326,9 +373,9 @@ TEST_F(DialogTest, MessagesCarryTheIconOfWhatTheyTell)
         MessageKind kind;
     };
     const Case cases[] = {
-        {"", text(m_dir / "out"), MessageKind::Warning},               // no source
-        {text(m_dir / "out"), "", MessageKind::Error},                 // no destination
-        {text(m_dir / "out"), text(m_dir / "out"), MessageKind::Warning},   // nothing to sort
+        {"", text(m_dir / "out"), MessageKind::Warning},                    // no source
+        {text(m_dir / "out"), "", MessageKind::Error},                      // no destination
+        {text(m_dir / "empty"), text(m_dir / "out"), MessageKind::Warning}, // nothing to sort
     };
     for (const Case &c : cases) {
         setFolders(*dialog, c.source, c.destination);

@@ -4,6 +4,7 @@
 
 #include "ui/colored_edit.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFont>
 #include <QFontMetrics>
@@ -72,6 +73,13 @@ TEST_F(DialogTest, FitsALaptopScreenInTheUsualStyles)
                 const QRect button(dialog->control(id)->mapTo(dialog.get(), QPoint(0, 0)),
                                    dialog->control(id)->size());
                 EXPECT_TRUE(dialog->rect().contains(button)) << id;
+            }
+            // Every caption is whole (the conversion box names the LAME version it runs with,
+            // which may be longer than the one it was laid out for).
+            for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+                if (button->isVisible()) {
+                    EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+                }
             }
             // Group titles are whole, also where the style draws them bold.
             for (QGroupBox *group : dialog->findChildren<QGroupBox *>()) {

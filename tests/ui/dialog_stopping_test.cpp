@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenuBar>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -22,7 +23,8 @@ using tunvale::testing::BlockingPlacement;
 struct Watch {
     int ticks = 0;
     int ticksWhileStopping = 0;
-    bool controlsDisabled = true;
+    bool controlsDisabled = true;    // what would start or change work
+    bool stopControlsEnabled = true; // Cancel, Exit and Help
     bool windowHidden = true;
     bool runActiveWhileHidden = false;
     QString status;
@@ -38,8 +40,11 @@ public:
             if (!dialog.stopping())
                 return;
             ++watch.ticksWhileStopping;
-            for (int id : {control_id::kOrganize, control_id::kCancel, control_id::kExit, 1016, 1000})
+            for (int id : {control_id::kOrganize, control_id::kPreview, 1016, 1000})
                 watch.controlsDisabled = watch.controlsDisabled && !dialog.control(id)->isEnabled();
+            watch.stopControlsEnabled = watch.stopControlsEnabled && dialog.control(control_id::kCancel)->isEnabled()
+                && dialog.control(control_id::kExit)->isEnabled() && dialog.aboutAction()->isEnabled()
+                && dialog.findChild<QMenuBar *>()->isEnabled();
             watch.windowHidden = watch.windowHidden && !dialog.isVisible();
             watch.runActiveWhileHidden = watch.runActiveWhileHidden || (!dialog.isVisible() && dialog.runActive());
             watch.status = dialog.statusBox()->text();
@@ -108,11 +113,14 @@ TEST_F(StoppingTest, CancelKeepsTheWindowAliveWhileTheWorkerStops)
         EXPECT_GE(clock.elapsed(), 300);
         EXPECT_GE(watch.ticksWhileStopping, 15);
         EXPECT_TRUE(watch.controlsDisabled);
+        EXPECT_TRUE(watch.stopControlsEnabled);
         EXPECT_TRUE(watch.title.contains("Stopping")) << watch.title.toStdString();
-        EXPECT_TRUE(watch.status == "Wait until current file has been processed"
-                    || watch.status == "Being obliged to kill the process...!"
+        // The dialog's own words for the stop: it stops, or gives the run up; nothing is killed.
+        EXPECT_TRUE(watch.status == "Stopping\u2026 Wait until current file has been processed"
+                    || watch.status == "The file in work did not finish within 10 seconds: the run is given up."
                     || watch.status.startsWith("Aborting"))
             << watch.status.toStdString();
+        EXPECT_FALSE(watch.status.contains("kill"));
         // Afterwards the window is as before, the run stopped.
         EXPECT_FALSE(dialog->stopping());
         EXPECT_FALSE(dialog->runActive());
@@ -146,26 +154,38 @@ TEST_F(StoppingTest, ExitClosesTheWindowAtOnceAndTheStopCompletesBehindIt)
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
 }
 
+// Closing the window, or Exit (which stays usable while the run stops), takes the window away
+// at once; the stop finishes behind it and nothing more is asked.
 TEST_F(StoppingTest, ClosingDuringTheWaitClosesAtOnceAndAsksNoMore)
 {
-    const BlockingPlacement held;
-    auto dialog = startHeldRun(held);
-    QTimer::singleShot(100, dialog.get(), [&] {
-        EXPECT_TRUE(dialog->stopping());
-        dialog->close();
+    for (const bool byExit : {false, true}) {
+        SCOPED_TRACE(byExit ? "Exit" : "closing");
+        m_prompts = testing::ScriptedPrompts{};
+        const BlockingPlacement held;
+        auto dialog = startHeldRun(held);
+        QTimer::singleShot(100, dialog.get(), [&] {
+            EXPECT_TRUE(dialog->stopping());
+            if (byExit) {
+                ASSERT_TRUE(dialog->control(control_id::kExit)->isEnabled());
+                dialog->control(control_id::kExit)->click();
+            } else {
+                dialog->close();
+            }
+            EXPECT_FALSE(dialog->isVisible());
+        });
+        held.releaseAfter(std::chrono::milliseconds(400));
+        m_prompts.answers = {true}; // the abort question; nothing is asked after the close
+        dialog->control(control_id::kCancel)->click();
         EXPECT_FALSE(dialog->isVisible());
-    });
-    held.releaseAfter(std::chrono::milliseconds(400));
-    m_prompts.answers = {true};   // the abort question; nothing is asked after the close
-    dialog->control(control_id::kCancel)->click();
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_FALSE(dialog->runActive());
-    EXPECT_EQ(m_prompts.questions, QStringList{"Do you want to abort the Process?"});
-    EXPECT_TRUE(m_prompts.messages.isEmpty());
-    // Closing forgets the session without touching the disk.
-    EXPECT_TRUE(dialog->session().filesCreatedInSession.empty());
-    EXPECT_TRUE(dialog->session().foldersCreatedInSession.empty());
-    EXPECT_FALSE(fs::is_empty(m_dir / "out"));
+        EXPECT_FALSE(dialog->runActive());
+        EXPECT_EQ(m_prompts.questions, QStringList{"Do you want to abort the Process?"});
+        EXPECT_TRUE(m_prompts.messages.isEmpty());
+        // Closing forgets the session without touching the disk.
+        EXPECT_TRUE(dialog->session().filesCreatedInSession.empty());
+        EXPECT_TRUE(dialog->session().foldersCreatedInSession.empty());
+        EXPECT_FALSE(fs::is_empty(m_dir / "out"));
+        fs::remove_all(m_dir / "out");
+    }
 }
 
 } // namespace

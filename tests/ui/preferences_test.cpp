@@ -2,6 +2,9 @@
 
 #include "engine/session/run_options.h"
 #include "ui/tunvale_app.h"
+#include "ui/tunvale_dialog.h"
+
+#include <QAbstractButton>
 
 #include <gtest/gtest.h>
 
@@ -49,9 +52,10 @@ TEST(Preferences, ReadsStoredValuesAndReplacesUnreadableOnesWithTheDefault)
     EXPECT_EQ(fixture.stored("NEW_DIR").toString(), "/default");
 }
 
-// The message names the store of the platform: the registry on Windows, the configuration
-// file (with its path) elsewhere.
-TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartNamingTheStore)
+// A store that cannot be written is said once, naming the store of the platform (the registry
+// on Windows, the configuration file with its path elsewhere); the program goes on, its options
+// kept in memory until it ends, and nothing more is said when they change.
+TEST(Preferences, AStoreThatCannotBeWrittenWarnsOnceAndTheDialogRunsWithDefaults)
 {
     tunvale::testing::TempDir dir;
     // The configuration folder is a plain file: nothing can be created below it.
@@ -61,21 +65,36 @@ TEST(Preferences, AStoreThatCannotBeWrittenStopsTheStartNamingTheStore)
                        QString::fromStdString((blocker / "config").string()));
     Preferences preferences;
     ScriptedPrompts prompts;
-    EXPECT_FALSE(openPreferencesOrReport(preferences, prompts));
+    EXPECT_FALSE(openPreferencesOrWarn(preferences, prompts));
     ASSERT_EQ(prompts.messages.size(), 1);
+    const QString after = "\n\nTunvale goes on, but cannot keep its options: what you change now is kept until it "
+                          "closes.";
 #ifdef Q_OS_WIN
-    EXPECT_EQ(prompts.messages[0], "Could not Write to Windows Register Data Base");
+    EXPECT_EQ(prompts.messages[0], "Could not Write to Windows Register Data Base" + after);
     EXPECT_EQ(prompts.captions[0], "REGISTER ERROR");
 #else
     const QString file = QString::fromStdString((blocker / "config" / "QX" / "Tunvale.conf").string());
-    EXPECT_EQ(prompts.messages[0], "Could not write the configuration file \"" + file + "\".");
+    EXPECT_EQ(prompts.messages[0], "Could not write the configuration file \"" + file + "\"." + after);
     EXPECT_EQ(prompts.captions[0], "CONFIGURATION ERROR");
     EXPECT_FALSE(prompts.messages[0].contains("Windows"));
 #endif
-    EXPECT_EQ(prompts.kinds[0], MessageKind::Error);
-    // A store that is not open reads nothing and writes nothing.
-    EXPECT_EQ(preferences.readNumber("MP3_FORMAT", 1), 0);
-    EXPECT_FALSE(preferences.contains("MP3_FORMAT"));
+    EXPECT_EQ(prompts.kinds[0], MessageKind::Warning);
+    EXPECT_TRUE(preferences.inMemory());
+
+    // The dialog opens with the defaults and keeps what changes, in memory only.
+    engine::RunOptions options = startOptions();
+    {
+        TunvaleDialog dialog(options, preferences, prompts);
+        dialog.show();
+        EXPECT_EQ(options.tagId, 1004);
+        EXPECT_TRUE(dialog.control(1012)->isChecked());
+        dialog.control(1018)->click();
+        EXPECT_EQ(preferences.readNumber("FILE_REPLACE", 0), 1);
+        dialog.close();
+    }
+    EXPECT_TRUE(preferences.contains("MP3_FORMAT"));
+    EXPECT_EQ(prompts.messages.size(), 1);
+    EXPECT_FALSE(std::filesystem::exists(blocker / "config"));
 }
 
 TEST(Preferences, StoreLivesUnderQxTunvalePreferences)
@@ -83,7 +102,7 @@ TEST(Preferences, StoreLivesUnderQxTunvalePreferences)
     StoreFixture fixture;
     Preferences preferences;
     ScriptedPrompts prompts;
-    ASSERT_TRUE(openPreferencesOrReport(preferences, prompts));
+    ASSERT_TRUE(openPreferencesOrWarn(preferences, prompts));
     EXPECT_TRUE(prompts.messages.isEmpty());
     preferences.writeNumber("TAG_ID", 1006);
     EXPECT_TRUE(preferences.location().endsWith("QX/Tunvale.conf")) << preferences.location().toStdString();

@@ -6,10 +6,15 @@
 #include "ui/plan_model.h"
 #include "ui/preview_window.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QTreeView>
 
@@ -43,7 +48,13 @@ TEST_F(DialogTest, PreviewShowsThePlanAndItsOrganizeRunsIt)
         }
     }
     EXPECT_EQ(files, 3);
-    EXPECT_EQ(window->summaryLabel()->text(), "Done: on 3 files, 3 are copied in 2 folders");
+    // Nothing was written: it says what would happen.
+    EXPECT_EQ(window->summaryLabel()->text(), "3 files would be copied into 2 new folders");
+    const auto *tabs = window->findChild<QTabWidget *>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(0), "&Plan (3 files)");
+    EXPECT_EQ(dialog->statusBox()->text(), "Preview: 3 files would be copied into 2 new folders");
+    EXPECT_FALSE(window->warningLabel()->isVisibleTo(window));
 
     // Organize in the preview window: the missing destination is created (answered Yes) and
     // the run makes exactly the files the plan showed.
@@ -78,24 +89,117 @@ TEST_F(DialogTest, DetailsListsTheFilesARunSkipped)
     EXPECT_EQ(dialog->statusBox()->text(), "Done: on 3 files, 3 are copied in 2 folders");
     ASSERT_TRUE(dialog->detailsLink()->isVisible());
 
-    QStringList rows;
-    m_prompts.answers.clear();
-    QTimer::singleShot(0, [&] {
-        testing::waitFor([&] { return dialog->accountWindow() != nullptr; }, 5000);
-        QAbstractItemModel *model = dialog->accountWindow()->view()->model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            rows << model->index(row, 0).data().toString() + " | " + model->index(row, 1).data().toString();
-        dialog->accountWindow()->reject();
-    });
-    emit dialog->detailsLink()->linkActivated(QStringLiteral("details"));
-    rows.sort();
-    EXPECT_EQ(rows, QStringList({text(library / "broken.wav") + " | Skipped: not audio",
-                                 text(library / "tune.wma") + " | Skipped: format not handled"}));
+    // Reached with Tab like any button, showing a focus ring, and opened with Return or Space.
+    QApplication::setActiveWindow(dialog.get());
+    QPushButton *link = dialog->detailsLink();
+    EXPECT_EQ(link->focusPolicy() & Qt::TabFocus, Qt::TabFocus);
+    const QImage unfocused = link->grab().toImage();
+    link->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(link->hasFocus());
+    EXPECT_NE(link->grab().toImage(), unfocused) << "no focus ring";
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Return" : "Space");
+        QStringList rows;
+        QStringList tips;
+        QTimer::singleShot(0, [&] {
+            testing::waitFor([&] { return dialog->accountWindow() != nullptr; }, 5000);
+            QAbstractItemModel *model = dialog->accountWindow()->view()->model();
+            for (int row = 0; row < model->rowCount(); ++row) {
+                rows << model->index(row, 0).data().toString() + " | " + model->index(row, 1).data().toString();
+                tips << model->index(row, 0).data(Qt::ToolTipRole).toString();
+            }
+            dialog->accountWindow()->reject();
+        });
+        link->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(link, key);
+        EXPECT_TRUE(dialog->isVisible());
+        rows.sort();
+        tips.sort();
+        // From the source folder; the tooltip holds the whole path.
+        EXPECT_EQ(rows, QStringList({"broken.wav | Skipped: not audio", "tune.wma | Skipped: format not handled"}));
+        EXPECT_EQ(tips, QStringList({text(library / "broken.wav"), text(library / "tune.wma")}));
+    }
 
     // A new run hides it until its own end.
     dialog->control(control_id::kOrganize)->click();
     EXPECT_FALSE(dialog->detailsLink()->isVisible());
     ASSERT_TRUE(waitForSummary(*dialog));
+}
+
+// The plan shows each source from the source folder (two "song.mp3" stay apart), every cell
+// with its whole text in its tooltip, the columns as wide as their texts.
+TEST(PreviewWindowTest, SourcesFromTheSourceFolderInColumnsThatFit)
+{
+    auto plan = std::make_shared<engine::OrganizePlan>();
+    plan->source = "/music/in";
+    plan->destination = "/music/sorted";
+    engine::PlannedFolder &folder = plan->folders.emplace_back();
+    folder.folder = plan->destination / "A Band With A Rather Long Name Indeed";
+    for (const char *from : {"a/song.mp3", "b/song.mp3", "very/deep/folders/of/the/source/library/song.mp3"}) {
+        engine::PlannedFile &file = folder.files.emplace_back();
+        file.source = plan->source / from;
+        file.destination = folder.folder / ("01 - " + std::string(from).substr(0, 1) + " - Song.mp3");
+    }
+    PreviewWindow window(plan);
+    window.show();
+    QTreeView *view = window.planView();
+    QAbstractItemModel *model = view->model();
+    const QModelIndex group = model->index(0, 0);
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(group); ++row) {
+        const QModelIndex source = model->index(row, PlanModel::kSource, group);
+        shown << source.data().toString();
+        EXPECT_EQ(source.data(Qt::ToolTipRole).toString(),
+                  QString::fromStdString(plan->folders[0].files[static_cast<std::size_t>(row)].source.string()));
+        const QModelIndex name = model->index(row, PlanModel::kName, group);
+        EXPECT_EQ(name.data(Qt::ToolTipRole).toString(),
+                  QString::fromStdString(plan->folders[0].files[static_cast<std::size_t>(row)].destination.string()));
+    }
+    EXPECT_EQ(shown, QStringList({"a/song.mp3", "b/song.mp3", "very/deep/folders/of/the/source/library/song.mp3"}));
+    EXPECT_EQ(group.data(Qt::ToolTipRole).toString(), QString::fromStdString(folder.folder.string()));
+    // Each column but the last is wide enough for its widest text.
+    for (int column : {int(PlanModel::kName), int(PlanModel::kSource)}) {
+        int widest = view->header()->sectionSizeHint(column);
+        for (int row = 0; row < model->rowCount(group); ++row)
+            widest = std::max(widest, view->sizeHintForIndex(model->index(row, column, group)).width());
+        EXPECT_GE(view->columnWidth(column) + view->indentation(), widest) << column;
+    }
+}
+
+// What a preview says it would do, in the conditional, the counts adding up with what is
+// skipped, in the plural where it is due.
+TEST(PreviewWindowTest, SummarySaysWhatWouldHappen)
+{
+    struct Case {
+        std::vector<std::pair<bool, std::vector<bool>>> folders; // exists, and each file's conversion
+        int skipped;
+        int failed;
+        const char *text;
+    };
+    const Case cases[] = {
+        {{{false, {false, false, false}}, {false, {false}}}, 0, 0, "4 files would be copied into 2 new folders"},
+        {{{false, {false}}}, 1, 0, "1 file would be copied into 1 new folder \u00b7 1 skipped"},
+        {{{true, {false, true}}}, 0, 0, "2 files would be copied into 1 existing folder \u00b7 1 converted to MP3"},
+        {{{true, {false}}, {false, {true, true}}},
+         2,
+         1,
+         "3 files would be copied into 2 folders, 1 of them new \u00b7 2 converted to MP3 \u00b7 2 skipped "
+         "\u00b7 1 could not be placed"},
+        {{}, 3, 0, "No file would be copied \u00b7 3 skipped"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        engine::OrganizePlan plan;
+        for (const auto &[exists, conversions] : c.folders) {
+            engine::PlannedFolder &folder = plan.folders.emplace_back();
+            folder.exists = exists;
+            for (bool convert : conversions)
+                folder.files.emplace_back().convert = convert;
+        }
+        plan.skipped.resize(static_cast<std::size_t>(c.skipped));
+        plan.failed.resize(static_cast<std::size_t>(c.failed));
+        EXPECT_EQ(PreviewWindow::summaryText(plan), QString::fromUtf8(c.text));
+    }
 }
 
 TEST(PreviewWindowTest, AHundredThousandFilesOpenWithinTwoSeconds)

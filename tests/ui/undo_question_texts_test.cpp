@@ -38,10 +38,12 @@ TEST(UndoQuestionTexts, EverythingSaysHowManyFilesInHowManyFolders)
     const Case cases[] = {
         {take(12, 3), "12 files in 3 folders created by this session will be deleted."},
         {take(1, 1), "1 file in 1 folder created by this session will be deleted."},
-        {take(6, 2, 1), "6 files in 2 folders created by this session will be deleted.\n"
-                        "1 of these files was not created by this session."},
-        {take(7, 2, 3), "7 files in 2 folders created by this session will be deleted.\n"
-                        "3 of these files were not created by this session."},
+        {take(6, 2, 1),
+         "6 files in 2 folders created by this session will be deleted.\n"
+         "Among them, 1 file that this session did not create."},
+        {take(7, 2, 3),
+         "7 files in 2 folders created by this session will be deleted.\n"
+         "Among them, 3 files that this session did not create."},
         {take(5, 0), "5 files in the folders created by this session will be deleted."},
         {take(0, 2), "2 folders created by this session will be removed."},
         {take(0, 0, 0, 0, 1), "Nothing will be deleted."},

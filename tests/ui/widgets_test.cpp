@@ -2,17 +2,21 @@
 
 #include "ui/about_dialog.h"
 #include "ui/colored_edit.h"
+#include "ui/dialog_controls.h"
 #include "ui/folder_picker.h"
+#include "ui/manual_window.h"
 #include "ui/program_icon.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
-#include <QApplication>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -80,6 +84,9 @@ TEST(FolderPicker, SourcePathIsReadOnlyAndStartsAtTheGivenFolder)
     const QString start = QString::fromStdString((dir / "music").string());
     FolderPicker picker(nullptr, "Folder where the Audio Files are located", start, true);
     EXPECT_EQ(picker.windowTitle(), "Folder where the Audio Files are located");
+    // The desktop's chooser is taken where the platform offers one (not here: no portal, no
+    // platform theme); Qt's own is not forced.
+    EXPECT_FALSE(picker.testOption(QFileDialog::DontUseNativeDialog));
     ASSERT_NE(picker.pathField(), nullptr);
     EXPECT_TRUE(picker.pathField()->isReadOnly());
     picker.open();
@@ -260,6 +267,63 @@ TEST(AboutBox, ShowsTheBuildVersionRecord)
     EXPECT_TRUE(build.contact.contains('@'));
     AboutDialog buildAbout;
     EXPECT_EQ(buildAbout.productLine(), "Tunvale Version " + build.productVersion);
+}
+
+// A standard About box: the version, the licence, the web page as a link the keyboard can
+// follow, and room for its lines.
+TEST(AboutBox, NamesTheLicenceAndLinksTheWebPage)
+{
+    VersionRecord record = buildVersionRecord();
+    record.licence = "GPL-3.0-or-later";
+    record.website = "https://example.org/tunvale";
+    AboutDialog about(nullptr, record);
+    about.show();
+    EXPECT_EQ(about.licenceLine(), "Licence: GPL-3.0-or-later");
+    EXPECT_EQ(about.websiteLine(), "Website: https://example.org/tunvale");
+    QLabel *website = about.websiteLabel();
+    EXPECT_EQ(website->textFormat(), Qt::RichText);
+    EXPECT_TRUE(website->text().contains("<a href=\"https://example.org/tunvale\">"));
+    EXPECT_TRUE(website->openExternalLinks());
+    EXPECT_TRUE(website->textInteractionFlags() & Qt::LinksAccessibleByKeyboard);
+    EXPECT_FALSE(buildVersionRecord().licence.isEmpty());
+    EXPECT_TRUE(buildVersionRecord().website.startsWith("https://"));
+    // No line is cut: the box is as wide as its longest line needs.
+    for (QLabel *line : about.findChildren<QLabel *>()) {
+        if (!line->text().isEmpty() && line->pixmap().isNull()) {
+            EXPECT_LE(line->heightForWidth(line->width()), line->height()) << line->text().toStdString();
+        }
+    }
+}
+
+// The manual of the dialog is built into the program and opened from Help.
+TEST(Manual, HelpOpensTheManualPage)
+{
+    const QString text = manualText();
+    ASSERT_FALSE(text.isEmpty());
+    EXPECT_TRUE(text.contains("tunvale - sort audio files into folders by their tags")) << text.left(400).toStdString();
+    EXPECT_TRUE(text.contains("DESCRIPTION"));
+    ManualWindow window;
+    EXPECT_EQ(window.view()->toPlainText(), text);
+    EXPECT_TRUE(window.view()->isReadOnly());
+}
+
+// The conversion box names the LAME version it runs with, its mnemonic on the first character
+// of the version no other control takes.
+TEST(ConvertCaption, MnemonicOnAFreeCharacterOfTheVersion)
+{
+    const QString caption = "Create files in 'mp3' format (using LAME %1)";
+    struct Case {
+        const char *version;
+        QSet<QChar> taken;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {"3.100", {'3', '0'}, "Create files in 'mp3' format (using LAME 3.&100)"},
+        {"3.99.5", {'3'}, "Create files in 'mp3' format (using LAME 3.&99.5)"},
+        {"3.100", {'3', '1', '0'}, "Create files in 'mp3' format (using LAME 3.100)"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(convertCaption(caption, c.version, c.taken), c.expected);
 }
 
 } // namespace

@@ -2,13 +2,116 @@
 <!DOCTYPE TS>
 <TS version="2.1" sourcelanguage="en">
 <context>
-    <name>WorkProgressText</name>
+    <name>FolderTexts</name>
     <message>
-        <source>Loading %1 of %2 (%p%)</source>
+        <source>the disk is read-only</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Placing %1 of %2 (%p%)</source>
+        <source>permission denied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (organized)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not a folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot be read</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Read-only disk</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot be created</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Same as the source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Inside the source</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Will be created</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a file, not a folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder &quot;%1&quot; cannot be read: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing can be written into &quot;%1&quot;: %2.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be created: &quot;%2&quot; is a file, not a folder.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; cannot be created: nothing can be written into &quot;%2&quot;: %3.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The destination folder is the source folder &quot;%1&quot;: the copies would be put among the files they are made from, and every later run would copy them again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The destination folder &quot;%1&quot; is inside the source folder &quot;%2&quot;: a later run from this source into another folder would copy these copies again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Organize into it anyway?</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>WorkProgressText</name>
+    <message>
+        <source>less than a minute left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n minute(s) left</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>about %n hour(s) left</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Loading… %p%</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Placing… %p%</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -28,6 +131,22 @@
     </message>
     <message>
         <source>E.mail: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sorts audio files into folders by their tags.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Converts to MP3 with LAME %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Licence: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Website: %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -284,6 +403,21 @@
     </message>
 </context>
 <context>
+    <name>tunvale::ui::ManualWindow</name>
+    <message>
+        <source>Tunvale Manual</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manual</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The manual is not part of this build.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tunvale::ui::PlanModel</name>
     <message>
         <source>convert</source>
@@ -360,6 +494,58 @@
         <source>Close</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>No file would be copied</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) would be copied</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>into %n new folder(s)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>into %n existing folder(s)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>into %n folder(s)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>, %n of them new</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n converted to MP3</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n could not be placed</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>tunvale::ui::TunvaleApp</name>
@@ -377,6 +563,10 @@
     </message>
     <message>
         <source>Could not write the configuration file &quot;%1&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tunvale goes on, but cannot keep its options: what you change now is kept until it closes.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -487,15 +677,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Remo&amp;ve the Album Art Pictures</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The pictures (album art) attached to the copies are removed; the sources keep them</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Create files in &apos;mp3&apos; format (using LAME 3.&amp;99)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -504,10 +686,6 @@
     </message>
     <message>
         <source>One sub-folder per artist</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Al&amp;bum</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -536,10 +714,6 @@
     </message>
     <message>
         <source>One sub-folder per year</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Standard quality &amp;128K CBR</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -696,22 +870,6 @@ Do you want to create it ?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>1 file</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 files</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1 folder</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 folders</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Nothing will be deleted.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -725,14 +883,6 @@ Do you want to create it ?</source>
     </message>
     <message>
         <source>%1 created by this session will be removed.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>1 of these files was not created by this session.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>%1 of these files were not created by this session.</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -780,10 +930,6 @@ Do you want to create it ?</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>&lt;a href=&quot;details&quot;&gt;Details…&lt;/a&gt;</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>The files the last run skipped or could not place, with the reasons</source>
         <translation type="unfinished"></translation>
     </message>
@@ -814,6 +960,60 @@ Do you want to create it ?</source>
     <message>
         <source>Preview: %1</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove the Al&amp;bum Art Pictures</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create files in &apos;mp3&apos; format (using LAME %1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Album</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Standard quality 12&amp;8K CBR</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tunvale &amp;Manual</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Details…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stopping… %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file in work did not finish within 10 seconds: the run is given up.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Nothing was deleted: what this session made is kept.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n folder(s)</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Among them, %n file(s) that this session did not create.</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
     </message>
 </context>
 </TS>

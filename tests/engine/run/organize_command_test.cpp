@@ -54,9 +54,10 @@ TEST_F(OrganizeCommand, RefusalsWithTheirTexts)
         FolderField field;
     };
     const std::vector<Case> cases = {
-        {"", dir / "dst", PrepareStatus::NoSource, "Please define a valid Source folder", "Warning", FolderField::Source},
-        {dir / "absent", dir / "dst", PrepareStatus::SourceMissing, "Sorry, the source Folder doesn't exist!", "Warning",
+        {"", dir / "dst", PrepareStatus::NoSource, "Please define a valid Source folder", "Warning",
          FolderField::Source},
+        {dir / "absent", dir / "dst", PrepareStatus::SourceMissing, "Sorry, the source Folder doesn't exist!",
+         "Warning", FolderField::Source},
         {dir / "file.mp3", dir / "dst", PrepareStatus::SourceMissing, "Sorry, the source Folder doesn't exist!",
          "Warning", FolderField::Source},
         {dir / "src", "", PrepareStatus::NoDestination, "Please define a valid Destination folder", "Error",
@@ -69,7 +70,7 @@ TEST_F(OrganizeCommand, RefusalsWithTheirTexts)
          FolderField::Destination},
         {dir / "empty", dir / "src", PrepareStatus::NoFiles, "Sorry, found no audio files that could be sorted!",
          "Warning", FolderField::None},
-        // Created with its parent, then refused: both levels are removed again.
+        // Refused before the missing destination is asked for or made.
         {dir / "empty", dir / "no/parent", PrepareStatus::NoFiles, "Sorry, found no audio files that could be sorted!",
          "Warning", FolderField::None},
     };
@@ -81,6 +82,7 @@ TEST_F(OrganizeCommand, RefusalsWithTheirTexts)
         EXPECT_EQ(outcome.statusColour, c.word == "Error" ? output::colour::kRed : output::colour::kYellow);
         EXPECT_EQ(outcome.field, c.field) << c.message;
     }
+    EXPECT_EQ(answer.asked, 2); // the two destinations below a file, never for a source without audio
     EXPECT_FALSE(fs::exists(dir / "no"));
     EXPECT_FALSE(fs::exists(dir / "file.mp3/below"));
     EXPECT_TRUE(session.mainDirectory.empty());
